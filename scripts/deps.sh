@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing ztprog need, only when missing.
+set -euo pipefail
+pkgs=(
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
+  qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqt6svg6
+  libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-wqy-microhei fonts-dejavu-core xvfb xauth python3
+)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
