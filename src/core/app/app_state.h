@@ -1,0 +1,51 @@
+// The process-wide settings of a run, held in one object created in main and handed to whoever
+// needs it (tests create fresh ones).
+#pragma once
+
+#include "lang/lang_text.h"
+#include "util/prompter.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zt {
+
+struct Habits {
+    bool PasteNoPrompt = false;
+    bool PasteInserts = false;
+    bool DeleteNoPrompt = false;
+    bool DeleteRemoves = false;
+    bool TxAsOffset = true;
+};
+
+struct AppState {
+    // Folders: the program folder holds the executable; its parent holds Version.ini and
+    // language/mysetup.ini.
+    std::string ProgramDir;
+    std::string ParentDir;
+
+    std::int16_t LanguageCode = 1; // 1 English, 2 Chinese
+    std::string LanguageFile = "english.ini";
+    std::int16_t ComPort = 1;
+    std::string ComPortName; // device name or path; wins over ComPort when set
+    bool IsFirstRun = false;
+    bool OsIsNt60 = false;
+    std::array<std::uint8_t, 4> StoredRadioParams{};
+    std::string ModelNameText = "ZT-450E";
+    std::string BandText = "25.615 - 30.105 MHz";
+    double BandLow = 25.615;
+    double BandHigh = 30.105;
+    bool IsUntitled = true;
+    std::string DocFileName = "new.dat";
+    bool HelpAvailable = false;
+    bool InitFromFactory = false; // the Initialise command asked for the factory template
+    Habits habits;
+
+    LangTexts lang;
+    Prompter* prompter = nullptr; // never null once main or a test has set it up
+
+    std::string LangText(int id) const { return lang.text(id); }
+};
+
+} // namespace zt
