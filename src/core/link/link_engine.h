@@ -1,0 +1,131 @@
+// The radio link engine: the request/reply state machine of the read, write and radio
+// information exchanges and of the first-run link test. It is event-driven and synchronous: a
+// command starts an exchange by sending the handshake, and from then on only onReceive (a reply
+// arrived) and onReplyTimeout (the reply timer ran out) move it on. It talks to the outside
+// through the interfaces of link/link_io.h and asks every question through AppState::prompter.
+//
+// Frames, after the handshake "PROGRAM" (reply "ZT" 0x06): identification request 0x02 (reply
+// 'P' + 14 bytes + 0x06), read 'R' addrHi addrLo 0x10 (reply 'W' addrHi addrLo 0x10 + 16 data
+// bytes + checksum + 0x06), write 'W' addrHi addrLo 0x10 + 16 data + checksum + 0x06 (reply 0x06,
+// or 0x0A to send it again), end "END" (reply 0x06). When the cable echoes, every reply is
+// preceded by the frame just sent; the engine guesses the echo and flips its guess on every
+// handshake time-out.
+//
+// Only one exchange runs at a time. Events that arrive while the engine waits for the user
+// (a question, the password dialog) are dropped.
+#pragma once
+
+#include "app/app_state.h"
+#include "link/link_io.h"
+#include "link/radio_image.h"
+#include "link/radio_info.h"
+#include "model/document.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zt {
+
+// What the radio said about itself in its identification reply.
+struct RadioIdent {
+    std::string modelId;      // "ZT-450E" for a radio reporting "ZR2450" with variant 2
+    std::int16_t variant = 0; // band/variant code
+    std::string firmware;     // version text, e.g. "V300"
+};
+
+class LinkEngine {
+  public:
+    LinkEngine(AppState& app, Document& doc, LinkPort& port, LinkTimer& timer, LinkHost& host,
+               const LinkVersionTable& versions);
+
+    // Commands. Each returns true when the exchange started (the handshake was sent) and false
+    // when it did not: another exchange runs, the port could not be opened (message 9003), or the
+    // user cancelled the confirmation. The host commits pending edits before calling them.
+    //
+    // Read the radio: confirmation 9004, progress window, 580 blocks 0x0000..0x2430 into image().
+    bool startRead();
+    // Write the radio: confirmation 9005, the working copy encoded into image(), progress window,
+    // 580 blocks written. The host starts it 100 ms after the write command.
+    bool startWrite();
+    // Read the radio information area 0x3F00..0x3FFF: no question, no progress window.
+    bool startInfoRead();
+    // First-run link test: handshakes only, 300 ms each, alternating the echo guess; after four
+    // without an answer "Communication Error!" and the test ends (the user may start it again).
+    // A port that cannot be opened gives "Cannot Open Communication Port.".
+    bool startLinkTest();
+    // Ends a running exchange as failed (the end frame is sent without awaiting a reply, the port
+    // is closed, exchangeEnded(mode, false)). Nothing happens when no exchange runs.
+    void abort();
+
+    // Adapter events (see link/link_io.h).
+    void onReceive(ByteSpan bytes);
+    void onReplyTimeout();
+
+    LinkMode mode() const { return mode_; }
+    bool busy() const { return mode_ != LinkMode::None; }
+    int readStep() const { return readStep_; }
+    int writeStep() const { return writeStep_; }
+    // The threshold last given to the port: echo length + expected reply length.
+    std::size_t receiveThreshold() const { return threshold_; }
+    // The echo guess: false means the cable is taken to echo every byte sent. It starts false
+    // and keeps the last guess that worked for the rest of the run.
+    bool noEcho() const { return noEcho_; }
+    void setNoEcho(bool v) { noEcho_ = v; }
+    // The port used: AppState::ComPortName when set, else "COM" followed by AppState::ComPort.
+    std::string portName() const;
+
+    const RadioImage& image() const { return image_; }
+    RadioImage& image() { return image_; }
+    const RadioInfoBlock& infoBlock() const { return infoBlock_; }
+    const RadioIdent& radioIdent() const { return ident_; }
+    // The radio information shown by the information window; new documents reset it.
+    const RadioInfoRecord& radioInfo() const { return info_; }
+    RadioInfoRecord& radioInfo() { return info_; }
+    // Flags of the last image accepted in this run (AcceptReadImage); clear before any read.
+    const RadioFlags& readRadioFlags() const { return readFlags_; }
+    void setReadRadioFlags(const RadioFlags& f) { readFlags_ = f; }
+    // The password the user last confirmed; empty at start.
+    const std::string& programmingPassword() const { return password_; }
+    void setProgrammingPassword(std::string p) { password_ = std::move(p); }
+    int lastProgressPercent() const { return lastPercent_; }
+
+  private:
+    // Implementation state; see link_engine.cpp.
+    AppState& app_;
+    Document& doc_;
+    LinkPort& port_;
+    LinkTimer& timer_;
+    LinkHost& host_;
+    const LinkVersionTable& versions_;
+
+    LinkMode mode_ = LinkMode::None;
+    int readStep_ = 0;
+    int writeStep_ = 0;
+    bool noEcho_ = false;
+    bool listening_ = false;
+    bool inDialog_ = false;
+    std::size_t echoOffset_ = 0;
+    std::size_t threshold_ = 1;
+    long blockAddress_ = 0;
+    long endAddress_ = 0;
+    std::vector<std::int16_t> blockRetries_;
+    int handshakeAttempts_ = 0;
+    int passwordBlockRetries_ = 0;
+    int lastPercent_ = 0;
+    std::string password_;
+    RadioIdent ident_;
+    RadioImage image_{};
+    RadioInfoBlock infoBlock_{};
+    RadioInfoRecord info_;
+    RadioFlags readFlags_{};
+};
+
+// After a successful read (the host's 500 ms timer): decodes image() into the working copy,
+// takes the current model from it, keeps the radio flags (engine and AppState::StoredRadioParams,
+// whose bytes once set stay set; the host saves them at exit), and makes the document the
+// untitled "new.dat".
+void AcceptReadImage(LinkEngine& engine, AppState& app, Document& doc);
+
+} // namespace zt

@@ -1,0 +1,104 @@
+// What the radio link engine needs from the outside world: a serial port, a one-shot reply
+// timer, a host for windows and requests, and the version table. The Qt side implements them
+// with QSerialPort, QTimer and dialogs; tests implement them with a fake clock and an in-process
+// simulated radio. Every call happens on one thread; nothing here blocks for long.
+//
+// Wiring an adapter (see LinkEngine in link/link_engine.h):
+//   - port data arrived: when the bytes buffered reach the current receive threshold T (the last
+//     value given to LinkPort::setReceiveThreshold), read everything buffered and pass it to
+//     LinkEngine::onReceive. The engine keeps the first T bytes as the packet and drops the rest.
+//     Fewer than T buffered bytes stay in the buffer (the next discardInput drops them).
+//   - reply timer expired: call LinkEngine::onReplyTimeout once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zt {
+
+using ByteSpan = std::span<const std::uint8_t>;
+
+// Which exchange runs. Read, Write and Info are the radio exchanges of the main window; LinkTest
+// is the handshake-only test of the first-run window.
+enum class LinkMode : int { None = 0, Read = 1, Write = 2, Info = 3, LinkTest = 4 };
+
+constexpr int kReplyTimeoutMs = 150;    // every frame of an exchange
+constexpr int kLinkTestTimeoutMs = 300; // every handshake of the link test
+
+class LinkPort {
+  public:
+    virtual ~LinkPort() = default;
+    // Opens the port `name` ("COM3", "/dev/ttyUSB0", ...) at 9600 baud, no parity, 8 data bits,
+    // 1 stop bit, no flow control, raw bytes, receive threshold 1; DTR and RTS stay at the port's
+    // defaults. A port that is already open is closed first. Returns false when it cannot be
+    // opened; the engine reports that to the user.
+    virtual bool open(const std::string& name) = 0;
+    // Closes the port; nothing happens when it is not open.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Queues the bytes for sending and returns at once.
+    virtual void write(ByteSpan bytes) = 0;
+    // Drops every byte received and not yet passed to the engine.
+    virtual void discardInput() = 0;
+    // Drops every byte queued for sending and not yet sent.
+    virtual void discardOutput() = 0;
+    // The number of bytes that must be buffered before they are passed to LinkEngine::onReceive.
+    virtual void setReceiveThreshold(std::size_t t) = 0;
+};
+
+class LinkTimer {
+  public:
+    virtual ~LinkTimer() = default;
+    // One shot: (re)starts the timer; when `ms` milliseconds pass without stop(), the adapter
+    // calls LinkEngine::onReplyTimeout once.
+    virtual void start(int ms) = 0;
+    virtual void stop() = 0;
+};
+
+// The windows and requests of an exchange. Questions and messages do not come here: the engine
+// asks them through AppState::prompter with texts from AppState::LangText.
+class LinkHost {
+  public:
+    virtual ~LinkHost() = default;
+    // Read and write: the progress window, caption text 9027 (read) or 9028 (write), label text
+    // 9029, bar and percentage label at 0. Must return at once (show it, do not run a nested
+    // event loop); the engine sends the first frame after this call.
+    virtual void openProgress(LinkMode mode) = 0;
+    // Percentage 0..100 for the bar and the label ("37%"). Called when the value rises by at
+    // least one, and with 0 when an exchange restarts after the retry question.
+    virtual void setProgress(int percent) = 0;
+    // Unloads the progress window; called at the end of every read and write exchange.
+    virtual void closeProgress() = 0;
+    // The password dialog, shown modally with `password` (the password last confirmed) in its
+    // text box. OK stores the typed text, cut at its first NUL and without trailing blanks, into
+    // `password`; Cancel leaves it unchanged. Returns false only when the dialog could not be
+    // shown at all (the exchange then ends without a further message).
+    virtual bool askPassword(std::string& password) = 0;
+    // The user chose to start the program version that handles the radio's firmware version
+    // `radioVersion` (for example "V301"): start it (the version table's hand-over) and end this
+    // program. The engine has already ended the exchange when this is called.
+    virtual void handOver(const std::string& radioVersion) = 0;
+    // The exchange is over: the port is closed and the success message (9009 after a read,
+    // 9010 after a write) has been shown. What the host does next:
+    //   Read, ok:     close the child windows, then 500 ms later call AcceptReadImage
+    //                 (link/link_engine.h) and open the channel window.
+    //   Info, ok:     LinkEngine::radioInfo() holds the decoded information; open its window.
+    //   LinkTest, ok: a radio answered the handshake (AppState::IsFirstRun is now false).
+    //   not ok:       nothing more; any message was shown by the step that failed.
+    virtual void exchangeEnded(LinkMode mode, bool ok) = 0;
+};
+
+// The version pairs (program version, data or firmware version) this installation knows.
+class LinkVersionTable {
+  public:
+    virtual ~LinkVersionTable() = default;
+    virtual bool isPairKnown(std::string_view programVersion, std::string_view dataVersion) const = 0;
+    // The question offering the program version for `otherVersion` (kind 0: a radio).
+    virtual std::string versionMessage(std::string_view ownVersion, std::string_view otherVersion,
+                                       int kind) const = 0;
+};
+
+} // namespace zt

@@ -1,0 +1,65 @@
+// The radio's programmable memory as the program holds it, and the codec between it and the
+// document's records. Radio addresses 0x0000..0x243F map one to one onto the 9280 image bytes;
+// 0xFF is the erased value.
+#pragma once
+
+#include "app/app_state.h"
+#include "model/document.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zt {
+
+constexpr std::size_t kRadioImageSize = 0x2440;  // 9280 bytes, addresses 0x0000..0x243F
+constexpr std::size_t kRadioInfoBlockSize = 256; // addresses 0x3F00..0x3FFF
+constexpr int kRadioInfoBase = 0x3F00;
+
+using RadioImage = std::array<std::uint8_t, kRadioImageSize>;
+using RadioInfoBlock = std::array<std::uint8_t, kRadioInfoBlockSize>;
+
+// Addresses of the memory map.
+namespace addr {
+constexpr int kScanBitmap = 0x20A0;
+constexpr int kUsedBitmap = 0x20F0;
+constexpr int kBitmapSize = 66;
+constexpr int kGroupNames = 0x2140;
+constexpr int kOptions = 0x2170;
+constexpr int kVfo = 0x2190;
+constexpr int kEmbeddedMessage = 0x21A0;
+constexpr int kPowerOnText = 0x21E0;
+constexpr int kIdent = 0x21F0;
+constexpr int kIdentVariant = 0x21F6;
+constexpr int kIdentVersion = 0x21F8;
+constexpr int kRadioFlags = 0x21FC;
+constexpr int kDtmfCodes = 0x2200;
+constexpr int kToneTips = 0x2300;
+constexpr int kResetMode = 0x2400;
+constexpr int kGroupChan = 0x2408;
+constexpr int kGroupFlag = 0x2420;
+} // namespace addr
+
+// The four flags of radio address 0x21FC after a read: [0] bit 3, [1] bit 2, [2] bit 1, [3] bit 0.
+// A set [0] or [1] refuses a later write.
+using RadioFlags = std::array<bool, 4>;
+
+// Every byte becomes 0xFF (erased).
+void ClearRadioImage(RadioImage& img);
+
+// Working copy -> image, in place over an image the caller cleared. Updates the channels'
+// IsBlank and the settings' ModelInfo from the current model (app.ModelNameText, app.BandText).
+void EncodeRadioImage(const AppState& app, DocumentCopy& work, RadioImage& img);
+
+struct DecodedIdent {
+    std::string model; // "ZT-450E" for the radio's "ZR2450" variant 2
+    std::int16_t bandCode = 0;
+};
+
+// Image -> working copy: channel table rebuilt in ascending channel order (channel 481 always
+// present; fields a slot does not hold keep what that table position held), the settings fields
+// the radio holds, ModelInfo. Returns the flags of address 0x21FC. The current model of `app`
+// is not touched here (see AcceptReadImage).
+RadioFlags DecodeRadioImage(const RadioImage& img, DocumentCopy& work, DecodedIdent* ident = nullptr);
+
+} // namespace zt
