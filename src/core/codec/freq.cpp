@@ -1,0 +1,223 @@
+// Frequency texts: the stored digit forms, the "#0.00000" display form, the TX column and the
+// snapping of a channel onto its step grid.
+#include "codec/freq.h"
+#include "codec/numbers.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace zt {
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view s) {
+    const auto b = s.find_first_not_of(' ');
+    if (b == std::string_view::npos)
+        return {};
+    const auto e = s.find_last_not_of(' ');
+    return s.substr(b, e - b + 1);
+}
+
+bool AllDigits(std::string_view s) {
+    if (s.empty())
+        return false;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+bool StartsWithSign(std::string_view s) {
+    s = TrimBlanks(s);
+    return !s.empty() && (s.front() == '+' || s.front() == '-');
+}
+
+std::string SignOf(int dir) {
+    if (dir == 1)
+        return "-";
+    if (dir == 2)
+        return "+";
+    return "";
+}
+
+// Whole units of 10 Hz -> the 8-digit stored form (3 digits MHz, 5 digits fraction).
+std::string StoredFromUnits(long long units) {
+    if (units < 0)
+        units = 0;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%03lld%05lld", units / 100000, units % 100000);
+    return std::string(buf).substr(0, 8);
+}
+
+// Where a frequency lies relative to the band's low edge: class 0 on the 5 kHz grid, 1 on the
+// 6.25 kHz grid, 2 on the 8.33 kHz grid. A frequency on none of them is lowered onto the 5 kHz grid;
+// one 10 Hz below a 25 kHz point (the third 8.33 kHz step) is raised onto that point.
+struct GridPlace {
+    long long units;
+    i16 stepClass;
+};
+
+GridPlace Classify(long long units, long long low) {
+    const long long o = units - low;
+    if (o % 500 == 0)
+        return {units, 0};
+    if (o % 625 == 0)
+        return {units, 1};
+    const long long q = o % 2500;
+    if (q % 833 == 0)
+        return {q == 2499 ? units + 1 : units, 2};
+    return {units - o % 500, 0};
+}
+
+// The MHz value of a stored RX text that holds digits (first three whole MHz, then the fraction).
+std::optional<double> StoredRxValue(std::string_view stored) {
+    std::string t(stored.substr(0, std::min<std::size_t>(3, stored.size())));
+    t += '.';
+    if (stored.size() > 3)
+        t += stored.substr(3);
+    return ParseNumber(t);
+}
+
+} // namespace
+
+long long Units(double mhz) {
+    return RoundHalfEven(mhz * 100000.0);
+}
+
+std::string StorageForm(const AppState& app, std::string_view display) {
+    std::string_view text = TrimBlanks(display);
+    if (text.empty())
+        return {};
+    std::string s;
+    // A frequency is never negative: a sign or anything else that is not a number gives the low edge.
+    if (!IsNumeric(text) || text.front() == '-')
+        s = ShortestDecimal(app.BandLow);
+    else
+        s = std::string(text.front() == '+' ? text.substr(1) : text);
+
+    std::string digits;
+    const auto dot = s.find('.');
+    if (dot == std::string::npos) {
+        digits = s;
+    } else {
+        if (dot < 3)
+            s.insert(0, 3 - dot, '0');
+        const auto p = s.find('.');
+        digits = s.substr(0, 3) + s.substr(p + 1);
+    }
+    if (digits.size() > 8)
+        digits.resize(8);
+    if (digits.size() < 3)
+        digits.insert(0, 3 - digits.size(), '0');
+    digits.append(8 - digits.size(), '0');
+    return digits;
+}
+
+std::string RxText(const AppState& app, std::string_view stored) {
+    const std::string t = TrimFixed(stored);
+    if (t.empty() || t == "FFFFFFFF")
+        return {};
+    std::string composed = t.substr(0, std::min<std::size_t>(3, t.size())) + ".";
+    if (t.size() > 3)
+        composed += t.substr(3);
+    if (const auto v = ParseNumber(composed))
+        return FormatFixed5(*v);
+    if (app.prompter)
+        app.prompter->message("Not IsNumeric");
+    return ShortestDecimal(app.BandLow);
+}
+
+std::string OffsetText(std::string_view offset, int dir) {
+    const std::string t = TrimFixed(offset);
+    const std::string sign = SignOf(dir);
+    if (t.empty() || t == "FFFFFFF" || !IsNumeric(t) || t.size() != 7)
+        return sign + "0.00000";
+    const auto v = ParseNumber(t.substr(0, 2) + "." + t.substr(2));
+    if (!v)
+        return sign + "0.00000";
+    return sign + FormatFixed5(*v);
+}
+
+std::string TxText(const AppState& app, std::string_view rx, std::string_view offset, int dir,
+                   bool asOffset) {
+    const std::string r = RxText(app, rx);
+    const auto rv = ParseNumber(r);
+    if (r.empty() || !rv)
+        return {};
+    const std::string off = OffsetText(offset, dir);
+    if (asOffset)
+        return off;
+    if (!StartsWithSign(off))
+        return r;
+    return FormatFixed5(*rv + ParseNumber(off).value_or(0.0));
+}
+
+TxOffsetValue ParseTxText(const AppState& app, std::string_view rx, std::string_view typed, bool asOffset,
+                          std::string_view offset, int dir) {
+    double m = std::abs(ParseNumber(OffsetText(offset, dir)).value_or(0.0));
+    std::uint8_t newDir = 0;
+    const std::string r = RxText(app, rx);
+    const auto rv = ParseNumber(r);
+    const auto tv = ParseNumber(typed);
+    if (rv && tv) {
+        if (asOffset) {
+            const std::string_view t = TrimBlanks(typed);
+            newDir = t.front() == '-' ? 1 : t.front() == '+' ? 2 : 0;
+            m = std::abs(*tv);
+        } else {
+            const double d = *tv - *rv;
+            if (d > 0) {
+                newDir = 2;
+                m = std::abs(d);
+            } else if (d < 0) {
+                newDir = 1;
+                m = std::abs(d);
+            }
+        }
+    }
+    // Seven digits hold at most 99.99999 MHz; a larger magnitude would lose its leading digit.
+    long long units = Units(m);
+    if (units > 9999999)
+        units = 9999999;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02lld%05lld", units / 100000, units % 100000);
+    return {std::string(buf), newDir};
+}
+
+double SnapFrequency(const AppState& app, double mhz, int group) {
+    long long d = Units(mhz);
+    const long long b = Units(app.BandLow);
+    const long long r = (d - b) % 500;
+    if (r != 0 && !(d % 1000 == 125 && group == 6))
+        d -= r;
+    return static_cast<double>(d) / 100000.0;
+}
+
+void SnapChannel(const AppState& app, ChannelRecord& r) {
+    const std::string rx = r.RxFreq.trimmed();
+    if (!AllDigits(rx))
+        return;
+    const auto rxValue = StoredRxValue(rx);
+    if (!rxValue)
+        return;
+    const long long low = Units(app.BandLow);
+    const GridPlace rxPlace = Classify(Units(*rxValue), low);
+    r.RxStepClass = rxPlace.stepClass;
+    r.RxFreq = StoredFromUnits(rxPlace.units);
+    if (r.TxOffsetDir == 0) {
+        r.TxStepClass = r.RxStepClass;
+        return;
+    }
+    const double rxMhz = static_cast<double>(rxPlace.units) / 100000.0;
+    const double signedOffset = ParseNumber(OffsetText(r.TxOffset.raw(), r.TxOffsetDir)).value_or(0.0);
+    const double tx = std::abs(rxMhz + signedOffset);
+    const GridPlace txPlace = Classify(Units(tx), low);
+    r.TxStepClass = txPlace.stepClass;
+    const TxOffsetValue v =
+        ParseTxText(app, r.RxFreq.raw(), FormatFixed5(static_cast<double>(txPlace.units) / 100000.0), false,
+                    r.TxOffset.raw(), r.TxOffsetDir);
+    r.TxOffset = v.offset;
+    r.TxOffsetDir = v.dir;
+}
+
+} // namespace zt

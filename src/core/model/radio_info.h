@@ -1,0 +1,53 @@
+// The radio's information area (radio addresses 0x3F00..0x3FFF) as read from the radio, and the
+// record of texts that the radio-information window shows. A new document resets both.
+#pragma once
+
+#include "model/fixed_text.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace zt {
+
+constexpr std::size_t kRadioInfoSize = 256;
+constexpr std::uint16_t kRadioInfoAddress = 0x3F00;
+
+// Raw copy of the information area; index = radio address - 0x3F00.
+using RadioInfoBlock = std::array<std::uint8_t, kRadioInfoSize>;
+
+struct RadioInfoRecord {
+    std::string SalesArea;             // at most 4 characters
+    FixedText<8> ProductionBatch;      // 0x10..0x17
+    FixedText<4> CustomerCode;         // 0x20..0x23
+    std::string InfoModel;             // the document's model name, not read from the radio
+    std::int16_t InfoBandCode = 0;     // band code of the document or of the last read
+    FixedText<16> SerialNumber;        // 0x30..0x3F
+    FixedText<16> FactoryDate;         // 0x40..0x4F
+    FixedText<16> RepairDate;          // 0x50..0x5F
+    std::string InfoVersion = "V3.00"; // not read from the radio
+    FixedText<96> RepairReason;        // 0x60..0xBF
+    FixedText<16> DealerCode;          // 0xC0..0xCF
+    FixedText<16> StockInDate;         // 0xD0..0xDF
+    FixedText<16> SaleDate;            // 0xE0..0xEF
+    FixedText<16> HandledBy;           // 0xF0..0xFF
+    bool operator==(const RadioInfoRecord&) const = default;
+};
+
+struct CalendarDate {
+    int year = 2000;
+    int month = 1; // 1..12
+    int day = 1;   // 1..31
+};
+
+// Today's date from the system clock, local time.
+CalendarDate Today();
+
+// The values a new document starts with: sales area "0595", customer code "001A", version "V3.00",
+// production batch "MM-1-E-1" from the month of `date`, the factory, repair, stock-in and sale
+// dates "YYYY-MM-DD" from `date`, the model and band code of the document, every other text empty.
+// The information area itself becomes erased (0xFF).
+void ResetRadioInfo(RadioInfoRecord& info, RadioInfoBlock& block, const std::string& modelName,
+                    std::int16_t bandCode, CalendarDate date);
+
+} // namespace zt
