@@ -76,8 +76,7 @@ TEST(ModelConfig, ModelInfoStoreAndLoad) {
 TEST(RadioInfo, ResetGivesTheNewDocumentValues) {
     RadioInfoRecord info;
     info.SerialNumber = "12345";
-    RadioInfoBlock block{};
-    ResetRadioInfo(info, block, "ZT-450E", 0, CalendarDate{2024, 3, 9});
+    ResetRadioInfo(info, "ZT-450E", 0, 2024, 3, 9);
     EXPECT_EQ(info.SalesArea, "0595");
     EXPECT_EQ(info.CustomerCode.trimmed(), "001A");
     EXPECT_EQ(info.InfoVersion, "V3.00");
@@ -87,8 +86,6 @@ TEST(RadioInfo, ResetGivesTheNewDocumentValues) {
     EXPECT_EQ(info.InfoModel, "ZT-450E");
     EXPECT_EQ(info.SerialNumber.trimmed(), "");
     EXPECT_EQ(info.DealerCode.trimmed(), "");
-    EXPECT_EQ(block[0], 0xFF);
-    EXPECT_EQ(block[255], 0xFF);
 }
 
 } // namespace

@@ -3,40 +3,17 @@
 #pragma once
 
 #include "link/radio_image.h"
-#include "model/fixed_text.h"
+#include "model/radio_info.h"
 
 #include <cstdint>
 #include <string>
 
 namespace zt {
 
-struct RadioInfoRecord {
-    std::string SalesArea;         // 0x00..0x03, at most 4 characters
-    FixedText<8> ProductionBatch;  // 0x10..0x17
-    FixedText<4> CustomerCode;     // 0x20..0x23
-    std::string InfoModel;         // not read from the radio
-    std::int16_t InfoBandCode = 0; // the band code of the last read or loaded data
-    FixedText<16> SerialNumber;    // 0x30..0x3F
-    FixedText<16> FactoryDate;     // 0x40..0x4F
-    FixedText<16> RepairDate;      // 0x50..0x5F
-    std::string InfoVersion = "V3.00";
-    FixedText<96> RepairReason; // 0x60..0xBF
-    FixedText<16> DealerCode;   // 0xC0..0xCF
-    FixedText<16> StockInDate;  // 0xD0..0xDF
-    FixedText<16> SaleDate;     // 0xE0..0xEF
-    FixedText<16> HandledBy;    // 0xF0..0xFF
-
-    bool operator==(const RadioInfoRecord&) const = default;
-};
+// RadioInfoRecord and its new-document reset (ResetRadioInfo) live in model/radio_info.h.
 
 // Fills the fields that have a source in the information block; InfoModel, InfoBandCode and
 // InfoVersion are left as they are.
 void DecodeRadioInfo(const RadioInfoBlock& block, RadioInfoRecord& info);
-
-// The values of a new document: sales area "0595", customer code "001A", version "V3.00",
-// production batch "MM-1-E-1" of the given month, the four dates "YYYY-MM-DD" of the given day,
-// the model and band code given, every other text empty.
-void ResetRadioInfo(RadioInfoRecord& info, const std::string& model, std::int16_t bandCode, int year,
-                    int month, int day);
 
 } // namespace zt

@@ -2,7 +2,6 @@
 // every window edits; the file copy is what was last loaded, saved, read or written.
 #pragma once
 
-#include "model/radio_info.h"
 #include "model/records.h"
 
 namespace zt {
@@ -16,9 +15,6 @@ struct DocumentCopy {
 struct Document {
     DocumentCopy work;
     DocumentCopy file;
-    // The radio's information area as last read, and the texts the information window shows.
-    RadioInfoBlock infoBlock{};
-    RadioInfoRecord info;
 };
 
 // Whole-record copies between the working copy and the file copy.

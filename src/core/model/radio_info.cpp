@@ -17,25 +17,24 @@ CalendarDate Today() {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
 }
 
-void ResetRadioInfo(RadioInfoRecord& info, RadioInfoBlock& block, const std::string& modelName,
-                    std::int16_t bandCode, CalendarDate date) {
-    char day[16];
-    std::snprintf(day, sizeof day, "%04d-%02d-%02d", date.year % 10000, date.month % 100, date.day % 100);
+void ResetRadioInfo(RadioInfoRecord& info, const std::string& model, std::int16_t bandCode, int year,
+                    int month, int day) {
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", year % 10000, month % 100, day % 100);
     char batch[16];
-    std::snprintf(batch, sizeof batch, "%02d-1-E-1", date.month % 100);
+    std::snprintf(batch, sizeof batch, "%02d-1-E-1", month % 100);
 
     info = RadioInfoRecord{};
     info.SalesArea = "0595";
     info.ProductionBatch = batch;
     info.CustomerCode = "001A";
-    info.InfoModel = modelName;
+    info.InfoModel = model;
     info.InfoBandCode = bandCode;
-    info.FactoryDate = day;
-    info.RepairDate = day;
-    info.StockInDate = day;
-    info.SaleDate = day;
+    info.FactoryDate = date;
+    info.RepairDate = date;
+    info.StockInDate = date;
+    info.SaleDate = date;
     info.InfoVersion = "V3.00";
-    block.fill(0xFF);
 }
 
 } // namespace zt

@@ -1,5 +1,5 @@
-// The radio's information area (radio addresses 0x3F00..0x3FFF) as read from the radio, and the
-// record of texts that the radio-information window shows. A new document resets both.
+// The radio's information area (radio addresses 0x3F00..0x3FFF) and the record of texts that the
+// radio-information window shows. A new document resets the record.
 #pragma once
 
 #include "model/fixed_text.h"
@@ -10,18 +10,15 @@
 
 namespace zt {
 
-constexpr std::size_t kRadioInfoSize = 256;
-constexpr std::uint16_t kRadioInfoAddress = 0x3F00;
-
 // Raw copy of the information area; index = radio address - 0x3F00.
-using RadioInfoBlock = std::array<std::uint8_t, kRadioInfoSize>;
+using RadioInfoBlock = std::array<std::uint8_t, 256>;
 
 struct RadioInfoRecord {
-    std::string SalesArea;             // at most 4 characters
+    std::string SalesArea;             // 0x00..0x03, at most 4 characters
     FixedText<8> ProductionBatch;      // 0x10..0x17
     FixedText<4> CustomerCode;         // 0x20..0x23
     std::string InfoModel;             // the document's model name, not read from the radio
-    std::int16_t InfoBandCode = 0;     // band code of the document or of the last read
+    std::int16_t InfoBandCode = 0;     // band code of the last read or loaded data
     FixedText<16> SerialNumber;        // 0x30..0x3F
     FixedText<16> FactoryDate;         // 0x40..0x4F
     FixedText<16> RepairDate;          // 0x50..0x5F
@@ -43,11 +40,10 @@ struct CalendarDate {
 // Today's date from the system clock, local time.
 CalendarDate Today();
 
-// The values a new document starts with: sales area "0595", customer code "001A", version "V3.00",
-// production batch "MM-1-E-1" from the month of `date`, the factory, repair, stock-in and sale
-// dates "YYYY-MM-DD" from `date`, the model and band code of the document, every other text empty.
-// The information area itself becomes erased (0xFF).
-void ResetRadioInfo(RadioInfoRecord& info, RadioInfoBlock& block, const std::string& modelName,
-                    std::int16_t bandCode, CalendarDate date);
+// The values of a new document: sales area "0595", customer code "001A", version "V3.00",
+// production batch "MM-1-E-1" of the given month, the factory, repair, stock-in and sale dates
+// "YYYY-MM-DD" of the given day, the model and band code given, every other text empty.
+void ResetRadioInfo(RadioInfoRecord& info, const std::string& model, std::int16_t bandCode, int year,
+                    int month, int day);
 
 } // namespace zt
