@@ -139,6 +139,8 @@ TEST_F(FreqTest, SnapFrequencyFromTheLowEdge) {
 }
 
 TEST_F(FreqTest, CheckFrequencyReportsAndSubstitutesBandEdges) {
+    ASSERT_TRUE(app.lang.load(std::string(ZT_DATA_DIR) + "/language/english.ini"));
+    ASSERT_FALSE(app.LangText(9021).empty());
     struct Case {
         const char* typed;
         int group;
