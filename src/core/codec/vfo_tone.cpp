@@ -39,8 +39,10 @@ std::uint16_t VfoToneToCode(int index) {
     if (index < kFirstDcs)
         return kCtcss[static_cast<std::size_t>(index - 1)];
     if (index < kFirstInverted)
-        return static_cast<std::uint16_t>(0xD000 + OctalValue(kDcs[static_cast<std::size_t>(index - kFirstDcs)]));
-    return static_cast<std::uint16_t>(0x8000 + OctalValue(kDcs[static_cast<std::size_t>(index - kFirstInverted)]));
+        return static_cast<std::uint16_t>(0xD000 +
+                                          OctalValue(kDcs[static_cast<std::size_t>(index - kFirstDcs)]));
+    return static_cast<std::uint16_t>(0x8000 +
+                                      OctalValue(kDcs[static_cast<std::size_t>(index - kFirstInverted)]));
 }
 
 int VfoCodeToTone(std::uint16_t code) {

@@ -51,7 +51,9 @@ bool IsDataReply(ByteSpan r) {
     return Checksum(r.subspan(1, n + 3)) == r[n + 4];
 }
 
-int ReplyAddress(ByteSpan r) { return r[1] << 8 | r[2]; }
+int ReplyAddress(ByteSpan r) {
+    return r[1] << 8 | r[2];
+}
 
 // Text of reply bytes [from, from + n) up to the first byte in `stops`.
 std::string AsciiUntil(ByteSpan r, std::size_t from, std::size_t n, bool stopAtFF) {
@@ -100,7 +102,9 @@ Answer LinkEngine::ask(const std::string& text, Icon icon, Buttons buttons) {
     return a;
 }
 
-int& LinkEngine::step() { return mode_ == LinkMode::Write ? writeStep_ : readStep_; }
+int& LinkEngine::step() {
+    return mode_ == LinkMode::Write ? writeStep_ : readStep_;
+}
 
 // ---- commands ----------------------------------------------------------------------------
 
@@ -115,7 +119,8 @@ bool LinkEngine::openLinkPort() {
     lastPercent_ = 0;
     timer_.stop();
     // One counter per block number, 0 .. end / 16 to the nearest integer.
-    blockRetries_.assign(static_cast<std::size_t>((endAddress_ + kBlockLength / 2) / kBlockLength) + 1, kBlockRetries);
+    blockRetries_.assign(static_cast<std::size_t>((endAddress_ + kBlockLength / 2) / kBlockLength) + 1,
+                         kBlockRetries);
     return reopenForExchange();
 }
 
@@ -221,7 +226,8 @@ void LinkEngine::abort() {
 
 // ---- senders -----------------------------------------------------------------------------
 
-void LinkEngine::sendFrame(const std::vector<std::uint8_t>& frame, std::size_t echoLen, std::size_t replyLen) {
+void LinkEngine::sendFrame(const std::vector<std::uint8_t>& frame, std::size_t echoLen,
+                           std::size_t replyLen) {
     echoOffset_ = noEcho_ ? 0 : echoLen;
     timer_.start(kReplyTimeoutMs);
     threshold_ = echoOffset_ + replyLen;
@@ -259,7 +265,9 @@ void LinkEngine::sendHandshake() {
     port_.write(kProgram);
 }
 
-void LinkEngine::sendIdentRequest() { sendFrame({0x02}, 1, 16); }
+void LinkEngine::sendIdentRequest() {
+    sendFrame({0x02}, 1, 16);
+}
 
 void LinkEngine::sendPasswordBlockRead() {
     sendFrame({'R', kPasswordBlock >> 8, kPasswordBlock & 0xFF, kBlockLength}, 4, kBlockLength + 6);
@@ -270,8 +278,8 @@ void LinkEngine::sendReadBlock() {
         finishBlocks();
         return;
     }
-    sendFrame({'R', static_cast<u8>(blockAddress_ / 256), static_cast<u8>(blockAddress_ % 256), kBlockLength}, 4,
-              kBlockLength + 6);
+    sendFrame({'R', static_cast<u8>(blockAddress_ / 256), static_cast<u8>(blockAddress_ % 256), kBlockLength},
+              4, kBlockLength + 6);
 }
 
 void LinkEngine::sendNextReadBlock() {
@@ -285,11 +293,12 @@ void LinkEngine::sendWriteBlock() {
         return;
     }
     updateProgress();
-    std::vector<std::uint8_t> frame{'W', static_cast<u8>(blockAddress_ / 256), static_cast<u8>(blockAddress_ % 256),
-                                    kBlockLength};
+    std::vector<std::uint8_t> frame{'W', static_cast<u8>(blockAddress_ / 256),
+                                    static_cast<u8>(blockAddress_ % 256), kBlockLength};
     for (long i = 0; i < kBlockLength; ++i) {
         const long a = blockAddress_ + i;
-        frame.push_back(a >= 0 && a < static_cast<long>(image_.size()) ? image_[static_cast<std::size_t>(a)] : 0xFF);
+        frame.push_back(a >= 0 && a < static_cast<long>(image_.size()) ? image_[static_cast<std::size_t>(a)]
+                                                                       : 0xFF);
     }
     frame.push_back(Checksum(ByteSpan(frame).subspan(1)));
     frame.push_back(0x06);
@@ -301,7 +310,9 @@ void LinkEngine::sendNextWriteBlock() {
     sendWriteBlock();
 }
 
-void LinkEngine::sendEnd() { sendFrame({'E', 'N', 'D'}, 3, 1); }
+void LinkEngine::sendEnd() {
+    sendFrame({'E', 'N', 'D'}, 3, 1);
+}
 
 void LinkEngine::finishBlocks() {
     if (mode_ == LinkMode::Read || mode_ == LinkMode::Write || mode_ == LinkMode::Info) {
@@ -523,7 +534,8 @@ bool LinkEngine::checkRadioCompatible() {
     if (modelOk && bandOk && versionOk)
         return true;
     if (!modelOk) {
-        message(app_.LangText(kMsgWrongModel) + "\r\nRadio is " + ModelFromRadioId(ident_.modelId, ident_.variant));
+        message(app_.LangText(kMsgWrongModel) + "\r\nRadio is " +
+                ModelFromRadioId(ident_.modelId, ident_.variant));
         return false;
     }
     if (versionOk) {

@@ -16,7 +16,9 @@ using u8 = std::uint8_t;
 constexpr int kSlotSize = 16;
 constexpr int kLastChannel = 481;
 
-u8 Low8(int v) { return static_cast<u8>(v & 0xFF); }
+u8 Low8(int v) {
+    return static_cast<u8>(v & 0xFF);
+}
 
 void PutWord(RadioImage& img, int at, std::uint16_t w) {
     img[static_cast<std::size_t>(at)] = static_cast<u8>(w >> 8);
@@ -24,11 +26,16 @@ void PutWord(RadioImage& img, int at, std::uint16_t w) {
 }
 
 std::uint16_t GetWord(const RadioImage& img, int at) {
-    return static_cast<std::uint16_t>(img[static_cast<std::size_t>(at)] << 8 | img[static_cast<std::size_t>(at) + 1]);
+    return static_cast<std::uint16_t>(img[static_cast<std::size_t>(at)] << 8 |
+                                      img[static_cast<std::size_t>(at) + 1]);
 }
 
-u8 Get(const RadioImage& img, int at) { return img[static_cast<std::size_t>(at)]; }
-void Put(RadioImage& img, int at, u8 v) { img[static_cast<std::size_t>(at)] = v; }
+u8 Get(const RadioImage& img, int at) {
+    return img[static_cast<std::size_t>(at)];
+}
+void Put(RadioImage& img, int at, u8 v) {
+    img[static_cast<std::size_t>(at)] = v;
+}
 
 // ---- frequency: whole kHz as 16 bits, low byte first --------------------------------------
 
@@ -63,13 +70,18 @@ std::string FrequencyText(unsigned v) {
 
 // ---- channel references and texts ---------------------------------------------------------
 
-u8 ChannelRef(int n) { return n == 0 ? 0xFF : Low8(n - 1); }
-i16 ChannelFromRef(u8 b) { return b == 0xFF ? 0 : static_cast<i16>(b + 1); }
+u8 ChannelRef(int n) {
+    return n == 0 ? 0xFF : Low8(n - 1);
+}
+i16 ChannelFromRef(u8 b) {
+    return b == 0xFF ? 0 : static_cast<i16>(b + 1);
+}
 
 void PutText(RadioImage& img, int at, int width, std::string_view field, u8 fill) {
     const std::string s = TrimFixed(field);
     for (int i = 0; i < width; ++i)
-        Put(img, at + i, i < static_cast<int>(s.size()) ? static_cast<u8>(s[static_cast<std::size_t>(i)]) : fill);
+        Put(img, at + i,
+            i < static_cast<int>(s.size()) ? static_cast<u8>(s[static_cast<std::size_t>(i)]) : fill);
 }
 
 struct ReadText {
@@ -128,13 +140,17 @@ void GetDtmfCode(const RadioImage& img, int at, DtmfCodeEntry& e) {
 
 // ---- channel slot bytes 5..14 and the VFO settings ---------------------------------------
 
-u8 Bit(int v, int bit) { return static_cast<u8>((v & 1) << bit); }
+u8 Bit(int v, int bit) {
+    return static_cast<u8>((v & 1) << bit);
+}
 
 u8 FlagsByte(const ChannelRecord& r) {
     return Bit(r.RxExpander, 0) | Bit(r.TxCompressor, 1) | Bit(r.NbAnl, 2) | Bit(r.Att, 3) | Bit(r.HiCut, 4) |
            Bit(r.Tsq, 5) | static_cast<u8>((r.BusyLock & 3) << 6);
 }
-u8 BeepByte(const ChannelRecord& r) { return static_cast<u8>((r.RogerBeep & 0x0F) | (r.SquelchMode & 0x0F) << 4); }
+u8 BeepByte(const ChannelRecord& r) {
+    return static_cast<u8>((r.RogerBeep & 0x0F) | (r.SquelchMode & 0x0F) << 4);
+}
 u8 PttByte(const ChannelRecord& r) {
     return static_cast<u8>((r.PttIdBot & 0x1F) | Bit(r.RepLock, 5) | (r.Rep & 3) << 6);
 }
@@ -165,8 +181,8 @@ void PutChannelSlot(RadioImage& img, const ChannelRecord& r) {
         Put(img, at + 1, Low8(static_cast<int>(khz >> 8)));
     }
     Put(img, at + 5,
-        Bit(r.FmPower, 0) | Bit(r.FmPowerLock, 1) | Bit(r.AmPower, 3) | Bit(r.AmPowerLock, 4) | Bit(r.Mode, 5) |
-            Bit(r.ModeLock, 6));
+        Bit(r.FmPower, 0) | Bit(r.FmPowerLock, 1) | Bit(r.AmPower, 3) | Bit(r.AmPowerLock, 4) |
+            Bit(r.Mode, 5) | Bit(r.ModeLock, 6));
     PutWord(img, at + 6, ToneToCode(r.DecodeTone));
     PutWord(img, at + 8, ToneToCode(r.EncodeTone));
     Put(img, at + 10, FlagsByte(r));
@@ -195,14 +211,18 @@ void GetChannelSlot(const RadioImage& img, int n, ChannelRecord& r) {
     r.CallCode = Get(img, at + 14);
 }
 
-bool BitmapBit(const RadioImage& img, int base, int s) { return (Get(img, base + s / 8) >> (s % 8) & 1) != 0; }
+bool BitmapBit(const RadioImage& img, int base, int s) {
+    return (Get(img, base + s / 8) >> (s % 8) & 1) != 0;
+}
 void SetBitmapBit(RadioImage& img, int base, int s) {
     img[static_cast<std::size_t>(base + s / 8)] |= static_cast<u8>(1 << (s % 8));
 }
 
 // Tone tip entry i as 30 byte values: even-indexed values first, then the odd-indexed ones,
 // then the repeat count and the interval.
-constexpr int ToneTipOffset(int k) { return k < 28 ? (k % 2 == 0 ? k / 2 : 14 + k / 2) : k; }
+constexpr int ToneTipOffset(int k) {
+    return k < 28 ? (k % 2 == 0 ? k / 2 : 14 + k / 2) : k;
+}
 
 i16 ToneTipValue(const ToneTipEntry& e, int k) {
     if (k == 28)
@@ -226,7 +246,9 @@ void SetToneTipValue(ToneTipEntry& e, int k, i16 v) {
 
 } // namespace
 
-void ClearRadioImage(RadioImage& img) { img.fill(0xFF); }
+void ClearRadioImage(RadioImage& img) {
+    img.fill(0xFF);
+}
 
 void EncodeRadioImage(const AppState& app, DocumentCopy& work, RadioImage& img) {
     std::fill(img.begin(), img.begin() + addr::kScanBitmap, u8{0xFF});
@@ -305,7 +327,8 @@ void EncodeRadioImage(const AppState& app, DocumentCopy& work, RadioImage& img) 
         PutText(img, addr::kEmbeddedMessage + 16 * m, 16,
                 work.settings.Options.EmbeddedMessage[static_cast<std::size_t>(m)].raw(), 0x00);
     for (int g = 0; g < 12; ++g)
-        PutText(img, addr::kGroupNames + 3 * g, 3, work.settings.GroupNames[static_cast<std::size_t>(g)].raw(), 0x20);
+        PutText(img, addr::kGroupNames + 3 * g, 3,
+                work.settings.GroupNames[static_cast<std::size_t>(g)].raw(), 0x20);
     for (int i = 0; i < 8; ++i) {
         const ToneTipEntry& e = work.settings.ToneTips[static_cast<std::size_t>(i)];
         for (int k = 0; k < 30; ++k)
@@ -359,7 +382,8 @@ RadioFlags DecodeRadioImage(const RadioImage& img, DocumentCopy& work, DecodedId
 
     for (int g = 0; g < 12; ++g) {
         f.GroupChan[static_cast<std::size_t>(2 * g)] = ChannelFromRef(Get(img, addr::kGroupChan + g));
-        f.GroupChan[static_cast<std::size_t>(2 * g + 1)] = ChannelFromRef(Get(img, addr::kGroupChan + 12 + g));
+        f.GroupChan[static_cast<std::size_t>(2 * g + 1)] =
+            ChannelFromRef(Get(img, addr::kGroupChan + 12 + g));
         f.GroupFlag[static_cast<std::size_t>(2 * g)] = Get(img, addr::kGroupFlag + g) != 0 ? 1 : 0;
         f.GroupFlag[static_cast<std::size_t>(2 * g + 1)] = Get(img, addr::kGroupFlag + 12 + g) != 0 ? 1 : 0;
     }
@@ -390,7 +414,8 @@ RadioFlags DecodeRadioImage(const RadioImage& img, DocumentCopy& work, DecodedId
     }
     for (int g = 0; g < 12; ++g) {
         const ReadText t = GetText(img, addr::kGroupNames + 3 * g, 3, true);
-        work.settings.GroupNames[static_cast<std::size_t>(g)] = t.stopped ? t.text + std::string(1, '\0') : t.text;
+        work.settings.GroupNames[static_cast<std::size_t>(g)] =
+            t.stopped ? t.text + std::string(1, '\0') : t.text;
     }
     for (int i = 0; i < 8; ++i) {
         ToneTipEntry& e = work.settings.ToneTips[static_cast<std::size_t>(i)];

@@ -13,7 +13,7 @@
 
 namespace zt {
 
-constexpr std::size_t kRadioImageSize = 0x2440;  // 9280 bytes, addresses 0x0000..0x243F
+constexpr std::size_t kRadioImageSize = 0x2440; // 9280 bytes, addresses 0x0000..0x243F
 
 using RadioImage = std::array<std::uint8_t, kRadioImageSize>;
 
