@@ -1,0 +1,687 @@
+#include "channels/frm_ch_info_edit.h"
+
+#include "app/twips.h"
+#include "channels/frm_comm_ch_info.h"
+#include "codec/freq.h"
+#include "codec/numbers.h"
+#include "codec/tone.h"
+#include "model/channel_table.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <exception>
+
+namespace zt {
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Column ids of the channel table for Combo2(0..18) and Check1(0..15).
+constexpr std::array<int, FrmCHInfoEdit::kCombo2Count> kComboColumn = {4,  5,  6,  8,  10, 9,  11, 12, 13, 21,
+                                                                       22, 23, 24, 25, 26, 27, 28, 29, 30};
+constexpr std::array<int, FrmCHInfoEdit::kCombo2Count> kComboLabel = {
+    15005, 15006, 15007, 15008, 15009, 15010, 15011, 15012, 15037, 15022,
+    15038, 15200, 15201, 15202, 15203, 15204, 15013, 0,     15023};
+constexpr std::array<bool, FrmCHInfoEdit::kCombo2Count> kComboVisible = {
+    true, true, false, false, false, false, true, false, true, false,
+    true, true, false, true,  false, false, true, true,  true};
+constexpr std::array<int, FrmCHInfoEdit::kCheckCount> kCheckColumn = {7,  14, 15, 16, 17, 18, 19, 37,
+                                                                      38, 39, 40, 41, 42, 43, 44, 45};
+constexpr std::array<bool, FrmCHInfoEdit::kCheckCount> kCheckVisible = {
+    true, false, false, false, false, false, false, true, true, true, true, true, false, false, false, true};
+
+int CheckText(int k) {
+    return k <= 6 ? 15014 + k : (k <= 11 ? 15300 + k - 7 : 15400 + k - 12);
+}
+
+int FieldValue(const ChannelRecord& r, int col) {
+    switch (col) {
+    case 4:
+        return r.DecodeTone;
+    case 5:
+        return r.EncodeTone;
+    case 7:
+        return r.ScanSkip;
+    case 8:
+        return r.OptSignal;
+    case 9:
+        return r.Spacing;
+    case 10:
+        return r.PttIdMode;
+    case 11:
+        return r.BusyLock;
+    case 12:
+        return r.ScrambleTalkaround;
+    case 13:
+        return r.PttIdBot;
+    case 14:
+        return r.VoiceEncrypt;
+    case 15:
+        return r.TxInhibit;
+    case 16:
+        return r.Talkaround;
+    case 17:
+        return r.Scrambler;
+    case 18:
+        return r.Whisper;
+    case 19:
+        return r.Compander;
+    case 21:
+        return r.SignalRelation;
+    case 22:
+        return r.PttIdEot;
+    case 23:
+        return r.RogerBeep;
+    case 24:
+        return r.SquelchMode;
+    case 25:
+        return r.Mode;
+    case 26:
+        return r.AmPower;
+    case 27:
+        return r.FmPower;
+    case 28:
+        return r.CallCode;
+    case 29:
+        return r.Rep;
+    case 30:
+        return r.Tsq;
+    case 37:
+        return r.RxExpander;
+    case 38:
+        return r.TxCompressor;
+    case 39:
+        return r.NbAnl;
+    case 40:
+        return r.Att;
+    case 41:
+        return r.HiCut;
+    case 42:
+        return r.ModeLock;
+    case 43:
+        return r.AmPowerLock;
+    case 44:
+        return r.FmPowerLock;
+    case 45:
+        return r.RepLock;
+    default:
+        return 0;
+    }
+}
+
+// A tone tip counts as defined when it repeats at least once and has a step of some length.
+bool ToneTipDefined(const SettingsRecord& s, int n) {
+    if (n < 1 || n > 8)
+        return false;
+    const ToneTipEntry& t = s.ToneTips[static_cast<std::size_t>(n - 1)];
+    if (t.Repeat < 1)
+        return false;
+    for (const ToneTipStep& st : t.Steps)
+        if (st.Length > 0)
+            return true;
+    return false;
+}
+
+void Fill(QComboBox* c, const std::vector<QString>& items) {
+    const QSignalBlocker block(c);
+    c->clear();
+    for (const QString& s : items)
+        c->addItem(s);
+}
+
+// Entry v of a list, the first entry when v has none.
+void Select(QComboBox* c, int v) {
+    const QSignalBlocker block(c);
+    c->setCurrentIndex(v >= 0 && v < c->count() ? v : (c->count() > 0 ? 0 : -1));
+}
+
+void SelectText(QComboBox* c, const QString& t) {
+    const QSignalBlocker block(c);
+    const int i = c->findText(t);
+    c->setCurrentIndex(i >= 0 ? i : (c->count() > 0 ? 0 : -1));
+}
+
+} // namespace
+
+FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent) : QWidget(parent), ed_(ed) {
+    setObjectName(kName);
+    setAttribute(Qt::WA_DeleteOnClose);
+    WandToSave = true;
+    auto combo = [this](const QString& name) {
+        auto* c = new QComboBox(this);
+        c->setObjectName(name);
+        c->installEventFilter(this);
+        return c;
+    };
+    auto box = [this](const QString& name, int maxLen) {
+        auto* t = new QLineEdit(this);
+        t->setObjectName(name);
+        t->setMaxLength(maxLen);
+        t->setContextMenuPolicy(Qt::NoContextMenu);
+        t->setAcceptDrops(false);
+        t->installEventFilter(this);
+        return t;
+    };
+    combo4_ = combo("Combo4");
+    combo1_ = combo("Combo1");
+    text1_ = box("Text1", 9);
+    text2_ = box("Text2", 9);
+    for (std::size_t i = 0; i < text3_.size(); ++i)
+        text3_[i] = box(QString("Text3_%1").arg(i), 9);
+    text4_ = box("Text4", 9);
+    label4_ = new QLabel(this);
+    label1_ = new QLabel(this);
+    for (auto& l : label2_)
+        l = new QLabel(this);
+    for (int k = 0; k < kCombo2Count; ++k) {
+        combo2_[static_cast<std::size_t>(k)] = combo(QString("Combo2_%1").arg(k));
+        label3_[static_cast<std::size_t>(k)] = new QLabel(this);
+        connect(combo2_[static_cast<std::size_t>(k)], &QComboBox::currentIndexChanged, this,
+                [this, k] { onCombo2(k); });
+    }
+    for (int k = 0; k < kCheckCount; ++k) {
+        auto* c = new QCheckBox(this);
+        c->setObjectName(QString("Check1_%1").arg(k));
+        c->installEventFilter(this);
+        connect(c, &QCheckBox::clicked, this, [this, k] { onCheck(k); });
+        check1_[static_cast<std::size_t>(k)] = c;
+    }
+    combo3_ = new QComboBox(this);
+    combo5_ = new QComboBox(this);
+    cmdClose_ = new QPushButton(this);
+    cmdClose_->setObjectName("CommandClose");
+    connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
+
+    // Controls this model keeps nothing from, or that the radio does not use, stay hidden.
+    text2_->hide();
+    label2_[1]->hide();
+    for (QLineEdit* t : text3_)
+        t->hide();
+    text4_->hide();
+    label2_[2]->hide();
+    label2_[3]->hide();
+    for (int k = 0; k < kCombo2Count; ++k) {
+        combo2_[static_cast<std::size_t>(k)]->setVisible(kComboVisible[static_cast<std::size_t>(k)]);
+        label3_[static_cast<std::size_t>(k)]->setVisible(kComboVisible[static_cast<std::size_t>(k)]);
+    }
+    for (int k = 0; k < kCheckCount; ++k)
+        check1_[static_cast<std::size_t>(k)]->setVisible(kCheckVisible[static_cast<std::size_t>(k)]);
+    combo3_->hide();
+    combo5_->hide();
+
+    for (int g = 0; g <= kVfoGroup; ++g)
+        combo4_->addItem(QString::number(g));
+    FillCodeLists();
+    std::vector<QString> rb{Q(ed_.Text(15030))};
+    for (int i = 1; i <= 8; ++i)
+        rb.push_back(QString::number(i));
+    Fill(combo5_, rb);
+    setTexts();
+    layoutControls();
+
+    connect(combo4_, &QComboBox::currentIndexChanged, this, [this] { onPickerChanged(); });
+    connect(combo1_, &QComboBox::currentIndexChanged, this, [this] { onPickerChanged(); });
+    connect(text1_, &QLineEdit::editingFinished, this, [this] { onText1Left(); });
+    connect(text2_, &QLineEdit::editingFinished, this, [this] { onText2Left(); });
+
+    ed_.edit = this;
+    SetGridEditData(true);
+}
+
+FrmCHInfoEdit::~FrmCHInfoEdit() {
+    if (ed_.edit == this)
+        ed_.edit = nullptr;
+}
+
+void FrmCHInfoEdit::FillCodeLists() {
+    std::vector<QString> codes{Q(ed_.Text(14013))};
+    const auto& list = ed_.doc.work.settings.Options.Dtmf.CodeList;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list[i].Len > 0)
+            codes.push_back(QString::number(i + 1));
+    for (int k : {8, 10, 16})
+        Fill(combo2_[static_cast<std::size_t>(k)], codes);
+}
+
+std::vector<QString> FrmCHInfoEdit::listEntries(int k) const {
+    auto t = [this](std::initializer_list<int> ids) {
+        std::vector<QString> out;
+        for (int id : ids)
+            out.push_back(Q(ed_.Text(id)));
+        return out;
+    };
+    switch (k) {
+    case 0:
+    case 1: {
+        std::vector<QString> out{Q(ed_.Text(15030))};
+        const auto& tones = ToneList();
+        for (std::size_t i = 1; i < tones.size(); ++i)
+            out.push_back(Q(tones[i]));
+        return out;
+    }
+    case 2:
+        return t({15044, 15045, 15046});
+    case 3:
+        return t({15030, 15043});
+    case 4:
+        return t({15030, 15037, 15038, 15039});
+    case 5:
+        return t({15040, 15041, 15042});
+    case 6:
+        return t({15030, 15031, 15032});
+    case 7:
+        return t({15034, 15035});
+    case 9:
+        return t({15050, 15051});
+    case 12:
+        return t({15031, 15032});
+    case 13:
+        return t({15500, 15501});
+    case 14:
+        return t({15502, 15503});
+    case 15:
+        return t({15504, 15505});
+    case 17:
+        return {Q(ed_.Text(15030)), "+100K", "-100K"};
+    case 18:
+        return t({15052, 15053});
+    default:
+        return {};
+    }
+}
+
+void FrmCHInfoEdit::setTexts() {
+    setWindowTitle(Q(ed_.Text(15000)));
+    label4_->setText(Q(ed_.Text(15029)));
+    label1_->setText(Q(ed_.Text(15001)));
+    label2_[0]->setText(Q(ed_.Text(15002)));
+    label2_[1]->setText(Q(ed_.Text(ed_.TxAsOffset() ? 15100 : 15003)));
+    label2_[2]->setText(Q(ed_.Text(15004)));
+    label2_[3]->setText(Q(ed_.Text(15021)));
+    for (int k = 0; k < kCombo2Count; ++k)
+        label3_[static_cast<std::size_t>(k)]->setText(
+            k == 17 ? QString("Rep") : Q(ed_.Text(kComboLabel[static_cast<std::size_t>(k)])));
+    for (int k = 0; k < kCheckCount; ++k)
+        check1_[static_cast<std::size_t>(k)]->setText(Q(ed_.Text(CheckText(k))));
+    cmdClose_->setText(Q(ed_.Text(15024)));
+    Fill(combo3_, {Q(ed_.Text(15030)), Q(ed_.Text(15031)), Q(ed_.Text(15032)), Q(ed_.Text(15033))});
+}
+
+void FrmCHInfoEdit::layoutControls() {
+    // Two columns of labelled controls; each label stands 100 twips left of its control, and a
+    // column starts far enough right for its longest label.
+    const int margin = Tw(150, this);
+    const int gap = Tw(100, this);
+    const int rowH = std::max(combo4_->sizeHint().height(), text1_->sizeHint().height());
+    const int pitch = rowH + Tw(90, this);
+    const int ctlW = Tw(1500, this);
+    struct Item {
+        QLabel* label;
+        QWidget* control;
+    };
+    auto c2 = [this](int k) {
+        return Item{label3_[static_cast<std::size_t>(k)], combo2_[static_cast<std::size_t>(k)]};
+    };
+    const std::vector<Item> left = {
+        {label4_, combo4_}, {label1_, combo1_}, {label2_[0], text1_}, c2(0), c2(1), c2(6), c2(13), c2(17)};
+    const std::vector<Item> right = {c2(8), c2(10), c2(16), c2(11), c2(18)};
+    auto labelWidth = [](const std::vector<Item>& items) {
+        int w = 0;
+        for (const Item& it : items) {
+            it.label->adjustSize();
+            w = std::max(w, it.label->width());
+        }
+        return w;
+    };
+    const int x1 = margin + labelWidth(left) + gap;
+    const int x2 = x1 + ctlW + Tw(300, this) + labelWidth(right) + gap;
+    int y = margin;
+    for (const Item& it : left) {
+        it.control->setGeometry(x1, y, ctlW, rowH);
+        PlaceLabelLeft(it.label, it.control, 100);
+        y += pitch;
+    }
+    const int bottomLeft = y;
+    y = margin;
+    for (const Item& it : right) {
+        it.control->setGeometry(x2, y, ctlW, rowH);
+        PlaceLabelLeft(it.label, it.control, 100);
+        y += pitch;
+    }
+    // Check boxes in two columns below the right-hand lists.
+    const std::array<int, 7> checks = {0, 7, 8, 9, 10, 11, 15};
+    const int checkLeft = x2 - labelWidth(right) - gap;
+    int yc = y;
+    int colW = 0;
+    for (int k : checks)
+        colW = std::max(colW, check1_[static_cast<std::size_t>(k)]->sizeHint().width());
+    for (std::size_t i = 0; i < checks.size(); ++i) {
+        QCheckBox* c = check1_[static_cast<std::size_t>(checks[i])];
+        const int cx = checkLeft + static_cast<int>(i % 2) * (colW + Tw(200, this));
+        c->setGeometry(cx, yc, c->sizeHint().width(), rowH);
+        if (i % 2 == 1)
+            yc += pitch;
+    }
+    yc += pitch;
+    // Hidden controls keep a place beside the visible ones; the user never sees them.
+    int yh = bottomLeft;
+    for (int k = 0; k < kCombo2Count; ++k) {
+        if (kComboVisible[static_cast<std::size_t>(k)])
+            continue;
+        combo2_[static_cast<std::size_t>(k)]->setGeometry(x1, yh, ctlW, rowH);
+    }
+    text2_->setGeometry(x1, yh, ctlW, rowH);
+    const int bottom = std::max({bottomLeft, yc}) + Tw(100, this);
+    const int rightEdge = std::max(x2 + ctlW, checkLeft + 2 * colW + Tw(200, this));
+    cmdClose_->setGeometry(rightEdge - std::max(cmdClose_->sizeHint().width(), Tw(1100, this)), bottom,
+                           std::max(cmdClose_->sizeHint().width(), Tw(1100, this)),
+                           cmdClose_->sizeHint().height());
+    setFixedSize(rightEdge + margin, cmdClose_->geometry().bottom() + margin);
+}
+
+void FrmCHInfoEdit::ChangShowCHs(int rGroupID) {
+    std::vector<QString> items;
+    const int n = GroupSize(std::clamp(rGroupID, 0, kVfoGroup));
+    for (int i = 1; i <= n; ++i)
+        items.push_back(QString::number(i));
+    Fill(combo1_, items);
+}
+
+int FrmCHInfoEdit::ShownChannel() const {
+    const int g = std::max(0, combo4_->currentIndex());
+    return GroupBase(g) + combo1_->currentText().toInt();
+}
+
+void FrmCHInfoEdit::SetGridEditData(bool rIsGridChange) {
+    const bool wasFilling = filling_;
+    filling_ = true;
+    WandToSave = false;
+    if (rIsGridChange) {
+        Select(combo4_, std::clamp(ed_.EditGroup, 0, kVfoGroup));
+        ChangShowCHs(combo4_->currentIndex());
+        SelectText(combo1_, QString::number(ed_.EditCell.row));
+    } else {
+        if (combo4_->currentIndex() != ed_.EditGroup) {
+            ed_.EditGroup = combo4_->currentIndex();
+            if (ed_.GridOpen())
+                ed_.grid->ChangeGroup();
+            ChangShowCHs(ed_.EditGroup);
+        }
+        if (combo1_->currentIndex() < 0)
+            Select(combo1_, 0);
+        ed_.EditCell.row = combo1_->currentIndex() + 1;
+    }
+    if (ChannelRecord* r = ed_.Find(ShownChannel()))
+        fillFromRecord(*r);
+    else
+        clearForMissing();
+    SetShowFreModify();
+    WandToSave = true;
+    filling_ = wasFilling;
+}
+
+void FrmCHInfoEdit::fillFromRecord(ChannelRecord& r) {
+    const AppState& app = ed_.app;
+    text1_->setEnabled(true);
+    text1_->setText(Q(RxText(app, r.RxFreq.raw())));
+    text1_->setModified(false);
+    text2_->setEnabled(true);
+    text2_->setText(Q(TxText(app, r.RxFreq.raw(), r.TxOffset.raw(), r.TxOffsetDir, ed_.TxAsOffset())));
+    text2_->setModified(false);
+    for (QLineEdit* t : text3_)
+        t->setEnabled(true);
+    text4_->setEnabled(true);
+    for (int k = 0; k < kCombo2Count; ++k) {
+        QComboBox* c = combo2_[static_cast<std::size_t>(k)];
+        c->setEnabled(true);
+        if (k == 8 || k == 10 || k == 16 || k == 6 || k == 11)
+            continue;
+        Fill(c, listEntries(k));
+        Select(c, FieldValue(r, kComboColumn[static_cast<std::size_t>(k)]));
+    }
+    for (int k : {8, 10, 16}) {
+        QComboBox* c = combo2_[static_cast<std::size_t>(k)];
+        if (c->count() == 0 || c->itemText(0).trimmed().isEmpty())
+            FillCodeLists();
+        const int v = FieldValue(r, kComboColumn[static_cast<std::size_t>(k)]);
+        const int i = v == 0 ? 0 : c->findText(QString::number(v));
+        Select(c, std::max(i, 0));
+    }
+    for (int k = 0; k < kCheckCount; ++k) {
+        QCheckBox* c = check1_[static_cast<std::size_t>(k)];
+        c->setEnabled(true);
+        c->setChecked(FieldValue(r, kCheckColumn[static_cast<std::size_t>(k)]) == 1);
+    }
+    ShowBusyLock(r);
+    {
+        const QSignalBlocker block(combo2_[11]);
+        combo2_[11]->clear();
+        combo2_[11]->addItem(Q(ed_.Text(15030)));
+    }
+    ShowRB();
+    applyInterlocks();
+}
+
+void FrmCHInfoEdit::applyInterlocks() {
+    combo2_[14]->setEnabled(!check1_[13]->isChecked());
+    combo2_[15]->setEnabled(!check1_[14]->isChecked());
+    combo2_[17]->setEnabled(!check1_[15]->isChecked());
+    const bool scramblerSide = combo2_[7]->currentIndex() == 0;
+    check1_[4]->setEnabled(scramblerSide);
+    check1_[3]->setEnabled(!scramblerSide);
+}
+
+void FrmCHInfoEdit::clearForMissing() {
+    text1_->setEnabled(true);
+    text1_->clear();
+    text1_->setModified(false);
+    text2_->clear();
+    text2_->setEnabled(false);
+    for (QLineEdit* t : text3_) {
+        t->clear();
+        t->setEnabled(false);
+    }
+    text4_->clear();
+    text4_->setEnabled(false);
+    for (QComboBox* c : combo2_) {
+        Fill(c, {" "});
+        Select(c, 0);
+        c->setEnabled(false);
+    }
+    for (QCheckBox* c : check1_) {
+        c->setChecked(false);
+        c->setEnabled(false);
+    }
+}
+
+void FrmCHInfoEdit::SetShowFreModify() {
+    const bool on = ed_.FrequencyEditable(ed_.ChannelGroup());
+    text1_->setEnabled(on);
+    text2_->setEnabled(on);
+}
+
+void FrmCHInfoEdit::ShowBusyLock(ChannelRecord& r) {
+    QComboBox* c = combo2_[6];
+    std::vector<QString> items{Q(ed_.Text(15030)), Q(ed_.Text(15031))};
+    if (EffectiveDecodeTone(r) != 0)
+        items.push_back(Q(ed_.Text(15032)));
+    Fill(c, items);
+    if (EffectiveDecodeTone(r) == 0 && r.BusyLock == 2)
+        r.BusyLock = 1;
+    const QString full = r.BusyLock >= 0 && r.BusyLock < combo3_->count() ? combo3_->itemText(r.BusyLock)
+                                                                          : combo3_->itemText(0);
+    SelectText(c, full);
+    r.BusyLock = static_cast<i16>(std::max(0, combo3_->findText(c->currentText())));
+}
+
+void BusyLockCheck(ChannelEditor& ed, int channelNo) {
+    ChannelRecord* r = ed.Find(channelNo);
+    if (r == nullptr)
+        return;
+    // The edit window's list belongs to the channel it shows; other channels only lose a busy
+    // lock on a wrong tone that has no tone to compare with.
+    if (ed.EditWindowOpen() && ed.edit->ShownChannel() == channelNo) {
+        ed.edit->ShowBusyLock(*r);
+        return;
+    }
+    if (EffectiveDecodeTone(*r) == 0 && r->BusyLock == 2)
+        r->BusyLock = 1;
+}
+
+void FrmCHInfoEdit::ShowRB() {
+    ChannelRecord* r = ed_.Find(ShownChannel());
+    QComboBox* c = combo2_[11];
+    if (r == nullptr || !c->isEnabled())
+        return;
+    Select(combo5_, r->RogerBeep);
+    std::vector<QString> items{Q(ed_.Text(15030))};
+    for (int n = 1; n <= 8; ++n)
+        if (ToneTipDefined(ed_.doc.work.settings, n))
+            items.push_back(QString::number(n));
+    Fill(c, items);
+    SelectText(c, combo5_->currentText());
+}
+
+void FrmCHInfoEdit::ReShowEditTxFre(bool rOffSet) {
+    label2_[1]->setText(Q(ed_.Text(rOffSet ? 15100 : 15003)));
+    SetGridEditData(false);
+}
+
+void FrmCHInfoEdit::onPickerChanged() {
+    if (!WandToSave || filling_)
+        return;
+    if (combo4_->currentIndex() != ed_.EditGroup || combo1_->currentIndex() + 1 != ed_.EditCell.row)
+        SetGridEditData(false);
+}
+
+void FrmCHInfoEdit::onCombo2(int k) {
+    if (!WandToSave || filling_)
+        return;
+    QComboBox* c = combo2_[static_cast<std::size_t>(k)];
+    const QString t = c->currentText();
+    if (t.isEmpty() || t == " ")
+        return;
+    int value = c->currentIndex();
+    if (k == 0 || k == 3) {
+        std::vector<QString> items{Q(ed_.Text(15030)), Q(ed_.Text(15031))};
+        if (combo2_[0]->currentText() != Q(ed_.Text(15030)))
+            items.push_back(Q(ed_.Text(15032)));
+        const QString keep = combo2_[6]->currentText();
+        Fill(combo2_[6], items);
+        SelectText(combo2_[6], keep);
+    }
+    if (k == 6) {
+        value = std::max(0, combo3_->findText(t));
+    } else if (k == 11) {
+        value = std::max(0, combo5_->findText(t));
+    } else if (k == 8 || k == 10 || k == 16) {
+        value = c->currentIndex() == 0 ? 0 : t.toInt();
+    }
+    ed_.SetCell(combo4_->currentIndex(), combo1_->currentIndex() + 1,
+                kComboColumn[static_cast<std::size_t>(k)], value);
+}
+
+void FrmCHInfoEdit::onCheck(int k) {
+    if (!WandToSave || filling_)
+        return;
+    ed_.SetCell(combo4_->currentIndex(), combo1_->currentIndex() + 1,
+                kCheckColumn[static_cast<std::size_t>(k)],
+                check1_[static_cast<std::size_t>(k)]->isChecked() ? 1 : 0);
+}
+
+void FrmCHInfoEdit::onText1Left() {
+    if (!WandToSave || filling_ || !text1_->isModified())
+        return;
+    text1_->setModified(false);
+    const std::string typed = text1_->text().toStdString();
+    std::string value = typed;
+    if (const auto v = ParseNumber(typed); v && IsNumeric(typed))
+        value = FormatFixed5(*v);
+    ed_.SetCell(combo4_->currentIndex(), combo1_->currentIndex() + 1, 1, value);
+    if (ed_.edit == this)
+        SetGridEditData(false);
+}
+
+void FrmCHInfoEdit::onText2Left() {
+    if (!WandToSave || filling_ || !text2_->isModified())
+        return;
+    text2_->setModified(false);
+    const std::string typed = text2_->text().toStdString();
+    if (IsNumeric(typed))
+        ed_.SetCell(combo4_->currentIndex(), combo1_->currentIndex() + 1, 2, typed);
+    if (ed_.edit == this)
+        SetGridEditData(false);
+}
+
+void FrmCHInfoEdit::CommitPendingEdit() {
+    onText1Left();
+    onText2Left();
+}
+
+bool FrmCHInfoEdit::keyFilter(QLineEdit* box, QKeyEvent* k, bool allowSign) {
+    Q_UNUSED(box);
+    if (k->matches(QKeySequence::Cut) || k->matches(QKeySequence::Copy) || k->matches(QKeySequence::Paste))
+        return true;
+    const QString t = k->text();
+    if (t.size() != 1)
+        return false;
+    const QChar ch = t.at(0);
+    if (ch.unicode() > 127)
+        return true;
+    if (ch.unicode() < 32 || ch.unicode() == 127)
+        return false;
+    if (ch.isDigit() || ch == '.')
+        return false;
+    return !(allowSign && (ch == '+' || ch == '-'));
+}
+
+bool FrmCHInfoEdit::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::FocusIn && o == text2_) {
+        if (text2_->text().isEmpty())
+            text2_->setText(text1_->text());
+        text2_->selectAll();
+    } else if (e->type() == QEvent::FocusIn && o == text1_) {
+        if (!text1_->text().isEmpty())
+            QMetaObject::invokeMethod(text1_, &QLineEdit::selectAll, Qt::QueuedConnection);
+    }
+    if (e->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(o, e);
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+        if (o == text1_)
+            onText1Left();
+        else if (o == text2_)
+            onText2Left();
+        focusNextChild();
+        return true;
+    }
+    if (o == text1_)
+        return keyFilter(text1_, k, false);
+    if (o == text2_)
+        return keyFilter(text2_, k, ed_.TxAsOffset());
+    return QWidget::eventFilter(o, e);
+}
+
+void FrmCHInfoEdit::mousePressEvent(QMouseEvent* e) {
+    // A click on the window background leaves the RX box, which stores it.
+    if (text1_->hasFocus())
+        onText1Left();
+    QWidget::mousePressEvent(e);
+}
+
+void FrmCHInfoEdit::closeEvent(QCloseEvent* e) {
+    CommitPendingEdit();
+    ed_.edit = nullptr;
+    QWidget::closeEvent(e);
+}
+
+} // namespace zt

@@ -1,0 +1,133 @@
+// The channel grid window: the channels of one group, one row per channel slot, with the
+// group picker, the group's name and its two special channels, and in-place cell editors.
+#pragma once
+
+#include "channels/channel_editor.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+namespace zt {
+
+class frmCommChInfo : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kCols = 11;
+    static constexpr const char* kName = "frmCommChInfo";
+
+    explicit frmCommChInfo(ChannelEditor& ed, QWidget* parent = nullptr);
+    ~frmCommChInfo() override;
+
+    // Refresh operations other windows call.
+    void reShowGrid(int rRow);
+    void ReShowAllTxFre(bool rOffSet);
+    void ReshowByCh();
+    void ChangeGroup();
+    void SetEditDisable();
+    // In-place editing and navigation.
+    void EnterGridEdit();
+    bool FlexConcludeRx();
+    void GridNextLine();
+    void GridNextCol();
+    void StoreGridEdit();
+    void SetShowEditData();
+    void ChangShowByLanguage();
+    // Stores an open in-place edit (the main window's SetSaveEditData).
+    void CommitPendingEdit();
+    // Rewrites every row of the shown group from the table.
+    void ReShowAllRows();
+    // The window became the active MDI child, or stopped being it.
+    void Activated();
+    void Deactivated();
+
+    bool CodeMoveTopRow = false;
+
+    // Grid coordinates: row 1..GroupSize, column 0..10 (0 and the header row are fixed).
+    int gridRow() const;
+    int gridCol() const;
+    void setGridCell(int row, int col);
+    int rowCount() const; // rows including the header row
+    QString cellText(int row, int col) const;
+    int firstVisibleRow() const;
+
+    // Controls, for the main window and the tests.
+    QTableWidget* MSFlexGrid1() const { return grid_; }
+    QLineEdit* Text1() const { return text1_; }
+    QLineEdit* Text2() const { return text2_; }
+    QLineEdit* Text3() const { return text3_; }
+    QComboBox* Combo7() const { return combo7_; }
+    QComboBox* Combo8(int i) const { return combo8_[i]; }
+    QComboBox* ListEditor(int k) const { return lists_[k - 1]; } // Combo1(0)..Combo5(0)
+    QPushButton* CommandCHInfoEdit() const { return cmdEdit_; }
+    QTimer& TimerCHEdit() { return timerCHEdit_; }
+    int CurrentRow = 1;
+    bool EditorClickArmed = false;
+
+  protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+  private:
+    void InitShowGrid();
+    void ResetGridRows();
+    void ShowRowHeaders();
+    void SetGridData();
+    void onGroupPicked(int index);
+    void writeCaption(int firstId);
+    void placeLabels();
+    void writeRow(int row, const ChannelRecord& r, bool txAsOffset);
+    void clearRow(int row);
+    void setCell(int row, int col, const QString& text);
+    void onCellEntered();
+    void onCellClicked(int tableRow, int tableCol);
+    void onCellDoubleClicked(int tableRow, int tableCol);
+    void onScroll();
+    void onListActivated(int k);
+    void openEditWindow(bool focus);
+    void hideEditors();
+    void placeOverCell(QWidget* w, bool keepHeight);
+    int groupRows() const;
+    bool text1Key(QKeyEvent* k);
+    bool text2Key(QKeyEvent* k);
+    void onText1Left();
+    void storeGroupName();
+    void fail(const char* routine);
+    QComboBox* listForColumn(int col) const;
+
+    ChannelEditor& ed_;
+    QTableWidget* grid_ = nullptr;
+    QLineEdit* text1_ = nullptr;
+    QLineEdit* text2_ = nullptr;
+    QLineEdit* text3_ = nullptr;
+    std::array<QComboBox*, 5> lists_{};
+    QComboBox* combo7_ = nullptr;
+    std::array<QComboBox*, 4> combo8_{};
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    std::array<QLabel*, 4> label3_{};
+    QPushButton* cmdEdit_ = nullptr;
+    QPushButton* cmdClose_ = nullptr;
+    QTimer timerCHEdit_;
+    QTimer scrollTimer_;
+
+    std::vector<QString> toneTexts_;
+    bool Refreshing = false;
+    bool GridReady = false;
+    bool FirstActivate = false;
+    bool SkipEnterCell = false;
+    bool SkipRxCheck = false;
+    bool fillingGroupControls_ = false;
+    int LastTopRow = 1;
+};
+
+} // namespace zt
