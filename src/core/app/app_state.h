@@ -2,11 +2,13 @@
 // needs it (tests create fresh ones).
 #pragma once
 
+#include "files/version_table.h"
 #include "lang/lang_text.h"
 #include "util/prompter.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zt {
@@ -24,6 +26,10 @@ struct AppState {
     // language/mysetup.ini.
     std::string ProgramDir;
     std::string ParentDir;
+    std::string ProgramFileName = "ztprog"; // the executable's file name, without ".exe"
+    VersionTable versions;                  // the parent folder's Version.ini
+    // Starts another program (the hand-over to another installed version); true when it runs.
+    std::function<bool(const std::string& program)> startProcess;
 
     std::int16_t LanguageCode = 1; // 1 English, 2 Chinese
     std::string LanguageFile = "english.ini";

@@ -42,13 +42,15 @@ std::optional<std::uintmax_t> RegularFileSize(const std::string& path) {
     return n;
 }
 
-StagedFile::StagedFile(std::string target) : target_(std::move(target)) {
+std::string StagedFile::SideName(const std::string& target, const char* suffix) {
     static thread_local std::mt19937_64 rng{std::random_device{}()};
-    const fs::path t(target_);
-    temp_ =
-        (t.parent_path() / ("." + t.filename().string() + "." + std::to_string(rng() % 1000000000) + ".tmp"))
-            .string();
+    const fs::path t(target);
+    return (t.parent_path() /
+            ("." + t.filename().string() + "." + std::to_string(rng() % 1000000000) + "." + suffix))
+        .string();
 }
+
+StagedFile::StagedFile(std::string target) : target_(std::move(target)), temp_(SideName(target_, "tmp")) {}
 
 StagedFile::~StagedFile() {
     if (written_) {

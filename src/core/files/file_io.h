@@ -30,6 +30,8 @@ class StagedFile {
     bool write(std::span<const std::uint8_t> data);
     // Renames the written temporary file over the target.
     bool commit();
+    // A fresh hidden name beside `target` ("." + name + "." + number + "." + suffix).
+    static std::string SideName(const std::string& target, const char* suffix);
 
   private:
     std::string target_;

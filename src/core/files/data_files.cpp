@@ -1,0 +1,241 @@
+#include "files/data_files.h"
+
+#include "files/file_io.h"
+#include "model/channel_table.h"
+#include "model/model_config.h"
+
+#include <algorithm>
+#include <bitset>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace zt {
+
+namespace {
+
+void Report(const AppState& app, int id) {
+    if (app.prompter)
+        app.prompter->message(app.LangText(id));
+}
+
+// The loaded pair becomes the file copy; the working copy and the current model follow.
+void Install(AppState& app, Document& doc, const LoadedPair& p, RadioInfoRecord* info) {
+    doc.file.settings = p.settings;
+    for (std::size_t i = 0; i < p.channels.size(); ++i)
+        doc.file.channels[i] = p.channels[i];
+    doc.work.settings = doc.file.settings;
+    RadioInfoRecord scratch;
+    LoadModelInfo(app, doc.file.settings, info ? *info : scratch);
+    for (std::size_t i = 0; i < p.channels.size(); ++i)
+        doc.work.channels[i] = doc.file.channels[i];
+}
+
+bool SamePath(std::string_view a, std::string_view b) {
+#ifdef _WIN32
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+#else
+    return a == b;
+#endif
+}
+
+// Puts the channel file in place, then the settings file. When the settings file cannot be
+// replaced the old channel file is put back, so the previous pair stays a pair.
+bool CommitPair(StagedFile& dat, StagedFile& fre, const std::string& frePath) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const std::string backup = StagedFile::SideName(frePath, "old");
+    const bool hadOld = fs::exists(frePath, ec);
+    if (hadOld) {
+        fs::rename(frePath, backup, ec);
+        if (ec)
+            return false;
+    }
+    const auto restore = [&] {
+        if (hadOld)
+            fs::rename(backup, frePath, ec);
+    };
+    if (!fre.commit()) {
+        restore();
+        return false;
+    }
+    if (!dat.commit()) {
+        fs::remove(frePath, ec);
+        restore();
+        return false;
+    }
+    if (hadOld)
+        fs::remove_all(backup, ec);
+    return true;
+}
+
+} // namespace
+
+std::string ChannelFilePath(std::string_view settingsPath) {
+    // Only the file name part is changed, so a short name never eats into its folder.
+    const auto slash = settingsPath.find_last_of("/\\");
+    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const std::size_t nameLen = settingsPath.size() - nameStart;
+    const std::size_t keep = nameLen >= 3 ? settingsPath.size() - 3 : nameStart;
+    return std::string(settingsPath.substr(0, keep)) + "fre";
+}
+
+int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out) {
+    const auto size = RegularFileSize(settingsPath);
+    if (!size)
+        return 9002;
+    if (*size != kSettingsRecordSize)
+        return 9033;
+    const auto bytes = ReadFileBytes(settingsPath, kSettingsRecordSize + 1);
+    if (!bytes)
+        return 9002;
+    if (bytes->size() != kSettingsRecordSize)
+        return 9033;
+    LoadedPair p;
+    p.settings =
+        ReadSettings(std::span<const std::uint8_t, kSettingsRecordSize>(bytes->data(), kSettingsRecordSize));
+    if (!withChannels) {
+        out = std::move(p);
+        return 0;
+    }
+    const int count = p.settings.ChannelCount;
+    if (count < 0 || count > kMaxChannels)
+        return 9002;
+    if (count > 0) {
+        const std::size_t need = static_cast<std::size_t>(count) * kChannelRecordSize;
+        const auto ch = ReadFileBytes(ChannelFilePath(settingsPath), need);
+        if (!ch || ch->size() < need)
+            return 9002;
+        std::bitset<kMaxChannels + 1> seen;
+        p.channels.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            const auto* rec = ch->data() + static_cast<std::size_t>(i) * kChannelRecordSize;
+            ChannelRecord r =
+                DecodeChannel(std::span<const std::uint8_t, kChannelRecordSize>(rec, kChannelRecordSize));
+            if (r.ChannelNo < 1 || r.ChannelNo > kMaxChannels ||
+                seen.test(static_cast<std::size_t>(r.ChannelNo)))
+                return 9002;
+            seen.set(static_cast<std::size_t>(r.ChannelNo));
+            p.channels.push_back(r);
+        }
+    }
+    out = std::move(p);
+    return 0;
+}
+
+void CommitToFileCopy(AppState& app, Document& doc) {
+    StoreModelInfo(app, doc.work.settings);
+    doc.file.settings = doc.work.settings;
+    const int n = UsedSlots(doc.work);
+    for (int i = 0; i < n; ++i)
+        doc.file.channels[static_cast<std::size_t>(i)] = doc.work.channels[static_cast<std::size_t>(i)];
+}
+
+bool LoadSettingsOnly(AppState& app, Document& doc, const std::string& path) {
+    LoadedPair p;
+    if (const int id = ReadPair(path, false, p)) {
+        Report(app, id);
+        return false;
+    }
+    doc.file.settings = p.settings;
+    doc.file.settings.ChannelCount = 0;
+    doc.work.settings = doc.file.settings;
+    StoreModelInfo(app, doc.work.settings);
+    doc.file.settings = doc.work.settings;
+    return true;
+}
+
+bool LoadWithChannels(AppState& app, Document& doc, const std::string& path, RadioInfoRecord* info) {
+    LoadedPair p;
+    if (const int id = ReadPair(path, true, p)) {
+        Report(app, id);
+        return false;
+    }
+    Install(app, doc, p, info);
+    return true;
+}
+
+OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, RadioInfoRecord* info) {
+    const auto head = ReadFileBytes(path, 4);
+    if (!head) {
+        Report(app, 9002);
+        return OpenResult::Refused;
+    }
+    const std::string version(head->begin(), head->end());
+    if (!IsVersionText(version)) {
+        Report(app, 9065);
+        return OpenResult::Refused;
+    }
+    // Files of this program's own version always open, even when the version table is missing.
+    if (version != kOwnVersion && !IsPairKnown(app.versions, kOwnVersion, version)) {
+        if (!app.prompter)
+            return OpenResult::Refused;
+        const Answer a =
+            app.prompter->ask(VersionMessage(app, kOwnVersion, version, 1), Icon::Question, Buttons::YesNo);
+        if (a == Answer::Yes && HandOver(app, version))
+            return OpenResult::HandedOver;
+        return OpenResult::Refused;
+    }
+    LoadedPair p;
+    if (const int id = ReadPair(path, true, p)) {
+        Report(app, id);
+        return OpenResult::Refused;
+    }
+    p.settings.Version = kOwnVersion;
+    Install(app, doc, p, info);
+    app.DocFileName = path;
+    app.IsUntitled = false;
+    return OpenResult::Opened;
+}
+
+bool SaveDocument(AppState& app, Document& doc) {
+    CommitToFileCopy(app, doc);
+    const std::string datPath = app.DocFileName;
+    const std::string frePath = ChannelFilePath(datPath);
+    // A settings file named like its own channel file ("x.fre") would be overwritten by the channels.
+    if (SamePath(datPath, frePath)) {
+        Report(app, 9002);
+        return false;
+    }
+    const std::vector<std::uint8_t> dat = WriteSettings(doc.file.settings);
+    const int n = UsedSlots(doc.file);
+    std::vector<std::uint8_t> fre(static_cast<std::size_t>(n) * kChannelRecordSize);
+    for (int i = 0; i < n; ++i)
+        EncodeChannel(doc.file.channels[static_cast<std::size_t>(i)],
+                      std::span<std::uint8_t, kChannelRecordSize>(
+                          fre.data() + static_cast<std::size_t>(i) * kChannelRecordSize, kChannelRecordSize));
+    StagedFile datFile(datPath), freFile(frePath);
+    // Both new files are complete before either old one is replaced.
+    if (!datFile.write(dat) || !freFile.write(fre) || !CommitPair(datFile, freFile, frePath)) {
+        Report(app, 9002);
+        return false;
+    }
+    app.IsUntitled = false;
+    return true;
+}
+
+std::string TemplatePath(const AppState& app) {
+    const std::string name = app.ModelNameText + "_" + std::to_string(BandCodeFromText(app.BandText)) +
+                             (app.InitFromFactory ? ".dat" : "_NEW.dat");
+    return (std::filesystem::path(app.ProgramDir) / "Init" / name).string();
+}
+
+void LoadTemplate(AppState& app, Document& doc, RadioInfoRecord* info) {
+    const std::string path = TemplatePath(app);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        LoadWithChannels(app, doc, path, info);
+        return;
+    }
+    if (app.ModelNameText == "ZT-450E") {
+        const std::string fallback =
+            (std::filesystem::path(app.ProgramDir) / "Init" / "ZT-450E_0.dat").string();
+        if (std::filesystem::exists(fallback, ec))
+            LoadSettingsOnly(app, doc, fallback);
+    }
+}
+
+} // namespace zt

@@ -1,0 +1,65 @@
+// The document's data files: the settings file (.dat, one 1664-byte settings record) and its
+// channel file (same path, last three characters replaced by "fre", ChannelCount records of 92
+// bytes). Loading reads and checks everything before either copy of the document changes; saving
+// writes both files through temporary files so a failed save never destroys the previous pair.
+#pragma once
+
+#include "app/app_state.h"
+#include "model/document.h"
+#include "model/radio_info.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zt {
+
+// "radio.dat" -> "radio.fre", "abc" -> "fre"; a name shorter than three characters becomes "fre".
+std::string ChannelFilePath(std::string_view settingsPath);
+
+// A settings record and its channels as read from disk, not yet in any document.
+struct LoadedPair {
+    SettingsRecord settings;
+    std::vector<ChannelRecord> channels;
+};
+
+// Reads and checks a settings file (and its channel file when `withChannels`). Returns 0 and
+// fills `out`, or the id of the message that refuses it: 9033 when the settings file is not 1664
+// bytes, 9002 when a file cannot be read, the channel count is outside 0..481, the channel file
+// holds fewer records than the count, or a channel number is outside 1..481 or repeated.
+int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out);
+
+// The working copy's ModelInfo is refreshed from the current model, then its settings record and
+// its channels are copied onto the file copy.
+void CommitToFileCopy(AppState& app, Document& doc);
+
+// Reads a settings file into the file copy without channels (ChannelCount 0), with the current
+// model's ModelInfo, and makes the working settings record equal to it. Channel slots are not
+// touched. A refused file is reported and changes nothing; returns whether it was loaded.
+bool LoadSettingsOnly(AppState& app, Document& doc, const std::string& path);
+// Reads a settings file and its channel file into the file copy, then the working copy and the
+// current model follow (and the band code of the radio-information record `info`, when given). A
+// refused pair is reported and changes nothing.
+bool LoadWithChannels(AppState& app, Document& doc, const std::string& path, RadioInfoRecord* info = nullptr);
+
+enum class OpenResult {
+    Opened,     // the document holds the file; DocFileName is the path, IsUntitled false
+    Refused,    // reported (or declined by the user); the document and DocFileName are unchanged
+    HandedOver, // another program version was started for this file: this program should end
+};
+// The Open command's reading: the version test (with the hand-over question for a version this
+// program does not handle), then the pair is read as LoadWithChannels does.
+OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path,
+                        RadioInfoRecord* info = nullptr);
+
+// Commits the working copy and writes DocFileName and its channel file. On failure message 9002
+// is shown, the previous files are untouched and false is returned; on success IsUntitled = false.
+bool SaveDocument(AppState& app, Document& doc);
+
+// Path of the model's factory template in the program folder's Init folder: model name, "_",
+// band code, then "_NEW.dat", or ".dat" when the Initialise command asked for factory data.
+std::string TemplatePath(const AppState& app);
+// Loads the model's factory template over a new document; a missing template is no error.
+void LoadTemplate(AppState& app, Document& doc, RadioInfoRecord* info = nullptr);
+
+} // namespace zt

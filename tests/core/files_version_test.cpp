@@ -1,0 +1,99 @@
+#include "app/app_state.h"
+#include "files/version_table.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+using namespace zt;
+using zt::test::TempDir;
+
+TEST(VersionTable, VersionTextIsVAndThreeDigits) {
+    const std::pair<std::string, bool> cases[] = {
+        {"V300", true},   {"V301 ", true},
+        {"v300", false},  {"V30A", false},
+        {"X300", false},  {"V3000", false},
+        {"V30", false},   {"", false},
+        {" V300", false}, {std::string("V30\0", 4), false},
+        {"V-12", false},  {"V1.5", false},
+    };
+    for (const auto& [text, ok] : cases)
+        EXPECT_EQ(IsVersionText(text), ok) << text;
+    EXPECT_EQ(DottedVersion("V300"), "V3.00");
+}
+
+TEST(VersionTable, LoadsPairsInKeyOrderAndAnswersLookups) {
+    TempDir dir;
+    const auto path =
+        dir.write("Version.ini", "[version]\ncurrentversion=V310\nSoftVersionCount=2\n"
+                                 "FirmVersionCount=3\n[Soft]\nVersion0=V300\nVersion1=V310\n"
+                                 "[FIRM]\nVersion0=V300V300\nVersion1=V310V301\nVersion2=V320V301\n");
+    const VersionTable t = LoadVersionTable(path);
+    EXPECT_EQ(t.currentVersion, "V310");
+    EXPECT_EQ(t.programVersions, (std::vector<std::string>{"V300", "V310"}));
+    ASSERT_EQ(t.pairs.size(), 3u);
+    EXPECT_TRUE(IsPairKnown(t, "V300", "V300"));
+    EXPECT_FALSE(IsPairKnown(t, "V300", "V301"));
+    EXPECT_EQ(ProgramFor(t, "V301"), "V310"); // the first pair handling it
+    EXPECT_EQ(ProgramFor(t, "V399"), "");
+
+    const VersionTable none = LoadVersionTable(dir.path("missing.ini"));
+    EXPECT_TRUE(none.pairs.empty());
+    EXPECT_FALSE(IsPairKnown(none, "V300", "V300"));
+}
+
+TEST(VersionTable, RadioCheckComparisons) {
+    EXPECT_TRUE(VersionTextsEqual("V300", "V300"));
+    EXPECT_FALSE(VersionTextsEqual("V300", "V301"));
+    EXPECT_TRUE(VariantEqual(1, 2, 0));
+    EXPECT_FALSE(VariantEqual(1, 2, 2));
+    EXPECT_TRUE(VariantEqual(2, 2, 2));
+    struct Case {
+        std::uint8_t a, b;
+        bool equal;
+    };
+    const Case cases[] = {{0x00, 0x07, true}, {0x08, 0x0F, true},  {0x08, 0x10, false},
+                          {0x18, 0x1F, true}, {0x20, 0x20, false}, {0xFF, 0xFF, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(BandClassEqual(c.a, c.b), c.equal) << int(c.a) << " " << int(c.b);
+}
+
+TEST(VersionTable, MessageAndHandOverToTheProgramInTheOtherVersionsFolder) {
+    TempDir dir;
+    AppState app;
+    RecordingPrompter prompter;
+    app.prompter = &prompter;
+    app.ParentDir = dir.path();
+    app.lang.load(dir.write("english.ini",
+                            "[Msg]\n9060=Radio:\n9061=Own:\n9062=Other version.\n9063=Missing.\n"
+                            "9064=File:\n"));
+    EXPECT_EQ(VersionMessage(app, "V300", "V301", 1), "Other version.\r\nFile: V3.01\r\nOwn: V3.00");
+    EXPECT_EQ(VersionMessage(app, "V300", "V301", 0), "Other version.\r\nRadio: V3.01\r\nOwn: V3.00");
+
+    app.versions.pairs = {{"V300", "V300"}, {"V310", "V301"}, {"../x", "V302"}};
+    std::vector<std::string> started;
+    app.startProcess = [&](const std::string& p) {
+        started.push_back(p);
+        return true;
+    };
+    // The program file is missing: nothing starts and message 9063 is shown.
+    EXPECT_FALSE(HandOver(app, "V301"));
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(prompter.asked[0].text, "Missing.");
+    EXPECT_TRUE(started.empty());
+
+    const std::string program = dir.write("V310/" + app.ProgramFileName
+#ifdef _WIN32
+                                              + ".exe"
+#endif
+                                          ,
+                                          "x");
+    EXPECT_TRUE(HandOver(app, "V301"));
+    EXPECT_EQ(started, std::vector<std::string>{program});
+
+    // No pair, or a pair whose program version is not a version text, starts nothing.
+    EXPECT_FALSE(HandOver(app, "V399"));
+    EXPECT_FALSE(HandOver(app, "V302"));
+    app.startProcess = [](const std::string&) { return false; };
+    EXPECT_FALSE(HandOver(app, "V301")); // a program that fails to start is reported too
+    EXPECT_EQ(prompter.asked.size(), 4u);
+}
