@@ -170,11 +170,11 @@ OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, R
         return OpenResult::Refused;
     }
     // Files of this program's own version always open, even when the version table is missing.
-    if (version != kOwnVersion && !IsPairKnown(app.versions, kOwnVersion, version)) {
+    if (version != kProgramDataVersion && !IsPairKnown(app.versions, kProgramDataVersion, version)) {
         if (!app.prompter)
             return OpenResult::Refused;
         const Answer a =
-            app.prompter->ask(VersionMessage(app, kOwnVersion, version, 1), Icon::Question, Buttons::YesNo);
+            app.prompter->ask(VersionMessage(app, kProgramDataVersion, version, 1), Icon::Question, Buttons::YesNo);
         if (a == Answer::Yes && HandOver(app, version))
             return OpenResult::HandedOver;
         return OpenResult::Refused;
@@ -184,7 +184,7 @@ OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, R
         Report(app, id);
         return OpenResult::Refused;
     }
-    p.settings.Version = kOwnVersion;
+    p.settings.Version = kProgramDataVersion;
     Install(app, doc, p, info);
     app.DocFileName = path;
     app.IsUntitled = false;

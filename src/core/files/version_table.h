@@ -16,7 +16,7 @@ namespace zt {
 struct AppState;
 
 // This program's own data version, written into every settings file.
-inline constexpr const char* kOwnVersion = "V300";
+inline constexpr const char* kProgramDataVersion = "V300";
 
 struct VersionTable {
     std::string currentVersion;                             // read, not used further
