@@ -78,9 +78,10 @@ class LinkEngine {
 
     const RadioImage& image() const { return image_; }
     RadioImage& image() { return image_; }
-    const RadioInfoBlock& infoBlock() const { return infoBlock_; }
     const RadioIdent& radioIdent() const { return ident_; }
-    // The radio information shown by the information window; new documents reset it.
+    // The information area as last read, and the texts the information window shows (new
+    // documents reset them with ResetRadioInfo).
+    const RadioInfoBlock& infoBlock() const { return infoBlock_; }
     const RadioInfoRecord& radioInfo() const { return info_; }
     RadioInfoRecord& radioInfo() { return info_; }
     // Flags of the last image accepted in this run (AcceptReadImage); clear before any read.
@@ -92,7 +93,35 @@ class LinkEngine {
     int lastProgressPercent() const { return lastPercent_; }
 
   private:
-    // Implementation state; see link_engine.cpp.
+    bool openLinkPort();
+    bool reopenForExchange();
+    Answer ask(const std::string& text, Icon icon, Buttons buttons);
+    void message(const std::string& text, Icon icon = Icon::None) { ask(text, icon, Buttons::Ok); }
+    int& step();
+    void sendFrame(const std::vector<std::uint8_t>& frame, std::size_t echoLen, std::size_t replyLen);
+    void sendHandshake();
+    void sendIdentRequest();
+    void sendPasswordBlockRead();
+    void sendReadBlock();
+    void sendNextReadBlock();
+    void sendWriteBlock();
+    void sendNextWriteBlock();
+    void sendEnd();
+    void finishBlocks();
+    void advance();
+    void onIdentReply(ByteSpan reply);
+    void onPasswordReply(ByteSpan reply);
+    bool checkRadioPassword(ByteSpan reply) const;
+    bool checkRadioCompatible();
+    void storeBlock(ByteSpan data);
+    void updateProgress();
+    void askRetryLink();
+    void askRetryInfo();
+    void endLink(bool ok);
+    void closeLink(bool ok);
+    void endLinkTest(bool ok);
+    std::size_t blockIndex() const;
+
     AppState& app_;
     Document& doc_;
     LinkPort& port_;
@@ -120,6 +149,7 @@ class LinkEngine {
     RadioInfoBlock infoBlock_{};
     RadioInfoRecord info_;
     RadioFlags readFlags_{};
+    std::string handOverVersion_; // set when the user chose another program version
 };
 
 // After a successful read (the host's 500 ms timer): decodes image() into the working copy,

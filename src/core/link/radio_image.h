@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "model/document.h"
+#include "model/radio_info.h"
 
 #include <array>
 #include <cstdint>
@@ -12,12 +13,9 @@
 
 namespace zt {
 
-constexpr std::size_t kRadioImageSize = 0x2440;  // 9280 bytes, addresses 0x0000..0x243F
-constexpr std::size_t kRadioInfoBlockSize = 256; // addresses 0x3F00..0x3FFF
-constexpr int kRadioInfoBase = 0x3F00;
+constexpr std::size_t kRadioImageSize = 0x2440; // 9280 bytes, addresses 0x0000..0x243F
 
 using RadioImage = std::array<std::uint8_t, kRadioImageSize>;
-using RadioInfoBlock = std::array<std::uint8_t, kRadioInfoBlockSize>;
 
 // Addresses of the memory map.
 namespace addr {

@@ -1,19 +1,15 @@
-// The radio information area (addresses 0x3F00..0x3FFF): model, serial number, dates and dealer
-// data, read by the information exchange and shown read-only. It is never written to a radio.
+// Decoding of the radio information area (addresses 0x3F00..0x3FFF) into the texts the
+// information window shows. The area is never written to a radio. RadioInfoRecord and its
+// new-document reset (ResetRadioInfo) live in model/radio_info.h.
 #pragma once
 
-#include "link/radio_image.h"
 #include "model/radio_info.h"
-
-#include <cstdint>
-#include <string>
 
 namespace zt {
 
-// RadioInfoRecord and its new-document reset (ResetRadioInfo) live in model/radio_info.h.
-
-// Fills the fields that have a source in the information block; InfoModel, InfoBandCode and
-// InfoVersion are left as they are.
+// Fills the fields that have a source in the information block: each text runs to the first
+// 0x00 or 0xFF byte or the end of its range. InfoModel, InfoBandCode and InfoVersion are left
+// as they are.
 void DecodeRadioInfo(const RadioInfoBlock& block, RadioInfoRecord& info);
 
 } // namespace zt

@@ -8,8 +8,8 @@
 namespace zt {
 
 enum class Icon { None, Information, Warning, Critical, Question };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class Answer { Ok, Cancel, Yes, No };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class Answer { Ok, Cancel, Yes, No, Retry };
 
 class Prompter {
   public:
@@ -37,6 +37,11 @@ class RecordingPrompter : public Prompter {
             return Answer::Ok;
         if (reply == Answer::Ok && (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel))
             return Answer::Yes;
+        // Any agreeing reply retries a Retry/Cancel question, and Retry agrees to the others.
+        if ((reply == Answer::Ok || reply == Answer::Yes) && buttons == Buttons::RetryCancel)
+            return Answer::Retry;
+        if (reply == Answer::Retry && buttons != Buttons::RetryCancel)
+            return (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) ? Answer::Yes : Answer::Ok;
         return reply;
     }
 };

@@ -39,6 +39,9 @@ Answer QtPrompter::ask(const std::string& text, Icon icon, Buttons buttons, cons
     case Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
+    case Buttons::RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Ok:
@@ -47,6 +50,8 @@ Answer QtPrompter::ask(const std::string& text, Icon icon, Buttons buttons, cons
         return Answer::Yes;
     case QMessageBox::No:
         return Answer::No;
+    case QMessageBox::Retry:
+        return Answer::Retry;
     default:
         return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     }

@@ -1,0 +1,85 @@
+// Costs of the model and codec work the windows do on every redraw and edit: the frequency texts
+// of one channel page, the settings record codec, the modified check of a full table, one cell edit.
+#include "codec/freq.h"
+#include "codec/tone.h"
+#include "model/channel_editor.h"
+#include "model/channel_table.h"
+#include "model/new_document.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+using namespace zt;
+
+struct Fixture {
+    AppState app;
+    RecordingPrompter prompter;
+    Document doc;
+    RadioInfoRecord info;
+    Fixture() {
+        app.prompter = &prompter;
+        SetNewDocumentValues(app, doc, info, CalendarDate{2025, 1, 1});
+        doc.work.settings.ChannelCount = 0;
+        for (int n = 1; n <= kMaxChannels; ++n) {
+            char f[16];
+            std::snprintf(f, sizeof f, "%.5f", 26.0 + n * 0.00625);
+            AppendChannel(app, doc.work, n, f);
+            auto& r = doc.work.channels[static_cast<std::size_t>(n - 1)];
+            r.TxOffsetDir = static_cast<std::uint8_t>(n % 3);
+            r.TxOffset = "0010000";
+        }
+        CopyWorkingToFile(doc);
+    }
+};
+
+void ChannelPageTexts(benchmark::State& state) {
+    Fixture fx;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < 40; ++i) {
+            const auto& r = fx.doc.work.channels[i];
+            benchmark::DoNotOptimize(RxText(fx.app, r.RxFreq.raw()));
+            benchmark::DoNotOptimize(TxText(fx.app, r.RxFreq.raw(), r.TxOffset.raw(), r.TxOffsetDir, false));
+            benchmark::DoNotOptimize(ToneText(r.DecodeTone));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 40);
+}
+BENCHMARK(ChannelPageTexts);
+
+void SettingsRoundTrip(benchmark::State& state) {
+    Fixture fx;
+    for (auto _ : state) {
+        const auto bytes = WriteSettings(fx.doc.work.settings);
+        benchmark::DoNotOptimize(ReadSettings(
+            std::span<const std::uint8_t, kSettingsRecordSize>(bytes.data(), kSettingsRecordSize)));
+    }
+}
+BENCHMARK(SettingsRoundTrip);
+
+void IsModifiedFullTable(benchmark::State& state) {
+    Fixture fx;
+    // Reverse the working slots so every channel is found by search.
+    std::reverse(fx.doc.work.channels.begin(), fx.doc.work.channels.begin() + kMaxChannels);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(IsModified(fx.doc));
+}
+BENCHMARK(IsModifiedFullTable);
+
+void TxCellEdit(benchmark::State& state) {
+    Fixture fx;
+    fx.doc.work.settings.Options.Features.FreqEditable = 1;
+    bool up = false;
+    for (auto _ : state) {
+        up = !up;
+        benchmark::DoNotOptimize(SetChannelCell(fx.app, fx.doc, 10, 1, col::TxFreq, up ? "27.1" : "26.9"));
+    }
+}
+BENCHMARK(TxCellEdit);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,710 @@
+#include "link/link_engine.h"
+
+#include "model/model_config.h"
+
+#include <algorithm>
+
+namespace zt {
+
+namespace {
+
+using u8 = std::uint8_t;
+
+constexpr long kBlockLength = 16;
+constexpr int kPasswordBlock = 0x3F20;
+constexpr int kInfoBase = 0x3F00;
+constexpr int kInfoEnd = 0x3FFF;
+constexpr int kImageEnd = 0x243F;
+constexpr int kEndStep = 69;
+constexpr std::int16_t kBlockRetries = 3;
+constexpr int kMaxHandshakes = 3; // time-outs before the user is asked
+const char* const kOwnVersion = "V300";
+
+// Message text ids.
+constexpr int kMsgPortFailed = 9003;
+constexpr int kMsgConfirmRead = 9004;
+constexpr int kMsgConfirmWrite = 9005;
+constexpr int kMsgRetryLink = 9008;
+constexpr int kMsgReadDone = 9009;
+constexpr int kMsgWriteDone = 9010;
+constexpr int kMsgWrongModel = 9012;
+constexpr int kMsgBandFamily = 9014;
+constexpr int kMsgBandDiffers = 9030;
+constexpr int kMsgRadioLocked = 9031;
+constexpr int kMsgRadioProtected = 9032;
+
+// Sum of the bytes from the address-high byte through the last data byte, modulo 256.
+u8 Checksum(ByteSpan bytes) {
+    unsigned sum = 0;
+    for (u8 b : bytes)
+        sum += b;
+    return static_cast<u8>(sum & 0xFF);
+}
+
+// A 'W' reply: 'W', address, length n, n data bytes, checksum, 0x06, with n + 6 bytes in all.
+bool IsDataReply(ByteSpan r) {
+    if (r.size() < 22 || r[0] != 'W')
+        return false;
+    const std::size_t n = r[3];
+    if (r.size() != n + 6 || r.back() != 0x06)
+        return false;
+    return Checksum(r.subspan(1, n + 3)) == r[n + 4];
+}
+
+int ReplyAddress(ByteSpan r) {
+    return r[1] << 8 | r[2];
+}
+
+// Text of reply bytes [from, from + n) up to the first byte in `stops`.
+std::string AsciiUntil(ByteSpan r, std::size_t from, std::size_t n, bool stopAtFF) {
+    std::string s;
+    for (std::size_t i = from; i < from + n && i < r.size(); ++i) {
+        if (r[i] == 0x00 || (stopAtFF && r[i] == 0xFF))
+            break;
+        s += static_cast<char>(r[i]);
+    }
+    return s;
+}
+
+// a * 100 / b to the nearest integer, halves to the even neighbour (a >= 0, b > 0).
+int PercentHalfEven(long a, long b) {
+    const long p = a * 100;
+    long q = p / b;
+    const long rem = p % b;
+    if (2 * rem > b || (2 * rem == b && q % 2 == 1))
+        ++q;
+    return static_cast<int>(q);
+}
+
+} // namespace
+
+LinkEngine::LinkEngine(AppState& app, Document& doc, LinkPort& port, LinkTimer& timer, LinkHost& host,
+                       const LinkVersionTable& versions)
+    : app_(app), doc_(doc), port_(port), timer_(timer), host_(host), versions_(versions) {
+    image_.fill(0xFF);
+    infoBlock_.fill(0xFF);
+}
+
+std::string LinkEngine::portName() const {
+    if (!app_.ComPortName.empty())
+        return app_.ComPortName;
+    return "COM" + std::to_string(app_.ComPort);
+}
+
+Answer LinkEngine::ask(const std::string& text, Icon icon, Buttons buttons) {
+    if (!app_.prompter)
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+    // Port and timer events that arrive while the question is open are dropped.
+    const bool was = inDialog_;
+    inDialog_ = true;
+    const Answer a = app_.prompter->ask(text, icon, buttons);
+    inDialog_ = was;
+    return a;
+}
+
+int& LinkEngine::step() {
+    return mode_ == LinkMode::Write ? writeStep_ : readStep_;
+}
+
+// ---- commands ----------------------------------------------------------------------------
+
+bool LinkEngine::openLinkPort() {
+    if (mode_ == LinkMode::Info) {
+        blockAddress_ = kInfoBase - kBlockLength;
+        endAddress_ = kInfoEnd;
+    } else {
+        blockAddress_ = -kBlockLength;
+        endAddress_ = kImageEnd;
+    }
+    lastPercent_ = 0;
+    timer_.stop();
+    // One counter per block number, 0 .. end / 16 to the nearest integer.
+    blockRetries_.assign(static_cast<std::size_t>((endAddress_ + kBlockLength / 2) / kBlockLength) + 1,
+                         kBlockRetries);
+    return reopenForExchange();
+}
+
+bool LinkEngine::reopenForExchange() {
+    port_.close();
+    threshold_ = 1;
+    if (port_.open(portName()))
+        return true;
+    message(app_.LangText(kMsgPortFailed), Icon::Critical);
+    return false;
+}
+
+bool LinkEngine::startRead() {
+    if (busy())
+        return false;
+    mode_ = LinkMode::Read;
+    readStep_ = 0;
+    if (!openLinkPort()) {
+        mode_ = LinkMode::None;
+        return false;
+    }
+    port_.close(); // opened only to see that it can be
+    if (ask(app_.LangText(kMsgConfirmRead), Icon::Question, Buttons::OkCancel) != Answer::Ok) {
+        port_.close();
+        mode_ = LinkMode::None;
+        return false;
+    }
+    ClearRadioImage(image_);
+    host_.openProgress(mode_);
+    if (!reopenForExchange()) {
+        host_.closeProgress();
+        mode_ = LinkMode::None;
+        return false;
+    }
+    handshakeAttempts_ = 0;
+    sendHandshake();
+    return true;
+}
+
+bool LinkEngine::startWrite() {
+    if (busy())
+        return false;
+    mode_ = LinkMode::Write;
+    writeStep_ = 0;
+    if (!openLinkPort()) {
+        mode_ = LinkMode::None;
+        return false;
+    }
+    port_.close();
+    if (ask(app_.LangText(kMsgConfirmWrite), Icon::Question, Buttons::OkCancel) != Answer::Ok) {
+        port_.close();
+        mode_ = LinkMode::None;
+        return false;
+    }
+    ClearRadioImage(image_);
+    EncodeRadioImage(app_, doc_.work, image_);
+    host_.openProgress(mode_);
+    if (!reopenForExchange()) {
+        host_.closeProgress();
+        mode_ = LinkMode::None;
+        return false;
+    }
+    handshakeAttempts_ = 0;
+    sendHandshake();
+    return true;
+}
+
+bool LinkEngine::startInfoRead() {
+    if (busy())
+        return false;
+    mode_ = LinkMode::Info;
+    readStep_ = 0;
+    if (!openLinkPort()) {
+        mode_ = LinkMode::None;
+        return false;
+    }
+    handshakeAttempts_ = 0;
+    sendHandshake();
+    return true;
+}
+
+bool LinkEngine::startLinkTest() {
+    if (busy())
+        return false;
+    mode_ = LinkMode::LinkTest;
+    port_.close();
+    if (!port_.open(portName())) {
+        mode_ = LinkMode::None;
+        message("Cannot Open Communication Port.", Icon::Critical);
+        return false;
+    }
+    handshakeAttempts_ = 0;
+    sendHandshake();
+    return true;
+}
+
+void LinkEngine::abort() {
+    if (mode_ == LinkMode::LinkTest)
+        endLinkTest(false);
+    else if (busy())
+        endLink(false);
+}
+
+// ---- senders -----------------------------------------------------------------------------
+
+void LinkEngine::sendFrame(const std::vector<std::uint8_t>& frame, std::size_t echoLen,
+                           std::size_t replyLen) {
+    echoOffset_ = noEcho_ ? 0 : echoLen;
+    timer_.start(kReplyTimeoutMs);
+    threshold_ = echoOffset_ + replyLen;
+    port_.setReceiveThreshold(threshold_);
+    port_.discardOutput();
+    port_.discardInput();
+    port_.write(frame);
+}
+
+void LinkEngine::sendHandshake() {
+    switch (mode_) {
+    case LinkMode::Read:
+    case LinkMode::Info:
+        readStep_ = 1;
+        writeStep_ = 0;
+        break;
+    case LinkMode::Write:
+        writeStep_ = 1;
+        readStep_ = 0;
+        break;
+    case LinkMode::LinkTest:
+        break;
+    case LinkMode::None:
+        readStep_ = writeStep_ = 0;
+        return;
+    }
+    static const std::vector<std::uint8_t> kProgram{'P', 'R', 'O', 'G', 'R', 'A', 'M'};
+    echoOffset_ = noEcho_ ? 0 : kProgram.size();
+    threshold_ = echoOffset_ + 3;
+    port_.setReceiveThreshold(threshold_);
+    timer_.start(mode_ == LinkMode::LinkTest ? kLinkTestTimeoutMs : kReplyTimeoutMs);
+    port_.discardOutput();
+    port_.discardInput();
+    listening_ = true;
+    port_.write(kProgram);
+}
+
+void LinkEngine::sendIdentRequest() {
+    sendFrame({0x02}, 1, 16);
+}
+
+void LinkEngine::sendPasswordBlockRead() {
+    sendFrame({'R', kPasswordBlock >> 8, kPasswordBlock & 0xFF, kBlockLength}, 4, kBlockLength + 6);
+}
+
+void LinkEngine::sendReadBlock() {
+    if (blockAddress_ >= endAddress_) {
+        finishBlocks();
+        return;
+    }
+    sendFrame({'R', static_cast<u8>(blockAddress_ / 256), static_cast<u8>(blockAddress_ % 256), kBlockLength},
+              4, kBlockLength + 6);
+}
+
+void LinkEngine::sendNextReadBlock() {
+    blockAddress_ += kBlockLength;
+    sendReadBlock();
+}
+
+void LinkEngine::sendWriteBlock() {
+    if (blockAddress_ >= endAddress_) {
+        finishBlocks();
+        return;
+    }
+    updateProgress();
+    std::vector<std::uint8_t> frame{'W', static_cast<u8>(blockAddress_ / 256),
+                                    static_cast<u8>(blockAddress_ % 256), kBlockLength};
+    for (long i = 0; i < kBlockLength; ++i) {
+        const long a = blockAddress_ + i;
+        frame.push_back(a >= 0 && a < static_cast<long>(image_.size()) ? image_[static_cast<std::size_t>(a)]
+                                                                       : 0xFF);
+    }
+    frame.push_back(Checksum(ByteSpan(frame).subspan(1)));
+    frame.push_back(0x06);
+    sendFrame(frame, frame.size(), 1);
+}
+
+void LinkEngine::sendNextWriteBlock() {
+    blockAddress_ += kBlockLength;
+    sendWriteBlock();
+}
+
+void LinkEngine::sendEnd() {
+    sendFrame({'E', 'N', 'D'}, 3, 1);
+}
+
+void LinkEngine::finishBlocks() {
+    if (mode_ == LinkMode::Read || mode_ == LinkMode::Write || mode_ == LinkMode::Info) {
+        step() = kEndStep;
+        sendEnd();
+    } else {
+        endLink(false);
+    }
+}
+
+// ---- receiving ---------------------------------------------------------------------------
+
+void LinkEngine::onReceive(ByteSpan bytes) {
+    if (inDialog_ || !listening_)
+        return; // read and dropped
+    if (mode_ == LinkMode::LinkTest) {
+        // The test looks only at the last three bytes: with or without the echo in front.
+        const std::size_t n = bytes.size();
+        if (n >= 3 && bytes[n - 3] == 'Z' && bytes[n - 2] == 'T' && bytes[n - 1] == 0x06) {
+            timer_.stop();
+            app_.IsFirstRun = false;
+            endLinkTest(true);
+        }
+        return;
+    }
+    // A late notification with fewer bytes than the threshold cannot be cut: let the time-out act.
+    if (bytes.size() < threshold_ || threshold_ < echoOffset_)
+        return;
+    const ByteSpan r = bytes.subspan(echoOffset_, threshold_ - echoOffset_);
+
+    if (r.size() == 1 && r[0] == 0x06) {
+        advance();
+    } else if (r.size() == 1 && r[0] == 0x0A) {
+        // The radio asks for the write frame again; no retry is counted for it. Only a write
+        // exchange sends write frames: elsewhere the request is ignored.
+        if (mode_ == LinkMode::Write) {
+            timer_.stop();
+            sendWriteBlock();
+        }
+    } else if (r.size() == 3 && r[0] == 'Z' && r[1] == 'T' && r[2] == 0x06) {
+        advance();
+    } else if (r.size() == 16 && r[0] == 'P' && r[15] == 0x06) {
+        onIdentReply(r);
+    } else if (IsDataReply(r) && ReplyAddress(r) == kPasswordBlock &&
+               (mode_ == LinkMode::Read || mode_ == LinkMode::Write) && step() == 3) {
+        onPasswordReply(r);
+    } else if (IsDataReply(r) && ReplyAddress(r) == blockAddress_ && r[3] == kBlockLength) {
+        storeBlock(r.subspan(4, kBlockLength));
+        if (mode_ == LinkMode::Read || mode_ == LinkMode::Write)
+            updateProgress();
+        advance();
+    }
+    // Anything else is ignored; the reply timer decides.
+}
+
+void LinkEngine::onIdentReply(ByteSpan r) {
+    if (mode_ == LinkMode::Info) {
+        advance(); // not looked at in this exchange
+        return;
+    }
+    ident_.modelId = AsciiUntil(r, 1, 6, false);
+    ident_.variant = r[7];
+    ident_.firmware = AsciiUntil(r, 9, 4, false);
+    if (ident_.modelId == "ZR2450" && ident_.variant == 2) {
+        ident_.modelId = "ZT-450E";
+        ident_.variant = 0;
+    }
+    // The radio's own identification goes into the image, so a write gives it back unchanged.
+    for (std::size_t i = 1; i <= 14; ++i)
+        if (i != 7)
+            image_[addr::kIdent + i - 1] = r[i];
+
+    if (mode_ == LinkMode::Write) {
+        if (readFlags_[0] || readFlags_[1]) {
+            timer_.stop();
+            message(app_.LangText(readFlags_[0] ? kMsgRadioLocked : kMsgRadioProtected));
+            endLink(false);
+            return;
+        }
+    }
+    advance();
+}
+
+bool LinkEngine::checkRadioPassword(ByteSpan r) const {
+    // Data bytes 12..15 of the password block; the text ends at the first 0x00 or 0xFF.
+    const std::string radio = AsciiUntil(r, 4 + 12, 4, true);
+    return radio.empty() || radio == password_;
+}
+
+void LinkEngine::onPasswordReply(ByteSpan r) {
+    if (checkRadioPassword(r)) {
+        advance();
+        return;
+    }
+    timer_.stop();
+    const bool was = inDialog_;
+    inDialog_ = true;
+    const bool shown = host_.askPassword(password_);
+    inDialog_ = was;
+    if (!shown) {
+        endLink(false);
+    } else if (checkRadioPassword(r)) {
+        advance();
+    } else {
+        message("PassWord Failure!");
+        endLink(false);
+    }
+}
+
+void LinkEngine::storeBlock(ByteSpan data) {
+    const long a = blockAddress_;
+    if (a >= 0 && a + static_cast<long>(data.size()) <= static_cast<long>(image_.size()))
+        std::copy(data.begin(), data.end(), image_.begin() + a);
+    else if (a >= kInfoBase && a + static_cast<long>(data.size()) <= kInfoEnd + 1)
+        std::copy(data.begin(), data.end(), infoBlock_.begin() + (a - kInfoBase));
+}
+
+void LinkEngine::updateProgress() {
+    if (blockAddress_ < 0 || endAddress_ <= 0)
+        return;
+    const int pct = std::min(100, PercentHalfEven(blockAddress_, endAddress_));
+    if (pct - lastPercent_ >= 1) {
+        lastPercent_ = pct;
+        host_.setProgress(pct);
+    }
+}
+
+// ---- steps -------------------------------------------------------------------------------
+
+void LinkEngine::advance() {
+    timer_.stop();
+    switch (mode_) {
+    case LinkMode::Read:
+        switch (readStep_) {
+        case 1:
+            readStep_ = 2;
+            sendIdentRequest();
+            return;
+        case 2:
+            readStep_ = 3;
+            sendPasswordBlockRead();
+            return;
+        case 3:
+            if (checkRadioCompatible()) {
+                readStep_ = 5;
+                sendNextReadBlock();
+            } else {
+                endLink(false);
+            }
+            return;
+        case 5:
+            sendNextReadBlock();
+            return;
+        case kEndStep:
+            endLink(true);
+            return;
+        default:
+            endLink(false);
+            return;
+        }
+    case LinkMode::Write:
+        switch (writeStep_) {
+        case 1:
+            writeStep_ = 2;
+            sendIdentRequest();
+            return;
+        case 2:
+            writeStep_ = 3;
+            sendPasswordBlockRead();
+            return;
+        case 3:
+            if (checkRadioCompatible()) {
+                writeStep_ = 4;
+                sendNextWriteBlock();
+            } else {
+                endLink(false);
+            }
+            return;
+        case 4:
+            sendNextWriteBlock();
+            return;
+        case kEndStep:
+            endLink(true);
+            return;
+        default:
+            endLink(false);
+            return;
+        }
+    case LinkMode::Info:
+        switch (readStep_) {
+        case 1:
+            readStep_ = 3;
+            sendIdentRequest();
+            return;
+        case 3:
+        case 5:
+            readStep_ = 5;
+            sendNextReadBlock();
+            return;
+        case kEndStep:
+            endLink(true);
+            return;
+        default:
+            endLink(false);
+            return;
+        }
+    case LinkMode::LinkTest:
+    case LinkMode::None:
+        return;
+    }
+}
+
+bool LinkEngine::checkRadioCompatible() {
+    timer_.stop();
+    const int bandCode = BandCodeFromText(app_.BandText);
+    const bool modelOk = TrimFixed(app_.ModelNameText) == ident_.modelId;
+    const bool bandOk = mode_ != LinkMode::Write || bandCode == ident_.variant;
+    const bool versionOk = versions_.isPairKnown(kOwnVersion, ident_.firmware);
+    if (modelOk && bandOk && versionOk)
+        return true;
+    if (!modelOk) {
+        message(app_.LangText(kMsgWrongModel) + "\r\nRadio is " +
+                ModelFromRadioId(ident_.modelId, ident_.variant));
+        return false;
+    }
+    if (versionOk) {
+        // Only the band differs (writing): a band of the same family may be written after a warning.
+        const int dataFamily = (bandCode & 0xF8) / 8;
+        const int radioFamily = (ident_.variant & 0xF8) / 8;
+        if (dataFamily <= 3 && dataFamily == radioFamily)
+            return ask(app_.LangText(kMsgBandFamily), Icon::Warning, Buttons::OkCancel) == Answer::Ok;
+        message(app_.LangText(kMsgBandDiffers), Icon::Warning);
+        return false;
+    }
+    if (ask(versions_.versionMessage(kOwnVersion, ident_.firmware, 0), Icon::Question, Buttons::YesNo) ==
+        Answer::Yes)
+        handOverVersion_ = ident_.firmware;
+    return false;
+}
+
+// ---- time-outs ---------------------------------------------------------------------------
+
+std::size_t LinkEngine::blockIndex() const {
+    return static_cast<std::size_t>((blockAddress_ + kBlockLength / 2) / kBlockLength);
+}
+
+void LinkEngine::onReplyTimeout() {
+    if (inDialog_)
+        return;
+    timer_.stop();
+    if (mode_ == LinkMode::LinkTest) {
+        if (++handshakeAttempts_ > kMaxHandshakes) {
+            handshakeAttempts_ = 0;
+            listening_ = false;
+            message("Communication Error!");
+            endLinkTest(false);
+        } else {
+            noEcho_ = !noEcho_;
+            sendHandshake();
+        }
+        return;
+    }
+    if (mode_ == LinkMode::Info) {
+        switch (readStep_) {
+        case 1:
+            if (++handshakeAttempts_ > kMaxHandshakes) {
+                askRetryInfo();
+            } else {
+                noEcho_ = !noEcho_;
+                sendHandshake();
+            }
+            return;
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+            askRetryInfo();
+            return;
+        case kEndStep:
+            endLink(true);
+            return;
+        default:
+            return;
+        }
+    }
+    if (mode_ != LinkMode::Read && mode_ != LinkMode::Write)
+        return;
+    const int s = step();
+    if (s == 1) {
+        if (++handshakeAttempts_ > kMaxHandshakes) {
+            askRetryLink();
+        } else {
+            noEcho_ = !noEcho_;
+            sendHandshake();
+        }
+    } else if (s == 2) {
+        askRetryLink();
+    } else if (s == 3) {
+        if (passwordBlockRetries_-- >= 2)
+            sendPasswordBlockRead();
+        else
+            askRetryLink();
+    } else if ((s == 4 && mode_ == LinkMode::Write) || (mode_ == LinkMode::Read && (s == 4 || s == 5))) {
+        // Every block may be asked for again three times in the whole exchange.
+        const std::size_t b = blockIndex();
+        if (blockAddress_ < 0 || b >= blockRetries_.size() || blockRetries_[b] < 1) {
+            askRetryLink();
+        } else {
+            --blockRetries_[b];
+            if (mode_ == LinkMode::Write)
+                sendWriteBlock();
+            else
+                sendReadBlock();
+        }
+    } else if (s == kEndStep) {
+        endLink(true); // an unacknowledged end frame still counts as success
+    }
+}
+
+void LinkEngine::askRetryLink() {
+    listening_ = false;
+    handshakeAttempts_ = 0;
+    passwordBlockRetries_ = 3;
+    if (ask(app_.LangText(kMsgRetryLink), Icon::Question, Buttons::OkCancel) == Answer::Ok) {
+        sendHandshake();
+        blockAddress_ = -kBlockLength; // the whole memory again from the first block
+        lastPercent_ = 0;
+        host_.setProgress(0);
+    } else {
+        endLink(false);
+    }
+}
+
+void LinkEngine::askRetryInfo() {
+    listening_ = false;
+    if (ask(app_.LangText(kMsgRetryLink), Icon::None, Buttons::RetryCancel) == Answer::Retry)
+        sendHandshake(); // goes on with the block after the one that failed
+    else
+        endLink(false);
+}
+
+// ---- ending ------------------------------------------------------------------------------
+
+void LinkEngine::endLink(bool ok) {
+    if (!ok && port_.isOpen())
+        sendEnd(); // no reply is awaited
+    closeLink(ok);
+}
+
+void LinkEngine::closeLink(bool ok) {
+    const LinkMode mode = mode_;
+    listening_ = false;
+    port_.close();
+    if (mode == LinkMode::Read || mode == LinkMode::Write)
+        host_.closeProgress();
+    if (ok) {
+        if (mode == LinkMode::Info)
+            DecodeRadioInfo(infoBlock_, info_);
+        if (mode == LinkMode::Read || mode == LinkMode::Write)
+            message(app_.LangText(mode == LinkMode::Read ? kMsgReadDone : kMsgWriteDone));
+    }
+    timer_.stop();
+    mode_ = LinkMode::None;
+    readStep_ = 0;
+    writeStep_ = 0;
+    host_.exchangeEnded(mode, ok);
+    if (!handOverVersion_.empty()) {
+        const std::string v = std::move(handOverVersion_);
+        handOverVersion_.clear();
+        host_.handOver(v);
+    }
+}
+
+void LinkEngine::endLinkTest(bool ok) {
+    listening_ = false;
+    timer_.stop();
+    port_.close();
+    mode_ = LinkMode::None;
+    host_.exchangeEnded(LinkMode::LinkTest, ok);
+}
+
+// ---- after a read ------------------------------------------------------------------------
+
+void AcceptReadImage(LinkEngine& engine, AppState& app, Document& doc) {
+    const RadioFlags flags = DecodeRadioImage(engine.image(), doc.work);
+    LoadModelInfo(app, doc.work.settings, engine.radioInfo());
+    engine.setReadRadioFlags(flags);
+    for (std::size_t i = 0; i < flags.size(); ++i)
+        if (app.StoredRadioParams[i] == 0 && flags[i])
+            app.StoredRadioParams[i] = 1;
+    app.DocFileName = "new.dat";
+    app.IsUntitled = true;
+}
+
+} // namespace zt

@@ -1,0 +1,276 @@
+// An in-process radio on a fake serial cable, a fake reply timer on a fake clock, and a host that
+// records what the engine asked for. The run loop delivers buffered bytes once they reach the
+// receive threshold and otherwise lets the running reply timer expire, so whole exchanges run
+// deterministically and instantly.
+#pragma once
+
+#include "link/link_engine.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zt::test {
+
+using Frame = std::vector<std::uint8_t>;
+
+// The radio's side of the protocol, with a few faults to inject.
+struct SimRadio {
+    std::array<std::uint8_t, 0x4000> memory{};
+    std::string model = "ZR2450";
+    std::uint8_t variant = 2;
+    std::string firmware = "V300";
+    std::array<std::uint8_t, 2> identExtra{0x13, 0x14}; // bytes 13..14 of the identification reply
+
+    int silentHandshakes = 0;        // handshakes left unanswered
+    std::map<int, int> silentReads;  // address -> read requests left unanswered
+    std::map<int, int> silentWrites; // address -> write frames left unanswered
+    std::set<int> repeatOnce;        // write addresses answered once with 0x0A
+    std::map<int, int> badChecksum;  // address -> replies sent with a wrong checksum
+    std::map<int, int> wrongAddress; // address -> replies that name another address
+    bool silentIdent = false;
+    bool ackEnd = true;
+    int silentPasswordReads = 0;
+
+    SimRadio() { memory.fill(0xFF); }
+    void setPassword(const std::string& pw) {
+        for (int i = 0; i < 4; ++i)
+            memory[0x3F2C + i] = i < static_cast<int>(pw.size()) ? static_cast<std::uint8_t>(pw[i]) : 0xFF;
+    }
+
+    static Frame DataReply(int address, const std::uint8_t* data, int checksumDelta = 0) {
+        Frame f{'W', static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF),
+                0x10};
+        unsigned sum = f[1] + f[2] + f[3];
+        for (int i = 0; i < 16; ++i) {
+            f.push_back(data[i]);
+            sum += data[i];
+        }
+        f.push_back(static_cast<std::uint8_t>(sum + checksumDelta));
+        f.push_back(0x06);
+        return f;
+    }
+
+    static bool Take(std::map<int, int>& m, int key) {
+        auto it = m.find(key);
+        if (it == m.end() || it->second <= 0)
+            return false;
+        --it->second;
+        return true;
+    }
+
+    Frame handle(const Frame& f) {
+        const std::string s(f.begin(), f.end());
+        if (s == "PROGRAM") {
+            if (silentHandshakes > 0) {
+                --silentHandshakes;
+                return {};
+            }
+            return {'Z', 'T', 0x06};
+        }
+        if (f.size() == 1 && f[0] == 0x02) {
+            if (silentIdent)
+                return {};
+            Frame r{'P'};
+            for (int i = 0; i < 6; ++i)
+                r.push_back(i < static_cast<int>(model.size()) ? static_cast<std::uint8_t>(model[i]) : 0x00);
+            r.push_back(variant);
+            r.push_back(0x00);
+            for (int i = 0; i < 4; ++i)
+                r.push_back(i < static_cast<int>(firmware.size()) ? static_cast<std::uint8_t>(firmware[i])
+                                                                  : 0x00);
+            r.push_back(identExtra[0]);
+            r.push_back(identExtra[1]);
+            r.push_back(0x06);
+            return r;
+        }
+        if (f.size() == 4 && f[0] == 'R') {
+            const int a = f[1] << 8 | f[2];
+            if (a == 0x3F20 && silentPasswordReads > 0) {
+                --silentPasswordReads;
+                return {};
+            }
+            if (Take(silentReads, a))
+                return {};
+            const int named = Take(wrongAddress, a) ? a + 0x10 : a;
+            return DataReply(named, &memory[static_cast<std::size_t>(a)], Take(badChecksum, a) ? 1 : 0);
+        }
+        if (f.size() == 22 && f[0] == 'W') {
+            const int a = f[1] << 8 | f[2];
+            if (Take(silentWrites, a))
+                return {};
+            if (repeatOnce.erase(a))
+                return {0x0A};
+            for (int i = 0; i < 16; ++i)
+                memory[static_cast<std::size_t>(a + i)] = f[4 + static_cast<std::size_t>(i)];
+            return {0x06};
+        }
+        if (s == "END")
+            return ackEnd ? Frame{0x06} : Frame{};
+        return {};
+    }
+};
+
+struct FakeTimer : LinkTimer {
+    bool running = false;
+    int interval = 0;
+    void start(int ms) override {
+        running = true;
+        interval = ms;
+    }
+    void stop() override { running = false; }
+};
+
+struct FakePort : LinkPort {
+    SimRadio* radio = nullptr;
+    bool echoCable = false;
+    bool garbleEcho = false; // the echo comes back as junk bytes of the same length
+    bool canOpen = true;
+    bool opened = false;
+    std::string openedName;
+    std::size_t threshold = 1;
+    Frame rx;
+    std::vector<Frame> sent;
+    std::vector<std::size_t> thresholdAtWrite;
+
+    bool open(const std::string& name) override {
+        openedName = name;
+        opened = canOpen;
+        threshold = 1;
+        return opened;
+    }
+    void close() override { opened = false; }
+    bool isOpen() const override { return opened; }
+    void write(ByteSpan bytes) override {
+        Frame f(bytes.begin(), bytes.end());
+        sent.push_back(f);
+        thresholdAtWrite.push_back(threshold);
+        if (echoCable)
+            for (auto b : f)
+                rx.push_back(garbleEcho ? static_cast<std::uint8_t>(b ^ 0x5A) : b);
+        if (radio) {
+            const Frame reply = radio->handle(f);
+            rx.insert(rx.end(), reply.begin(), reply.end());
+        }
+    }
+    void discardInput() override { rx.clear(); }
+    void discardOutput() override {}
+    void setReceiveThreshold(std::size_t t) override { threshold = t; }
+
+    std::size_t count(const std::string& prefix) const {
+        std::size_t n = 0;
+        for (const auto& f : sent)
+            if (f.size() >= prefix.size() && std::string(f.begin(), f.begin() + prefix.size()) == prefix)
+                ++n;
+        return n;
+    }
+};
+
+struct FakeHost : LinkHost {
+    std::vector<int> progress;
+    int progressOpened = 0;
+    int progressClosed = 0;
+    std::optional<std::string> typedPassword; // nullopt: the user cancels the dialog
+    bool dialogShows = true;
+    int passwordDialogs = 0;
+    std::vector<std::string> handOvers;
+    std::vector<std::pair<LinkMode, bool>> ended;
+
+    void openProgress(LinkMode) override { ++progressOpened; }
+    void setProgress(int p) override { progress.push_back(p); }
+    void closeProgress() override { ++progressClosed; }
+    bool askPassword(std::string& pw) override {
+        ++passwordDialogs;
+        if (!dialogShows)
+            return false;
+        if (typedPassword)
+            pw = TrimFixed(*typedPassword);
+        return true;
+    }
+    void handOver(const std::string& v) override { handOvers.push_back(v); }
+    void exchangeEnded(LinkMode m, bool ok) override { ended.emplace_back(m, ok); }
+};
+
+struct PairTable : LinkVersionTable {
+    std::vector<std::pair<std::string, std::string>> pairs{{"V300", "V300"}};
+    bool isPairKnown(std::string_view p, std::string_view d) const override {
+        for (const auto& [a, b] : pairs)
+            if (a == p && b == d)
+                return true;
+        return false;
+    }
+    std::string versionMessage(std::string_view, std::string_view other, int) const override {
+        return "other version " + std::string(other);
+    }
+};
+
+// Answers questions from a script (then `reply`), and records them.
+struct ScriptedPrompter : RecordingPrompter {
+    std::vector<Answer> script;
+    Answer ask(const std::string& text, Icon icon, Buttons buttons, const std::string& title = {}) override {
+        if (!script.empty()) {
+            const Answer saved = reply;
+            reply = script.front();
+            script.erase(script.begin());
+            const Answer a = RecordingPrompter::ask(text, icon, buttons, title);
+            reply = saved;
+            return a;
+        }
+        return RecordingPrompter::ask(text, icon, buttons, title);
+    }
+};
+
+// Everything an engine needs, wired together.
+struct Bench {
+    AppState app;
+    Document doc;
+    ScriptedPrompter prompter;
+    SimRadio radio;
+    FakePort port;
+    FakeTimer timer;
+    FakeHost host;
+    PairTable versions;
+    LinkEngine engine{app, doc, port, timer, host, versions};
+    long clockMs = 0;
+    int timeouts = 0;
+
+    Bench() {
+        app.prompter = &prompter;
+        app.lang.load(std::string(ZT_DATA_DIR) + "/language/english.ini");
+        port.radio = &radio;
+    }
+
+    // Delivers replies and fires time-outs until the engine waits for nothing.
+    void run(int maxEvents = 200000) {
+        for (int i = 0; i < maxEvents; ++i) {
+            if (port.opened && port.rx.size() >= port.threshold) {
+                Frame bytes;
+                bytes.swap(port.rx);
+                engine.onReceive(bytes);
+            } else if (timer.running) {
+                timer.running = false;
+                clockMs += timer.interval;
+                ++timeouts;
+                engine.onReplyTimeout();
+            } else {
+                return;
+            }
+        }
+        throw std::runtime_error("exchange did not settle");
+    }
+
+    std::vector<std::string> askedTexts() const {
+        std::vector<std::string> v;
+        for (const auto& a : prompter.asked)
+            v.push_back(a.text);
+        return v;
+    }
+    std::string text(int id) const { return app.LangText(id); }
+};
+
+} // namespace zt::test
