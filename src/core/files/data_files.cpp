@@ -3,6 +3,7 @@
 #include "files/file_io.h"
 #include "model/channel_table.h"
 #include "model/model_config.h"
+#include "model/new_document.h"
 
 #include <algorithm>
 #include <bitset>
@@ -173,8 +174,8 @@ OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, R
     if (version != kProgramDataVersion && !IsPairKnown(app.versions, kProgramDataVersion, version)) {
         if (!app.prompter)
             return OpenResult::Refused;
-        const Answer a =
-            app.prompter->ask(VersionMessage(app, kProgramDataVersion, version, 1), Icon::Question, Buttons::YesNo);
+        const Answer a = app.prompter->ask(VersionMessage(app, kProgramDataVersion, version, 1),
+                                           Icon::Question, Buttons::YesNo);
         if (a == Answer::Yes && HandOver(app, version))
             return OpenResult::HandedOver;
         return OpenResult::Refused;
@@ -236,6 +237,11 @@ void LoadTemplate(AppState& app, Document& doc, RadioInfoRecord* info) {
         if (std::filesystem::exists(fallback, ec))
             LoadSettingsOnly(app, doc, fallback);
     }
+}
+
+void InitDocument(AppState& app, Document& doc, RadioInfoRecord& info) {
+    SetNewDocumentValues(app, doc, info);
+    LoadTemplate(app, doc, &info);
 }
 
 } // namespace zt

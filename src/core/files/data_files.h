@@ -61,5 +61,8 @@ bool SaveDocument(AppState& app, Document& doc);
 std::string TemplatePath(const AppState& app);
 // Loads the model's factory template over a new document; a missing template is no error.
 void LoadTemplate(AppState& app, Document& doc, RadioInfoRecord* info = nullptr);
+// A new document: the built-in new-document values (the radio-information record reset), then
+// the model's factory template over them.
+void InitDocument(AppState& app, Document& doc, RadioInfoRecord& info);
 
 } // namespace zt
