@@ -76,6 +76,7 @@ TEST(ChannelFile, LastThreeCharactersOfTheNameBecomeFre) {
 
 TEST_F(DataFiles, SaveAndOpenRoundTripThroughRealFiles) {
     Document saved = MakeDoc(3);
+    saved.work.settings.Version = "\xFF\xFF\xFF\xFF"; // as a damaged template could leave it
     saved.work.channels[2].TxOffset = "0010000";
     saved.work.channels[2].TxOffsetDir = 2;
     app.DocFileName = dir.path("radio.dat");
@@ -86,6 +87,7 @@ TEST_F(DataFiles, SaveAndOpenRoundTripThroughRealFiles) {
     EXPECT_EQ(dir.read("radio.fre").size(), 3 * kChannelRecordSize);
     EXPECT_TRUE(SameCopy(saved.file, saved.work)); // saving commits the working copy first
     EXPECT_EQ(saved.file.settings.Model.ModelName.trimmed(), "ZT-450E");
+    EXPECT_EQ(dir.read("radio.dat").substr(0, 4), "V300");
 
     Document opened = MakeDoc(0);
     app.DocFileName = "new.dat";

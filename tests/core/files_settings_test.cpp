@@ -2,6 +2,7 @@
 #include "files/data_files.h"
 #include "files/ini_file.h"
 #include "model/channel_table.h"
+#include "model/new_document.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -223,5 +224,24 @@ TEST_F(AppFiles, NewDocumentTakesTheFactoryTemplateWhenPresent) {
     InitDocument(app, doc, info);
     EXPECT_EQ(doc.work.count(), 0);
     EXPECT_FALSE(IsModified(doc));
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+// The templates the build writes into the program folder hold the new-document values.
+TEST(FactoryTemplates, BuiltTemplatesLoadAsTheNewDocument) {
+    AppState app;
+    RecordingPrompter prompter;
+    app.prompter = &prompter;
+    Document fresh;
+    RadioInfoRecord info;
+    SetNewDocumentValues(app, fresh, info);
+    for (const char* name : {"ZT-450E_0_NEW.dat", "ZT-450E_0.dat"}) {
+        Document d;
+        ASSERT_TRUE(LoadWithChannels(app, d, std::string(ZT_PROGRAM_DIR) + "/Init/" + name)) << name;
+        EXPECT_EQ(d.work.settings, fresh.work.settings) << name;
+        ASSERT_EQ(d.work.count(), 2);
+        EXPECT_EQ(d.work.channels[0], fresh.work.channels[0]);
+        EXPECT_EQ(d.work.channels[1], fresh.work.channels[1]);
+    }
     EXPECT_TRUE(prompter.asked.empty());
 }

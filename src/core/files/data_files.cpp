@@ -193,6 +193,9 @@ OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, R
 }
 
 bool SaveDocument(AppState& app, Document& doc) {
+    // Every saved settings file carries this program's version, whatever a template or a radio
+    // left in the record, so that the file opens again.
+    doc.work.settings.Version = kProgramDataVersion;
     CommitToFileCopy(app, doc);
     const std::string datPath = app.DocFileName;
     const std::string frePath = ChannelFilePath(datPath);
