@@ -28,7 +28,7 @@ class AppFiles : public ::testing::Test {
         dir.write("Version.ini", "[Version]\nFirmVersionCount=1\n[Firm]\nVersion0=V300V300\n");
     }
     void WriteSetup(const std::string& text) { dir.write("language/mysetup.ini", text); }
-    std::string Setup(const char* key) {
+    std::string SetupValue(const char* key) {
         return ReadIniString(dir.path("language/mysetup.ini"), "language", key, "?");
     }
 
@@ -106,8 +106,8 @@ TEST_F(AppFiles, LanguageFromSettingsAndLocale) {
         StartupAfterFirstRun(app, doc, info, false);
         EXPECT_EQ(app.LanguageCode, c.code);
         EXPECT_EQ(app.LanguageFile, c.file);
-        EXPECT_EQ(Setup("CurrentLanguage"), c.written);
-        EXPECT_EQ(Setup("comPort"), "4");
+        EXPECT_EQ(SetupValue("CurrentLanguage"), c.written);
+        EXPECT_EQ(SetupValue("comPort"), "4");
         EXPECT_EQ(app.LangText(9017), std::string(c.file) == "chinese.ini" ? "确定" : "OK");
     }
 }
@@ -123,10 +123,10 @@ TEST_F(AppFiles, MissingSetupIsAFirstRunThatWritesAValidFile) {
     app.IsFirstRun = false; // the link test succeeded
     app.ComPortName = "/dev/ttyUSB0";
     StartupAfterFirstRun(app, doc, info, true);
-    EXPECT_EQ(Setup("IsFirstRun"), "0");
-    EXPECT_EQ(Setup("comPort"), "1");
-    EXPECT_EQ(Setup("comPortName"), "/dev/ttyUSB0");
-    EXPECT_EQ(Setup("CurrentLanguage"), "1");
+    EXPECT_EQ(SetupValue("IsFirstRun"), "0");
+    EXPECT_EQ(SetupValue("comPort"), "1");
+    EXPECT_EQ(SetupValue("comPortName"), "/dev/ttyUSB0");
+    EXPECT_EQ(SetupValue("CurrentLanguage"), "1");
 
     AppState next;
     SetProgramFolders(next, dir.path("V300/ztprog"));
@@ -136,15 +136,15 @@ TEST_F(AppFiles, MissingSetupIsAFirstRunThatWritesAValidFile) {
 }
 
 TEST_F(AppFiles, InvalidSetupValuesTakeTheirDefaults) {
-    WriteSetup("[Language]\nIsFirstRun=maybe\ncomPort=COM3\n");
+    WriteSetupValue("[Language]\nIsFirstRun=maybe\ncomPort=COM3\n");
     StartupBeforeFirstRun(app, Env({}));
     EXPECT_TRUE(app.IsFirstRun);
     EXPECT_EQ(app.ComPort, 1);
-    WriteSetup("[Language]\nIsFirstRun=false\ncomPort=0\n");
+    WriteSetupValue("[Language]\nIsFirstRun=false\ncomPort=0\n");
     StartupBeforeFirstRun(app, Env({}));
     EXPECT_FALSE(app.IsFirstRun);
     EXPECT_EQ(app.ComPort, 1);
-    WriteSetup("[Language]\nIsFirstRun=0\ncomPort= 12 \n");
+    WriteSetupValue("[Language]\nIsFirstRun=0\ncomPort= 12 \n");
     StartupBeforeFirstRun(app, Env({}));
     EXPECT_EQ(app.ComPort, 12);
 }
