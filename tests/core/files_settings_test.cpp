@@ -136,15 +136,15 @@ TEST_F(AppFiles, MissingSetupIsAFirstRunThatWritesAValidFile) {
 }
 
 TEST_F(AppFiles, InvalidSetupValuesTakeTheirDefaults) {
-    WriteSetupValue("[Language]\nIsFirstRun=maybe\ncomPort=COM3\n");
+    WriteSetup("[Language]\nIsFirstRun=maybe\ncomPort=COM3\n");
     StartupBeforeFirstRun(app, Env({}));
     EXPECT_TRUE(app.IsFirstRun);
     EXPECT_EQ(app.ComPort, 1);
-    WriteSetupValue("[Language]\nIsFirstRun=false\ncomPort=0\n");
+    WriteSetup("[Language]\nIsFirstRun=false\ncomPort=0\n");
     StartupBeforeFirstRun(app, Env({}));
     EXPECT_FALSE(app.IsFirstRun);
     EXPECT_EQ(app.ComPort, 1);
-    WriteSetupValue("[Language]\nIsFirstRun=0\ncomPort= 12 \n");
+    WriteSetup("[Language]\nIsFirstRun=0\ncomPort= 12 \n");
     StartupBeforeFirstRun(app, Env({}));
     EXPECT_EQ(app.ComPort, 12);
 }
