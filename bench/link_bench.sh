@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Link speed against the simulated radio, as numbers (nothing here passes or fails):
+#  - a full read and a full write with the line paced at 9600 baud, as the ratio of the elapsed
+#    time to the time the bytes need on the wire (read 15,137 bytes, write 13,397 bytes, at
+#    10 bits a byte), with and without an echoing cable;
+#  - the software overhead of one block exchange over a pseudo-terminal without pacing: the time
+#    from one block request to the next, averaged over the 580 blocks of a read and of a write.
+# Usage: bench/link_bench.sh [BUILD_DIR]   (default: build; needs ztprog-cli and ztradio-sim built)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+cli=$build/dist/V300/ztprog-cli
+sim=$build/bin/ztradio-sim
+[ -x "$cli" ] && [ -x "$sim" ] || { echo "build ztprog-cli first ($cli, $sim)" >&2; exit 1; }
+work=$(mktemp -d)
+simpid=
+cleanup() {
+  [ -n "$simpid" ] && kill "$simpid" 2>/dev/null && wait "$simpid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+start_sim() { # options...
+  rm -f "$work/frames.log"
+  "$sim" --link "$work/radio" --log "$work/frames.log" --dump "$work/dump.bin" "$@" >"$work/sim.out" &
+  simpid=$!
+  for _ in $(seq 100); do [ -s "$work/sim.out" ] && return; sleep 0.05; done
+  echo "the simulated radio did not start" >&2; exit 1
+}
+stop_sim() { kill "$simpid"; wait "$simpid" 2>/dev/null || true; simpid=; }
+
+now() { date +%s.%N; }
+
+# A data pair to write: the default memory of the simulated radio, decoded.
+start_sim
+"$cli" --quiet image --yes --port "$work/radio" "$work/radio.bin"
+stop_sim
+"$cli" --quiet decode "$work/radio.bin" "$work/doc.dat"
+
+echo "Paced at 9600 baud (ratio = elapsed / wire time; the goal is at most 1.02)"
+for cable in "" "--echo"; do
+  for op in read write; do
+    start_sim --paced $cable
+    t0=$(now)
+    if [ $op = read ]; then
+      "$cli" --quiet read --yes --port "$work/radio" "$work/out.dat"
+      wire=15137
+    else
+      "$cli" --quiet write --yes --port "$work/radio" "$work/doc.dat"
+      wire=13397
+    fi
+    t1=$(now)
+    stop_sim
+    python3 - "$op" "${cable:-no echo}" "$t0" "$t1" "$wire" <<'PY'
+import sys
+op, cable, t0, t1, wire = sys.argv[1], sys.argv[2], float(sys.argv[3]), float(sys.argv[4]), int(sys.argv[5])
+wire_s = wire * 10 / 9600
+print("  %-5s %-8s %7.3f s for %.3f s on the wire: ratio %.4f" % (op, cable, t1 - t0, wire_s, (t1 - t0) / wire_s))
+PY
+  done
+done
+
+echo "Unpaced pseudo-terminal (time from one block request to the next, incl. the simulated radio)"
+for cable in "" "--echo"; do
+  for op in read write; do
+    start_sim $cable
+    if [ $op = read ]; then
+      "$cli" --quiet read --yes --port "$work/radio" "$work/out.dat"
+    else
+      "$cli" --quiet write --yes --port "$work/radio" "$work/doc.dat"
+    fi
+    stop_sim
+    python3 - "$work/frames.log" "$op" "${cable:-no echo}" <<'PY'
+import sys
+path, op, cable = sys.argv[1:4]
+kind = "RX %s " % op
+times = [float(l.split()[0]) for l in open(path) if l.split(" ", 1)[1].startswith(kind)]
+per = (times[-1] - times[0]) / (len(times) - 1)
+print("  %-5s %-8s %d blocks, %.3f ms per block exchange" % (op, cable, len(times), per * 1000))
+PY
+  done
+done

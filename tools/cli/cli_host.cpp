@@ -1,0 +1,137 @@
+#include "cli_host.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace zt {
+
+std::string OneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!out.empty() && out.back() != ' ')
+                out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    const auto first = out.find_first_not_of(' ');
+    const auto last = out.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : out.substr(first, last - first + 1);
+}
+
+namespace {
+
+Answer Positive(Buttons buttons) {
+    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+}
+
+Answer Negative(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::YesNo:
+        return Answer::No;
+    case Buttons::Ok:
+        return Answer::Ok;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+// Asks on the terminal; anything but y or yes is a no.
+bool AskTerminal(const std::string& text) {
+    std::cerr << OneLine(text) << " [y/N] " << std::flush;
+    std::string reply;
+    if (!std::getline(std::cin, reply))
+        return false;
+    return reply == "y" || reply == "Y" || reply == "yes" || reply == "Yes";
+}
+
+} // namespace
+
+Answer CliPrompter::ask(const std::string& text, Icon, Buttons buttons, const std::string&) {
+    last_ = OneLine(text);
+    if (verbose || (interactive && buttons == Buttons::Ok))
+        std::cerr << last_ << '\n';
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    if (!retryText.empty() && OneLine(text) == OneLine(retryText)) {
+        // A radio that stopped answering: retry a bounded number of times, then give up, so that
+        // a script never waits for ever.
+        if (retries > 0) {
+            --retries;
+            return Positive(buttons);
+        }
+        return Negative(buttons);
+    }
+    if (yes || (interactive && AskTerminal(text)))
+        return Positive(buttons);
+    declined_ = last_;
+    return Negative(buttons);
+}
+
+void CliHost::openProgress(LinkMode) {
+    barShown_ = false;
+    setProgress(0);
+}
+
+void CliHost::drawBar(int percent) {
+    constexpr int kWidth = 40;
+    const int filled = percent * kWidth / 100;
+    std::string bar(static_cast<std::size_t>(filled), '#');
+    bar.resize(kWidth, '.');
+    std::fprintf(stderr, "\r[%s] %3d%%", bar.c_str(), percent);
+    std::fflush(stderr);
+    barShown_ = true;
+}
+
+void CliHost::setProgress(int percent) {
+    if (progressBar)
+        drawBar(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+}
+
+void CliHost::closeProgress() {
+    if (barShown_) {
+        std::fputc('\n', stderr);
+        barShown_ = false;
+    }
+}
+
+bool CliHost::askPassword(std::string& current) {
+    // The password given on the command line is offered once; a radio that still refuses it ends
+    // the exchange with the password failure message.
+    if (password && !passwordOffered_) {
+        passwordOffered_ = true;
+        current = *password;
+        return true;
+    }
+    if (interactive && !password) {
+        closeProgress();
+        std::cerr << "Password: " << std::flush;
+        std::string typed;
+        if (std::getline(std::cin, typed)) {
+            const auto nul = typed.find('\0');
+            if (nul != std::string::npos)
+                typed.resize(nul);
+            while (!typed.empty() && typed.back() == ' ')
+                typed.pop_back();
+            current = typed;
+        }
+    }
+    return true;
+}
+
+void CliHost::handOver(const std::string& radioVersion) {
+    handOverVersion_ = radioVersion;
+}
+
+void CliHost::exchangeEnded(LinkMode, bool ok) {
+    closeProgress();
+    ended_ = true;
+    ok_ = ok;
+    QCoreApplication::exit(ok ? 0 : 1);
+}
+
+} // namespace zt
