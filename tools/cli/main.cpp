@@ -17,7 +17,6 @@
 #include "files/version_table.h"
 #include "link/link_engine.h"
 #include "link/radio_image.h"
-#include "model/new_document.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -95,12 +94,6 @@ void PrintInfo(const AppState& app, const RadioInfoRecord& info) {
 
 bool WriteImageFile(const std::string& path, const RadioImage& img) {
     return WriteFileReplacing(path, img);
-}
-
-// The document start-up builds: the new-document values, then the model's factory template.
-void NewDocument(AppState& app, Document& doc, RadioInfoRecord& info) {
-    SetNewDocumentValues(app, doc, info);
-    LoadTemplate(app, doc, &info);
 }
 
 // Opens a data file pair as the Open command does (version test included); refusals were
@@ -224,7 +217,7 @@ int main(int argc, char** argv) {
     AttachLinkEngine(port, timer, engine);
     if (o.host.password)
         engine.setProgrammingPassword(*o.host.password);
-    NewDocument(app, doc, engine.radioInfo());
+    InitDocument(app, doc, engine.radioInfo());
     if ((o.command == "write" || o.command == "encode") && !OpenPair(app, doc, engine.radioInfo(), file1))
         return Fail(o.prompter.lastText().empty() ? "cannot open " + file1 : o.prompter.lastText());
 
