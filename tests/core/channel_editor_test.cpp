@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace zt {
 namespace {
 
@@ -192,8 +194,10 @@ TEST_F(ChannelEditorTest, RxChangesRefreshTheOpenWindows) {
     pair[21] = 5;
     int redisplays = 0;
     int reloads = 0;
+    std::vector<int> rows;
     doc.editor.EditGroup = 10;
     doc.editor.RedisplayGrids = [&] { ++redisplays; };
+    doc.editor.RedisplayChannel = [&](int no) { rows.push_back(no); };
     doc.editor.ReloadEditWindow = [&] { ++reloads; };
 
     // Windows closed: no callbacks, but the pair still forgets the deleted channel.
@@ -201,16 +205,23 @@ TEST_F(ChannelEditorTest, RxChangesRefreshTheOpenWindows) {
     EXPECT_EQ(pair[20], 3);
     EXPECT_EQ(pair[21], 0);
     EXPECT_EQ(redisplays + reloads, 0);
+    EXPECT_TRUE(SetChannelCell(app, doc, 10, 3, col::Mode, 1));
+    EXPECT_TRUE(rows.empty());
 
     doc.editor.GridOpen = true;
     doc.editor.EditWindowOpen = true;
     EXPECT_TRUE(SetChannelCell(app, doc, 10, 7, col::RxFreq, "27.5"));
     EXPECT_EQ(redisplays, 1);
     EXPECT_EQ(reloads, 1);
-    // A plain column reloads the edit window but does not redisplay the grids.
+    EXPECT_TRUE(rows.empty());
+    // A plain column rewrites only that channel's row and reloads the edit window.
     EXPECT_TRUE(SetChannelCell(app, doc, 10, 7, col::Mode, 1));
     EXPECT_EQ(redisplays, 1);
+    EXPECT_EQ(rows, std::vector<int>{407});
     EXPECT_EQ(reloads, 2);
+    // A column on a missing channel changes nothing and has no row to rewrite.
+    EXPECT_FALSE(SetChannelCell(app, doc, 10, 9, col::Mode, 1));
+    EXPECT_EQ(rows.size(), 1u);
 }
 
 } // namespace

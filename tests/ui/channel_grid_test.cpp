@@ -8,8 +8,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -139,11 +141,68 @@ class ChannelGridTest : public QObject {
         QCOMPARE(g->gridCol(), 1);
     }
 
-    void editWindowFollowsGrid() {
+    void listEditorStoresOnlyThePick() {
+        frmCommChInfo* g = open(8);
+        add(Channel(322, "02700000"));
+        g->ReShowAllRows();
+        click(g, 2, 4);
+        QComboBox* list = g->ListEditor(1);
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->currentText(), QString("OFF"));
+        QCOMPARE(find(322)->DecodeTone, i16(0));
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(find(322)->DecodeTone, i16(1));
+        QCOMPARE(find(322)->EncodeTone, i16(1)); // an unset encode tone follows the first decode tone
+        QCOMPARE(g->cellText(2, 4), QString("67.0"));
+    }
+
+    void newChannelOnEmptyRow() {
+        frmCommChInfo* g = open(8);
+        click(g, 3, 5); // an empty row: the RX frequency comes first
+        QCOMPARE(g->gridCol(), 1);
+        QVERIFY(g->Text1()->isVisible());
+        QTest::keyClicks(g->Text1(), "27.615");
+        QTest::keyClick(g->Text1(), Qt::Key_Return);
+        ChannelRecord* r = find(323);
+        QVERIFY(r != nullptr);
+        QCOMPARE(r->TxOffsetDir, std::uint8_t(0));
+        QCOMPARE(g->cellText(3, 1), QString("27.61500"));
+        QCOMPARE(g->gridRow(), 3);
+        QCOMPARE(g->gridCol(), 4);
+        QVERIFY(g->ListEditor(1)->isVisible());
+        QCOMPARE(g->ListEditor(1)->currentText(), QString("OFF"));
+    }
+
+    void clearingRxDeletesUnlessOnlyChannel() {
+        frmCommChInfo* g = open(8);
+        add(Channel(321, "02700000"));
+        g->ReShowAllRows();
+        click(g, 1, 1);
+        g->Text1()->selectAll();
+        QTest::keyClick(g->Text1(), Qt::Key_Backspace);
+        QTest::keyClick(g->Text1(), Qt::Key_Return);
+        QVERIFY(find(321) == nullptr);
+        QCOMPARE(g->cellText(1, 1), QString());
+        QCOMPARE(g->gridRow(), 2);
+
+        // The last channel of the document stays.
+        doc->work.settings.ChannelCount = 1;
+        doc->work.channels[0] = Channel(330, "02700000");
+        g->ReShowAllRows();
+        click(g, 10, 1);
+        g->Text1()->selectAll();
+        QTest::keyClick(g->Text1(), Qt::Key_Backspace);
+        QTest::keyClick(g->Text1(), Qt::Key_Return);
+        QVERIFY(find(330) != nullptr);
+        QCOMPARE(g->cellText(10, 1), QString("27.00000"));
+    }
+
+    void editWindowFollowsGridAndAppliesInterlocks() {
         frmCommChInfo* g = open(8);
         add(Channel(321, "02700000"));
         add(Channel(322, "02710000"));
         g->ReShowAllRows();
+        click(g, 1, 10);
         g->CommandCHInfoEdit()->click();
         auto* e = static_cast<FrmCHInfoEdit*>(main->ChildByName(FrmCHInfoEdit::kName));
         QVERIFY(e != nullptr);
@@ -151,7 +210,11 @@ class ChannelGridTest : public QObject {
         QCOMPARE(e->Combo4()->currentText(), QString("8"));
         QCOMPARE(e->Combo1()->currentText(), QString("2"));
         QCOMPARE(e->Text1()->text(), QString("27.10000"));
-        QVERIFY(e->Combo2(0)->isEnabled());
+
+        QVERIFY(e->Combo2(17)->isEnabled());
+        QTest::mouseClick(e->Check1(15), Qt::LeftButton, {}, QPoint(6, e->Check1(15)->height() / 2));
+        QCOMPARE(find(322)->RepLock, i16(1));
+        QVERIFY(!e->Combo2(17)->isEnabled());
 
         // Choosing a group in the window moves the grid.
         e->Combo4()->setCurrentIndex(12);
@@ -163,6 +226,71 @@ class ChannelGridTest : public QObject {
         QVERIFY(!e->Text1()->isEnabled());
         QVERIFY(!e->Combo2(0)->isEnabled());
         QVERIFY(!e->Check1(0)->isEnabled());
+    }
+
+    void editWindowStoresAndGridFollows() {
+        frmCommChInfo* g = open(8);
+        add(Channel(321, "02700000"));
+        g->ReShowAllRows();
+        click(g, 1, 10);
+        g->CommandCHInfoEdit()->click();
+        auto* e = static_cast<FrmCHInfoEdit*>(main->ChildByName(FrmCHInfoEdit::kName));
+        QVERIFY(e != nullptr);
+
+        // A decode tone picked in the window is stored, its partner copied, and both grid
+        // cells show it.
+        e->Combo2(0)->setFocus();
+        QTest::keyClick(e->Combo2(0), Qt::Key_Down);
+        QCOMPARE(find(321)->DecodeTone, i16(1));
+        QCOMPARE(find(321)->EncodeTone, i16(1));
+        QCOMPARE(g->cellText(1, 4), QString("67.0"));
+        QCOMPARE(g->cellText(1, 5), QString("67.0"));
+        QCOMPARE(e->Combo2(1)->currentText(), QString("67.0"));
+
+        // An RX frequency typed for a missing channel creates it; the grid row fills.
+        e->Combo1()->setCurrentIndex(4);
+        QVERIFY(find(325) == nullptr);
+        QVERIFY(!e->Combo2(0)->isEnabled());
+        e->Text1()->setFocus();
+        QTest::keyClicks(e->Text1(), "28.1");
+        QTest::keyClick(e->Text1(), Qt::Key_Return);
+        QVERIFY(find(325) != nullptr);
+        QCOMPARE(g->cellText(5, 1), QString("28.10000"));
+        QCOMPARE(e->Text1()->text(), QString("28.10000"));
+        QVERIFY(e->Combo2(0)->isEnabled());
+    }
+
+    void scrollingMovesTheCursorAtMostOncePerInterval() {
+        frmCommChInfo* g = open(8);
+        for (int no = 321; no <= 360; ++no)
+            add(Channel(no, "02700000"));
+        g->ReShowAllRows();
+        QScrollBar* bar = g->MSFlexGrid1()->verticalScrollBar();
+        QVERIFY(bar->maximum() >= 10);
+        click(g, 3, 1);
+        QCOMPARE(g->firstVisibleRow(), 1);
+
+        bar->setValue(5); // six rows further down: the cursor keeps its place on the screen
+        QCOMPARE(g->gridRow(), 8);
+        QVERIFY(g->Text1()->isVisible());
+        QCOMPARE(g->Text1()->text(), QString("27.00000"));
+        QVERIFY(g->ScrollTimer().isActive());
+
+        bar->setValue(7); // within the interval: the cursor stays
+        QCOMPARE(g->gridRow(), 8);
+
+        // The next scroll puts the cursor back where it stood on the screen when its cell was
+        // last entered: third line from the top.
+        QTRY_VERIFY(!g->ScrollTimer().isActive());
+        bar->setValue(9);
+        QCOMPARE(g->gridRow(), 12);
+
+        // While a command moves the grid itself, scrolling leaves the cursor alone.
+        QTRY_VERIFY(!g->ScrollTimer().isActive());
+        g->CodeMoveTopRow = true;
+        bar->setValue(3);
+        QCOMPARE(g->gridRow(), 12);
+        QVERIFY(!g->ScrollTimer().isActive());
     }
 
     void busyLockNormalisedWhenShown_data() {
@@ -207,6 +335,12 @@ class ChannelGridTest : public QObject {
         QTableWidget* t = g->MSFlexGrid1();
         QCOMPARE(g->cellText(1, 2), QString("+0.60000"));
         QCOMPARE(t->horizontalHeaderItem(1)->text(), QString::fromStdString(app->LangText(14100)));
+        click(g, 1, 1);
+        g->CommandCHInfoEdit()->click();
+        auto* e = static_cast<FrmCHInfoEdit*>(main->ChildByName(FrmCHInfoEdit::kName));
+        QVERIFY(e != nullptr);
+        QCOMPARE(e->Label2(1)->text(), QString::fromStdString(app->LangText(15100)));
+        QCOMPARE(e->Text2()->text(), QString("+0.60000"));
         Habits saved;
         int saves = 0;
         main->saveHabits = [&](const Habits& h) {
@@ -228,6 +362,8 @@ class ChannelGridTest : public QObject {
         QVERIFY(!saved.TxAsOffset);
         QCOMPARE(g->cellText(1, 2), QString("27.60000"));
         QCOMPARE(t->horizontalHeaderItem(1)->text(), QString::fromStdString(app->LangText(14003)));
+        QCOMPARE(e->Label2(1)->text(), QString::fromStdString(app->LangText(15003)));
+        QCOMPARE(e->Text2()->text(), QString("27.60000"));
         QVERIFY(!g->CodeMoveTopRow);
     }
 

@@ -203,6 +203,10 @@ bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int colu
         changed = SetField(app, work.channels[static_cast<std::size_t>(slot)], column, text);
         if (column == col::RxFreq)
             RefreshAfterRxChange(doc);
+        else if (doc.editor.GridOpen && doc.editor.RedisplayChannel)
+            // The grid row shows the stored value, not what was typed (a snapped TX frequency,
+            // a tone copied to its partner).
+            doc.editor.RedisplayChannel(channelNo);
     }
 
     if (doc.editor.EditWindowOpen && doc.editor.ReloadEditWindow)

@@ -53,7 +53,9 @@ constexpr int RepLock = 45;
 // Frequency columns (1, 2) take a frequency text; every other column a whole number, given as
 // text ("5") or through the overload below. An empty RX text deletes the channel (never the last
 // one); an RX text on an absent channel appends it. Returns true when the table or a record
-// changed. Open channel windows are refreshed through doc.editor.
+// changed. Open channel windows are refreshed through doc.editor: after an RX change every grid
+// redisplays its channels, after any other column of an existing channel the grids rewrite that
+// channel's row; the edit window reloads after every call.
 bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int column, std::string_view value);
 bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int column, int value);
 

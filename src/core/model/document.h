@@ -17,10 +17,11 @@ struct DocumentCopy {
 // What the channel windows tell the document about themselves, and how it asks them to show a
 // change made through SetChannelCell. The windows set these when they open and close.
 struct ChannelEditorHooks {
-    int EditGroup = 0;                      // group selected in the channel window
-    bool GridOpen = false;                  // a channel grid window is open
-    bool EditWindowOpen = false;            // the channel edit window is open
-    std::function<void()> RedisplayGrids;   // every open channel grid redisplays its channels
+    int EditGroup = 0;                                   // group selected in the channel window
+    bool GridOpen = false;                               // a channel grid window is open
+    bool EditWindowOpen = false;                         // the channel edit window is open
+    std::function<void()> RedisplayGrids;                // every open channel grid redisplays its channels
+    std::function<void(int channelNo)> RedisplayChannel; // every open grid rewrites that channel's row
     std::function<void()> ReloadEditWindow; // the edit window reloads its controls from the record
 };
 

@@ -2,6 +2,7 @@
 
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
+#include "model/channel_editor.h"
 #include "model/channel_table.h"
 
 #include <algorithm>
@@ -13,6 +14,36 @@ int ChannelEditor::ChannelGroup() const {
     return g >= 0 && g <= kVfoGroup ? g : 0;
 }
 
+ChannelEditor::ChannelEditor(AppState& a, Document& d) : app(a), doc(d) {
+    ChannelEditorHooks& h = doc.editor;
+    h.GridOpen = false;
+    h.EditWindowOpen = false;
+    h.RedisplayGrids = [this] {
+        if (grid != nullptr) {
+            grid->ReshowByCh();
+            grid->ReShowAllRows();
+        }
+    };
+    h.RedisplayChannel = [this](int channelNo) {
+        if (grid != nullptr)
+            grid->reShowGrid(channelNo);
+    };
+    h.ReloadEditWindow = [this] {
+        if (edit != nullptr)
+            edit->SetGridEditData(true);
+    };
+}
+
+ChannelEditor::~ChannelEditor() {
+    // The document outlives the windows: leave it no hooks into them.
+    ChannelEditorHooks& h = doc.editor;
+    h.GridOpen = false;
+    h.EditWindowOpen = false;
+    h.RedisplayGrids = nullptr;
+    h.RedisplayChannel = nullptr;
+    h.ReloadEditWindow = nullptr;
+}
+
 void ChannelEditor::SetChannelGroup(int g) {
     features().ChannelGroup = static_cast<i16>(std::clamp(g, 0, kVfoGroup));
 }
@@ -22,30 +53,36 @@ ChannelRecord* ChannelEditor::Find(int no) {
     return slot < 0 ? nullptr : &doc.work.channels[static_cast<std::size_t>(slot)];
 }
 
-void ChannelEditor::SetCell(int group, int row, int column, const std::string& text) {
-    if (!setChannelCell)
-        return;
-    setChannelCell(group, row, column, text);
-    Refresh(GroupBase(group) + row, column == 1);
+bool ChannelEditor::SetCell(int group, int row, int column, const std::string& text) {
+    return SetChannelCell(app, doc, group, row, column, text);
 }
 
-void ChannelEditor::SetCell(int group, int row, int column, int value) {
-    if (!setChannelCell)
-        return;
-    setChannelCell(group, row, column, value);
-    Refresh(GroupBase(group) + row, column == 1);
+bool ChannelEditor::SetCell(int group, int row, int column, int value) {
+    return SetChannelCell(app, doc, group, row, column, value);
 }
 
-void ChannelEditor::Refresh(int channelNo, bool rxChanged) {
-    if (grid != nullptr) {
-        if (rxChanged) {
-            grid->ReshowByCh();
-            grid->ReShowAllRows();
-        }
-        grid->reShowGrid(channelNo);
-    }
-    if (edit != nullptr)
-        edit->SetGridEditData(true);
+void ChannelEditor::GridLoaded(frmCommChInfo* w) {
+    grid = w;
+    doc.editor.GridOpen = true;
+}
+
+void ChannelEditor::GridUnloaded(frmCommChInfo* w) {
+    if (grid != w)
+        return;
+    grid = nullptr;
+    doc.editor.GridOpen = false;
+}
+
+void ChannelEditor::EditWindowLoaded(FrmCHInfoEdit* w) {
+    edit = w;
+    doc.editor.EditWindowOpen = true;
+}
+
+void ChannelEditor::EditWindowUnloaded(FrmCHInfoEdit* w) {
+    if (edit != w)
+        return;
+    edit = nullptr;
+    doc.editor.EditWindowOpen = false;
 }
 
 int EffectiveDecodeTone(const ChannelRecord& r) {

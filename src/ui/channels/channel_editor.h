@@ -1,14 +1,11 @@
-// The state the channel grid and the channel edit window share: the group and cell being
-// edited, which of the two windows is open, and the one way both of them change a channel
-// (SetCell, which stores through SetChannelCell and redisplays the open windows).
+// What the channel grid and the channel edit window share: the cell being edited, the window
+// handles, and the one way both of them change a channel (SetCell, through SetChannelCell).
 #pragma once
 
 #include "app/app_state.h"
 #include "model/document.h"
 
-#include <functional>
 #include <string>
-#include <variant>
 
 namespace zt {
 
@@ -32,20 +29,32 @@ struct GridCell {
     int row = 1; // 1..40
 };
 
+// The channel windows' view of the document. Which windows are open and the group they edit
+// live in the document's editor hooks (doc.editor), which SetChannelCell reads; this object
+// keeps only the window handles and the cell being edited, and connects the hooks to the
+// windows for as long as it exists.
 struct ChannelEditor {
-    ChannelEditor(AppState& a, Document& d) : app(a), doc(d) {}
+    ChannelEditor(AppState& a, Document& d);
+    ~ChannelEditor();
+    ChannelEditor(const ChannelEditor&) = delete;
+    ChannelEditor& operator=(const ChannelEditor&) = delete;
 
     AppState& app;
     Document& doc;
     ChannelHost* host = nullptr;
 
-    int EditGroup = 0;
     GridCell EditCell;
     frmCommChInfo* grid = nullptr; // set while the grid window is loaded
     FrmCHInfoEdit* edit = nullptr; // set while the edit window is loaded
 
-    bool GridOpen() const { return grid != nullptr; }
-    bool EditWindowOpen() const { return edit != nullptr; }
+    int& EditGroup() { return doc.editor.EditGroup; }
+    bool GridOpen() const { return doc.editor.GridOpen; }
+    bool EditWindowOpen() const { return doc.editor.EditWindowOpen; }
+    // The windows call these as they load and unload.
+    void GridLoaded(frmCommChInfo* w);
+    void GridUnloaded(frmCommChInfo* w);
+    void EditWindowLoaded(FrmCHInfoEdit* w);
+    void EditWindowUnloaded(FrmCHInfoEdit* w);
 
     FeatureBlock& features() { return doc.work.settings.Options.Features; }
     int ChannelGroup() const;
@@ -58,17 +67,10 @@ struct ChannelEditor {
     // The record of channel `no`, or nullptr when the table has none.
     ChannelRecord* Find(int no);
 
-    // Changes one field of channel 40g + row (column ids of the channel table) and redisplays
-    // the open channel windows.
-    void SetCell(int group, int row, int column, const std::string& text);
-    void SetCell(int group, int row, int column, int value);
-    // Redisplays the open channel windows after a change of channel `channelNo`.
-    void Refresh(int channelNo, bool rxChanged);
-
-    // The channel table's single setter (validates, stores, keeps the group channels), set up
-    // by whoever creates the editor state.
-    using CellValue = std::variant<std::string, int>;
-    std::function<void(int group, int row, int column, const CellValue& value)> setChannelCell;
+    // Changes one field of channel 40g + row (column ids of the channel table) through
+    // SetChannelCell, which redisplays the open windows through the document's hooks.
+    bool SetCell(int group, int row, int column, const std::string& text);
+    bool SetCell(int group, int row, int column, int value);
 
     // Texts of the channel windows' lists.
     std::string Text(int id) const { return app.LangText(id); }

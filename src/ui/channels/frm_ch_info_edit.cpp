@@ -233,13 +233,12 @@ FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent) : QWidget(paren
     connect(text1_, &QLineEdit::editingFinished, this, [this] { onText1Left(); });
     connect(text2_, &QLineEdit::editingFinished, this, [this] { onText2Left(); });
 
-    ed_.edit = this;
+    ed_.EditWindowLoaded(this);
     SetGridEditData(true);
 }
 
 FrmCHInfoEdit::~FrmCHInfoEdit() {
-    if (ed_.edit == this)
-        ed_.edit = nullptr;
+    ed_.EditWindowUnloaded(this);
 }
 
 void FrmCHInfoEdit::FillCodeLists() {
@@ -406,15 +405,15 @@ void FrmCHInfoEdit::SetGridEditData(bool rIsGridChange) {
     filling_ = true;
     WandToSave = false;
     if (rIsGridChange) {
-        Select(combo4_, std::clamp(ed_.EditGroup, 0, kVfoGroup));
+        Select(combo4_, std::clamp(ed_.EditGroup(), 0, kVfoGroup));
         ChangShowCHs(combo4_->currentIndex());
         SelectText(combo1_, QString::number(ed_.EditCell.row));
     } else {
-        if (combo4_->currentIndex() != ed_.EditGroup) {
-            ed_.EditGroup = combo4_->currentIndex();
+        if (combo4_->currentIndex() != ed_.EditGroup()) {
+            ed_.EditGroup() = combo4_->currentIndex();
             if (ed_.GridOpen())
                 ed_.grid->ChangeGroup();
-            ChangShowCHs(ed_.EditGroup);
+            ChangShowCHs(ed_.EditGroup());
         }
         if (combo1_->currentIndex() < 0)
             Select(combo1_, 0);
@@ -559,7 +558,7 @@ void FrmCHInfoEdit::ReShowEditTxFre(bool rOffSet) {
 void FrmCHInfoEdit::onPickerChanged() {
     if (!WandToSave || filling_)
         return;
-    if (combo4_->currentIndex() != ed_.EditGroup || combo1_->currentIndex() + 1 != ed_.EditCell.row)
+    if (combo4_->currentIndex() != ed_.EditGroup() || combo1_->currentIndex() + 1 != ed_.EditCell.row)
         SetGridEditData(false);
 }
 
@@ -680,7 +679,7 @@ void FrmCHInfoEdit::mousePressEvent(QMouseEvent* e) {
 
 void FrmCHInfoEdit::closeEvent(QCloseEvent* e) {
     CommitPendingEdit();
-    ed_.edit = nullptr;
+    ed_.EditWindowUnloaded(this);
     QWidget::closeEvent(e);
 }
 

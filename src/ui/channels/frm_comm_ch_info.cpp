@@ -138,7 +138,7 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(paren
         for (int i = 1; i <= 12 + 1; ++i)
             combo7_->addItem(QString::number(i - 1));
 
-        ed_.grid = this;
+        ed_.GridLoaded(this);
         InitShowGrid();
         ChangShowByLanguage();
         SetGridData();
@@ -183,8 +183,7 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(paren
 }
 
 frmCommChInfo::~frmCommChInfo() {
-    if (ed_.grid == this)
-        ed_.grid = nullptr;
+    ed_.GridUnloaded(this);
 }
 
 void frmCommChInfo::fail(const char* routine) {
@@ -398,7 +397,7 @@ void frmCommChInfo::SetGridData() {
 }
 
 void frmCommChInfo::ChangeGroup() {
-    const int g = std::clamp(ed_.EditGroup, 0, 12);
+    const int g = std::clamp(ed_.EditGroup(), 0, 12);
     {
         const QSignalBlocker block(combo7_);
         combo7_->setCurrentIndex(g);
@@ -410,7 +409,7 @@ void frmCommChInfo::onGroupPicked(int index) {
     if (index < 0)
         return;
     ed_.SetChannelGroup(index);
-    ed_.EditGroup = index;
+    ed_.EditGroup() = index;
     grid_->setUpdatesEnabled(false);
     ResetGridRows();
     ShowRowHeaders();
@@ -661,7 +660,7 @@ void frmCommChInfo::StoreGridEdit() {
             shown = FormatFixed5(*v);
         setCell(row, 1, Q(shown));
         text1_->setModified(false);
-        ed_.SetCell(ed_.EditGroup, row, 1, shown);
+        ed_.SetCell(ed_.EditGroup(), row, 1, shown);
     } else if (col == 2 && text1_->isVisible()) {
         const std::string typed = text1_->text().toStdString();
         const auto v = ParseNumber(typed);
@@ -673,13 +672,13 @@ void frmCommChInfo::StoreGridEdit() {
             shown = t.left(1) + Q(FormatFixed5(std::abs(*v)));
         setCell(row, 2, shown);
         text1_->setModified(false);
-        ed_.SetCell(ed_.EditGroup, row, 2, typed);
+        ed_.SetCell(ed_.EditGroup(), row, 2, typed);
     } else if (col == 3 && text2_->isVisible()) {
         setCell(row, 3, text2_->text());
-        ed_.SetCell(ed_.EditGroup, row, 3, text2_->text().toStdString());
+        ed_.SetCell(ed_.EditGroup(), row, 3, text2_->text().toStdString());
     } else if (QComboBox* list = listForColumn(col); list != nullptr && list->isVisible()) {
         setCell(row, col, list->currentText());
-        ed_.SetCell(ed_.EditGroup, row, col, list->currentIndex());
+        ed_.SetCell(ed_.EditGroup(), row, col, list->currentIndex());
     }
 }
 
@@ -711,7 +710,7 @@ void frmCommChInfo::onText1Left() {
     if (col != 1 && col != 2)
         return;
     text1_->setModified(false);
-    ed_.SetCell(ed_.EditGroup, ed_.EditCell.row, col, text1_->text().toStdString());
+    ed_.SetCell(ed_.EditGroup(), ed_.EditCell.row, col, text1_->text().toStdString());
 }
 
 void frmCommChInfo::CommitPendingEdit() {
@@ -906,7 +905,7 @@ bool frmCommChInfo::eventFilter(QObject* o, QEvent* e) {
 void frmCommChInfo::closeEvent(QCloseEvent* e) {
     try {
         CommitPendingEdit();
-        ed_.grid = nullptr;
+        ed_.GridUnloaded(this);
         text1_->setContextMenuPolicy(Qt::DefaultContextMenu);
     } catch (const std::exception&) {
         fail("frmCommChInfo_Form_Unload");

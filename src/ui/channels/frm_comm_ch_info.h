@@ -70,6 +70,7 @@ class frmCommChInfo : public QWidget {
     QComboBox* ListEditor(int k) const { return lists_[k - 1]; } // Combo1(0)..Combo5(0)
     QPushButton* CommandCHInfoEdit() const { return cmdEdit_; }
     QTimer& TimerCHEdit() { return timerCHEdit_; }
+    QTimer& ScrollTimer() { return scrollTimer_; }
     int CurrentRow = 1;
     bool EditorClickArmed = false;
 
