@@ -7,12 +7,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -341,12 +343,10 @@ class ChannelGridTest : public QObject {
         QVERIFY(e != nullptr);
         QCOMPARE(e->Label2(1)->text(), QString::fromStdString(app->LangText(15100)));
         QCOMPARE(e->Text2()->text(), QString("+0.60000"));
-        Habits saved;
-        int saves = 0;
-        main->saveHabits = [&](const Habits& h) {
-            saved = h;
-            ++saves;
-        };
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        app->ProgramDir = dir.path().toStdString();
+        const QString habitFile = dir.filePath("Habit.ini");
         bool seen = false;
         QTimer::singleShot(200, this, [&] {
             auto* dlg = main->findChild<FrmHabits*>();
@@ -357,9 +357,12 @@ class ChannelGridTest : public QObject {
         });
         QVERIFY(!main->habitsAction()->isVisible());
         main->MnuCHHabits_Click();
-        QTRY_VERIFY(saves == 1);
+        QTRY_VERIFY(QFile::exists(habitFile));
         QVERIFY(seen);
-        QVERIFY(!saved.TxAsOffset);
+        QVERIFY(!app->habits.TxAsOffset);
+        QFile f(habitFile);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray(10, '\0')); // five flags, all cleared
         QCOMPARE(g->cellText(1, 2), QString("27.60000"));
         QCOMPARE(t->horizontalHeaderItem(1)->text(), QString::fromStdString(app->LangText(14003)));
         QCOMPARE(e->Label2(1)->text(), QString::fromStdString(app->LangText(15003)));

@@ -117,7 +117,7 @@ void frmMain::onTimerCHEdit() {
     if (channels_.GridOpen())
         channels_.grid->CodeMoveTopRow = true;
     const bool before = app_.habits.TxAsOffset;
-    FrmHabits dlg(app_, saveHabits, this);
+    FrmHabits dlg(app_, this);
     dlg.exec();
     if (app_.habits.TxAsOffset != before) {
         if (channels_.GridOpen())

@@ -8,8 +8,6 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <functional>
-
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -42,8 +40,6 @@ class frmMain : public QMainWindow, public ChannelHost {
     QAction* habitsAction() const { return habitsAction_; }
     QMenu* channelEditMenu() const { return chEditMenu_; }
     QTimer& TimerCHEdit() { return timerCHEdit_; }
-    // Writes the habit file; set by main once the habits are loaded.
-    std::function<void(const Habits&)> saveHabits;
 
   private:
     void onTimerCHEdit();

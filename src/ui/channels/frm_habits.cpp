@@ -1,6 +1,7 @@
 #include "channels/frm_habits.h"
 
 #include "app/twips.h"
+#include "files/app_settings.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -9,8 +10,7 @@
 
 namespace zt {
 
-FrmHabits::FrmHabits(AppState& app, std::function<void(const Habits&)> save, QWidget* parent)
-    : QDialog(parent), app_(app), save_(std::move(save)) {
+FrmHabits::FrmHabits(AppState& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName("FrmHabits");
     setWindowTitle(QString::fromStdString(app.LangText(28006)));
     auto* v = new QVBoxLayout(this);
@@ -47,8 +47,7 @@ void FrmHabits::accept() {
     h.DeleteNoPrompt = check1_[2]->isChecked();
     h.DeleteRemoves = check1_[3]->isChecked();
     h.TxAsOffset = check1_[4]->isChecked();
-    if (save_)
-        save_(h);
+    SaveHabits(app_); // a failed write is not reported: the flags still hold for this run
     QDialog::accept();
 }
 

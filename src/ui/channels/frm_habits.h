@@ -6,7 +6,6 @@
 #include <QDialog>
 
 #include <array>
-#include <functional>
 
 class QCheckBox;
 class QPushButton;
@@ -16,8 +15,8 @@ namespace zt {
 class FrmHabits : public QDialog {
     Q_OBJECT
   public:
-    // `save` writes the habit file; it runs when OK is pressed.
-    FrmHabits(AppState& app, std::function<void(const Habits&)> save, QWidget* parent = nullptr);
+    // OK stores the ticked flags into app.habits and writes the habit file.
+    explicit FrmHabits(AppState& app, QWidget* parent = nullptr);
 
     QCheckBox* Check1(int k) const { return check1_[static_cast<std::size_t>(k)]; }
     QPushButton* CommandOK() const { return ok_; }
@@ -27,7 +26,6 @@ class FrmHabits : public QDialog {
     void accept() override;
 
     AppState& app_;
-    std::function<void(const Habits&)> save_;
     std::array<QCheckBox*, 5> check1_{};
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;

@@ -1,0 +1,22 @@
+#include "app/startup.h"
+
+#include "app/frm_main.h"
+#include "channels/frm_comm_ch_info.h"
+#include "files/data_files.h"
+
+#include <QFile>
+
+namespace zt {
+
+bool OpenStartupDocument(AppState& app, Document& doc, RadioInfoRecord& info, frmMain& w,
+                         const QStringList& args) {
+    if (args.size() > 1) {
+        const QString path = args.at(1);
+        if (OpenDocument(app, doc, QFile::encodeName(path).toStdString(), &info) == OpenResult::HandedOver)
+            return false;
+    }
+    w.ShowChildWindow(frmCommChInfo::kName);
+    return true;
+}
+
+} // namespace zt
