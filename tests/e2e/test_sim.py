@@ -8,8 +8,8 @@ import unittest
 
 from simradio import SIM, Port, SimRadio, checksum, random_image, read_frame, write_frame
 
-spec = importlib.util.spec_from_loader("ztradio_sim", loader=None)
-sim_module = importlib.util.module_from_spec(spec)
+loader_info = importlib.util.spec_from_loader("ztradio_sim", loader=None)
+sim_module = importlib.util.module_from_spec(loader_info)
 with open(SIM) as f:
     exec(compile(f.read(), SIM, "exec"), sim_module.__dict__)
 

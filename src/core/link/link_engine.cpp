@@ -134,49 +134,33 @@ bool LinkEngine::reopenForExchange() {
 }
 
 bool LinkEngine::startRead() {
+    return startImageExchange(LinkMode::Read, kMsgConfirmRead);
+}
+
+bool LinkEngine::startWrite() {
+    return startImageExchange(LinkMode::Write, kMsgConfirmWrite);
+}
+
+// Read and write begin alike: test-open the port, ask for confirmation, prepare the image (cleared
+// for a read, the encoded document for a write), open the progress window, reopen the port and
+// send the first handshake.
+bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
     if (busy())
         return false;
-    mode_ = LinkMode::Read;
-    readStep_ = 0;
+    mode_ = mode;
+    step() = 0;
     if (!openLinkPort()) {
         mode_ = LinkMode::None;
         return false;
     }
     port_.close(); // opened only to see that it can be
-    if (ask(app_.LangText(kMsgConfirmRead), Icon::Question, Buttons::OkCancel) != Answer::Ok) {
-        port_.close();
+    if (ask(app_.LangText(confirmTextId), Icon::Question, Buttons::OkCancel) != Answer::Ok) {
         mode_ = LinkMode::None;
         return false;
     }
     ClearRadioImage(image_);
-    host_.openProgress(mode_);
-    if (!reopenForExchange()) {
-        host_.closeProgress();
-        mode_ = LinkMode::None;
-        return false;
-    }
-    handshakeAttempts_ = 0;
-    sendHandshake();
-    return true;
-}
-
-bool LinkEngine::startWrite() {
-    if (busy())
-        return false;
-    mode_ = LinkMode::Write;
-    writeStep_ = 0;
-    if (!openLinkPort()) {
-        mode_ = LinkMode::None;
-        return false;
-    }
-    port_.close();
-    if (ask(app_.LangText(kMsgConfirmWrite), Icon::Question, Buttons::OkCancel) != Answer::Ok) {
-        port_.close();
-        mode_ = LinkMode::None;
-        return false;
-    }
-    ClearRadioImage(image_);
-    EncodeRadioImage(app_, doc_.work, image_);
+    if (mode == LinkMode::Write)
+        EncodeRadioImage(app_, doc_.work, image_);
     host_.openProgress(mode_);
     if (!reopenForExchange()) {
         host_.closeProgress();

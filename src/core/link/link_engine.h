@@ -95,6 +95,7 @@ class LinkEngine {
   private:
     bool openLinkPort();
     bool reopenForExchange();
+    bool startImageExchange(LinkMode mode, int confirmTextId);
     Answer ask(const std::string& text, Icon icon, Buttons buttons);
     void message(const std::string& text, Icon icon = Icon::None) { ask(text, icon, Buttons::Ok); }
     int& step();
