@@ -156,6 +156,7 @@ class ChannelGridTest : public QObject {
         QCOMPARE(find(322)->DecodeTone, i16(1));
         QCOMPARE(find(322)->EncodeTone, i16(1)); // an unset encode tone follows the first decode tone
         QCOMPARE(g->cellText(2, 4), QString("67.0"));
+        QCOMPARE(g->cellText(2, 5), QString("67.0")); // the row is rewritten from the record
     }
 
     void newChannelOnEmptyRow() {
@@ -238,6 +239,8 @@ class ChannelGridTest : public QObject {
         g->CommandCHInfoEdit()->click();
         auto* e = static_cast<FrmCHInfoEdit*>(main->ChildByName(FrmCHInfoEdit::kName));
         QVERIFY(e != nullptr);
+        // Opening a second window leaves the grid window its size.
+        QVERIFY(g->height() > 15 * g->MSFlexGrid1()->rowHeight(0));
 
         // A decode tone picked in the window is stored, its partner copied, and both grid
         // cells show it.

@@ -77,7 +77,8 @@ QWidget* frmMain::ShowChildWindow(const QString& name) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(sub->sizeHint().expandedTo(size + QSize(8, 30)));
     w->show();
-    mdi_->cascadeSubWindows();
+    // The area places a new window where it overlaps the open ones least; rearranging them
+    // (cascading) would shrink windows without a layout to their title bars.
     mdi_->setActiveSubWindow(sub);
     return w;
 }

@@ -902,6 +902,16 @@ bool frmCommChInfo::eventFilter(QObject* o, QEvent* e) {
     return QWidget::eventFilter(o, e);
 }
 
+void frmCommChInfo::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    // The grid takes the window's height below the group controls.
+    if (grid_ != nullptr) {
+        const QRect r = grid_->geometry();
+        grid_->setGeometry(r.left(), r.top(), r.width(),
+                           std::max(Tw(1000, this), height() - r.top() - Tw(120, this)));
+    }
+}
+
 void frmCommChInfo::closeEvent(QCloseEvent* e) {
     try {
         CommitPendingEdit();

@@ -77,6 +77,7 @@ class frmCommChInfo : public QWidget {
   protected:
     bool eventFilter(QObject* o, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
   private:
     void InitShowGrid();

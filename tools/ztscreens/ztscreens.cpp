@@ -1,0 +1,84 @@
+// Writes PNG pictures of the channel grid and the channel edit window in English and Chinese
+// into the folder given as the argument (default: the current folder). Runs on the offscreen
+// platform unless QT_QPA_PLATFORM says otherwise; Chinese needs a CJK font installed.
+#include "app/frm_main.h"
+#include "channels/frm_ch_info_edit.h"
+#include "channels/frm_comm_ch_info.h"
+#include "channels/frm_habits.h"
+#include "model/channel_table.h"
+#include "model/new_document.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMdiSubWindow>
+#include <QPixmap>
+#include <QTableWidget>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace zt;
+
+namespace {
+
+bool Shoot(QWidget* w, const QString& path) {
+    QWidget* frame = w->isWindow() || w->parentWidget() == nullptr ? w : w->parentWidget();
+    const bool ok = frame->grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
+    AppState app;
+    RecordingPrompter prompter;
+    app.prompter = &prompter;
+    if (!app.lang.load(std::string(ZT_PROGRAM_DIR "/language/") + file)) {
+        std::printf("cannot read %s\n", file);
+        return false;
+    }
+    Document doc;
+    RadioInfoRecord info;
+    SetNewDocumentValues(app, doc, info, CalendarDate{2025, 1, 1});
+    for (int n = 321; n <= 330; ++n) {
+        char f[16];
+        std::snprintf(f, sizeof f, "%.5f", 27.0 + (n - 321) * 0.01);
+        AppendChannel(app, doc.work, n, f);
+        auto& r = doc.work.channels[static_cast<std::size_t>(doc.work.count() - 1)];
+        r.DecodeTone = static_cast<i16>((n - 321) * 17 % 265);
+        r.EncodeTone = static_cast<i16>((n - 321) * 29 % 265);
+        r.TxOffsetDir = static_cast<std::uint8_t>(n % 3);
+        r.TxOffset = "0010000";
+    }
+    doc.work.settings.Options.Features.ChannelGroup = 8;
+    doc.work.settings.GroupNames[8] = "ABC";
+
+    frmMain w(app, doc);
+    w.resize(1400, 900);
+    w.show();
+    auto* grid = static_cast<frmCommChInfo*>(w.ShowChildWindow(frmCommChInfo::kName));
+    grid->setGridCell(2, 4); // an open tone list over its cell
+    QApplication::processEvents();
+    bool ok = Shoot(grid, dir + "/grid_" + tag + ".png");
+    grid->setGridCell(3, 1);
+    auto* edit = static_cast<FrmCHInfoEdit*>(w.ShowChildWindow(FrmCHInfoEdit::kName));
+    QApplication::processEvents();
+    ok = Shoot(edit, dir + "/edit_" + tag + ".png") && ok;
+    ok = w.grab().save(dir + "/main_" + tag + ".png") && ok;
+    FrmHabits habits(app, &w);
+    habits.show();
+    QApplication::processEvents();
+    ok = Shoot(&habits, dir + "/habits_" + tag + ".png") && ok;
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QDir().mkpath(dir);
+    const bool ok = ShootLanguage(dir, "english.ini", "en") && ShootLanguage(dir, "chinese.ini", "zh");
+    return ok ? 0 : 1;
+}
