@@ -437,7 +437,7 @@ TEST(LinkInfo, ReadsTheSixteenInformationBlocksWithoutPasswordOrQuestion) {
     EXPECT_EQ(info.InfoVersion, "V3.00");      // not from the radio
 }
 
-TEST(LinkInfo, RetryGoesOnWithTheBlockAfterTheOneThatFailed) {
+TEST(LinkInfo, RetryAsksAgainForTheBlockThatFailed) {
     Bench b;
     b.port.echoCable = true;
     PutText(b.radio, 0x3F50, "2024-01-02");
@@ -448,11 +448,26 @@ TEST(LinkInfo, RetryGoesOnWithTheBlockAfterTheOneThatFailed) {
     EXPECT_EQ(b.prompter.asked[0].buttons, Buttons::RetryCancel);
     EXPECT_EQ(b.port.count("PROGRAM"), 2u);
     std::vector<int> expected = Range(0x3F00, 0x3F50);
-    const std::vector<int> rest = Range(0x3F60, 0x3FF0);
+    const std::vector<int> rest = Range(0x3F50, 0x3FF0);
     expected.insert(expected.end(), rest.begin(), rest.end());
     EXPECT_EQ(Addresses(b.port.sent, 'R'), expected);
     EXPECT_EQ(b.host.ended.back(), std::make_pair(LinkMode::Info, true));
-    EXPECT_EQ(b.engine.radioInfo().RepairDate.trimmed(), ""); // the block never arrived
+    EXPECT_EQ(b.engine.radioInfo().RepairDate.trimmed(), "2024-01-02");
+}
+
+TEST(LinkInfo, FailedBlockNeverShowsWhatAnEarlierRadioHeld) {
+    Bench b;
+    PutText(b.radio, 0x3F30, "FIRST-RADIO");
+    ASSERT_TRUE(b.engine.startInfoRead());
+    b.run();
+    ASSERT_EQ(b.engine.radioInfo().SerialNumber.trimmed(), "FIRST-RADIO");
+
+    PutText(b.radio, 0x3F30, "SECOND     ");
+    b.radio.silentReads[0x3F30] = 1;
+    ASSERT_TRUE(b.engine.startInfoRead());
+    b.run();
+    EXPECT_EQ(b.host.ended.back(), std::make_pair(LinkMode::Info, true));
+    EXPECT_EQ(b.engine.radioInfo().SerialNumber.trimmed(), "SECOND");
 }
 
 // ---- first-run link test ------------------------------------------------------------------

@@ -632,10 +632,16 @@ void LinkEngine::askRetryLink() {
 
 void LinkEngine::askRetryInfo() {
     listening_ = false;
-    if (ask(app_.LangText(kMsgRetryLink), Icon::None, Buttons::RetryCancel) == Answer::Retry)
-        sendHandshake(); // goes on with the block after the one that failed
-    else
+    if (ask(app_.LangText(kMsgRetryLink), Icon::None, Buttons::RetryCancel) != Answer::Retry) {
         endLink(false);
+        return;
+    }
+    // The exchange goes on after the new handshake where it stopped. A block whose reply never
+    // came is asked for again: going on with the next one would report success while a part of
+    // the information area was never read (it would show empty, or what an earlier radio held).
+    if (readStep_ == 5 && blockAddress_ >= kInfoBase)
+        blockAddress_ -= kBlockLength;
+    sendHandshake();
 }
 
 // ---- ending ------------------------------------------------------------------------------
