@@ -204,6 +204,7 @@ TEST_F(AppFiles, NewDocumentTakesTheFactoryTemplateWhenPresent) {
     ASSERT_TRUE(SaveDocument(app, t));
     Document f = doc;
     DeleteChannelNo(f.work, 481);
+    f.work.settings.Options.Features.TotTime = 11;
     app.DocFileName = dir.path("V300/Init/ZT-450E_0.dat");
     ASSERT_TRUE(SaveDocument(app, f));
 
@@ -219,10 +220,15 @@ TEST_F(AppFiles, NewDocumentTakesTheFactoryTemplateWhenPresent) {
     EXPECT_EQ(doc.work.count(), 1);
     app.InitFromFactory = false;
 
-    // Without the _NEW template the factory settings are taken, without channels.
+    // Without the _NEW template the factory settings are taken over the new document's own
+    // channels 1 and 481, which stay (the factory file's channel count does not empty the table).
     std::filesystem::remove(dir.path("V300/Init/ZT-450E_0_NEW.dat"));
     InitDocument(app, doc, info);
-    EXPECT_EQ(doc.work.count(), 0);
+    EXPECT_EQ(doc.work.settings.Options.Features.TotTime, 11);
+    ASSERT_EQ(doc.work.count(), 2);
+    EXPECT_EQ(doc.work.channels[0].ChannelNo, 1);
+    EXPECT_EQ(doc.work.channels[1].ChannelNo, 481);
+    EXPECT_EQ(doc.file.count(), 2);
     EXPECT_FALSE(IsModified(doc));
     EXPECT_TRUE(prompter.asked.empty());
 }

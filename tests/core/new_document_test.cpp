@@ -107,7 +107,8 @@ TEST_F(NewDocumentTest, ChangesThatDoNotCount) {
          }},
         {"channel slot order", [](Document& d) { std::swap(d.work.channels[0], d.work.channels[1]); }},
         {"offset blanks against NULs", [](Document& d) { d.work.channels[0].TxOffset = "       "; }},
-        {"broadcast list", [](Document& d) { d.work.settings.BroadcastFreqs[0].IsBlank = 0; }},
+        {"trailing blank of a broadcast frequency",
+         [](Document& d) { d.work.settings.BroadcastFreqs[3].Freq.bytes[7] = '\0'; }},
         {"version", [](Document& d) { d.work.settings.Version = "V200"; }},
         {"slot past the count", [](Document& d) { d.work.channels[5].Mode = 1; }},
     };
@@ -138,6 +139,8 @@ TEST_F(NewDocumentTest, ChangesThatCount) {
         {"power-on text", [](Document& d) { d.work.settings.Options.Features.PowerOnText = "HELLO"; }},
         {"group pair", [](Document& d) { d.work.settings.Options.Features.GroupFlag[23] = 1; }},
         {"test frequency", [](Document& d) { d.work.settings.TestFreqs[4].TxFreq = "02700000"; }},
+        {"broadcast slot used", [](Document& d) { d.work.settings.BroadcastFreqs[0].IsBlank = 0; }},
+        {"broadcast frequency", [](Document& d) { d.work.settings.BroadcastFreqs[19].Freq = "08800000"; }},
         {"DTMF option", [](Document& d) { d.work.settings.Options.Dtmf.DtmfOpt[2] = 1; }},
         {"ID digit in use", [](Document& d) { d.work.settings.Options.Dtmf.IdCode = "010"; }},
         {"code length", [](Document& d) { d.work.settings.Options.Dtmf.KillCode.Len = 1; }},

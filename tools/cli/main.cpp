@@ -6,6 +6,7 @@
 //   ztprog-cli [options] image FILE.bin    read the radio and save its raw 9280-byte memory
 //   ztprog-cli [options] decode IMAGE.bin FILE.dat   raw memory -> data file pair
 //   ztprog-cli [options] encode FILE.dat IMAGE.bin   data file pair -> raw memory
+//   ztprog-cli [options] new FILE.dat      save a new document as the pair FILE.dat/FILE.fre
 //
 // Exit status 0 on success; otherwise 1 (2 for a usage error) with one line on stderr saying why.
 #include "cli_host.h"
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(
         "Reads, writes and inspects a ZT-450E radio; converts between raw memory images and data files.\n"
         "Commands: read FILE.dat | write FILE.dat | info | image FILE.bin | decode IMAGE.bin FILE.dat |\n"
-        "          encode FILE.dat IMAGE.bin");
+        "          encode FILE.dat IMAGE.bin | new FILE.dat");
     parser.addHelpOption();
     const QCommandLineOption portOpt({"p", "port"}, "Serial port: a name (ttyUSB0, COM3) or a device path.",
                                      "port");
@@ -134,15 +135,19 @@ int main(int argc, char** argv) {
         "retries", "How often to start again when the radio stops answering (default 1).", "n", "1");
     const QCommandLineOption quietOpt({"q", "quiet"}, "No progress bar.");
     const QCommandLineOption verboseOpt({"v", "verbose"}, "Show every message of the exchange.");
-    parser.addOptions({portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt});
-    parser.addPositionalArgument("command", "read, write, info, image, decode or encode");
+    const QCommandLineOption factoryOpt("factory",
+                                        "new: start from the factory data template (as the "
+                                        "Initialise command does) instead of the new-document one.");
+    parser.addOptions({portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt});
+    parser.addPositionalArgument("command", "read, write, info, image, decode, encode or new");
     parser.addPositionalArgument("files", "the files of the command", "[files...]");
     parser.process(qapp);
 
     Options o;
     const QStringList pos = parser.positionalArguments();
     if (pos.isEmpty()) {
-        std::cerr << "ztprog-cli: no command given (read, write, info, image, decode, encode); see --help\n";
+        std::cerr
+            << "ztprog-cli: no command given (read, write, info, image, decode, encode, new); see --help\n";
         return kExitUsage;
     }
     o.command = pos.first().toStdString();
@@ -153,7 +158,8 @@ int main(int argc, char** argv) {
         bool radio;
     };
     static const Shape shapes[] = {{"read", 1, true},  {"write", 1, true},   {"info", 0, true},
-                                   {"image", 1, true}, {"decode", 2, false}, {"encode", 2, false}};
+                                   {"image", 1, true}, {"decode", 2, false}, {"encode", 2, false},
+                                   {"new", 1, false}};
     const Shape* shape = nullptr;
     for (const Shape& s : shapes)
         if (o.command == s.name)
@@ -171,6 +177,10 @@ int main(int argc, char** argv) {
     const int retries = parser.value(retriesOpt).toInt(&retriesOk);
     if (!retriesOk || retries < 0) {
         std::cerr << "ztprog-cli: --retries takes a number of 0 or more\n";
+        return kExitUsage;
+    }
+    if (parser.isSet(factoryOpt) && o.command != "new") {
+        std::cerr << "ztprog-cli: --factory goes with the new command only\n";
         return kExitUsage;
     }
     if (shape->radio && !parser.isSet(portOpt)) {
@@ -217,10 +227,17 @@ int main(int argc, char** argv) {
     AttachLinkEngine(port, timer, engine);
     if (o.host.password)
         engine.setProgrammingPassword(*o.host.password);
+    app.InitFromFactory = parser.isSet(factoryOpt);
     InitDocument(app, doc, engine.radioInfo());
+    app.InitFromFactory = false;
     if ((o.command == "write" || o.command == "encode") && !OpenPair(app, doc, engine.radioInfo(), file1))
         return Fail(o.prompter.lastText().empty() ? "cannot open " + file1 : o.prompter.lastText());
 
+    if (o.command == "new") {
+        if (!SavePair(app, doc, file1))
+            return Fail(o.prompter.lastText().empty() ? "cannot write " + file1 : o.prompter.lastText());
+        return 0;
+    }
     if (o.command == "decode") {
         const auto bytes = ReadFileBytes(file1, kRadioImageSize + 1);
         if (!bytes)

@@ -141,11 +141,13 @@ bool LoadSettingsOnly(AppState& app, Document& doc, const std::string& path) {
         Report(app, id);
         return false;
     }
-    doc.file.settings = p.settings;
-    doc.file.settings.ChannelCount = 0;
-    doc.work.settings = doc.file.settings;
-    StoreModelInfo(app, doc.work.settings);
-    doc.file.settings = doc.work.settings;
+    // Only the settings come from the file: the channel table, and with it the channel count,
+    // stays as it is. The file's own count describes a channel file that is not read, and taking
+    // it would drop the document's channels (a count of 0 would leave a new document empty).
+    const auto count = doc.work.settings.ChannelCount;
+    doc.work.settings = p.settings;
+    doc.work.settings.ChannelCount = count;
+    CommitToFileCopy(app, doc);
     return true;
 }
 

@@ -33,9 +33,9 @@ int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out
 // its channels are copied onto the file copy.
 void CommitToFileCopy(AppState& app, Document& doc);
 
-// Reads a settings file into the file copy without channels (ChannelCount 0), with the current
-// model's ModelInfo, and makes the working settings record equal to it. Channel slots are not
-// touched. A refused file is reported and changes nothing; returns whether it was loaded.
+// Reads a settings file into the working settings record, keeping the working channel table and
+// its ChannelCount, with the current model's ModelInfo; then the file copy is made equal to the
+// working copy. A refused file is reported and changes nothing; returns whether it was loaded.
 bool LoadSettingsOnly(AppState& app, Document& doc, const std::string& path);
 // Reads a settings file and its channel file into the file copy, then the working copy and the
 // current model follow (and the band code of the radio-information record `info`, when given). A

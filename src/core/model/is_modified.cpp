@@ -100,7 +100,13 @@ bool IsModified(const Document& doc) {
                                    return SameTrimmed(x.RxFreq, y.RxFreq) && SameTrimmed(x.TxFreq, y.TxFreq);
                                }) &&
                       SameDtmf(w.Options.Dtmf, f.Options.Dtmf) &&
-                      SameEach(w.GroupNames, f.GroupNames, trimmedEq) && w.ToneTips == f.ToneTips;
+                      SameEach(w.GroupNames, f.GroupNames, trimmedEq) && w.ToneTips == f.ToneTips &&
+                      // The broadcast-radio list is edited by the user like any other list, so a
+                      // change to it must be offered for saving too.
+                      SameEach(w.BroadcastFreqs, f.BroadcastFreqs,
+                               [](const BroadcastFreqEntry& x, const BroadcastFreqEntry& y) {
+                                   return x.IsBlank == y.IsBlank && SameTrimmed(x.Freq, y.Freq);
+                               });
     return !same;
 }
 
