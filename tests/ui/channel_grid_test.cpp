@@ -3,6 +3,7 @@
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
 #include "channels/frm_habits.h"
+#include "files/data_files.h"
 #include "model/channel_table.h"
 
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
 
 using namespace zt;
@@ -164,6 +166,10 @@ class ChannelGridTest : public QObject {
         click(g, 3, 5); // an empty row: the RX frequency comes first
         QCOMPARE(g->gridCol(), 1);
         QVERIFY(g->Text1()->isVisible());
+        // The highlight moves with the cursor: only the cell under the editor is selected.
+        const QList<QTableWidgetItem*> selected = g->MSFlexGrid1()->selectedItems();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected.front(), g->MSFlexGrid1()->item(2, 0));
         QTest::keyClicks(g->Text1(), "27.615");
         QTest::keyClick(g->Text1(), Qt::Key_Return);
         ChannelRecord* r = find(323);
@@ -371,6 +377,58 @@ class ChannelGridTest : public QObject {
         QCOMPARE(e->Label2(1)->text(), QString::fromStdString(app->LangText(15003)));
         QCOMPARE(e->Text2()->text(), QString("27.60000"));
         QVERIFY(!g->CodeMoveTopRow);
+    }
+
+    // Closing the program while a frequency is typed but not yet entered keeps it: it is stored
+    // before the save question, and saving writes it.
+    void closingStoresAHalfTypedFrequency_data() {
+        QTest::addColumn<bool>("inEditWindow");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("grid cell, save") << false << int(Answer::Yes);
+        QTest::newRow("edit window, save") << true << int(Answer::Yes);
+        QTest::newRow("grid cell, cancel") << false << int(Answer::Cancel);
+    }
+    void closingStoresAHalfTypedFrequency() {
+        QFETCH(bool, inEditWindow);
+        QFETCH(int, answer);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        app->IsUntitled = false;
+        app->DocFileName = dir.filePath("radio.dat").toStdString();
+        CopyWorkingToFile(*doc);
+        frmCommChInfo* g = open(11);
+        click(g, 2, 1);
+        QLineEdit* box = g->Text1();
+        if (inEditWindow) {
+            g->CommandCHInfoEdit()->click();
+            auto* e = static_cast<FrmCHInfoEdit*>(main->ChildByName(FrmCHInfoEdit::kName));
+            QVERIFY(e != nullptr);
+            QCOMPARE(e->Combo1()->currentText(), QString("2"));
+            box = e->Text1();
+            box->setFocus();
+        }
+        QTest::keyClicks(box, "28.5");
+        QVERIFY(find(442) == nullptr);
+
+        prompter->reply = static_cast<Answer>(answer);
+        main->close();
+        QVERIFY(find(442) != nullptr);
+        QCOMPARE(find(442)->RxFreq.raw(), std::string("02850000"));
+        QVERIFY(!prompter->asked.empty());
+        QCOMPARE(prompter->asked.back().text, app->LangText(9006));
+        if (answer == int(Answer::Cancel)) {
+            QVERIFY(main->isVisible());
+            QVERIFY(main->ChildByName(frmCommChInfo::kName) != nullptr);
+            QVERIFY(!QFile::exists(dir.filePath("radio.dat")));
+            return;
+        }
+        QVERIFY(!main->isVisible());
+        LoadedPair saved;
+        QCOMPARE(ReadPair(app->DocFileName, true, saved), 0);
+        const auto it = std::find_if(saved.channels.begin(), saved.channels.end(),
+                                     [](const ChannelRecord& r) { return r.ChannelNo == 442; });
+        QVERIFY(it != saved.channels.end());
+        QCOMPARE(it->RxFreq.raw(), std::string("02850000"));
     }
 
     void groupNameAndSpecialChannels() {

@@ -3,8 +3,11 @@
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
 #include "channels/frm_habits.h"
+#include "files/data_files.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -90,6 +93,35 @@ void frmMain::CloseCurAllWindows() {
 void frmMain::SetSaveEditData() {
     if (channels_.GridOpen())
         channels_.grid->CommitPendingEdit();
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    // What is typed into a grid cell or the edit window but not yet stored belongs to the
+    // document: store it before the document is compared with its file.
+    SetSaveEditData();
+    if (channels_.EditWindowOpen())
+        channels_.edit->CommitPendingEdit();
+    if (IsModified(doc_) && app_.prompter != nullptr) {
+        const Answer a = app_.prompter->ask(app_.LangText(9006), Icon::Warning, Buttons::YesNoCancel);
+        if (a == Answer::Cancel || (a == Answer::Yes && !saveBeforeClose())) {
+            e->ignore();
+            return;
+        }
+    }
+    // The child windows run their own unload steps before the frame goes.
+    mdi_->closeAllSubWindows();
+    QMainWindow::closeEvent(e);
+}
+
+bool frmMain::saveBeforeClose() {
+    if (app_.IsUntitled) {
+        const QString path =
+            QFileDialog::getSaveFileName(this, QString(), QString::fromStdString(app_.DocFileName), "*.dat");
+        if (path.isEmpty())
+            return false;
+        app_.DocFileName = QFile::encodeName(path).toStdString();
+    }
+    return SaveDocument(app_, doc_);
 }
 
 void frmMain::ShowCHInfo(bool show) {

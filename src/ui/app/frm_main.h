@@ -41,7 +41,12 @@ class frmMain : public QMainWindow, public ChannelHost {
     QMenu* channelEditMenu() const { return chEditMenu_; }
     QTimer& TimerCHEdit() { return timerCHEdit_; }
 
+  protected:
+    // Shut-down: a half-typed channel edit is stored first, then a changed document may be saved.
+    void closeEvent(QCloseEvent* e) override;
+
   private:
+    bool saveBeforeClose();
     void onTimerCHEdit();
     void onSubWindowActivated(QMdiSubWindow* w);
     QWidget* createChild(const QString& name);

@@ -81,7 +81,8 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(paren
         grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         grid_->horizontalHeader()->setSectionsClickable(false);
         grid_->verticalHeader()->setSectionsClickable(false);
-        grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+        // A header text wider than its column breaks onto a second line instead of being cut.
+        grid_->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
         grid_->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
         grid_->installEventFilter(this);
 
@@ -147,6 +148,18 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(paren
         setGridCell(1, 1);
 
         connect(grid_, &QTableWidget::currentCellChanged, this, [this] { onCellEntered(); });
+        // The highlighted cell is always the cursor cell. A click selects the clicked cell after
+        // the cell entry has run, so when the entry moved the cursor (an empty row's first
+        // column), the highlight is brought back to where the editor is.
+        connect(grid_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+            const QModelIndex cur = grid_->currentIndex();
+            const QModelIndexList sel = grid_->selectionModel()->selectedIndexes();
+            if (!cur.isValid() || (sel.size() == 1 && sel.front() == cur))
+                return;
+            const QSignalBlocker block(grid_->selectionModel());
+            grid_->selectionModel()->select(cur, QItemSelectionModel::ClearAndSelect);
+            grid_->viewport()->update();
+        });
         connect(grid_, &QTableWidget::cellClicked, this, &frmCommChInfo::onCellClicked);
         connect(grid_, &QTableWidget::cellDoubleClicked, this, &frmCommChInfo::onCellDoubleClicked);
         connect(grid_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { onScroll(); });
