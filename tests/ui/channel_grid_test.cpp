@@ -431,6 +431,52 @@ class ChannelGridTest : public QObject {
         QCOMPARE(it->RxFreq.raw(), std::string("02850000"));
     }
 
+    // A list can change without the focus leaving the frequency box (the mouse wheel): the
+    // typed frequency goes to the channel it was typed for, not to the newly picked one.
+    void pickWithoutLeavingTheBoxStoresTheTypedChannel_data() {
+        QTest::addColumn<bool>("inEditWindow");
+        QTest::addColumn<bool>("pickGroup");
+        QTest::newRow("grid, group list") << false << true;
+        QTest::newRow("edit window, group list") << true << true;
+        QTest::newRow("edit window, channel list") << true << false;
+    }
+    void pickWithoutLeavingTheBoxStoresTheTypedChannel() {
+        QFETCH(bool, inEditWindow);
+        QFETCH(bool, pickGroup);
+        frmCommChInfo* g = open(7);
+        click(g, 3, 1);
+        QLineEdit* box = g->Text1();
+        FrmCHInfoEdit* e = nullptr;
+        if (inEditWindow) {
+            g->CommandCHInfoEdit()->click();
+            e = static_cast<FrmCHInfoEdit*>(main->ChildByName(FrmCHInfoEdit::kName));
+            QVERIFY(e != nullptr);
+            box = e->Text1();
+        }
+        QTest::keyClicks(box, "27.5");
+        if (!inEditWindow)
+            g->Combo7()->setCurrentIndex(8);
+        else if (pickGroup)
+            e->Combo4()->setCurrentIndex(8);
+        else
+            e->Combo1()->setCurrentIndex(5);
+        QVERIFY(find(283) != nullptr);
+        QCOMPARE(find(283)->RxFreq.raw(), std::string("02750000"));
+        QVERIFY(find(323) == nullptr);
+        QVERIFY(find(286) == nullptr);
+        // The pick itself holds: the windows show the chosen group and channel.
+        if (pickGroup) {
+            QCOMPARE(g->Combo7()->currentIndex(), 8);
+            QCOMPARE(g->cellText(3, 1), QString());
+        }
+        if (e != nullptr) {
+            QCOMPARE(e->Combo4()->currentIndex(), pickGroup ? 8 : 7);
+            // A group picked in the window starts at its first channel.
+            QCOMPARE(e->Combo1()->currentText(), QString(pickGroup ? "1" : "6"));
+            QCOMPARE(e->Text1()->text(), QString());
+        }
+    }
+
     void groupNameAndSpecialChannels() {
         add(Channel(125, "02700000"));
         add(Channel(122, "02700000"));

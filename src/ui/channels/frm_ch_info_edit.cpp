@@ -558,8 +558,22 @@ void FrmCHInfoEdit::ReShowEditTxFre(bool rOffSet) {
 void FrmCHInfoEdit::onPickerChanged() {
     if (!WandToSave || filling_)
         return;
-    if (combo4_->currentIndex() != ed_.EditGroup() || combo1_->currentIndex() + 1 != ed_.EditCell.row)
-        SetGridEditData(false);
+    const int group = combo4_->currentIndex();
+    const int index = combo1_->currentIndex();
+    if (group == ed_.EditGroup() && index + 1 == ed_.EditCell.row)
+        return;
+    // A pick can come without the focus leaving a box (the mouse wheel over a list): what is
+    // typed but not yet stored belongs to the channel shown before the pick.
+    if (ed_.GridOpen())
+        ed_.grid->CommitPendingEdit();
+    if (text1_->isModified()) {
+        storeText1(ed_.EditGroup(), ed_.EditCell.row);
+        // Storing reloads the window on that channel; the user's pick then applies.
+        Select(combo4_, group);
+        ChangShowCHs(group);
+        Select(combo1_, index);
+    }
+    SetGridEditData(false);
 }
 
 void FrmCHInfoEdit::onCombo2(int k) {
@@ -600,14 +614,18 @@ void FrmCHInfoEdit::onCheck(int k) {
 void FrmCHInfoEdit::onText1Left() {
     if (!WandToSave || filling_ || !text1_->isModified())
         return;
+    storeText1(combo4_->currentIndex(), combo1_->currentIndex() + 1);
+    if (ed_.edit == this)
+        SetGridEditData(false);
+}
+
+void FrmCHInfoEdit::storeText1(int group, int row) {
     text1_->setModified(false);
     const std::string typed = text1_->text().toStdString();
     std::string value = typed;
     if (const auto v = ParseNumber(typed); v && IsNumeric(typed))
         value = FormatFixed5(*v);
-    ed_.SetCell(combo4_->currentIndex(), combo1_->currentIndex() + 1, 1, value);
-    if (ed_.edit == this)
-        SetGridEditData(false);
+    ed_.SetCell(group, row, 1, value);
 }
 
 void FrmCHInfoEdit::onText2Left() {

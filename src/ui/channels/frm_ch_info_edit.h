@@ -65,6 +65,8 @@ class FrmCHInfoEdit : public QWidget {
     void applyInterlocks();
     void onCombo2(int k);
     void onCheck(int k);
+    // Stores the RX box into channel `row` of `group`.
+    void storeText1(int group, int row);
     void onText1Left();
     void onText2Left();
     void onPickerChanged();

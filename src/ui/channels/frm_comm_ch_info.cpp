@@ -421,6 +421,10 @@ void frmCommChInfo::ChangeGroup() {
 void frmCommChInfo::onGroupPicked(int index) {
     if (index < 0)
         return;
+    // A group can be picked without the focus leaving the cell editor (the mouse wheel over the
+    // group list): what is typed there belongs to the group shown until now.
+    if (GridReady)
+        CommitPendingEdit();
     ed_.SetChannelGroup(index);
     ed_.EditGroup() = index;
     grid_->setUpdatesEnabled(false);
