@@ -25,8 +25,17 @@ std::string OneLine(const std::string& text) {
 
 namespace {
 
+// The answer of the first button: Yes, Retry (the information read asks Retry or Cancel) or OK.
 Answer Positive(Buttons buttons) {
-    return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+    switch (buttons) {
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        return Answer::Yes;
+    case Buttons::RetryCancel:
+        return Answer::Retry;
+    default:
+        return Answer::Ok;
+    }
 }
 
 Answer Negative(Buttons buttons) {

@@ -18,6 +18,7 @@
 #include "files/version_table.h"
 #include "link/link_engine.h"
 #include "link/radio_image.h"
+#include "model/model_config.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -83,9 +84,14 @@ void PrintInfo(const AppState& app, const RadioInfoRecord& info) {
     row(21002, "Sales area code", TrimFixed(info.SalesArea));
     row(21003, "Production batch number", info.ProductionBatch.trimmed());
     row(21004, "Customer code", info.CustomerCode.trimmed());
+    // Model, band and version are the program's, not the radio's, but the information window
+    // shows them with the rest, so they are printed in the same order.
+    row(21005, "Model", info.InfoModel);
+    row(21006, "Band", BandTextFromCode(info.InfoBandCode));
     row(21007, "Serial number", info.SerialNumber.trimmed());
     row(21008, "Factory date", info.FactoryDate.trimmed());
     row(21009, "Repair date", info.RepairDate.trimmed());
+    row(21010, "Version information", info.InfoVersion);
     row(21011, "Repair reason", info.RepairReason.trimmed());
     row(21013, "Dealer code", info.DealerCode.trimmed());
     row(21014, "Stock-in date", info.StockInDate.trimmed());

@@ -298,6 +298,8 @@ class Radio:
             self.programming = False
             self.dump()
             reply = bytes([ACK])
+        if kind != "write" and self.fault("nak", kind, addr):
+            reply = bytes([REPEAT])  # a stray repeat request where a reply was due
         if self.fault("drop", kind, addr):
             return b""
         self.log.frame("TX", kind, addr, reply)
@@ -374,8 +376,9 @@ def parse_args(argv):
                    help="send no reply to the matching frames (KIND: %s)" % ", ".join(FAULT_KINDS))
     p.add_argument("--corrupt", type=Fault, action="append", metavar="read[:ADDR][:COUNT]",
                    help="answer the matching block reads with a wrong checksum")
-    p.add_argument("--nak", type=Fault, action="append", metavar="write[:ADDR][:COUNT]",
-                   help="answer the matching write frames with a repeat request (0x0A)")
+    p.add_argument("--nak", type=Fault, action="append", metavar="KIND[:ADDR][:COUNT]",
+                   help="answer the matching frames with a repeat request (0x0A) in place of the "
+                        "reply; only a write frame is kept back for it")
     p.add_argument("--silent-after", type=int, metavar="N", help="answer nothing after N frames")
     p.add_argument("--vanish-after", type=int, metavar="N", help="close the port and exit at frame N+1")
     return p.parse_args(argv)
