@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace zt {
 namespace {
@@ -43,21 +46,33 @@ TEST(Numbers, FixedFiveDecimalsAndShortestForm) {
     EXPECT_EQ(ShortestDecimal(100.0), "100");
 }
 
+// Switches LC_NUMERIC to a locale whose decimal separator is a comma. When none is installed, one
+// is compiled from the system's locale sources into a temporary folder (LOCPATH).
+bool SwitchToDecimalCommaLocale() {
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+        if (std::setlocale(LC_NUMERIC, name))
+            return true;
+    const auto dir = std::filesystem::temp_directory_path() / "ztprog-locale-test";
+    std::filesystem::create_directories(dir);
+    const std::string cmd =
+        "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0)
+        return false;
+    setenv("LOCPATH", dir.c_str(), 1);
+    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+}
+
 TEST(Numbers, IgnoreTheProcessLocale) {
     // A locale with a decimal comma must not change parsing or formatting.
     const char* old = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = old ? old : "C";
-    bool switched = false;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
-        if (std::setlocale(LC_NUMERIC, name)) {
-            switched = true;
-            break;
-        }
-    if (!switched)
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+    if (!SwitchToDecimalCommaLocale())
+        GTEST_SKIP() << "no locale with a decimal comma available";
+    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
     EXPECT_EQ(ParseNumber("27.615"), 27.615);
     EXPECT_FALSE(IsNumeric("27,615"));
     EXPECT_EQ(FormatFixed5(27.615), "27.61500");
+    EXPECT_EQ(ShortestDecimal(25.615), "25.615");
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
