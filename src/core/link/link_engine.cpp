@@ -266,11 +266,6 @@ void LinkEngine::sendReadBlock() {
               4, kBlockLength + 6);
 }
 
-void LinkEngine::sendNextReadBlock() {
-    blockAddress_ += kBlockLength;
-    sendReadBlock();
-}
-
 void LinkEngine::sendWriteBlock() {
     if (blockAddress_ >= endAddress_) {
         finishBlocks();
@@ -289,9 +284,17 @@ void LinkEngine::sendWriteBlock() {
     sendFrame(frame, frame.size(), 1);
 }
 
-void LinkEngine::sendNextWriteBlock() {
+// The current block again: write frames in a write exchange, read requests otherwise.
+void LinkEngine::sendBlock() {
+    if (mode_ == LinkMode::Write)
+        sendWriteBlock();
+    else
+        sendReadBlock();
+}
+
+void LinkEngine::sendNextBlock() {
     blockAddress_ += kBlockLength;
-    sendWriteBlock();
+    sendBlock();
 }
 
 void LinkEngine::sendEnd() {
@@ -430,61 +433,38 @@ void LinkEngine::advance() {
     timer_.stop();
     switch (mode_) {
     case LinkMode::Read:
-        switch (readStep_) {
+    case LinkMode::Write: {
+        // Read and write share their steps; only the step that carries the blocks differs.
+        int& s = step();
+        const int blockStep = mode_ == LinkMode::Write ? 4 : 5;
+        switch (s) {
         case 1:
-            readStep_ = 2;
+            s = 2;
             sendIdentRequest();
             return;
         case 2:
-            readStep_ = 3;
+            s = 3;
             sendPasswordBlockRead();
             return;
         case 3:
             if (checkRadioCompatible()) {
-                readStep_ = 5;
-                sendNextReadBlock();
+                s = blockStep;
+                sendNextBlock();
             } else {
                 endLink(false);
             }
-            return;
-        case 5:
-            sendNextReadBlock();
             return;
         case kEndStep:
             endLink(true);
             return;
         default:
-            endLink(false);
-            return;
-        }
-    case LinkMode::Write:
-        switch (writeStep_) {
-        case 1:
-            writeStep_ = 2;
-            sendIdentRequest();
-            return;
-        case 2:
-            writeStep_ = 3;
-            sendPasswordBlockRead();
-            return;
-        case 3:
-            if (checkRadioCompatible()) {
-                writeStep_ = 4;
-                sendNextWriteBlock();
-            } else {
+            if (s == blockStep)
+                sendNextBlock();
+            else
                 endLink(false);
-            }
-            return;
-        case 4:
-            sendNextWriteBlock();
-            return;
-        case kEndStep:
-            endLink(true);
-            return;
-        default:
-            endLink(false);
             return;
         }
+    }
     case LinkMode::Info:
         switch (readStep_) {
         case 1:
@@ -494,7 +474,7 @@ void LinkEngine::advance() {
         case 3:
         case 5:
             readStep_ = 5;
-            sendNextReadBlock();
+            sendNextBlock();
             return;
         case kEndStep:
             endLink(true);
@@ -543,31 +523,33 @@ std::size_t LinkEngine::blockIndex() const {
     return static_cast<std::size_t>((blockAddress_ + kBlockLength / 2) / kBlockLength);
 }
 
+// Another handshake with the other echo guess while attempts remain; false once they are spent.
+bool LinkEngine::retryHandshake() {
+    if (++handshakeAttempts_ > kMaxHandshakes)
+        return false;
+    noEcho_ = !noEcho_;
+    sendHandshake();
+    return true;
+}
+
 void LinkEngine::onReplyTimeout() {
     if (inDialog_)
         return;
     timer_.stop();
     if (mode_ == LinkMode::LinkTest) {
-        if (++handshakeAttempts_ > kMaxHandshakes) {
+        if (!retryHandshake()) {
             handshakeAttempts_ = 0;
             listening_ = false;
             message("Communication Error!");
             endLinkTest(false);
-        } else {
-            noEcho_ = !noEcho_;
-            sendHandshake();
         }
         return;
     }
     if (mode_ == LinkMode::Info) {
         switch (readStep_) {
         case 1:
-            if (++handshakeAttempts_ > kMaxHandshakes) {
+            if (!retryHandshake())
                 askRetryInfo();
-            } else {
-                noEcho_ = !noEcho_;
-                sendHandshake();
-            }
             return;
         case 2:
         case 3:
@@ -586,12 +568,8 @@ void LinkEngine::onReplyTimeout() {
         return;
     const int s = step();
     if (s == 1) {
-        if (++handshakeAttempts_ > kMaxHandshakes) {
+        if (!retryHandshake())
             askRetryLink();
-        } else {
-            noEcho_ = !noEcho_;
-            sendHandshake();
-        }
     } else if (s == 2) {
         askRetryLink();
     } else if (s == 3) {
@@ -606,10 +584,7 @@ void LinkEngine::onReplyTimeout() {
             askRetryLink();
         } else {
             --blockRetries_[b];
-            if (mode_ == LinkMode::Write)
-                sendWriteBlock();
-            else
-                sendReadBlock();
+            sendBlock();
         }
     } else if (s == kEndStep) {
         endLink(true); // an unacknowledged end frame still counts as success

@@ -104,9 +104,9 @@ class LinkEngine {
     void sendIdentRequest();
     void sendPasswordBlockRead();
     void sendReadBlock();
-    void sendNextReadBlock();
     void sendWriteBlock();
-    void sendNextWriteBlock();
+    void sendBlock();
+    void sendNextBlock();
     void sendEnd();
     void finishBlocks();
     void advance();
@@ -116,6 +116,7 @@ class LinkEngine {
     bool checkRadioCompatible();
     void storeBlock(ByteSpan data);
     void updateProgress();
+    bool retryHandshake();
     void askRetryLink();
     void askRetryInfo();
     void endLink(bool ok);
