@@ -5,6 +5,10 @@
 #include "model/channel_editor.h"
 #include "model/channel_table.h"
 
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+
 #include <algorithm>
 
 namespace zt {
@@ -87,6 +91,29 @@ void ChannelEditor::EditWindowUnloaded(FrmCHInfoEdit* w) {
 
 int EffectiveDecodeTone(const ChannelRecord& r) {
     return r.Scrambler != 0 ? r.EncodeTone : r.DecodeTone;
+}
+
+void FillList(QComboBox* c, const std::vector<QString>& items) {
+    const QSignalBlocker block(c);
+    c->clear();
+    for (const QString& s : items)
+        c->addItem(s);
+}
+
+bool SwallowFrequencyKey(const QKeyEvent* k, bool allowSign) {
+    if (k->matches(QKeySequence::Cut) || k->matches(QKeySequence::Copy) || k->matches(QKeySequence::Paste))
+        return true;
+    const QString t = k->text();
+    if (t.size() != 1)
+        return false;
+    const QChar ch = t.at(0);
+    if (ch.unicode() > 127)
+        return true;
+    if (ch.unicode() < 32 || ch.unicode() == 127)
+        return false;
+    if (ch.isDigit() || ch == '.')
+        return false;
+    return !(allowSign && (ch == '+' || ch == '-'));
 }
 
 } // namespace zt

@@ -5,7 +5,13 @@
 #include "app/app_state.h"
 #include "model/document.h"
 
+#include <QString>
+
 #include <string>
+#include <vector>
+
+class QComboBox;
+class QKeyEvent;
 
 namespace zt {
 
@@ -83,5 +89,13 @@ int EffectiveDecodeTone(const ChannelRecord& r);
 // edit window is open its busy-lock list is refilled and the stored value normalised to what the
 // list offers (so a stored 3 becomes 0 once the channel is shown).
 void BusyLockCheck(ChannelEditor& ed, int channelNo);
+
+// Replaces the entries of a list without signalling a change of its current entry.
+void FillList(QComboBox* c, const std::vector<QString>& items);
+
+// Key filter of the frequency boxes: true when the key is swallowed. Cut, copy and paste and
+// characters beyond ASCII are; control keys, digits and the decimal point pass, and so do + and -
+// where `allowSign` (a TX box that takes an offset); any other character is swallowed.
+bool SwallowFrequencyKey(const QKeyEvent* k, bool allowSign);
 
 } // namespace zt

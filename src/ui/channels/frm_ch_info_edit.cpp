@@ -131,13 +131,6 @@ bool ToneTipDefined(const SettingsRecord& s, int n) {
     return false;
 }
 
-void Fill(QComboBox* c, const std::vector<QString>& items) {
-    const QSignalBlocker block(c);
-    c->clear();
-    for (const QString& s : items)
-        c->addItem(s);
-}
-
 // Entry v of a list, the first entry when v has none.
 void Select(QComboBox* c, int v) {
     const QSignalBlocker block(c);
@@ -224,7 +217,7 @@ FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent) : QWidget(paren
     std::vector<QString> rb{Q(ed_.Text(15030))};
     for (int i = 1; i <= 8; ++i)
         rb.push_back(QString::number(i));
-    Fill(combo5_, rb);
+    FillList(combo5_, rb);
     setTexts();
     layoutControls();
 
@@ -248,7 +241,7 @@ void FrmCHInfoEdit::FillCodeLists() {
         if (list[i].Len > 0)
             codes.push_back(QString::number(i + 1));
     for (int k : {8, 10, 16})
-        Fill(combo2_[static_cast<std::size_t>(k)], codes);
+        FillList(combo2_[static_cast<std::size_t>(k)], codes);
 }
 
 std::vector<QString> FrmCHInfoEdit::listEntries(int k) const {
@@ -312,7 +305,7 @@ void FrmCHInfoEdit::setTexts() {
     for (int k = 0; k < kCheckCount; ++k)
         check1_[static_cast<std::size_t>(k)]->setText(Q(ed_.Text(CheckText(k))));
     cmdClose_->setText(Q(ed_.Text(15024)));
-    Fill(combo3_, {Q(ed_.Text(15030)), Q(ed_.Text(15031)), Q(ed_.Text(15032)), Q(ed_.Text(15033))});
+    FillList(combo3_, {Q(ed_.Text(15030)), Q(ed_.Text(15031)), Q(ed_.Text(15032)), Q(ed_.Text(15033))});
 }
 
 void FrmCHInfoEdit::layoutControls() {
@@ -392,7 +385,7 @@ void FrmCHInfoEdit::ChangShowCHs(int rGroupID) {
     const int n = GroupSize(std::clamp(rGroupID, 0, kVfoGroup));
     for (int i = 1; i <= n; ++i)
         items.push_back(QString::number(i));
-    Fill(combo1_, items);
+    FillList(combo1_, items);
 }
 
 int FrmCHInfoEdit::ShownChannel() const {
@@ -444,7 +437,7 @@ void FrmCHInfoEdit::fillFromRecord(ChannelRecord& r) {
         c->setEnabled(true);
         if (k == 8 || k == 10 || k == 16 || k == 6 || k == 11)
             continue;
-        Fill(c, listEntries(k));
+        FillList(c, listEntries(k));
         Select(c, FieldValue(r, kComboColumn[static_cast<std::size_t>(k)]));
     }
     for (int k : {8, 10, 16}) {
@@ -492,7 +485,7 @@ void FrmCHInfoEdit::clearForMissing() {
     text4_->clear();
     text4_->setEnabled(false);
     for (QComboBox* c : combo2_) {
-        Fill(c, {" "});
+        FillList(c, {" "});
         Select(c, 0);
         c->setEnabled(false);
     }
@@ -513,7 +506,7 @@ void FrmCHInfoEdit::ShowBusyLock(ChannelRecord& r) {
     std::vector<QString> items{Q(ed_.Text(15030)), Q(ed_.Text(15031))};
     if (EffectiveDecodeTone(r) != 0)
         items.push_back(Q(ed_.Text(15032)));
-    Fill(c, items);
+    FillList(c, items);
     if (EffectiveDecodeTone(r) == 0 && r.BusyLock == 2)
         r.BusyLock = 1;
     const QString full = r.BusyLock >= 0 && r.BusyLock < combo3_->count() ? combo3_->itemText(r.BusyLock)
@@ -546,7 +539,7 @@ void FrmCHInfoEdit::ShowRB() {
     for (int n = 1; n <= 8; ++n)
         if (ToneTipDefined(ed_.doc.work.settings, n))
             items.push_back(QString::number(n));
-    Fill(c, items);
+    FillList(c, items);
     SelectText(c, combo5_->currentText());
 }
 
@@ -589,7 +582,7 @@ void FrmCHInfoEdit::onCombo2(int k) {
         if (combo2_[0]->currentText() != Q(ed_.Text(15030)))
             items.push_back(Q(ed_.Text(15032)));
         const QString keep = combo2_[6]->currentText();
-        Fill(combo2_[6], items);
+        FillList(combo2_[6], items);
         SelectText(combo2_[6], keep);
     }
     if (k == 6) {
@@ -644,23 +637,6 @@ void FrmCHInfoEdit::CommitPendingEdit() {
     onText2Left();
 }
 
-bool FrmCHInfoEdit::keyFilter(QLineEdit* box, QKeyEvent* k, bool allowSign) {
-    Q_UNUSED(box);
-    if (k->matches(QKeySequence::Cut) || k->matches(QKeySequence::Copy) || k->matches(QKeySequence::Paste))
-        return true;
-    const QString t = k->text();
-    if (t.size() != 1)
-        return false;
-    const QChar ch = t.at(0);
-    if (ch.unicode() > 127)
-        return true;
-    if (ch.unicode() < 32 || ch.unicode() == 127)
-        return false;
-    if (ch.isDigit() || ch == '.')
-        return false;
-    return !(allowSign && (ch == '+' || ch == '-'));
-}
-
 bool FrmCHInfoEdit::eventFilter(QObject* o, QEvent* e) {
     if (e->type() == QEvent::FocusIn && o == text2_) {
         if (text2_->text().isEmpty())
@@ -682,9 +658,9 @@ bool FrmCHInfoEdit::eventFilter(QObject* o, QEvent* e) {
         return true;
     }
     if (o == text1_)
-        return keyFilter(text1_, k, false);
+        return SwallowFrequencyKey(k, false);
     if (o == text2_)
-        return keyFilter(text2_, k, ed_.TxAsOffset());
+        return SwallowFrequencyKey(k, ed_.TxAsOffset());
     return QWidget::eventFilter(o, e);
 }
 

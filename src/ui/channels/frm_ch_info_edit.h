@@ -71,7 +71,6 @@ class FrmCHInfoEdit : public QWidget {
     void onText2Left();
     void onPickerChanged();
     std::vector<QString> listEntries(int k) const;
-    bool keyFilter(QLineEdit* box, QKeyEvent* k, bool allowSign);
 
     ChannelEditor& ed_;
     QComboBox* combo4_ = nullptr;

@@ -52,13 +52,6 @@ std::vector<QString> Texts(const ChannelEditor& ed, std::initializer_list<int> i
     return out;
 }
 
-void Fill(QComboBox* c, const std::vector<QString>& items) {
-    const QSignalBlocker block(c);
-    c->clear();
-    for (const QString& s : items)
-        c->addItem(s);
-}
-
 } // namespace
 
 frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(parent), ed_(ed) {
@@ -377,14 +370,14 @@ void frmCommChInfo::ChangShowByLanguage() {
         const auto& tones = ToneList();
         for (std::size_t i = 1; i < tones.size(); ++i)
             toneTexts_.push_back(Q(tones[i]));
-        Fill(lists_[0], toneTexts_);
-        Fill(lists_[1], Texts(ed_, {14014, 14015, 14016}));
-        Fill(lists_[2], Texts(ed_, {14017, 14018}));
-        Fill(lists_[3], Texts(ed_, {14013, 14019}));
-        Fill(lists_[4], Texts(ed_, {14020, 14021, 14022}));
+        FillList(lists_[0], toneTexts_);
+        FillList(lists_[1], Texts(ed_, {14014, 14015, 14016}));
+        FillList(lists_[2], Texts(ed_, {14017, 14018}));
+        FillList(lists_[3], Texts(ed_, {14013, 14019}));
+        FillList(lists_[4], Texts(ed_, {14020, 14021, 14022}));
         fillingGroupControls_ = true;
-        Fill(combo8_[2], {"AM", "FM"});
-        Fill(combo8_[3], {"AM", "FM"});
+        FillList(combo8_[2], {"AM", "FM"});
+        FillList(combo8_[3], {"AM", "FM"});
         fillingGroupControls_ = false;
         placeLabels();
         Refreshing = false;
@@ -515,8 +508,8 @@ void frmCommChInfo::ReshowByCh() {
     std::vector<QString> chans;
     for (int n : GroupChannelList(ed_.doc.work, g))
         chans.push_back(QString::number(n));
-    Fill(combo8_[0], chans);
-    Fill(combo8_[1], chans);
+    FillList(combo8_[0], chans);
+    FillList(combo8_[1], chans);
     if (g != 12) {
         const auto& f = ed_.features();
         for (std::size_t i = 0; i < 2; ++i) {
@@ -810,43 +803,29 @@ void frmCommChInfo::onScroll() {
     LastTopRow = firstVisibleRow();
 }
 
+// Enter in a box over the grid: the frequency and name columns are stored (when `store`), then
+// an emptied RX box moves to the next line and any other column to the next column.
+void frmCommChInfo::enterInBox(bool store) {
+    const int col = ed_.EditCell.col;
+    if (store && col >= 1 && col <= 3)
+        StoreGridEdit();
+    if (col == 1 && text1_->text().isEmpty())
+        GridNextLine();
+    else if (col >= 1 && col <= 10)
+        GridNextCol();
+}
+
 bool frmCommChInfo::text1Key(QKeyEvent* k) {
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-        const int col = ed_.EditCell.col;
-        if (col >= 1 && col <= 3 && ed_.FrequencyEditable(ed_.ChannelGroup()))
-            StoreGridEdit();
-        if (col == 1 && text1_->text().isEmpty())
-            GridNextLine();
-        else if (col >= 1 && col <= 10)
-            GridNextCol();
+        enterInBox(ed_.FrequencyEditable(ed_.ChannelGroup()));
         return true;
     }
-    if (k->matches(QKeySequence::Cut) || k->matches(QKeySequence::Copy) || k->matches(QKeySequence::Paste))
-        return true;
-    const QString t = k->text();
-    if (t.size() != 1)
-        return false;
-    const QChar ch = t.at(0);
-    if (ch.unicode() > 127)
-        return true;
-    if (ch.unicode() < 32 || ch.unicode() == 127)
-        return false;
-    if (ch.isDigit() || ch == '.')
-        return false;
-    if ((ch == '+' || ch == '-') && ed_.EditCell.col == 2 && ed_.TxAsOffset())
-        return false;
-    return true;
+    return SwallowFrequencyKey(k, ed_.EditCell.col == 2 && ed_.TxAsOffset());
 }
 
 bool frmCommChInfo::text2Key(QKeyEvent* k) {
     if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
-        const int col = ed_.EditCell.col;
-        if (col >= 1 && col <= 3)
-            StoreGridEdit();
-        if (col == 1 && text1_->text().isEmpty())
-            GridNextLine();
-        else if (col >= 1 && col <= 10)
-            GridNextCol();
+        enterInBox(true);
         return true;
     }
     if (k->matches(QKeySequence::Cut) || k->matches(QKeySequence::Copy) || k->matches(QKeySequence::Paste))

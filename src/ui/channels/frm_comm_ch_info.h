@@ -99,6 +99,7 @@ class frmCommChInfo : public QWidget {
     void hideEditors();
     void placeOverCell(QWidget* w, bool keepHeight);
     int groupRows() const;
+    void enterInBox(bool store);
     bool text1Key(QKeyEvent* k);
     bool text2Key(QKeyEvent* k);
     void onText1Left();
