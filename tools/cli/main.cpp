@@ -13,6 +13,7 @@
 #include "serial_link.h"
 
 #include "app/app_state.h"
+#include "files/app_settings.h"
 #include "files/data_files.h"
 #include "files/file_io.h"
 #include "files/version_table.h"
@@ -23,7 +24,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 #include <unistd.h>
 
@@ -196,17 +196,14 @@ int main(int argc, char** argv) {
 
     // The program folder is the executable's; the language files are in its language/ folder.
     AppState app;
-    app.ProgramDir = QCoreApplication::applicationDirPath().toStdString();
-    app.ParentDir =
-        QFileInfo(QCoreApplication::applicationDirPath() + "/..").canonicalFilePath().toStdString();
+    SetProgramFolders(app, QCoreApplication::applicationFilePath().toStdString());
     const QString langDir =
-        parser.isSet(langOpt) ? parser.value(langOpt) : QCoreApplication::applicationDirPath() + "/language";
+        parser.isSet(langOpt) ? parser.value(langOpt) : QString::fromStdString(app.ProgramDir) + "/language";
     app.LanguageCode = 1;
     app.LanguageFile = "english.ini";
     app.lang.load(QDir(langDir).filePath("english.ini").toStdString());
     app.ComPortName = parser.value(portOpt).toStdString();
-    app.versions =
-        LoadVersionTable(QDir(QString::fromStdString(app.ParentDir)).filePath("Version.ini").toStdString());
+    app.versions = LoadVersionTable(VersionIniPath(app));
 
     const bool terminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
     o.prompter.yes = parser.isSet(yesOpt);

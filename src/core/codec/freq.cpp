@@ -2,6 +2,7 @@
 // snapping of a channel onto its step grid.
 #include "codec/freq.h"
 #include "codec/numbers.h"
+#include "util/trim.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,12 +11,9 @@ namespace zt {
 
 namespace {
 
+// Only spaces count as blanks in frequency texts.
 std::string_view TrimBlanks(std::string_view s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string_view::npos)
-        return {};
-    const auto e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
+    return TrimAny(s, " ");
 }
 
 bool AllDigits(std::string_view s) {

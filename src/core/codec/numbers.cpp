@@ -1,5 +1,7 @@
 #include "codec/numbers.h"
 
+#include "util/trim.h"
+
 #include <charconv>
 #include <cmath>
 #include <system_error>
@@ -9,11 +11,7 @@ namespace zt {
 namespace {
 
 std::string_view StripBlanks(std::string_view s) {
-    const auto b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos)
-        return {};
-    const auto e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
+    return TrimAny(s, " \t");
 }
 
 std::string FormatDecimals(double v, int decimals) {

@@ -44,6 +44,9 @@ void SetProgramFolders(AppState& app, const std::string& executablePath) {
 std::string MySetupPath(const AppState& app) {
     return (fs::path(app.ParentDir) / "language" / "mysetup.ini").string();
 }
+std::string VersionIniPath(const AppState& app) {
+    return (fs::path(app.ParentDir) / "Version.ini").string();
+}
 std::string SettingIniPath(const AppState& app) {
     return InProgramDir(app, "Setting.ini");
 }
@@ -86,7 +89,7 @@ bool LoadLanguageTexts(AppState& app) {
 }
 
 void StartupBeforeFirstRun(AppState& app, const EnvLookup& env) {
-    app.versions = LoadVersionTable((fs::path(app.ParentDir) / "Version.ini").string());
+    app.versions = LoadVersionTable(VersionIniPath(app));
     app.InitFromFactory = false;
     SelectLanguage(app, SystemLocaleId(env) == 0x0804 ? 2 : 1);
     app.ModelNameText = "ZT-450E";

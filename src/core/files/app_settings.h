@@ -21,6 +21,8 @@ using EnvLookup = std::function<const char*(const char*)>;
 void SetProgramFolders(AppState& app, const std::string& executablePath);
 
 std::string MySetupPath(const AppState& app);
+// The table of versions installed side by side, in the parent folder.
+std::string VersionIniPath(const AppState& app);
 std::string SettingIniPath(const AppState& app);
 std::string HabitFilePath(const AppState& app);
 std::string LanguageFilePath(const AppState& app);

@@ -1,6 +1,7 @@
 #include "files/ini_file.h"
 
 #include "files/file_io.h"
+#include "util/trim.h"
 
 // Bytes pass through unconverted: language files are decoded before they reach the parser.
 #define SI_NO_CONVERSION
@@ -18,12 +19,7 @@ namespace zt {
 namespace {
 
 std::string_view TrimBlanks(std::string_view s) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return TrimAny(s, " \t\r\n");
 }
 
 // Private-profile readers drop one pair of matching quotes around a value.
