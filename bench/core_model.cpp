@@ -1,39 +1,22 @@
 // Costs of the model and codec work the windows do on every redraw and edit: the frequency texts
 // of one channel page, the settings record codec, the modified check of a full table, one cell edit.
+#include "full_table.h"
+
 #include "codec/freq.h"
 #include "codec/tone.h"
 #include "model/channel_editor.h"
 #include "model/channel_table.h"
-#include "model/new_document.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
 using namespace zt;
 
-struct Fixture {
-    AppState app;
-    RecordingPrompter prompter;
-    Document doc;
-    RadioInfoRecord info;
-    Fixture() {
-        app.prompter = &prompter;
-        SetNewDocumentValues(app, doc, info, CalendarDate{2025, 1, 1});
-        doc.work.settings.ChannelCount = 0;
-        for (int n = 1; n <= kMaxChannels; ++n) {
-            char f[16];
-            std::snprintf(f, sizeof f, "%.5f", 26.0 + n * 0.00625);
-            AppendChannel(app, doc.work, n, f);
-            auto& r = doc.work.channels[static_cast<std::size_t>(n - 1)];
-            r.TxOffsetDir = static_cast<std::uint8_t>(n % 3);
-            r.TxOffset = "0010000";
-        }
-        CopyWorkingToFile(doc);
-    }
+struct Fixture : FullTable {
+    Fixture() { CopyWorkingToFile(doc); }
 };
 
 void ChannelPageTexts(benchmark::State& state) {

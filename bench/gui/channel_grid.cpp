@@ -1,10 +1,10 @@
 // Costs of the channel grid's group switch (all 40 rows rebuilt from the table) and of the full
 // redisplay that follows an RX change, with and without painting the grid. Runs on the offscreen
 // platform unless QT_QPA_PLATFORM says otherwise.
+#include "../full_table.h"
+
 #include "app/frm_main.h"
 #include "channels/frm_comm_ch_info.h"
-#include "model/channel_table.h"
-#include "model/new_document.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,34 +12,21 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
 using namespace zt;
 
-struct Fixture {
-    AppState app;
-    RecordingPrompter prompter;
-    Document doc;
-    RadioInfoRecord info;
+struct Fixture : FullTable {
     std::unique_ptr<frmMain> main;
     frmCommChInfo* grid = nullptr;
 
     Fixture() {
-        app.prompter = &prompter;
         app.lang.load(ZT_PROGRAM_DIR "/language/english.ini");
-        SetNewDocumentValues(app, doc, info, CalendarDate{2025, 1, 1});
-        doc.work.settings.ChannelCount = 0;
-        // Every channel exists, with tones, offsets and list values spread over their ranges.
+        // Tones and list values spread over their ranges.
         for (int n = 1; n <= kMaxChannels; ++n) {
-            char f[16];
-            std::snprintf(f, sizeof f, "%.5f", 26.0 + n * 0.00625);
-            AppendChannel(app, doc.work, n, f);
             auto& r = doc.work.channels[static_cast<std::size_t>(n - 1)];
-            r.TxOffsetDir = static_cast<std::uint8_t>(n % 3);
-            r.TxOffset = "0010000";
             r.DecodeTone = static_cast<i16>(n % 265);
             r.EncodeTone = static_cast<i16>((n * 7) % 265);
             r.ScanSkip = static_cast<i16>(n % 2);

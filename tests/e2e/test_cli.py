@@ -4,49 +4,15 @@ that success or in a clean failure (non-zero status, one line saying why, output
 never in a hang."""
 
 import os
-import shutil
-import subprocess
-import tempfile
 import unittest
 
-from simradio import CLI, IDENT_ADDR, IMAGE_SIZE, SimRadio, random_image
+from clicase import CliCase
+from simradio import IDENT_ADDR, IMAGE_SIZE, SimRadio, random_image
 
-TIME_LIMIT_S = 90  # a hang shows as a time-out here, never as a stuck test run
 SENTINEL = b"previous good file\n"
 
 
-@unittest.skipUnless(CLI, "ztprog-cli was not built")
-class CliTestCase(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="ztcli-")
-        self.addCleanup(shutil.rmtree, self.dir, True)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
-
-    def put(self, name, data):
-        with open(self.path(name), "wb") as f:
-            f.write(data)
-        return self.path(name)
-
-    def get(self, name):
-        with open(self.path(name), "rb") as f:
-            return f.read()
-
-    def cli(self, *args):
-        """Runs ztprog-cli; returns (status, stdout, stderr)."""
-        try:
-            p = subprocess.run([CLI, "--quiet"] + [str(a) for a in args], capture_output=True, text=True,
-                               timeout=TIME_LIMIT_S, stdin=subprocess.DEVNULL)
-        except subprocess.TimeoutExpired:
-            self.fail("ztprog-cli %s did not end within %d s" % (" ".join(map(str, args)), TIME_LIMIT_S))
-        return p.returncode, p.stdout, p.stderr
-
-    def ok(self, *args):
-        status, out, err = self.cli(*args)
-        self.assertEqual(status, 0, "ztprog-cli %s failed: %s" % (" ".join(map(str, args)), err))
-        return out
-
+class CliTestCase(CliCase):
     def radio(self, *args, image=None):
         if image is not None:
             args = ("--image", self.put("radio.img", image)) + args

@@ -2,17 +2,12 @@
 of slot, tone, text and code) decode to the same record fields, data file pairs encode to the same
 bytes, and a read followed by a write through the simulated radio delivers them unchanged."""
 
-import os
 import random
-import shutil
-import subprocess
-import tempfile
 import unittest
 
 import ztimage as zi
-from simradio import CLI, SimRadio
-
-TIME_LIMIT_S = 90
+from clicase import CliCase
+from simradio import SimRadio
 
 
 def tone_word(rnd, dcs, other_dcs):
@@ -117,32 +112,8 @@ def expected_fields(image):
     return chans, st
 
 
-@unittest.skipUnless(CLI, "ztprog-cli was not built")
-class CodecTestCase(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="ztimg-")
-        self.addCleanup(shutil.rmtree, self.dir, True)
-
-    def path(self, name):
-        return os.path.join(self.dir, name)
-
-    def put(self, name, data):
-        with open(self.path(name), "wb") as f:
-            f.write(data)
-        return self.path(name)
-
-    def get(self, name):
-        with open(self.path(name), "rb") as f:
-            return f.read()
-
-    def ok(self, *args):
-        try:
-            p = subprocess.run([CLI, "--quiet"] + [str(a) for a in args], capture_output=True, text=True,
-                               timeout=TIME_LIMIT_S, stdin=subprocess.DEVNULL)
-        except subprocess.TimeoutExpired:
-            self.fail("ztprog-cli %s did not end" % " ".join(map(str, args)))
-        self.assertEqual(p.returncode, 0, "ztprog-cli %s failed: %s" % (" ".join(map(str, args)), p.stderr))
-        return p.stdout
+class CodecTestCase(CliCase):
+    scratch_prefix = "ztimg-"
 
     def assertSameFields(self, pair_dat, image):
         """Every radio-carried field of the pair equals the independent decoder's."""
