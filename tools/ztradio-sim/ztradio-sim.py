@@ -26,6 +26,10 @@ ACK = 0x06
 REPEAT = 0x0A
 BYTE_BITS = 10  # start bit, 8 data bits, stop bit
 STALE_FRAME_S = 0.2  # a partial frame older than this is line noise
+# A sleeping wait ends late by the scheduler's wake-up latency and timer slack (a tenth of a
+# millisecond and more on a busy machine). The last byte of what is queued is the one the other
+# side waits for, so the loop wakes this long before its deadline and then polls without sleeping.
+FINAL_SPIN_S = 0.0005
 
 FAULT_KINDS = ("handshake", "ident", "read", "write", "end")
 
@@ -114,8 +118,15 @@ class Line:
         del self.due[:n]
         return out
 
-    def next_due(self):
-        return self.due[0] if self.due else None
+    def wait_s(self, now):
+        """How long the loop may sleep before the next queued byte is due (None: nothing queued).
+        Before the last queued byte it wakes early and then polls, so that byte goes out on time."""
+        if not self.due:
+            return None
+        wait = self.due[0] - now
+        if len(self.due) == 1:
+            wait -= FINAL_SPIN_S
+        return max(0.0, wait)
 
 
 class Radio:
@@ -409,9 +420,9 @@ def run(args):
         while not stop and not radio.vanish:
             now = time.monotonic()
             timeout = 1.0
-            nd = line.next_due()
-            if nd is not None:
-                timeout = max(0.0, nd - now)
+            wait = line.wait_s(now)
+            if wait is not None:
+                timeout = wait
             if radio.buf:
                 timeout = min(timeout, max(0.0, radio.last_rx + STALE_FRAME_S - now))
             try:
