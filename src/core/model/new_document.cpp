@@ -64,21 +64,10 @@ ToneTipEntry Tip(std::initializer_list<TipStep> steps, i16 repeat) {
 void SetToneTips(std::array<ToneTipEntry, 8>& tips) {
     tips = {};
     tips[0] = Tip({{210, 10}, {0, 10}, {210, 10}, {0, 10}, {210, 10}, {0, 10}, {210, 10}}, 1);
-    tips[1] = Tip({{80, 4},
-                   {0, 4},
-                   {80, 4},
-                   {0, 4},
-                   {80, 4},
-                   {0, 4},
-                   {80, 4},
-                   {0, 4},
-                   {80, 4},
-                   {0, 4},
-                   {80, 4},
-                   {0, 4},
-                   {80, 4},
-                   {0, 4}},
-                  1);
+    // Entry 2: fourteen steps alternating 80/4 and 0/4, starting with 80/4.
+    tips[1].Repeat = 1;
+    for (std::size_t k = 0; k < tips[1].Steps.size(); ++k)
+        tips[1].Steps[k] = {static_cast<i16>(k % 2 == 0 ? 80 : 0), 4};
     tips[2] = Tip({{170, 3}, {90, 3}, {170, 3}, {90, 3}, {170, 3}, {90, 3}, {170, 3}}, 1);
     tips[3] = Tip({{64, 6}, {94, 6}, {134, 6}, {163, 6}, {192, 6}}, 1);
     tips[4] = Tip({{150, 20}, {70, 20}, {150, 20}, {70, 20}, {150, 20}, {70, 20}}, 1);
