@@ -1,66 +1,187 @@
-// The main window: an MDI frame whose child windows are the editors. Child windows are opened
-// through one open-or-focus step and found again by their names.
+// The main window: an MDI frame whose child windows are the editors, with the menus, the toolbar,
+// the navigation tree in a resizable left pane, the status bar and the background picture. It
+// runs the document commands (New, Initialise, Open, Save, Save As, Exit), the model and language
+// changes, opens child windows through one open-or-focus step, finds them by name and routes the
+// changes one window makes to the others.
 #pragma once
 
+#include "app/file_chooser.h"
 #include "channels/channel_editor.h"
+#include "common/editor_window.h"
+#include "model/radio_info.h"
 
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
+#include <vector>
+
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QSplitter;
+class QToolBar;
+class QTranslator;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace zt {
 
-class frmMain : public QMainWindow, public ChannelHost {
+class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     Q_OBJECT
   public:
+    frmMain(AppState& app, Document& doc, RadioInfoRecord& info, QWidget* parent = nullptr);
+    // For windows tests that need no radio-information record of their own.
     frmMain(AppState& app, Document& doc, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Opens the child window `name`, or gives it the focus when it is open.
-    QWidget* ShowChildWindow(const QString& name);
-    bool FindWindowByName(const QString& name) const;
+    // The opening steps of the program's main window: the rectangle restored, captions, title,
+    // background and tree, a new document built and the channel window opened.
+    void Form_Load();
+
+    // Child windows.
+    using WindowFactory = std::function<QWidget*()>;
+    void RegisterWindow(const QString& name, WindowFactory make);
+    bool HasWindow(const QString& name) const { return factories_.contains(name); }
+    QWidget* ShowChildWindow(const QString& name) override;
+    bool FindWindowByName(const QString& name) const override;
+    void Route(Refresh what, QWidget* from = nullptr) override;
     QWidget* ChildByName(const QString& name) const;
     void CloseCurAllWindows();
+    // Offsets the child windows down and to the right of each other, keeping their sizes.
+    void CascadeWindows();
     // Makes the channel grid store its pending cell edit.
     void SetSaveEditData();
+    // Every open window stores what is typed but not yet stored (before a document command).
+    void CommitAllEdits();
+
+    // Texts.
+    void ShowMainTxt();
+    void Change_Language();
+    void LoadTree() override;
+    void LoadBKPic();
+    QString FileFilter() const;
+    // Relabels and reopens the channel window when the language changed since it was applied.
+    void CheckLanguage();
+
+    // Document commands; the bool ones return whether the command was carried out.
+    void mnuFileNew_Click();
+    void NewFile_Click(); // the toolbar's New: no questions
+    void MnuInit_Click();
+    bool mnuFileOpen_Click();
+    bool mnuFileSave_Click();
+    bool mnuFileSaveAs_Click();
+    void mnuModelInfo_Click();
+    void mnuLanguage_Click();
+    void mnuHelpAbout_Click();
+    // Closes the child windows and builds a new document when NewDocTimer fires.
+    void LoadNewDoc();
     // Opens the editing habits dialog after the menu has closed.
     void MnuCHHabits_Click();
+    // A click on a tree node: the command of that node.
+    void NodeClick(const QString& key);
+
+    // Starts the program version that handles `version` and ends this one without the
+    // shut-down steps. With `askSave` a modified document is offered for saving first (Cancel
+    // stays). Returns true when the other program runs.
+    bool HandOverAndQuit(const std::string& version, bool askSave);
+    bool HandedOver() const { return handedOver_; }
+    void QuitAfterHandOver();
+
+    // While a radio exchange runs or one of the main window's timers is pending, the document,
+    // link, model and language commands and Exit are refused.
+    void SetExchangeRunning(bool running);
+    void AddBlockingTimer(QTimer* t);
+    bool CommandsBlocked() const;
+    void UpdateCommandStates();
+
+    // Gives a menu or toolbar command its action (commands without one stay disabled).
+    void SetCommand(const QString& name, std::function<void()> run);
 
     void ShowCHInfo(bool show) override;
-    void LoadTree() override {}
     void ShowEditWindow() override;
 
+    void setFileChooser(FileChooser* c) { chooser_ = c != nullptr ? c : &qtChooser_; }
+    QAction* action(const QString& name) const { return actions_.value(name); }
+    QMenu* menu(const QString& name) const { return menus_.value(name); }
     ChannelEditor& channels() { return channels_; }
+    RadioInfoRecord& radioInfo() { return *info_; }
     QMdiArea* mdiArea() const { return mdi_; }
-    QAction* habitsAction() const { return habitsAction_; }
-    QMenu* channelEditMenu() const { return chEditMenu_; }
+    QTreeWidget* TreeView1() const { return tree_; }
+    QWidget* Picture1() const { return leftPane_; }
+    QToolBar* tbToolBar() const { return toolbar_; }
+    QLabel* StatusPanel(int i) const { return panels_[static_cast<std::size_t>(i - 1)]; }
+    QAction* habitsAction() const { return action("MnuCHHabits"); }
+    QMenu* channelEditMenu() const { return menu("MnuCHEdit"); }
     QTimer& TimerCHEdit() { return timerCHEdit_; }
+    QTimer& NewDocTimer() { return newDocTimer_; }
+    int AppliedLanguage() const { return appliedLanguage_; }
 
   protected:
-    // Shut-down: a half-typed channel edit is stored first, then a changed document may be saved.
+    // Shut-down: a half-typed edit is stored first, then a changed document may be saved.
     void closeEvent(QCloseEvent* e) override;
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
 
   private:
-    bool saveBeforeClose();
+    void buildMenus();
+    void buildToolbar();
+    void buildPane();
+    void registerWindows();
+    bool nodeEnabled(const QString& key) const;
+    QAction* addCommand(QMenu* menu, const char* name, std::function<void()> run);
+    QAction* addWindowCommand(QMenu* menu, const char* name, const char* window);
+    // 9006 before a command that replaces the document. Yes saves; returns false when the
+    // command must stop (Cancel, or a save that was cancelled or failed).
+    bool askSaveFirst();
+    void onNewDocTimer();
     void onTimerCHEdit();
     void onSubWindowActivated(QMdiSubWindow* w);
-    QWidget* createChild(const QString& name);
+    void restoreRectangle();
+    void saveRectangle();
+    void installQtTranslations();
+    void applyModel(const std::string& model, const std::string& band);
 
     AppState& app_;
     Document& doc_;
+    std::unique_ptr<RadioInfoRecord> ownInfo_;
+    RadioInfoRecord* info_;
     ChannelEditor channels_;
+    QtFileChooser qtChooser_;
+    FileChooser* chooser_ = &qtChooser_;
+
     QMdiArea* mdi_ = nullptr;
-    QMenu* chEditMenu_ = nullptr;
-    QAction* habitsAction_ = nullptr;
-    QAction* habitsSeparator_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QWidget* leftPane_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    std::array<QLabel*, 3> panels_{};
+    QMap<QString, QAction*> actions_;
+    QMap<QString, QMenu*> menus_;
+    QMap<QString, int> textIds_;                        // action or menu name -> caption / tooltip text id
+    QMap<QString, QString> windowCommands_;             // action name -> window it opens
+    QMap<QString, std::function<void()>> commands_;     // action name -> what it runs
+    QMap<QString, std::function<void()>> nodeCommands_; // tree key -> command
+    QMap<QString, QString> nodeActions_;                // tree key -> menu command name
+    QMap<QString, QString> toolbarCommands_;            // toolbar key -> menu command name
+    QMap<QString, WindowFactory> factories_;
+    std::vector<QAction*> blockable_; // refused while an exchange or timer is pending
+    std::vector<QTimer*> blockingTimers_;
+    QTranslator* qtTranslator_ = nullptr;
+
     QTimer timerCHEdit_;
+    QTimer newDocTimer_;
     QPointer<QWidget> lastActive_;
     enum class Pending { None, Habits } pending_ = Pending::None;
+    int appliedLanguage_ = 0;
+    bool exchangeRunning_ = false;
+    bool handedOver_ = false;
+    bool quitting_ = false;
 };
 
 } // namespace zt

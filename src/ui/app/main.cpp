@@ -1,11 +1,16 @@
 #include "app/frm_main.h"
+#include "app/frm_splash.h"
 #include "app/qt_prompter.h"
 #include "app/startup.h"
 #include "files/app_settings.h"
 #include "model/radio_info.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
+
+#include <memory>
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
@@ -19,24 +24,35 @@ int main(int argc, char** argv) {
     zt::RadioInfoRecord info;
     zt::QtPrompter prompter;
     app.prompter = &prompter;
+    // The hand-over to another installed version: that program runs in its own folder.
+    app.startProcess = [](const std::string& program) {
+        const QString path = QString::fromStdString(program);
+        return QProcess::startDetached(path, {}, QFileInfo(path).absolutePath());
+    };
 
     // Folders, language, mysetup.ini, the new document (with the model's template), Setting.ini
     // and the editing habits.
     zt::SetProgramFolders(app, QApplication::applicationFilePath().toStdString());
     zt::StartupBeforeFirstRun(app);
     zt::StartupAfterFirstRun(app, doc, info, false);
+    QApplication::setApplicationDisplayName(QString::fromStdString(app.LangText(12000)));
 
-    zt::frmMain w(app, doc);
-    prompter.setParent(&w);
-    w.resize(1000, 700);
-    w.show();
-
-    if (!zt::OpenStartupDocument(app, doc, info, w, QApplication::arguments())) {
-        zt::ShutdownSaveFiles(app);
-        return 0;
-    }
+    std::unique_ptr<zt::frmMain> w;
+    bool handedOver = false;
+    // The splash opens the main window when its time is up or it is clicked.
+    auto* splash = new zt::frmSplash(app, [&] {
+        w = std::make_unique<zt::frmMain>(app, doc, info);
+        prompter.setParent(w.get());
+        w->Form_Load();
+        w->show();
+        if (!zt::OpenStartupDocument(app, doc, info, *w, QApplication::arguments()))
+            handedOver = true;
+    });
+    splash->show();
 
     const int rc = qapp.exec();
-    zt::ShutdownSaveFiles(app);
+    // After a hand-over to another version this program ends without its shut-down steps.
+    if (!handedOver && !(w && w->HandedOver()))
+        zt::ShutdownSaveFiles(app);
     return rc;
 }

@@ -11,11 +11,16 @@ namespace zt {
 bool OpenStartupDocument(AppState& app, Document& doc, RadioInfoRecord& info, frmMain& w,
                          const QStringList& args) {
     if (args.size() > 1) {
+        // The channel window shows the document it opened on: it opens again on the file.
+        w.CloseCurAllWindows();
         const QString path = args.at(1);
-        if (OpenDocument(app, doc, QFile::encodeName(path).toStdString(), &info) == OpenResult::HandedOver)
+        if (OpenDocument(app, doc, QFile::encodeName(path).toStdString(), &info) == OpenResult::HandedOver) {
+            w.QuitAfterHandOver();
             return false;
+        }
     }
     w.ShowChildWindow(frmCommChInfo::kName);
+    w.ShowMainTxt();
     return true;
 }
 

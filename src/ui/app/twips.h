@@ -20,6 +20,11 @@ inline int Tw(int twips, const QWidget* w = nullptr) {
     return qRound(twips * LogicalDpi(w) / 1440.0);
 }
 
+// Places a widget at a rectangle given in twips.
+inline void SetGeometryTw(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(Tw(left, w), Tw(top, w), Tw(width, w), Tw(height, w));
+}
+
 // Places a label `gapTwips` to the left of its control, vertically centred on it.
 inline void PlaceLabelLeft(QWidget* label, const QWidget* control, int gapTwips) {
     label->adjustSize();

@@ -1,0 +1,52 @@
+#include "common/bound_list.h"
+
+#include <QWheelEvent>
+
+namespace zt {
+
+BoundList::BoundList(QWidget* parent) : QComboBox(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    connect(this, &QComboBox::currentIndexChanged, this, &BoundList::userPicked);
+}
+
+void BoundList::setEntries(const QStringList& entries) {
+    const bool was = programmatic_;
+    programmatic_ = true;
+    clear();
+    addItems(entries);
+    setCurrentIndex(-1);
+    programmatic_ = was;
+}
+
+int BoundList::positionFor(int stored) const {
+    if (count() == 0)
+        return -1;
+    return stored >= 0 && stored < count() ? stored : 0;
+}
+
+void BoundList::showValue(int stored) {
+    const int pos = positionFor(stored);
+    if (pos < 0)
+        return;
+    programmatic_ = true;
+    setCurrentIndex(pos);
+    programmatic_ = false;
+    if (handler_)
+        handler_(pos);
+}
+
+void BoundList::userPicked(int index) {
+    if (programmatic_ || index < 0)
+        return;
+    if (handler_)
+        handler_(index);
+}
+
+void BoundList::wheelEvent(QWheelEvent* e) {
+    if (hasFocus())
+        QComboBox::wheelEvent(e);
+    else
+        e->ignore();
+}
+
+} // namespace zt

@@ -1,0 +1,54 @@
+#include "common/form_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zt {
+
+FormDialog::FormDialog(const AppState& app, const char* name, QWidget* parent) : QDialog(parent), app_(app) {
+    setObjectName(name);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    auto* outer = new QVBoxLayout(this);
+    form_ = new QFormLayout;
+    form_->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    outer->addLayout(form_);
+    auto* box = new QDialogButtonBox(this);
+    ok_ = box->addButton(T(9017), QDialogButtonBox::AcceptRole);
+    ok_->setObjectName("CommandOK");
+    ok_->setDefault(true);
+    cancel_ = box->addButton(T(9018), QDialogButtonBox::RejectRole);
+    cancel_->setObjectName("CommandCancel");
+    outer->addWidget(box);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QLabel* FormDialog::addRow(QWidget* control, const char* name) {
+    auto* label = new QLabel(this);
+    label->setObjectName(name);
+    label->setBuddy(control);
+    form_->addRow(label, control);
+    enterMovesOn(control);
+    return label;
+}
+
+void FormDialog::enterMovesOn(QWidget* w) {
+    w->installEventFilter(this);
+}
+
+bool FormDialog::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        auto* w = qobject_cast<QWidget*>(o);
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && w != nullptr) {
+            w->nextInFocusChain()->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(o, e);
+}
+
+} // namespace zt

@@ -1,0 +1,39 @@
+// A small modal dialog with OK and Cancel buttons labelled from the language file (texts 9017
+// and 9018), a form of labelled controls, and Enter moving on to the next control.
+#pragma once
+
+#include "app/app_state.h"
+
+#include <QDialog>
+
+class QFormLayout;
+class QLabel;
+class QPushButton;
+
+namespace zt {
+
+class FormDialog : public QDialog {
+    Q_OBJECT
+  public:
+    FormDialog(const AppState& app, const char* name, QWidget* parent = nullptr);
+
+    QPushButton* CommandOK() const { return ok_; }
+    QPushButton* CommandCancel() const { return cancel_; }
+
+  protected:
+    // Adds a row "label: control"; Enter in the control moves the focus to the next control.
+    QLabel* addRow(QWidget* control, const char* name);
+    // Makes Enter in `w` move the focus to the next control instead of closing the dialog.
+    void enterMovesOn(QWidget* w);
+    bool eventFilter(QObject* o, QEvent* e) override;
+    QString T(int id) const { return QString::fromStdString(app_.LangText(id)); }
+
+    const AppState& app_;
+
+  private:
+    QFormLayout* form_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+} // namespace zt
