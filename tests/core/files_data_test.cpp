@@ -266,11 +266,16 @@ TEST_F(DataFiles, FailedSaveKeepsThePreviousPair) {
     const std::string oldFre = "old channels";
     dir.write("stuck.fre", oldFre);
     Document d = MakeDoc(2);
+    CopyWorkingToFile(d);
+    d.work.settings.Options.Features.ChannelGroup = 9; // an unsaved change
+    ASSERT_TRUE(IsModified(d));
     app.DocFileName = dir.path("stuck.dat");
     app.IsUntitled = true;
     EXPECT_FALSE(SaveDocument(app, d));
     EXPECT_EQ(prompter.asked.back().text, app.LangText(9002));
     EXPECT_TRUE(app.IsUntitled);
+    // What was not saved still counts as changed, so leaving the program still asks.
+    EXPECT_TRUE(IsModified(d));
     EXPECT_EQ(dir.read("stuck.fre"), oldFre);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 

@@ -198,14 +198,20 @@ bool SaveDocument(AppState& app, Document& doc) {
     // Every saved settings file carries this program's version, whatever a template or a radio
     // left in the record, so that the file opens again.
     doc.work.settings.Version = kProgramDataVersion;
+    // The file copy stands for what is on disk: when the save fails it goes back to what it was,
+    // so the unsaved changes still count as changes.
+    const DocumentCopy previous = doc.file;
+    auto failed = [&] {
+        doc.file = previous;
+        Report(app, 9002);
+        return false;
+    };
     CommitToFileCopy(app, doc);
     const std::string datPath = app.DocFileName;
     const std::string frePath = ChannelFilePath(datPath);
     // A settings file named like its own channel file ("x.fre") would be overwritten by the channels.
-    if (SamePath(datPath, frePath)) {
-        Report(app, 9002);
-        return false;
-    }
+    if (SamePath(datPath, frePath))
+        return failed();
     const std::vector<std::uint8_t> dat = WriteSettings(doc.file.settings);
     const int n = UsedSlots(doc.file);
     std::vector<std::uint8_t> fre(static_cast<std::size_t>(n) * kChannelRecordSize);
@@ -215,10 +221,8 @@ bool SaveDocument(AppState& app, Document& doc) {
                           fre.data() + static_cast<std::size_t>(i) * kChannelRecordSize, kChannelRecordSize));
     StagedFile datFile(datPath), freFile(frePath);
     // Both new files are complete before either old one is replaced.
-    if (!datFile.write(dat) || !freFile.write(fre) || !CommitPair(datFile, freFile, frePath)) {
-        Report(app, 9002);
-        return false;
-    }
+    if (!datFile.write(dat) || !freFile.write(fre) || !CommitPair(datFile, freFile, frePath))
+        return failed();
     app.IsUntitled = false;
     return true;
 }

@@ -53,7 +53,8 @@ OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path,
                         RadioInfoRecord* info = nullptr);
 
 // Commits the working copy and writes DocFileName and its channel file. On failure message 9002
-// is shown, the previous files are untouched and false is returned; on success IsUntitled = false.
+// is shown, the previous files and the file copy are untouched and false is returned; on success
+// IsUntitled = false.
 bool SaveDocument(AppState& app, Document& doc);
 
 // Path of the model's factory template in the program folder's Init folder: model name, "_",
