@@ -459,13 +459,12 @@ bool frmMain::nodeEnabled(const QString& key) const {
 }
 
 void frmMain::NodeClick(const QString& key) {
-    const auto run = nodeCommands_.value(key);
-    if (!run || !nodeEnabled(key))
-        return;
     // The DTMF node also offers the DTMF window in the Edit menu.
     if (key == "N4")
         action("MnuDTMF")->setVisible(true);
-    run();
+    const auto run = nodeCommands_.value(key);
+    if (run && nodeEnabled(key))
+        run();
 }
 
 // ---- texts ------------------------------------------------------------------------------

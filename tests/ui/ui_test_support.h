@@ -1,0 +1,49 @@
+// What the window tests share: a prompter that answers questions from a script, and file dialogs
+// that answer with prepared paths.
+#pragma once
+
+#include "app/file_chooser.h"
+#include "util/prompter.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace zt::test {
+
+// Answers each question with the next scripted answer (Ok / Yes when the script is empty, the
+// agreeing button of the question) and keeps what was asked.
+class ScriptedPrompter : public Prompter {
+  public:
+    std::deque<Answer> script;
+    std::vector<std::string> asked;
+    Answer ask(const std::string& text, Icon, Buttons buttons, const std::string& = {}) override {
+        asked.push_back(text);
+        if (script.empty())
+            return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+        const Answer a = script.front();
+        script.pop_front();
+        return a;
+    }
+};
+
+// The open and save dialogs: each call takes the next prepared path ("" = dismissed).
+class FakeChooser : public FileChooser {
+  public:
+    QStringList opens, saves;
+    QStringList saveStarts;
+    int openCalls = 0, saveCalls = 0;
+    QString openFileName(QWidget*, const QString&) override {
+        ++openCalls;
+        return opens.isEmpty() ? QString() : opens.takeFirst();
+    }
+    QString saveFileName(QWidget*, const QString& start, const QString&) override {
+        ++saveCalls;
+        saveStarts << start;
+        return saves.isEmpty() ? QString() : saves.takeFirst();
+    }
+};
+
+} // namespace zt::test
