@@ -4,11 +4,18 @@
 #    time to the time the bytes need on the wire (read 15,137 bytes, write 13,397 bytes, at
 #    10 bits a byte), with and without an echoing cable;
 #  - the software overhead of one block exchange over a pseudo-terminal without pacing: the time
-#    from one block request to the next, averaged over the 580 blocks of a read and of a write.
-# Usage: bench/link_bench.sh [BUILD_DIR]   (default: build; needs ztprog-cli and ztradio-sim built)
+#    from one block request to the next, averaged over the 580 blocks of a read and of a write;
+#  - the cost of a reply held back for a fixed time, as a USB serial adapter holds a short reply
+#    until its latency timer runs out: a paced full read with each reply delayed by 0, 1, 4 and
+#    16 ms (ZT_REPLY_DELAYS_MS="..." gives others), and its time over the first of these reads,
+#    in total and per reply.
+# Usage: bench/link_bench.sh [BUILD_DIR [SECTION...]]   (default: build, and the sections paced,
+# unpaced and delay; needs ztprog-cli and ztradio-sim built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
+shift || true
+sections=" ${*:-paced unpaced delay} "
 cli=$build/dist/V300/ztprog-cli
 sim=$build/bin/ztradio-sim
 [ -x "$cli" ] && [ -x "$sim" ] || { echo "build ztprog-cli first ($cli, $sim)" >&2; exit 1; }
@@ -31,46 +38,56 @@ stop_sim() { kill "$simpid"; wait "$simpid" 2>/dev/null || true; simpid=; }
 
 now() { date +%s.%N; }
 
+# One exchange of ztprog-cli against the running simulated radio.
+run_cli() { # read|write
+  if [ "$1" = read ]; then
+    "$cli" --quiet read --yes --port "$work/radio" "$work/out.dat"
+  else
+    "$cli" --quiet write --yes --port "$work/radio" "$work/doc.dat"
+  fi
+}
+
+# The same, timed: prints the elapsed seconds.
+timed_cli() { # read|write
+  local t0 t1
+  t0=$(now)
+  run_cli "$1"
+  t1=$(now)
+  python3 -c 'import sys; print("%.6f" % (float(sys.argv[2]) - float(sys.argv[1])))' "$t0" "$t1"
+}
+
 # A data pair to write: the default memory of the simulated radio, decoded.
 start_sim
 "$cli" --quiet image --yes --port "$work/radio" "$work/radio.bin"
 stop_sim
 "$cli" --quiet decode "$work/radio.bin" "$work/doc.dat"
 
-echo "Paced at 9600 baud (ratio = elapsed / wire time; the goal is at most 1.02)"
-for cable in "" "--echo"; do
-  for op in read write; do
-    start_sim --paced $cable
-    t0=$(now)
-    if [ $op = read ]; then
-      "$cli" --quiet read --yes --port "$work/radio" "$work/out.dat"
-      wire=15137
-    else
-      "$cli" --quiet write --yes --port "$work/radio" "$work/doc.dat"
-      wire=13397
-    fi
-    t1=$(now)
-    stop_sim
-    python3 - "$op" "${cable:-no echo}" "$t0" "$t1" "$wire" <<'PY'
+if [[ $sections == *" paced "* ]]; then
+  echo "Paced at 9600 baud (ratio = elapsed / wire time; the goal is at most 1.02)"
+  for cable in "" "--echo"; do
+    for op in read write; do
+      start_sim --paced $cable
+      elapsed=$(timed_cli $op)
+      stop_sim
+      if [ $op = read ]; then wire=15137; else wire=13397; fi
+      python3 - "$op" "${cable:-no echo}" "$elapsed" "$wire" <<'PY'
 import sys
-op, cable, t0, t1, wire = sys.argv[1], sys.argv[2], float(sys.argv[3]), float(sys.argv[4]), int(sys.argv[5])
+op, cable, elapsed, wire = sys.argv[1], sys.argv[2], float(sys.argv[3]), int(sys.argv[4])
 wire_s = wire * 10 / 9600
-print("  %-5s %-8s %7.3f s for %.3f s on the wire: ratio %.4f" % (op, cable, t1 - t0, wire_s, (t1 - t0) / wire_s))
+print("  %-5s %-8s %7.3f s for %.3f s on the wire: ratio %.4f" % (op, cable, elapsed, wire_s, elapsed / wire_s))
 PY
+    done
   done
-done
+fi
 
-echo "Unpaced pseudo-terminal (time from one block request to the next, incl. the simulated radio)"
-for cable in "" "--echo"; do
-  for op in read write; do
-    start_sim $cable
-    if [ $op = read ]; then
-      "$cli" --quiet read --yes --port "$work/radio" "$work/out.dat"
-    else
-      "$cli" --quiet write --yes --port "$work/radio" "$work/doc.dat"
-    fi
-    stop_sim
-    python3 - "$work/frames.log" "$op" "${cable:-no echo}" <<'PY'
+if [[ $sections == *" unpaced "* ]]; then
+  echo "Unpaced pseudo-terminal (time from one block request to the next, incl. the simulated radio)"
+  for cable in "" "--echo"; do
+    for op in read write; do
+      start_sim $cable
+      run_cli $op
+      stop_sim
+      python3 - "$work/frames.log" "$op" "${cable:-no echo}" <<'PY'
 import sys
 path, op, cable = sys.argv[1:4]
 kind = "RX %s " % op
@@ -78,5 +95,26 @@ times = [float(l.split()[0]) for l in open(path) if l.split(" ", 1)[1].startswit
 per = (times[-1] - times[0]) / (len(times) - 1)
 print("  %-5s %-8s %d blocks, %.3f ms per block exchange" % (op, cable, len(times), per * 1000))
 PY
+    done
   done
-done
+fi
+
+if [[ $sections == *" delay "* ]]; then
+  echo "Paced read, each reply held back a fixed time (extra: over the read with the first delay given)"
+  base=
+  for ms in ${ZT_REPLY_DELAYS_MS:-0 1 4 16}; do
+    start_sim --paced --reply-delay "$ms"
+    elapsed=$(timed_cli read)
+    stop_sim
+    replies=$(grep -c '^[0-9.]* TX ' "$work/frames.log")
+    base=${base:-$elapsed}
+    python3 - "$ms" "$elapsed" "$base" "$replies" <<'PY'
+import sys
+ms, elapsed, base, replies = float(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4])
+wire_s = 15137 * 10 / 9600
+extra = elapsed - base
+print("  %5g ms  %7.3f s (ratio %.4f)  extra %6.3f s over %d replies = %.3f ms each"
+      % (ms, elapsed, elapsed / wire_s, extra, replies, extra / replies * 1000))
+PY
+  done
+fi

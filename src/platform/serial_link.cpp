@@ -2,7 +2,8 @@
 
 namespace zt {
 
-SerialLinkPort::SerialLinkPort(QObject* parent) : QObject(parent) {
+SerialLinkPort::SerialLinkPort(QObject* parent, SerialFlagsCalls flags)
+    : QObject(parent), lowLatency_(flags) {
     connect(&port_, &QSerialPort::readyRead, this, &SerialLinkPort::onReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialLinkPort::onError);
 }
@@ -29,6 +30,11 @@ bool SerialLinkPort::open(const std::string& name) {
         lastError_ = port_.errorString();
         return false;
     }
+#ifdef Q_OS_LINUX
+    // Each reply is shorter than a USB packet: without low latency an adapter may hold every one
+    // for its latency timer.
+    lowLatency_.enable(port_.handle());
+#endif
     return true;
 }
 
@@ -38,6 +44,7 @@ void SerialLinkPort::close() {
     // A frame just written (the end frame of a failed exchange) still goes out.
     if (!broken_)
         port_.flush();
+    lowLatency_.restore(); // on the descriptor, so before it is closed
     port_.close();
     broken_ = false;
 }

@@ -1,8 +1,9 @@
 // The link engine's serial port and reply timer on Qt: QSerialPort at 9600,n,8,1 without flow
-// control, and a precise single-shot QTimer.
+// control (in the driver's low-latency mode where it has one), and a precise single-shot QTimer.
 #pragma once
 
 #include "link/link_io.h"
+#include "low_latency.h"
 
 #include <QObject>
 #include <QSerialPort>
@@ -19,7 +20,8 @@ class SerialLinkPort : public QObject, public LinkPort {
   public:
     using Receiver = std::function<void(ByteSpan)>;
 
-    explicit SerialLinkPort(QObject* parent = nullptr);
+    // `flags` are the driver calls behind low-latency mode (a test passes its own).
+    explicit SerialLinkPort(QObject* parent = nullptr, SerialFlagsCalls flags = SystemSerialFlags());
     ~SerialLinkPort() override;
 
     // Where received packets go: called with everything buffered once the receive threshold is
@@ -36,6 +38,8 @@ class SerialLinkPort : public QObject, public LinkPort {
     void setReceiveThreshold(std::size_t t) override;
 
     std::size_t receiveThreshold() const { return threshold_; }
+    // The driver was in low-latency mode at the last opening (the mode ends with the port).
+    bool lowLatency() const { return lowLatency_.on(); }
     // The system's description of the last failure to open, read or write ("" when none).
     QString lastError() const { return lastError_; }
 
@@ -44,6 +48,7 @@ class SerialLinkPort : public QObject, public LinkPort {
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort port_;
+    LowLatencyMode lowLatency_;
     std::size_t threshold_ = 1;
     bool broken_ = false;     // a read or write error: closing on the next turn of the event loop
     unsigned generation_ = 0; // counts opens, so a late close never hits a newer opening

@@ -148,6 +148,13 @@ class InfoAndUsageTest(CliTestCase):
             self.assertIn(v, values)
         self.assertEqual(len(radio.frames("RX", "read")), 16)
 
+    def test_verbose_tells_whether_the_port_is_in_low_latency_mode(self):
+        radio = self.radio()
+        status, _, err = self.cli("--verbose", "info", "--port", radio.device)
+        self.assertEqual(status, 0, err)
+        # A pseudo-terminal has no such mode: the exchange runs all the same.
+        self.assertIn("low-latency mode off", err)
+
     def test_refusals_and_bad_input_fail_cleanly(self):
         radio = self.radio()
         self.put("out.dat", SENTINEL)

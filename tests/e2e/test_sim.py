@@ -76,6 +76,13 @@ class ProtocolTest(SimTestCase):
         port.send(b"\x55\x02")  # noise is echoed too, and then skipped by the radio
         self.assertEqual(port.recv(18)[:2], b"\x55\x02")
 
+    def test_reply_delay_holds_the_reply_but_not_the_echo(self):
+        radio, port = self.start("--echo", "--reply-delay", "400")
+        port.send(b"PROGRAM")
+        self.assertEqual(port.recv(7), b"PROGRAM")
+        self.assertTrue(port.quiet(wait=0.2))
+        self.assertEqual(port.recv(3), b"ZT\x06")
+
     def test_noise_never_stops_the_radio(self):
         radio, port = self.start()
         port.send(bytes(range(256)) * 4 + b"PROGRA")  # garbage and a cut handshake

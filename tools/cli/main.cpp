@@ -56,12 +56,17 @@ struct Options {
     CliHost host;
 };
 
-// Runs one exchange to its end on the event loop; true when it succeeded.
-bool RunExchange(AppState& app, LinkEngine& engine, Options& o, bool (LinkEngine::*start)()) {
+// Runs one exchange to its end on the event loop; true when it succeeded. With --verbose it then
+// says whether the port's driver was in low-latency mode, which decides how long a read takes on
+// a USB serial adapter.
+bool RunExchange(AppState& app, LinkEngine& engine, const SerialLinkPort& port, Options& o,
+                 bool (LinkEngine::*start)()) {
     if (!(engine.*start)())
         return false;
     QCoreApplication::exec();
-    (void)app;
+    if (o.prompter.verbose)
+        std::cerr << "Port " << app.ComPortName << ": low-latency mode "
+                  << (port.lowLatency() ? "on" : "off (the driver does not offer it or refused it)") << '\n';
     return o.host.ended() && o.host.ok();
 }
 
@@ -268,19 +273,19 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.command == "info") {
-        if (!RunExchange(app, engine, o, &LinkEngine::startInfoRead))
+        if (!RunExchange(app, engine, port, o, &LinkEngine::startInfoRead))
             return Fail(ExchangeFailure(app, o));
         PrintInfo(app, engine.radioInfo());
         return 0;
     }
     if (o.command == "write") {
-        if (!RunExchange(app, engine, o, &LinkEngine::startWrite))
+        if (!RunExchange(app, engine, port, o, &LinkEngine::startWrite))
             return Fail(ExchangeFailure(app, o));
         return 0;
     }
     // read and image: the files are written only after the whole exchange succeeded, so a failed
     // read leaves what was there untouched.
-    if (!RunExchange(app, engine, o, &LinkEngine::startRead))
+    if (!RunExchange(app, engine, port, o, &LinkEngine::startRead))
         return Fail(ExchangeFailure(app, o));
     if (o.command == "image") {
         if (!WriteImageFile(file1, engine.image()))

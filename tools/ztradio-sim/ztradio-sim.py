@@ -4,8 +4,9 @@
 Serves the radio's side of the programming protocol: the "PROGRAM" handshake, the identification
 request, 16-byte block reads and writes of the memory 0x0000..0x243F and of the information area
 0x3F00..0x3FFF, and the "END" frame. It can behave like an echoing cable, pace its line at 9600 baud,
-hold a programming password and misbehave on purpose (ignored handshakes, dropped replies, corrupt
-checksums, repeat requests, silence, a vanishing port) so the link can be tested end to end.
+hold each reply back for a fixed time, hold a programming password and misbehave on purpose (ignored
+handshakes, dropped replies, corrupt checksums, repeat requests, silence, a vanishing port) so the
+link can be tested end to end.
 """
 
 import argparse
@@ -102,11 +103,12 @@ class Line:
         self.queue += data
         self.due += deadlines
 
-    def send(self, data, now):
+    def send(self, data, at):
+        """Queues data to go out from time `at` on (paced: once the wire is free too)."""
         if not self.paced:
-            self.queue_at(data, [now] * len(data))
+            self.queue_at(data, [at] * len(data))
             return
-        start = self._slot(now, len(data))
+        start = self._slot(at, len(data))
         self.queue_at(data, [start + (k + 1) * self.char_s for k in range(len(data))])
 
     def take_due(self, now):
@@ -371,6 +373,9 @@ def parse_args(argv):
     p.add_argument("--link", metavar="PATH", help="also make PATH a symbolic link to the device")
     p.add_argument("--echo", action="store_true", help="echoing cable: every received byte comes back first")
     p.add_argument("--paced", action="store_true", help="pace the line at the baud rate")
+    p.add_argument("--reply-delay", type=float, default=0.0, metavar="MS",
+                   help="hold each reply MS milliseconds before it starts (as a USB adapter's latency "
+                        "timer holds a short reply)")
     p.add_argument("--baud", type=int, default=9600)
     p.add_argument("--password", help="programming password (up to 4 characters)")
     p.add_argument("--model", help="model identification (up to 6 characters)")
@@ -410,6 +415,7 @@ def run(args):
     log = Log(args.log)
     radio = Radio(args, log)
     line = Line(args.paced, args.baud)
+    reply_delay_s = args.reply_delay / 1000.0
     stop = []
     signal.signal(signal.SIGTERM, lambda *_: stop.append(1))
     signal.signal(signal.SIGINT, lambda *_: stop.append(1))
@@ -444,9 +450,9 @@ def run(args):
                         line.queue_at(data, arrived)
                     # A frame is complete once its last byte has crossed the wire.
                     for reply in radio.feed(data, now):
-                        line.send(reply, arrived[-1])
+                        line.send(reply, arrived[-1] + reply_delay_s)
             for reply in radio.expire(now):
-                line.send(reply, now)
+                line.send(reply, now + reply_delay_s)
             pending += line.take_due(time.monotonic())
             if pending:
                 try:
