@@ -415,7 +415,8 @@ class ChannelGridTest : public QObject {
         QVERIFY(find(442) != nullptr);
         QCOMPARE(find(442)->RxFreq.raw(), std::string("02850000"));
         QVERIFY(!prompter->asked.empty());
-        QCOMPARE(prompter->asked.back().text, app->LangText(9006));
+        // The save question; saving a named file then asks before overwriting it.
+        QCOMPARE(prompter->asked.front().text, app->LangText(9006));
         if (answer == int(Answer::Cancel)) {
             QVERIFY(main->isVisible());
             QVERIFY(main->ChildByName(frmCommChInfo::kName) != nullptr);
