@@ -6,6 +6,7 @@ pkgs=(
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqt6svg6
   libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei fonts-dejavu-core xvfb xauth python3 locales ccache qt6-translations-l10n
+  at-spi2-core python3-pyatspi dbus xdotool imagemagick
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -32,11 +32,25 @@ QLabel* FormDialog::addRow(QWidget* control, const char* name) {
     label->setBuddy(control);
     form_->addRow(label, control);
     enterMovesOn(control);
+    // Tab and Enter go through the controls in their rows' order, then to the buttons.
+    if (lastControl_ != nullptr)
+        QWidget::setTabOrder(lastControl_, control);
+    else
+        firstControl_ = control;
+    QWidget::setTabOrder(control, ok_);
+    QWidget::setTabOrder(ok_, cancel_);
+    lastControl_ = control;
     return label;
 }
 
 void FormDialog::enterMovesOn(QWidget* w) {
     w->installEventFilter(this);
+}
+
+void FormDialog::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (firstControl_ != nullptr)
+        firstControl_->setFocus(Qt::OtherFocusReason);
 }
 
 bool FormDialog::eventFilter(QObject* o, QEvent* e) {

@@ -26,6 +26,8 @@ class FormDialog : public QDialog {
     // Makes Enter in `w` move the focus to the next control instead of closing the dialog.
     void enterMovesOn(QWidget* w);
     bool eventFilter(QObject* o, QEvent* e) override;
+    // The first control of the form has the focus when the dialog opens.
+    void showEvent(QShowEvent* e) override;
     QString T(int id) const { return QString::fromStdString(app_.LangText(id)); }
 
     const AppState& app_;
@@ -34,6 +36,8 @@ class FormDialog : public QDialog {
     QFormLayout* form_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QWidget* lastControl_ = nullptr;
+    QWidget* firstControl_ = nullptr;
 };
 
 } // namespace zt
