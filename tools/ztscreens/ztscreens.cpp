@@ -1,7 +1,12 @@
 // Writes PNG pictures of the channel grid and the channel edit window in English and Chinese
 // into the folder given as the argument (default: the current folder). Runs on the offscreen
 // platform unless QT_QPA_PLATFORM says otherwise; Chinese needs a CJK font installed.
+#include "app/frm_about.h"
 #include "app/frm_main.h"
+#include "app/frm_model_info.h"
+#include "app/frm_splash.h"
+#include "files/app_settings.h"
+#include "lang/frm_set_language.h"
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
 #include "channels/frm_habits.h"
@@ -32,6 +37,8 @@ bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
     AppState app;
     RecordingPrompter prompter;
     app.prompter = &prompter;
+    app.ProgramDir = ZT_PROGRAM_DIR;
+    app.LanguageCode = tag == "zh" ? 2 : 1;
     if (!app.lang.load(std::string(ZT_PROGRAM_DIR "/language/") + file)) {
         std::printf("cannot read %s\n", file);
         return false;
@@ -55,6 +62,7 @@ bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
     frmMain w(app, doc);
     w.resize(1400, 900);
     w.show();
+    w.LoadBKPic();
     auto* grid = static_cast<frmCommChInfo*>(w.ShowChildWindow(frmCommChInfo::kName));
     grid->setGridCell(2, 4); // an open tone list over its cell
     QApplication::processEvents();
@@ -68,6 +76,21 @@ bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
     habits.show();
     QApplication::processEvents();
     ok = Shoot(&habits, dir + "/habits_" + tag + ".png") && ok;
+    habits.close();
+    // The dialogs and the splash of the application shell.
+    frmAbout about(app, &w);
+    FrmSetLanguage language(app, &w);
+    FrmModelInfo model(app, &w);
+    frmSplash* splash = new frmSplash(app, {});
+    splash->Timer1().stop();
+    for (auto [widget, name] : {std::pair<QWidget*, const char*>{&about, "about"}, {&language, "language"},
+                                {&model, "model"}, {splash, "splash"}}) {
+        widget->show();
+        QApplication::processEvents();
+        ok = Shoot(widget, dir + "/" + name + "_" + tag + ".png") && ok;
+        widget->hide();
+    }
+    delete splash;
     return ok;
 }
 
