@@ -24,6 +24,11 @@ int BoundList::positionFor(int stored) const {
     return stored >= 0 && stored < count() ? stored : 0;
 }
 
+void BoundList::showMatching(const QString& text) {
+    const int at = findText(text, Qt::MatchExactly);
+    showValue(at >= 0 ? at : 0);
+}
+
 void BoundList::showValue(int stored) {
     const int pos = positionFor(stored);
     if (pos < 0)

@@ -26,6 +26,9 @@ class BoundList : public QComboBox {
     void onPick(Handler h) { handler_ = std::move(h); }
     // Selects the entry at `stored` (the first when out of range) and runs the handler.
     void showValue(int stored);
+    // For lists whose stored value is the entry's text (a channel number, say): selects the entry
+    // reading `text`, the first when none does, and runs the handler.
+    void showMatching(const QString& text);
     // Position that `stored` selects: itself when in range, else 0 (-1 for an empty list).
     int positionFor(int stored) const;
 
