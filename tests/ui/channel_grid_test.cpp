@@ -455,6 +455,21 @@ class ChannelGridTest : public QObject {
         QVERIFY(editorInSight(g, g->ListEditor(1)));
     }
 
+    // Picking a group while a scroll is still to be followed shows the new group from its first
+    // row, where the cursor is.
+    void groupPickedAfterAScrollShowsItsFirstRow() {
+        frmCommChInfo* g = open(8);
+        click(g, 1, 1);
+        wheel(g->MSFlexGrid1()->viewport(), -4);
+        QVERIFY(g->ScrollTimer().isActive());
+        g->Combo7()->setCurrentIndex(9);
+        QVERIFY(!g->ScrollTimer().isActive());
+        QCOMPARE(g->firstVisibleRow(), 1);
+        QCOMPARE(g->gridRow(), 1);
+        QTest::qWait(g->ScrollTimer().interval() + 100);
+        QCOMPARE(g->gridRow(), 1);
+    }
+
     void scrollLeavesTheCursorWhileACommandMovesTheGrid() {
         frmCommChInfo* g = open(8);
         click(g, 3, 1);

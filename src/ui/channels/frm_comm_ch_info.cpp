@@ -309,7 +309,11 @@ void frmCommChInfo::ShowRowHeaders() {
         link->setForeground(kLinkText);
         link->setBackground(kLinkBack);
     }
+    // The rows start afresh with the cursor on the first one, in sight; a scroll still to be
+    // followed is void.
+    scrollTimer_.stop();
     setGridCell(1, 1);
+    grid_->scrollToTop();
     Refreshing = false;
 }
 
@@ -932,11 +936,11 @@ bool frmCommChInfo::eventFilter(QObject* o, QEvent* e) {
     auto* k = static_cast<QKeyEvent*>(e);
     const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
     // A key pressed while the cursor has yet to follow a scroll belongs to the row in sight:
-    // the cursor follows first, and the key goes to the editor opened there.
+    // the cursor follows first, and a key typed into an editor goes to the editor opened there.
     if (scrollTimer_.isActive() && isCellEditor(o)) {
         followScroll();
         QWidget* now = QApplication::focusWidget();
-        if (now != nullptr && now != o && isCellEditor(now)) {
+        if (o != grid_ && now != nullptr && now != o && isCellEditor(now)) {
             QKeyEvent again(k->type(), k->key(), k->modifiers(), k->text(), k->isAutoRepeat(), k->count());
             QApplication::sendEvent(now, &again);
             return true;
