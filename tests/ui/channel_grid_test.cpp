@@ -6,20 +6,26 @@
 #include "files/data_files.h"
 #include "model/channel_table.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 using namespace zt;
@@ -53,15 +59,54 @@ class ChannelGridTest : public QObject {
         main = std::make_unique<frmMain>(*app, *doc);
         main->resize(1000, 800);
         main->show();
+        main->activateWindow();
+        // The keyboard focus is real: keys go where a user's keys would.
+        if (!QTest::qWaitForWindowActive(main.get()))
+            qWarning("the main window did not become active");
         auto* g = static_cast<frmCommChInfo*>(main->ShowChildWindow(frmCommChInfo::kName));
         return g;
+    }
+    // Clicks a point of the grid: the editor shown there takes the click, as on a screen.
+    static void clickAt(frmCommChInfo* g, QPoint at) {
+        QWidget* viewport = g->MSFlexGrid1()->viewport();
+        if (QWidget* editor = viewport->childAt(at))
+            QTest::mouseClick(editor, Qt::LeftButton, {}, editor->mapFrom(viewport, at));
+        else
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
     }
     // Clicks the centre of a grid cell.
     static void click(frmCommChInfo* g, int row, int col) {
         QTableWidget* t = g->MSFlexGrid1();
         t->scrollToItem(t->item(row - 1, col - 1));
-        const QRect r = t->visualItemRect(t->item(row - 1, col - 1));
-        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, r.center());
+        clickAt(g, t->visualItemRect(t->item(row - 1, col - 1)).center());
+    }
+    // Turns the mouse wheel over `w` by `notches` (negative: down the list).
+    static void wheel(QWidget* w, int notches, QPoint at = {}) {
+        const QPoint pos = at.isNull() ? w->rect().center() : at;
+        for (int i = 0; i < std::abs(notches); ++i) {
+            QWheelEvent e(pos, w->mapToGlobal(pos), QPoint(), QPoint(0, notches < 0 ? -120 : 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w, &e);
+        }
+    }
+    // Keys typed as a user types them: into whatever has the focus.
+    static void type(const QString& keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
+    static void press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+    // The grid's viewport holds the editor in full.
+    static bool editorInSight(frmCommChInfo* g, QWidget* editor) {
+        return editor->isVisible() && g->MSFlexGrid1()->viewport()->rect().contains(editor->geometry());
+    }
+    // What a stray wheel turn could change: the shown group, its special channels, channel 321.
+    struct ChannelGroupState {
+        int group;
+        decltype(FeatureBlock::GroupChan) chan;
+        decltype(FeatureBlock::GroupFlag) flag;
+        i16 decode;
+        bool operator==(const ChannelGroupState&) const = default;
+    };
+    ChannelGroupState state() {
+        const auto& f = doc->work.settings.Options.Features;
+        return {f.ChannelGroup, f.GroupChan, f.GroupFlag, find(321) ? find(321)->DecodeTone : i16(-1)};
     }
     ChannelRecord* find(int no) {
         const int slot = FindChannel(doc->work, no);
@@ -206,6 +251,58 @@ class ChannelGridTest : public QObject {
         QCOMPARE(g->cellText(10, 1), QString("27.00000"));
     }
 
+    // Enter on the emptied RX box of the document's only channel keeps the channel and goes on
+    // to the next row's RX cell, as when a channel is deleted.
+    void emptiedOnlyChannelGoesToTheNextRow_data() {
+        QTest::addColumn<int>("group");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("editWindow");
+        QTest::newRow("row entered at start-up") << 8 << 1 << false;
+        QTest::newRow("clicked row") << 8 << 10 << false;
+        QTest::newRow("edit window open") << 9 << 5 << true;
+        QTest::newRow("one-row group") << 12 << 1 << false;
+    }
+    void emptiedOnlyChannelGoesToTheNextRow() {
+        QFETCH(int, group);
+        QFETCH(int, row);
+        QFETCH(bool, editWindow);
+        const int no = GroupBase(group) + row;
+        doc->work.settings.ChannelCount = 1;
+        doc->work.channels[0] = Channel(no, "02700000");
+        frmCommChInfo* g = open(group);
+        if (editWindow)
+            g->CommandCHInfoEdit()->click();
+        if (row != 1)
+            click(g, row, 1);
+        QVERIFY(g->Text1()->hasFocus());
+        QCOMPARE(g->Text1()->selectedText(), QString("27.00000"));
+        press(Qt::Key_Backspace);
+        press(Qt::Key_Return);
+        QVERIFY(find(no) != nullptr);
+        QCOMPARE(g->cellText(row, 1), QString("27.00000"));
+        const int next = row + 1 < g->rowCount() ? row + 1 : 1;
+        QCOMPARE(g->gridRow(), next);
+        QCOMPARE(g->gridCol(), 1);
+        QVERIFY(g->Text1()->hasFocus());
+        // The box shows the cell it stands over: the kept frequency when the row wrapped onto itself.
+        QCOMPARE(g->Text1()->text(), g->cellText(next, 1));
+    }
+
+    // In the one-row group Enter goes round the row's cells and back to its RX cell.
+    void enterCyclesThroughTheOneRowGroup() {
+        frmCommChInfo* g = open(12);
+        QVERIFY(g->Text1()->hasFocus());
+        press(Qt::Key_Return);
+        QVERIFY(g->ListEditor(1)->hasFocus());
+        QCOMPARE(g->gridCol(), 4);
+        press(Qt::Key_Return);
+        QCOMPARE(g->gridCol(), 5);
+        press(Qt::Key_Return);
+        QCOMPARE(g->gridCol(), 1);
+        QVERIFY(g->Text1()->hasFocus());
+        QCOMPARE(g->Text1()->text(), QString("27.61500"));
+    }
+
     void editWindowFollowsGridAndAppliesInterlocks() {
         frmCommChInfo* g = open(8);
         add(Channel(321, "02700000"));
@@ -271,37 +368,116 @@ class ChannelGridTest : public QObject {
         QVERIFY(e->Combo2(0)->isEnabled());
     }
 
-    void scrollingMovesTheCursorAtMostOncePerInterval() {
+    // Typing channel after channel (frequency, then Enter through RX, decode and encode) fills
+    // every row, also once the grid scrolls to show the next one.
+    void sequentialEntryFillsEveryRow() {
         frmCommChInfo* g = open(8);
-        for (int no = 321; no <= 360; ++no)
-            add(Channel(no, "02700000"));
-        g->ReShowAllRows();
-        QScrollBar* bar = g->MSFlexGrid1()->verticalScrollBar();
-        QVERIFY(bar->maximum() >= 10);
-        click(g, 3, 1);
-        QCOMPARE(g->firstVisibleRow(), 1);
+        QVERIFY(g->MSFlexGrid1()->verticalScrollBar()->maximum() > 0); // 40 rows do not fit
+        click(g, 1, 1);
+        for (int row = 1; row <= 40; ++row) {
+            QCOMPARE(g->gridRow(), row);
+            QVERIFY(g->Text1()->hasFocus());
+            type("27.3");
+            for (int i = 0; i < 3; ++i)
+                press(Qt::Key_Return);
+        }
+        for (int row = 1; row <= 40; ++row)
+            QVERIFY2(find(320 + row) != nullptr, qPrintable(QString("channel %1").arg(320 + row)));
+        QCOMPARE(g->gridRow(), 1); // past the last row the cursor wraps
+    }
 
-        bar->setValue(5); // six rows further down: the cursor keeps its place on the screen
-        QCOMPARE(g->gridRow(), 8);
-        QVERIFY(g->Text1()->isVisible());
-        QCOMPARE(g->Text1()->text(), QString("27.00000"));
+    // A click on the partly shown bottom row edits that row, although the grid scrolls it
+    // into view.
+    void clickOnPartlyShownRowEditsIt() {
+        frmCommChInfo* g = open(10);
+        QTableWidget* t = g->MSFlexGrid1();
+        // Half of the bottom row shows, as in the window's own size.
+        const int rh = t->rowHeight(0);
+        t->resize(t->width(), t->height() + (rh / 2 - t->viewport()->height() % rh));
+        const int row = t->rowAt(t->viewport()->height() - 1) + 1;
+        QVERIFY(t->rowViewportPosition(row - 1) + rh > t->viewport()->height());
+        clickAt(g, QPoint(t->columnViewportPosition(0) + t->columnWidth(0) / 2,
+                          t->rowViewportPosition(row - 1) + 3));
+        QTRY_VERIFY(g->firstVisibleRow() > 1); // the grid scrolls the clicked row into view
+        QCOMPARE(g->gridRow(), row);
+        QVERIFY(editorInSight(g, g->Text1()));
+        type("27.3");
+        press(Qt::Key_Return);
+        QVERIFY(find(400 + row) != nullptr);
+        QVERIFY(find(400 + row + 1) == nullptr);
+        QCOMPARE(g->gridRow(), row);
+        QCOMPARE(g->gridCol(), 4);
+    }
+
+    // A scroll of the user (wheel or scroll bar) moves the cursor by the whole amount once the
+    // scrolling pauses, or at the next key; the editor is back in sight and typing edits the
+    // row the caption names.
+    void userScrollMovesTheCursorOnce_data() {
+        QTest::addColumn<bool>("byWheel");
+        QTest::addColumn<bool>("waitForPause");
+        QTest::newRow("wheel, pause") << true << true;
+        QTest::newRow("wheel, typing at once") << true << false;
+        QTest::newRow("scroll bar, pause") << false << true;
+    }
+    void userScrollMovesTheCursorOnce() {
+        QFETCH(bool, byWheel);
+        QFETCH(bool, waitForPause);
+        frmCommChInfo* g = open(8);
+        QTableWidget* t = g->MSFlexGrid1();
+        click(g, 1, 1);
+        QVERIFY(g->Text1()->hasFocus());
+        if (byWheel) {
+            wheel(t->viewport(), -4, t->visualItemRect(t->item(8, 9)).center());
+        } else {
+            for (int i = 0; i < 12; ++i)
+                t->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        }
+        const int top = g->firstVisibleRow();
+        QVERIFY(top > 5);
+        QCOMPARE(g->gridRow(), 1); // not yet: the scrolling goes on
         QVERIFY(g->ScrollTimer().isActive());
+        if (waitForPause) {
+            QTRY_VERIFY(!g->ScrollTimer().isActive());
+            QCOMPARE(g->gridRow(), top);
+            QVERIFY(g->windowTitle().endsWith(QString(" %1]").arg(top)));
+            QVERIFY(editorInSight(g, g->Text1()));
+        }
+        type("27.1");
+        QCOMPARE(g->gridRow(), top);
+        QVERIFY(editorInSight(g, g->Text1()));
+        QCOMPARE(g->Text1()->text(), QString("27.1"));
+        press(Qt::Key_Return);
+        QVERIFY(find(320 + top) != nullptr);
+        QVERIFY(find(321) == nullptr);
+        QCOMPARE(g->firstVisibleRow(), top);
+        QCOMPARE(g->gridRow(), top);
+        QCOMPARE(g->gridCol(), 4);
+        QVERIFY(editorInSight(g, g->ListEditor(1)));
+    }
 
-        bar->setValue(7); // within the interval: the cursor stays
-        QCOMPARE(g->gridRow(), 8);
-
-        // The next scroll puts the cursor back where it stood on the screen when its cell was
-        // last entered: third line from the top.
-        QTRY_VERIFY(!g->ScrollTimer().isActive());
-        bar->setValue(9);
-        QCOMPARE(g->gridRow(), 12);
-
-        // While a command moves the grid itself, scrolling leaves the cursor alone.
-        QTRY_VERIFY(!g->ScrollTimer().isActive());
-        g->CodeMoveTopRow = true;
-        bar->setValue(3);
-        QCOMPARE(g->gridRow(), 12);
+    // Picking a group while a scroll is still to be followed shows the new group from its first
+    // row, where the cursor is.
+    void groupPickedAfterAScrollShowsItsFirstRow() {
+        frmCommChInfo* g = open(8);
+        click(g, 1, 1);
+        wheel(g->MSFlexGrid1()->viewport(), -4);
+        QVERIFY(g->ScrollTimer().isActive());
+        g->Combo7()->setCurrentIndex(9);
         QVERIFY(!g->ScrollTimer().isActive());
+        QCOMPARE(g->firstVisibleRow(), 1);
+        QCOMPARE(g->gridRow(), 1);
+        QTest::qWait(g->ScrollTimer().interval() + 100);
+        QCOMPARE(g->gridRow(), 1);
+    }
+
+    void scrollLeavesTheCursorWhileACommandMovesTheGrid() {
+        frmCommChInfo* g = open(8);
+        click(g, 3, 1);
+        g->CodeMoveTopRow = true;
+        wheel(g->MSFlexGrid1()->viewport(), -2);
+        QVERIFY(g->firstVisibleRow() > 1);
+        QVERIFY(!g->ScrollTimer().isActive());
+        QCOMPARE(g->gridRow(), 3);
     }
 
     void busyLockNormalisedWhenShown_data() {
@@ -476,6 +652,93 @@ class ChannelGridTest : public QObject {
             QCOMPARE(e->Combo1()->currentText(), QString(pickGroup ? "1" : "6"));
             QCOMPARE(e->Text1()->text(), QString());
         }
+    }
+
+    // The Close buttons close the window's frame, as the frame's own close button does.
+    void closeButtonsLeaveNoEmptyFrame_data() {
+        QTest::addColumn<bool>("editWindow");
+        QTest::newRow("edit window") << true;
+        QTest::newRow("grid") << false;
+    }
+    void closeButtonsLeaveNoEmptyFrame() {
+        QFETCH(bool, editWindow);
+        frmCommChInfo* g = open(8);
+        QMdiArea* area = main->findChild<QMdiArea*>();
+        QVERIFY(area != nullptr);
+        g->CommandCHInfoEdit()->click();
+        QCOMPARE(area->subWindowList().size(), 2);
+        QWidget* w = editWindow ? main->ChildByName(FrmCHInfoEdit::kName) : static_cast<QWidget*>(g);
+        QVERIFY(w != nullptr);
+        auto* close = w->findChild<QPushButton*>("CommandClose");
+        QVERIFY(close != nullptr);
+        close->click();
+        QTRY_COMPARE(area->subWindowList().size(), 1);
+        QVERIFY(area->subWindowList().front()->widget() != nullptr);
+        if (editWindow) {
+            QVERIFY(!doc->editor.EditWindowOpen);
+            g->CommandCHInfoEdit()->click(); // opens one window again, not a second frame
+            QCOMPARE(area->subWindowList().size(), 2);
+            QVERIFY(main->ChildByName(FrmCHInfoEdit::kName) != nullptr);
+        } else {
+            QVERIFY(!doc->editor.GridOpen);
+        }
+    }
+
+    // The top-left corner is column 0's header and shows its text in the header colour.
+    void cornerShowsColumnZeroHeader() {
+        frmCommChInfo* g = open(8);
+        auto* corner = g->MSFlexGrid1()->findChild<QAbstractButton*>();
+        QVERIFY(corner != nullptr);
+        QCOMPARE(corner->text(), QString::fromStdString(app->LangText(14001)));
+        QVERIFY(!corner->text().isEmpty());
+        const QImage img = corner->grab().toImage();
+        int inked = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QRgb px = img.pixel(x, y);
+                inked += qBlue(px) - qRed(px) > 60 ? 1 : 0;
+            }
+        QVERIFY2(inked > 5, qPrintable(QString("%1 header-coloured pixels").arg(inked)));
+    }
+
+    // The wheel changes a list only while the list has the focus; otherwise it goes on to the
+    // window behind.
+    void wheelChangesOnlyTheFocusedList_data() {
+        QTest::addColumn<bool>("inEditWindow");
+        QTest::addColumn<QString>("list");
+        QTest::newRow("group picker") << false << "Combo7";
+        QTest::newRow("group channel") << false << "Combo8_0";
+        QTest::newRow("group channel mode") << false << "Combo8_2";
+        QTest::newRow("edit window group") << true << "Combo4";
+        QTest::newRow("edit window channel") << true << "Combo1";
+        QTest::newRow("edit window decode") << true << "Combo2_0";
+    }
+    void wheelChangesOnlyTheFocusedList() {
+        QFETCH(bool, inEditWindow);
+        QFETCH(QString, list);
+        add(Channel(321, "02700000"));
+        add(Channel(322, "02700000"));
+        frmCommChInfo* g = open(8);
+        g->CommandCHInfoEdit()->click();
+        QWidget* e = main->ChildByName(FrmCHInfoEdit::kName);
+        QVERIFY(e != nullptr);
+        auto* c = (inEditWindow ? e : static_cast<QWidget*>(g))->findChild<QComboBox*>(list);
+        QVERIFY(c != nullptr);
+        QVERIFY(c->isVisible());
+        QVERIFY(c->isEnabled() && c->count() > 1);
+        e->findChild<QLineEdit*>("Text1")->setFocus(); // the user works in the RX box
+        const ChannelGroupState before = state();
+        const int index = c->currentIndex();
+        const int notch = index == 0 ? -1 : 1; // towards an entry the list has
+        QVERIFY(!c->hasFocus());
+        wheel(c, notch);
+        QCOMPARE(c->currentIndex(), index);
+        QVERIFY(state() == before);
+        // A focused list still takes the wheel.
+        c->setFocus();
+        QVERIFY(c->hasFocus());
+        wheel(c, notch);
+        QVERIFY(c->currentIndex() != index);
     }
 
     void groupNameAndSpecialChannels() {

@@ -5,6 +5,8 @@
 #include "codec/freq.h"
 #include "codec/numbers.h"
 #include "codec/tone.h"
+#include "common/child_window.h"
+#include "common/wheel_guard.h"
 #include "model/channel_table.h"
 
 #include <QCheckBox>
@@ -192,7 +194,7 @@ FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent) : QWidget(paren
     combo5_ = new QComboBox(this);
     cmdClose_ = new QPushButton(this);
     cmdClose_->setObjectName("CommandClose");
-    connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdClose_, &QPushButton::clicked, this, [this] { CloseChildWindow(this); });
 
     // Controls this model keeps nothing from, or that the radio does not use, stay hidden.
     text2_->hide();
@@ -225,6 +227,7 @@ FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent) : QWidget(paren
     connect(combo1_, &QComboBox::currentIndexChanged, this, [this] { onPickerChanged(); });
     connect(text1_, &QLineEdit::editingFinished, this, [this] { onText1Left(); });
     connect(text2_, &QLineEdit::editingFinished, this, [this] { onText2Left(); });
+    GuardWheelOnLists(this);
 
     ed_.EditWindowLoaded(this);
     SetGridEditData(true);

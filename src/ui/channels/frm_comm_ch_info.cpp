@@ -5,8 +5,11 @@
 #include "codec/freq.h"
 #include "codec/numbers.h"
 #include "codec/tone.h"
+#include "common/child_window.h"
+#include "common/wheel_guard.h"
 #include "model/channel_table.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,11 +17,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QStyleOptionHeader>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <exception>
 
 namespace zt {
@@ -78,6 +84,12 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(paren
         grid_->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
         grid_->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
         grid_->installEventFilter(this);
+        // The top-left corner is column 0's header: it shows its text rather than acting as a
+        // select-all button.
+        grid_->setCornerButtonEnabled(false);
+        corner_ = grid_->findChild<QAbstractButton*>();
+        if (corner_ != nullptr)
+            corner_->installEventFilter(this);
 
         text1_ = new QLineEdit(grid_->viewport());
         text1_->setObjectName("Text1");
@@ -155,7 +167,14 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(paren
         });
         connect(grid_, &QTableWidget::cellClicked, this, &frmCommChInfo::onCellClicked);
         connect(grid_, &QTableWidget::cellDoubleClicked, this, &frmCommChInfo::onCellDoubleClicked);
-        connect(grid_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { onScroll(); });
+        // A scroll of the user (scroll bar, wheel) moves the cursor once the scrolling pauses;
+        // the grid's own scrolling, which brings the cursor cell into view, moves nothing.
+        connect(grid_->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { onUserScroll(); });
+        connect(grid_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+            if (!scrollTimer_.isActive())
+                LastTopRow = firstVisibleRow();
+        });
+        connect(&scrollTimer_, &QTimer::timeout, this, &frmCommChInfo::followScroll);
         connect(combo7_, &QComboBox::currentIndexChanged, this, &frmCommChInfo::onGroupPicked);
         connect(text3_, &QLineEdit::textEdited, this, [this] { storeGroupName(); });
         for (int i = 0; i < 4; ++i) {
@@ -181,8 +200,9 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(paren
             StoreGridEdit();
             openEditWindow(false);
         });
-        connect(cmdClose_, &QPushButton::clicked, this, &QWidget::close);
+        connect(cmdClose_, &QPushButton::clicked, this, [this] { CloseChildWindow(this); });
         connect(text1_, &QLineEdit::editingFinished, this, [this] { onText1Left(); });
+        GuardWheelOnLists(this);
     } catch (const std::exception&) {
         fail("frmCommChInfo_Form_Load");
     }
@@ -289,7 +309,11 @@ void frmCommChInfo::ShowRowHeaders() {
         link->setForeground(kLinkText);
         link->setBackground(kLinkBack);
     }
+    // The rows start afresh with the cursor on the first one, in sight; a scroll still to be
+    // followed is void.
+    scrollTimer_.stop();
     setGridCell(1, 1);
+    grid_->scrollToTop();
     Refreshing = false;
 }
 
@@ -355,6 +379,10 @@ void frmCommChInfo::ChangShowByLanguage() {
         cmdEdit_->setText(Q(ed_.Text(14023)));
         cmdClose_->setText(Q(ed_.Text(14024)));
         writeCaption(14050);
+        if (corner_ != nullptr) {
+            corner_->setText(Q(ed_.Text(kHeaderIds[0])));
+            corner_->update();
+        }
         for (int c = 1; c < kCols; ++c) {
             int id = kHeaderIds[static_cast<std::size_t>(c)];
             if (c == 2 && ed_.TxAsOffset())
@@ -545,6 +573,11 @@ void frmCommChInfo::hideEditors() {
     SetEditDisable();
 }
 
+bool frmCommChInfo::isCellEditor(const QObject* o) const {
+    return o == grid_ || o == text1_ || o == text2_ ||
+           std::find(lists_.begin(), lists_.end(), o) != lists_.end();
+}
+
 QComboBox* frmCommChInfo::listForColumn(int col) const {
     switch (col) {
     case 4:
@@ -570,6 +603,9 @@ void frmCommChInfo::placeOverCell(QWidget* w, bool keepHeight) {
 }
 
 void frmCommChInfo::onCellEntered() {
+    // A cell entered by the user or by the editing keys is where the cursor belongs: a scroll
+    // still waiting to move it is settled.
+    scrollTimer_.stop();
     LastTopRow = firstVisibleRow();
     if (Refreshing || !GridReady)
         return;
@@ -744,6 +780,12 @@ void frmCommChInfo::GridNextLine() {
         int row = gridRow() + 1;
         if (row >= rowCount())
             row = 1;
+        if (row == gridRow()) {
+            // A group of one row wraps onto the same cell: enter it again, so that its editor
+            // opens and shows what the cell holds now.
+            onCellEntered();
+            return;
+        }
         setGridCell(row, gridCol());
     } catch (const std::exception&) {
         fail("frmCommChInfo_GridNextLine");
@@ -793,14 +835,34 @@ void frmCommChInfo::openEditWindow(bool) {
         ed_.host->ShowEditWindow();
 }
 
-void frmCommChInfo::onScroll() {
-    if (CodeMoveTopRow || scrollTimer_.isActive() || !GridReady)
+void frmCommChInfo::onUserScroll() {
+    if (CodeMoveTopRow || !GridReady)
         return;
-    scrollTimer_.start();
-    const int newRow = gridRow() - LastTopRow + firstVisibleRow();
-    if (newRow >= 1 && newRow < rowCount() && newRow != gridRow())
-        setGridCell(newRow, gridCol());
-    LastTopRow = firstVisibleRow();
+    scrollTimer_.start(); // restarted by every step: the cursor follows when the scrolling pauses
+}
+
+void frmCommChInfo::followScroll() {
+    scrollTimer_.stop();
+    const int top = firstVisibleRow();
+    const int moved = top - LastTopRow;
+    LastTopRow = top;
+    if (CodeMoveTopRow || !GridReady || moved == 0)
+        return;
+    // The cursor keeps its line on the screen, and stays on a row shown in full so that the
+    // editor over it is in sight.
+    const int row = std::clamp(gridRow() + moved, top, lastVisibleRow());
+    if (row != gridRow())
+        setGridCell(row, gridCol());
+}
+
+int frmCommChInfo::lastVisibleRow() const {
+    const int h = grid_->viewport()->height();
+    int r = grid_->rowAt(h - 1);
+    if (r < 0)
+        return rowCount() - 1;
+    if (grid_->rowViewportPosition(r) + grid_->rowHeight(r) > h && r + 1 > firstVisibleRow())
+        --r; // the bottom row is cut
+    return r + 1;
 }
 
 // Enter in a box over the grid: the frequency and name columns are stored (when `store`), then
@@ -845,7 +907,26 @@ bool frmCommChInfo::text2Key(QKeyEvent* k) {
     return !((ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'Z'));
 }
 
+void frmCommChInfo::paintCorner() {
+    QStyleOptionHeader opt;
+    opt.initFrom(corner_);
+    opt.rect = corner_->rect();
+    opt.state |= QStyle::State_Enabled | QStyle::State_Raised;
+    opt.palette.setCurrentColorGroup(QPalette::Active);
+    opt.palette.setColor(QPalette::ButtonText, kHeaderText);
+    opt.orientation = Qt::Horizontal;
+    opt.position = QStyleOptionHeader::OnlyOneSection;
+    opt.textAlignment = Qt::AlignCenter;
+    opt.text = corner_->text();
+    QPainter p(corner_);
+    corner_->style()->drawControl(QStyle::CE_Header, &opt, &p, corner_);
+}
+
 bool frmCommChInfo::eventFilter(QObject* o, QEvent* e) {
+    if (o == corner_ && e->type() == QEvent::Paint) {
+        paintCorner();
+        return true;
+    }
     if (e->type() == QEvent::FocusOut && o == text2_ && text2_->isVisible()) {
         StoreGridEdit();
         return false;
@@ -854,6 +935,17 @@ bool frmCommChInfo::eventFilter(QObject* o, QEvent* e) {
         return QWidget::eventFilter(o, e);
     auto* k = static_cast<QKeyEvent*>(e);
     const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+    // A key pressed while the cursor has yet to follow a scroll belongs to the row in sight:
+    // the cursor follows first, and a key typed into an editor goes to the editor opened there.
+    if (scrollTimer_.isActive() && isCellEditor(o)) {
+        followScroll();
+        QWidget* now = QApplication::focusWidget();
+        if (o != grid_ && now != nullptr && now != o && isCellEditor(now)) {
+            QKeyEvent again(k->type(), k->key(), k->modifiers(), k->text(), k->isAutoRepeat(), k->count());
+            QApplication::sendEvent(now, &again);
+            return true;
+        }
+    }
     try {
         if (o == grid_) {
             if (enter) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class QAbstractButton;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -93,7 +94,11 @@ class frmCommChInfo : public QWidget {
     void onCellEntered();
     void onCellClicked(int tableRow, int tableCol);
     void onCellDoubleClicked(int tableRow, int tableCol);
-    void onScroll();
+    void onUserScroll();
+    void followScroll();
+    int lastVisibleRow() const;
+    bool isCellEditor(const QObject* o) const;
+    void paintCorner();
     void onListActivated(int k);
     void openEditWindow(bool focus);
     void hideEditors();
@@ -109,6 +114,7 @@ class frmCommChInfo : public QWidget {
 
     ChannelEditor& ed_;
     QTableWidget* grid_ = nullptr;
+    QAbstractButton* corner_ = nullptr; // the grid's top-left corner, column 0's header
     QLineEdit* text1_ = nullptr;
     QLineEdit* text2_ = nullptr;
     QLineEdit* text3_ = nullptr;
