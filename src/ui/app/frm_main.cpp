@@ -82,6 +82,7 @@ frmMain::frmMain(AppState& app, Document& doc, RadioInfoRecord& info, QWidget* p
     : QMainWindow(parent), app_(app), doc_(doc), info_(&info), channels_(app, doc) {
     setObjectName("frmMain");
     channels_.host = this;
+    channels_.router = this;
     appliedLanguage_ = app_.LanguageCode;
 
     buildPane();
@@ -417,22 +418,6 @@ void frmMain::Route(Refresh what, QWidget* from) {
         if (w != nullptr && w != from)
             w->refresh(what);
     }
-    // The channel windows follow the changes they show.
-    if (what == Refresh::TxAsOffset) {
-        if (channels_.GridOpen())
-            channels_.grid->ReShowAllTxFre(app_.habits.TxAsOffset);
-        if (channels_.EditWindowOpen())
-            channels_.edit->ReShowEditTxFre(app_.habits.TxAsOffset);
-    } else if (what == Refresh::DtmfCodes) {
-        if (channels_.EditWindowOpen())
-            channels_.edit->FillCodeLists();
-    } else if (what == Refresh::ToneTips) {
-        if (channels_.EditWindowOpen())
-            channels_.edit->ShowRB();
-    } else if (what == Refresh::GroupNames) {
-        if (channels_.GridOpen())
-            channels_.grid->ChangeGroup();
-    }
 }
 
 void frmMain::SetSaveEditData() {
@@ -441,9 +426,6 @@ void frmMain::SetSaveEditData() {
 }
 
 void frmMain::CommitAllEdits() {
-    SetSaveEditData();
-    if (channels_.EditWindowOpen())
-        channels_.edit->CommitPendingEdit();
     for (QMdiSubWindow* sub : mdi_->subWindowList())
         if (auto* w = qobject_cast<EditorWindow*>(sub->widget()))
             w->commitPendingEdit();

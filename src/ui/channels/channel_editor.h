@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "common/editor_window.h"
 #include "model/document.h"
 
 #include <QString>
@@ -48,6 +49,7 @@ struct ChannelEditor {
     AppState& app;
     Document& doc;
     ChannelHost* host = nullptr;
+    WindowRouter* router = nullptr; // the main window, which passes changes between windows
 
     GridCell EditCell;
     frmCommChInfo* grid = nullptr; // set while the grid window is loaded

@@ -147,9 +147,8 @@ void SelectText(QComboBox* c, const QString& t) {
 
 } // namespace
 
-FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent) : QWidget(parent), ed_(ed) {
-    setObjectName(kName);
-    setAttribute(Qt::WA_DeleteOnClose);
+FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent)
+    : EditorWindow(ed.app, ed.doc, ed.router, kName, parent), ed_(ed) {
     WandToSave = true;
     auto combo = [this](const QString& name) {
         auto* c = new QComboBox(this);
@@ -678,6 +677,22 @@ void FrmCHInfoEdit::closeEvent(QCloseEvent* e) {
     CommitPendingEdit();
     ed_.EditWindowUnloaded(this);
     QWidget::closeEvent(e);
+}
+
+void FrmCHInfoEdit::refresh(Refresh what) {
+    switch (what) {
+    case Refresh::DtmfCodes:
+        FillCodeLists();
+        break;
+    case Refresh::ToneTips:
+        ShowRB();
+        break;
+    case Refresh::TxAsOffset:
+        ReShowEditTxFre(ed_.TxAsOffset());
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace zt

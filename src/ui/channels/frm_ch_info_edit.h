@@ -4,6 +4,7 @@
 #pragma once
 
 #include "channels/channel_editor.h"
+#include "common/editor_window.h"
 
 #include <QWidget>
 
@@ -17,7 +18,7 @@ class QPushButton;
 
 namespace zt {
 
-class FrmCHInfoEdit : public QWidget {
+class FrmCHInfoEdit : public EditorWindow {
     Q_OBJECT
   public:
     static constexpr const char* kName = "FrmCHInfoEdit";
@@ -36,6 +37,12 @@ class FrmCHInfoEdit : public QWidget {
     void FillCodeLists();
     // Stores a pending RX or TX entry.
     void CommitPendingEdit();
+
+    // The editor-window operations the main window calls.
+    void loadFromDocument() override { SetGridEditData(false); }
+    void retranslate() override { setTexts(); }
+    void commitPendingEdit() override { CommitPendingEdit(); }
+    void refresh(Refresh what) override;
     // The channel number the window shows (group picker and channel picker).
     int ShownChannel() const;
     // Refills the busy-lock list for a channel, keeping its stored value to what the list offers.

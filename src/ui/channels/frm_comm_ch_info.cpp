@@ -60,9 +60,8 @@ std::vector<QString> Texts(const ChannelEditor& ed, std::initializer_list<int> i
 
 } // namespace
 
-frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(parent), ed_(ed) {
-    setObjectName(kName);
-    setAttribute(Qt::WA_DeleteOnClose);
+frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent)
+    : EditorWindow(ed.app, ed.doc, ed.router, kName, parent), ed_(ed) {
     try {
         CodeMoveTopRow = false;
         GridReady = false;
@@ -126,7 +125,7 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(paren
         text3_->installEventFilter(this);
         label2_ = new QLabel(this);
         for (int i = 0; i < 4; ++i) {
-            combo8_[static_cast<std::size_t>(i)] = new QComboBox(this);
+            combo8_[static_cast<std::size_t>(i)] = new BoundList(this);
             combo8_[static_cast<std::size_t>(i)]->setObjectName(QString("Combo8_%1").arg(i));
             combo8_[static_cast<std::size_t>(i)]->installEventFilter(this);
             label3_[static_cast<std::size_t>(i)] = new QLabel(this);
@@ -177,24 +176,23 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent) : QWidget(paren
         connect(&scrollTimer_, &QTimer::timeout, this, &frmCommChInfo::followScroll);
         connect(combo7_, &QComboBox::currentIndexChanged, this, &frmCommChInfo::onGroupPicked);
         connect(text3_, &QLineEdit::textEdited, this, [this] { storeGroupName(); });
+        // The group's two special channels (stored as channel numbers) and its two AM/FM flags
+        // (stored as positions); showing a group stores what its lists show.
         for (int i = 0; i < 4; ++i) {
-            connect(combo8_[static_cast<std::size_t>(i)], &QComboBox::currentIndexChanged, this,
-                    [this, i](int idx) {
-                        if (fillingGroupControls_)
-                            return;
-                        const int g = combo7_->currentIndex();
-                        if (g < 0 || g >= 12)
-                            return;
-                        auto& f = ed_.features();
-                        const std::size_t slot = static_cast<std::size_t>(2 * g + (i % 2));
-                        if (i < 2) {
-                            const auto n = ParseNumber(
-                                combo8_[static_cast<std::size_t>(i)]->currentText().toStdString());
-                            f.GroupChan[slot] = n ? static_cast<i16>(*n) : 0;
-                        } else {
-                            f.GroupFlag[slot] = static_cast<i16>(idx);
-                        }
-                    });
+            combo8_[static_cast<std::size_t>(i)]->onPick([this, i](int idx) {
+                const int g = combo7_->currentIndex();
+                if (g < 0 || g >= 12)
+                    return;
+                auto& f = ed_.features();
+                const std::size_t slot = static_cast<std::size_t>(2 * g + (i % 2));
+                if (i < 2) {
+                    const auto n =
+                        ParseNumber(combo8_[static_cast<std::size_t>(i)]->itemText(idx).toStdString());
+                    f.GroupChan[slot] = n ? static_cast<i16>(*n) : 0;
+                } else {
+                    f.GroupFlag[slot] = static_cast<i16>(idx);
+                }
+            });
         }
         connect(cmdEdit_, &QPushButton::clicked, this, [this] {
             StoreGridEdit();
@@ -403,10 +401,8 @@ void frmCommChInfo::ChangShowByLanguage() {
         FillList(lists_[2], Texts(ed_, {14017, 14018}));
         FillList(lists_[3], Texts(ed_, {14013, 14019}));
         FillList(lists_[4], Texts(ed_, {14020, 14021, 14022}));
-        fillingGroupControls_ = true;
-        FillList(combo8_[2], {"AM", "FM"});
-        FillList(combo8_[3], {"AM", "FM"});
-        fillingGroupControls_ = false;
+        combo8_[2]->setEntries({"AM", "FM"});
+        combo8_[3]->setEntries({"AM", "FM"});
         placeLabels();
         Refreshing = false;
     } catch (const std::exception&) {
@@ -532,23 +528,20 @@ void frmCommChInfo::ReShowAllTxFre(bool rOffSet) {
 
 void frmCommChInfo::ReshowByCh() {
     const int g = ed_.ChannelGroup();
-    fillingGroupControls_ = true;
-    std::vector<QString> chans;
+    QStringList chans;
     for (int n : GroupChannelList(ed_.doc.work, g))
-        chans.push_back(QString::number(n));
-    FillList(combo8_[0], chans);
-    FillList(combo8_[1], chans);
+        chans << QString::number(n);
+    combo8_[0]->setEntries(chans);
+    combo8_[1]->setEntries(chans);
     if (g != 12) {
+        // A stored channel number that the list lacks shows (and becomes) the list's first entry.
         const auto& f = ed_.features();
         for (std::size_t i = 0; i < 2; ++i) {
-            const int idx =
-                combo8_[i]->findText(QString::number(f.GroupChan[2 * static_cast<std::size_t>(g) + i]));
-            combo8_[i]->setCurrentIndex(chans.empty() ? -1 : std::max(idx, 0));
-            const int flag = f.GroupFlag[2 * static_cast<std::size_t>(g) + i];
-            combo8_[2 + i]->setCurrentIndex(flag >= 0 && flag < 2 ? flag : 0);
+            const std::size_t slot = 2 * static_cast<std::size_t>(g) + i;
+            combo8_[i]->showMatching(QString::number(f.GroupChan[slot]));
+            combo8_[2 + i]->showValue(f.GroupFlag[slot]);
         }
     }
-    fillingGroupControls_ = false;
 }
 
 void frmCommChInfo::storeGroupName() {
@@ -560,6 +553,27 @@ void frmCommChInfo::storeGroupName() {
         name.push_back('\0');
     ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(g)] = name;
     writeCaption(14012);
+    route(Refresh::GroupNames);
+}
+
+void frmCommChInfo::refresh(Refresh what) {
+    const int g = combo7_->currentIndex();
+    switch (what) {
+    case Refresh::TxAsOffset:
+        ReShowAllTxFre(ed_.TxAsOffset());
+        break;
+    case Refresh::GroupNames:
+        // The name box and the caption show the group's name.
+        if (g >= 0 && g < 12) {
+            const QSignalBlocker block(text3_);
+            text3_->setText(
+                Q(TrimFixed(ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(g)].raw())));
+        }
+        writeCaption(14012);
+        break;
+    default:
+        break;
+    }
 }
 
 void frmCommChInfo::SetEditDisable() {

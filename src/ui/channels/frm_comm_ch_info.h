@@ -3,6 +3,8 @@
 #pragma once
 
 #include "channels/channel_editor.h"
+#include "common/bound_list.h"
+#include "common/editor_window.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -20,7 +22,7 @@ class QTableWidget;
 
 namespace zt {
 
-class frmCommChInfo : public QWidget {
+class frmCommChInfo : public EditorWindow {
     Q_OBJECT
   public:
     static constexpr int kCols = 11;
@@ -43,6 +45,12 @@ class frmCommChInfo : public QWidget {
     void StoreGridEdit();
     void SetShowEditData();
     void ChangShowByLanguage();
+
+    // The editor-window operations the main window calls.
+    void loadFromDocument() override { SetGridData(); }
+    void retranslate() override { ChangShowByLanguage(); }
+    void commitPendingEdit() override { CommitPendingEdit(); }
+    void refresh(Refresh what) override;
     // Stores an open in-place edit (the main window's SetSaveEditData).
     void CommitPendingEdit();
     // Rewrites every row of the shown group from the table.
@@ -67,7 +75,7 @@ class frmCommChInfo : public QWidget {
     QLineEdit* Text2() const { return text2_; }
     QLineEdit* Text3() const { return text3_; }
     QComboBox* Combo7() const { return combo7_; }
-    QComboBox* Combo8(int i) const { return combo8_[i]; }
+    BoundList* Combo8(int i) const { return combo8_[i]; }
     QComboBox* ListEditor(int k) const { return lists_[k - 1]; } // Combo1(0)..Combo5(0)
     QPushButton* CommandCHInfoEdit() const { return cmdEdit_; }
     QTimer& TimerCHEdit() { return timerCHEdit_; }
@@ -120,7 +128,7 @@ class frmCommChInfo : public QWidget {
     QLineEdit* text3_ = nullptr;
     std::array<QComboBox*, 5> lists_{};
     QComboBox* combo7_ = nullptr;
-    std::array<QComboBox*, 4> combo8_{};
+    std::array<BoundList*, 4> combo8_{};
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
     std::array<QLabel*, 4> label3_{};
@@ -135,7 +143,6 @@ class frmCommChInfo : public QWidget {
     bool FirstActivate = false;
     bool SkipEnterCell = false;
     bool SkipRxCheck = false;
-    bool fillingGroupControls_ = false;
     int LastTopRow = 1;
 };
 

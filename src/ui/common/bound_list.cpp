@@ -1,11 +1,11 @@
 #include "common/bound_list.h"
 
-#include <QWheelEvent>
+#include "common/wheel_guard.h"
 
 namespace zt {
 
 BoundList::BoundList(QWidget* parent) : QComboBox(parent) {
-    setFocusPolicy(Qt::StrongFocus);
+    GuardWheel(this);
     connect(this, &QComboBox::currentIndexChanged, this, &BoundList::userPicked);
 }
 
@@ -45,13 +45,6 @@ void BoundList::userPicked(int index) {
         return;
     if (handler_)
         handler_(index);
-}
-
-void BoundList::wheelEvent(QWheelEvent* e) {
-    if (hasFocus())
-        QComboBox::wheelEvent(e);
-    else
-        e->ignore();
 }
 
 } // namespace zt

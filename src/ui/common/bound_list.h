@@ -3,7 +3,7 @@
 // handler as the user's, so showing a stored value that has no entry stores the first entry's
 // position back (opening a window normalises its record). The handler runs once per selection,
 // whether the window is filling its controls or not: storing the value already stored is no
-// change.
+// change. Like every list of the program it takes the mouse wheel only while it has the focus.
 #pragma once
 
 #include <QComboBox>
@@ -31,11 +31,6 @@ class BoundList : public QComboBox {
     void showMatching(const QString& text);
     // Position that `stored` selects: itself when in range, else 0 (-1 for an empty list).
     int positionFor(int stored) const;
-
-  protected:
-    // The wheel acts on the focused control only: a list under the pointer that has no focus
-    // lets the window scroll instead of changing its value.
-    void wheelEvent(QWheelEvent* e) override;
 
   private:
     void userPicked(int index);

@@ -1,6 +1,7 @@
 #include "common/editor_window.h"
 
-#include <QMdiSubWindow>
+#include "common/child_window.h"
+#include "common/wheel_guard.h"
 
 namespace zt {
 
@@ -15,15 +16,12 @@ void EditorWindow::loadWindow() {
     const FillGuard guard(*this);
     retranslate();
     loadFromDocument();
+    // Lists change only under the wheel of a user working in them.
+    GuardWheelOnLists(this);
 }
 
 void EditorWindow::closeWindow() {
-    // Inside the MDI area the frame is what the user sees: closing only this widget would
-    // leave an empty frame behind.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
+    CloseChildWindow(this);
 }
 
 void EditorWindow::route(Refresh what) {
