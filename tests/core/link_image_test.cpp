@@ -300,6 +300,154 @@ TEST(RadioImage, EncodeDecodeEncodeIsStable) {
     EXPECT_EQ(again, f.img);
 }
 
+// Every field of a channel slot's packed bytes 5 and 10..14 set alone, all others clear: the byte
+// it lives in holds exactly its bits, and those bits alone decode to exactly that field. Bytes
+// 10..14 are laid out the same in the VFO settings at 0x2194..0x2198. A wide field is tried with
+// its lowest and highest bit and all bits, so a wrong position or mask width shows.
+TEST(RadioImage, SlotFieldsEachAloneBothWays) {
+    struct Case {
+        const char* name;
+        i16 ChannelRecord::*field;
+        i16 value;
+        int byte;
+        std::uint8_t stored;
+    };
+    const Case cases[] = {
+        {"FmPower", &ChannelRecord::FmPower, 1, 5, 0x01},
+        {"FmPowerLock", &ChannelRecord::FmPowerLock, 1, 5, 0x02},
+        {"AmPower", &ChannelRecord::AmPower, 1, 5, 0x08},
+        {"AmPowerLock", &ChannelRecord::AmPowerLock, 1, 5, 0x10},
+        {"Mode", &ChannelRecord::Mode, 1, 5, 0x20},
+        {"ModeLock", &ChannelRecord::ModeLock, 1, 5, 0x40},
+        {"RxExpander", &ChannelRecord::RxExpander, 1, 10, 0x01},
+        {"TxCompressor", &ChannelRecord::TxCompressor, 1, 10, 0x02},
+        {"NbAnl", &ChannelRecord::NbAnl, 1, 10, 0x04},
+        {"Att", &ChannelRecord::Att, 1, 10, 0x08},
+        {"HiCut", &ChannelRecord::HiCut, 1, 10, 0x10},
+        {"Tsq", &ChannelRecord::Tsq, 1, 10, 0x20},
+        {"BusyLock", &ChannelRecord::BusyLock, 1, 10, 0x40},
+        {"BusyLock", &ChannelRecord::BusyLock, 2, 10, 0x80},
+        {"BusyLock", &ChannelRecord::BusyLock, 3, 10, 0xC0},
+        {"RogerBeep", &ChannelRecord::RogerBeep, 1, 11, 0x01},
+        {"RogerBeep", &ChannelRecord::RogerBeep, 8, 11, 0x08},
+        {"RogerBeep", &ChannelRecord::RogerBeep, 15, 11, 0x0F},
+        {"SquelchMode", &ChannelRecord::SquelchMode, 1, 11, 0x10},
+        {"SquelchMode", &ChannelRecord::SquelchMode, 8, 11, 0x80},
+        {"SquelchMode", &ChannelRecord::SquelchMode, 15, 11, 0xF0},
+        {"PttIdBot", &ChannelRecord::PttIdBot, 1, 12, 0x01},
+        {"PttIdBot", &ChannelRecord::PttIdBot, 16, 12, 0x10},
+        {"PttIdBot", &ChannelRecord::PttIdBot, 31, 12, 0x1F},
+        {"RepLock", &ChannelRecord::RepLock, 1, 12, 0x20},
+        {"Rep", &ChannelRecord::Rep, 1, 12, 0x40},
+        {"Rep", &ChannelRecord::Rep, 2, 12, 0x80},
+        {"Rep", &ChannelRecord::Rep, 3, 12, 0xC0},
+        {"PttIdEot", &ChannelRecord::PttIdEot, 1, 13, 0x01},
+        {"PttIdEot", &ChannelRecord::PttIdEot, 255, 13, 0xFF},
+        {"CallCode", &ChannelRecord::CallCode, 1, 14, 0x01},
+        {"CallCode", &ChannelRecord::CallCode, 255, 14, 0xFF},
+    };
+    // Slot of channel 2 at 27.000 MHz with every field clear; tone index 0 is the word 0xFFFF.
+    const Bytes clear{0x78, 0x69, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0xFF};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.name << " = " << c.value);
+        ChannelRecord want;
+        want.ChannelNo = 2;
+        want.RxFreq = "02700000";
+        want.*c.field = c.value;
+        Bytes slot = clear;
+        slot[static_cast<std::size_t>(c.byte)] = c.stored;
+
+        Fixture f;
+        f.add(2, "02700000") = want;
+        f.work.settings.Options.Features.VfoChannel.*c.field = c.value;
+        f.encode();
+        EXPECT_EQ(At(f.img, 0x20, 16), slot);
+        if (c.byte >= 10)
+            EXPECT_EQ(At(f.img, 0x2194, 5), Bytes(slot.begin() + 10, slot.begin() + 15));
+
+        // Decoding reads those bytes alone, whatever the encoder made of the field.
+        RadioImage img = f.img;
+        std::copy(slot.begin(), slot.end(), img.begin() + 0x20);
+        std::copy(slot.begin() + 10, slot.begin() + 15, img.begin() + 0x2194);
+        DocumentCopy back;
+        DecodeRadioImage(img, back);
+        EXPECT_EQ(back.channels[0], want);
+        ChannelRecord vfo;
+        if (c.byte >= 10)
+            vfo.*c.field = c.value;
+        EXPECT_EQ(back.settings.Options.Features.VfoChannel, vfo);
+    }
+}
+
+// The option bytes at 0x2170..0x217F, each field alone, both ways. A byte above 127 reads back
+// positive; the time-out timer travels in units of 15 s.
+TEST(RadioImage, OptionBytesEachAloneBothWays) {
+    using Field = i16& (*)(SettingsRecord&);
+    const std::pair<int, Field> fields[] = {
+        {0x2170, [](SettingsRecord& s) -> i16& { return s.Options.Features.TotTime; }},
+        {0x2171, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.SideTone; }},
+        {0x2172, [](SettingsRecord& s) -> i16& { return s.Options.Features.ChannelGroup; }},
+        {0x2173, [](SettingsRecord& s) -> i16& { return s.Options.Features.DisplayMode; }},
+        {0x2174, [](SettingsRecord& s) -> i16& { return s.Options.Features.BacklightColor; }},
+        {0x2175, [](SettingsRecord& s) -> i16& { return s.Options.Features.ScanMode; }},
+        {0x2176, [](SettingsRecord& s) -> i16& { return s.Options.Features.ScanResumeTime; }},
+        {0x2177, [](SettingsRecord& s) -> i16& { return s.Options.Features.Beep; }},
+        {0x2178, [](SettingsRecord& s) -> i16& { return s.Options.Features.PublicData; }},
+        {0x2179, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.DtmfRate; }},
+        {0x217A, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.FirstDigitDelay; }},
+        {0x217B, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.FirstDigitTime; }},
+        {0x217C, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.StarHashTime; }},
+        {0x217D, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.DKeySetting; }},
+        {0x217E, [](SettingsRecord& s) -> i16& { return s.Options.Features.PttIdPauseTime; }},
+        {0x217F, [](SettingsRecord& s) -> i16& { return s.Options.Features.FreqEditable; }},
+    };
+    const auto values = [&](SettingsRecord& s) {
+        std::vector<int> v;
+        for (const auto& [address, field] : fields)
+            v.push_back(field(s));
+        return v;
+    };
+    for (const auto& [address, field] : fields) {
+        SCOPED_TRACE(testing::Message() << std::hex << address);
+        Fixture f;
+        field(f.work.settings) = static_cast<i16>(address == 0x2170 ? 0xC5 * 15 : 0xC5);
+        const std::vector<int> want = values(f.work.settings);
+        Bytes options(16, 0);
+        options[static_cast<std::size_t>(address - 0x2170)] = 0xC5;
+        f.encode();
+        EXPECT_EQ(At(f.img, 0x2170, 16), options);
+
+        std::copy(options.begin(), options.end(), f.img.begin() + 0x2170);
+        DocumentCopy back;
+        DecodeRadioImage(f.img, back);
+        EXPECT_EQ(values(back.settings), want);
+    }
+}
+
+// Every slot in use: the bitmaps are full up to channel 481 and the whole table comes back.
+TEST(RadioImage, EverySlotUsedBothWays) {
+    Fixture f;
+    for (int n = 1; n <= kMaxChannels; ++n) {
+        ChannelRecord& r = f.add(n, n % 2 ? "02761125" : "02896500");
+        r.CallCode = static_cast<i16>(n % 256);
+        r.ScanSkip = n == kMaxChannels;
+    }
+    f.encode();
+    Bytes used(66, 0);
+    std::fill(used.begin(), used.begin() + 60, 0xFF);
+    Bytes scanned = used;
+    used[60] = 0x01; // channel 481: byte 60, bit 0
+    EXPECT_EQ(At(f.img, 0x20F0, 66), used);
+    EXPECT_EQ(At(f.img, 0x20A0, 66), scanned);
+    EXPECT_EQ(At(f.img, 481 * 16, 2), Bytes({0xDC, 0x6B}));
+    EXPECT_EQ(At(f.img, 481 * 16 + 14, 1), Bytes({481 % 256}));
+
+    DocumentCopy back;
+    DecodeRadioImage(f.img, back);
+    EXPECT_EQ(back.settings.ChannelCount, kMaxChannels);
+    EXPECT_EQ(back.channels, f.work.channels);
+}
+
 TEST(RadioInfo, TextsRunToTheirFirstNulOrErasedByte) {
     RadioInfoBlock block;
     block.fill(0xFF);
