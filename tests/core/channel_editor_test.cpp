@@ -168,6 +168,35 @@ TEST_F(ChannelEditorTest, ToneRules) {
     EXPECT_EQ(r.BusyLock, 1);
 }
 
+// Busy lock by tone (2) needs a decode tone: clearing the decode tone turns only that choice into
+// plain busy lock (1); an optional signal turns any choice above 1 into 1 while no decode tone is set.
+TEST_F(ChannelEditorTest, BusyLockFollowsTheDecodeTone) {
+    struct Case {
+        int column;
+        int value;
+        i16 decodeBefore;
+        i16 busyBefore;
+        i16 busyAfter;
+    };
+    const Case cases[] = {
+        {col::DecodeTone, 0, 5, 2, 1}, {col::DecodeTone, 0, 5, 3, 3}, {col::DecodeTone, 0, 5, 1, 1},
+        {col::DecodeTone, 6, 5, 2, 2}, {col::OptSignal, 1, 0, 2, 1},  {col::OptSignal, 1, 0, 3, 1},
+        {col::OptSignal, 1, 0, 1, 1},  {col::OptSignal, 1, 5, 3, 3},  {col::OptSignal, 1, 5, 2, 2},
+    };
+    Add(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "column " << c.column << " decode " << c.decodeBefore << " busy " << c.busyBefore);
+        ChannelRecord& r = Ch(1);
+        r.DecodeTone = c.decodeBefore;
+        r.EncodeTone = 7;
+        r.OptSignal = 0;
+        r.BusyLock = c.busyBefore;
+        EXPECT_TRUE(SetChannelCell(app, doc, 0, 1, c.column, c.value));
+        EXPECT_EQ(r.BusyLock, c.busyAfter);
+    }
+}
+
 TEST_F(ChannelEditorTest, PlainColumnsSetTheirFieldOnly) {
     Add(5);
     struct Case {

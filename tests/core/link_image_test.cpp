@@ -362,8 +362,9 @@ TEST(RadioImage, SlotFieldsEachAloneBothWays) {
         f.work.settings.Options.Features.VfoChannel.*c.field = c.value;
         f.encode();
         EXPECT_EQ(At(f.img, 0x20, 16), slot);
-        if (c.byte >= 10)
+        if (c.byte >= 10) {
             EXPECT_EQ(At(f.img, 0x2194, 5), Bytes(slot.begin() + 10, slot.begin() + 15));
+        }
 
         // Decoding reads those bytes alone, whatever the encoder made of the field.
         RadioImage img = f.img;
@@ -446,6 +447,103 @@ TEST(RadioImage, EverySlotUsedBothWays) {
     DecodeRadioImage(f.img, back);
     EXPECT_EQ(back.settings.ChannelCount, kMaxChannels);
     EXPECT_EQ(back.channels, f.work.channels);
+}
+
+// Decoding a slot's kHz number on its own: a last digit of 1 or 2 marks the 125 Hz x 10 ending.
+TEST(RadioImage, KilohertzNumberDecodesWithThe125Rule) {
+    const std::pair<unsigned, const char*> cases[] = {
+        {27610, "02761000"}, {27611, "02761125"}, {27612, "02761125"}, {27613, "02761300"},
+        {27619, "02761900"}, {9990, "00999000"},  {65535, "06553500"},
+    };
+    for (const auto& [khz, text] : cases) {
+        SCOPED_TRACE(khz);
+        Fixture f;
+        f.add(481, "02700000");
+        f.encode();
+        f.img[481 * 16] = static_cast<std::uint8_t>(khz & 0xFF);
+        f.img[481 * 16 + 1] = static_cast<std::uint8_t>(khz >> 8);
+        DocumentCopy back;
+        DecodeRadioImage(f.img, back);
+        EXPECT_EQ(back.channels[0].RxFreq.raw(), text);
+    }
+}
+
+// Where a decoded text ends with a NUL: a group name cut short by a stop byte, a message line or
+// power-on text of at most 15 characters; a text that fills its field has none.
+TEST(RadioImage, DecodedTextsEndWithANulOnlyWhenShort) {
+    struct Case {
+        const char* name;
+        int address;
+        std::string bytes;
+        std::string (*raw)(const DocumentCopy&);
+        std::string want;
+    };
+    const auto group = [](const DocumentCopy& d) { return d.settings.GroupNames[0].raw(); };
+    const auto message = [](const DocumentCopy& d) { return d.settings.Options.EmbeddedMessage[0].raw(); };
+    const auto power = [](const DocumentCopy& d) { return d.settings.Options.Features.PowerOnText.raw(); };
+    const std::string nul(1, '\0');
+    const Case cases[] = {
+        {"group name of 2", 0x2140, "AB\xFF", group, "AB" + nul},
+        {"group name of 3", 0x2140, "ABC", group, "ABC"},
+        {"message of 15", 0x21A0, "ABCDEFGHIJKLMNO\xFF", message, "ABCDEFGHIJKLMNO" + nul},
+        {"message of 16", 0x21A0, "ABCDEFGHIJKLMNOP", message, "ABCDEFGHIJKLMNOP"},
+        {"message with trailing blanks", 0x21A0, "AB  \xFF", message, "AB" + nul + std::string(13, ' ')},
+        {"power-on text of 15", 0x21E0, "ABCDEFGHIJKLMNO" + nul, power, "ABCDEFGHIJKLMNO" + nul},
+        {"power-on text of 16", 0x21E0, "ABCDEFGHIJKLMNOP", power, "ABCDEFGHIJKLMNOP"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RadioImage img;
+        ClearRadioImage(img);
+        std::copy(c.bytes.begin(), c.bytes.end(), img.begin() + c.address);
+        DocumentCopy back;
+        DecodeRadioImage(img, back);
+        EXPECT_EQ(c.raw(back), c.want);
+    }
+}
+
+// DTMF codes: one hexadecimal digit a byte, star and hash as E and F, 0xFF after the code; a
+// length above 16 is no code, a byte of 0x10 or more ends one.
+TEST(RadioImage, DtmfCodesBothWays) {
+    struct Case {
+        const char* code;
+        int len;
+        Bytes bytes; // the first bytes; the rest of the 16 are 0xFF
+        const char* decoded;
+    };
+    const Case cases[] = {
+        {"12*#", 4, {1, 2, 0x0E, 0x0F}, "12*#"},
+        {"0123456789ABCD*#", 16, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, "0123456789ABCD*#"},
+        {"9", 3, {9, 0, 0}, "900"},
+        {"123", 17, {}, ""},
+        {"123", -1, {}, ""},
+        {"123", 0, {}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.code << " len " << c.len);
+        Bytes stored = c.bytes;
+        stored.resize(16, 0xFF);
+        Fixture f;
+        f.work.settings.Options.Dtmf.CodeList[4] = {static_cast<i16>(c.len), FixedText<16>(c.code)};
+        f.encode();
+        EXPECT_EQ(At(f.img, 0x2240, 16), stored);
+
+        std::copy(stored.begin(), stored.end(), f.img.begin() + 0x2240);
+        DocumentCopy back;
+        DecodeRadioImage(f.img, back);
+        const DtmfCodeEntry& e = back.settings.Options.Dtmf.CodeList[4];
+        EXPECT_EQ(e.Code.trimmed(), c.decoded);
+        EXPECT_EQ(e.Len, static_cast<i16>(std::string(c.decoded).size()));
+    }
+    // A byte of 0x10 ends the code even when digits follow.
+    RadioImage img;
+    ClearRadioImage(img);
+    const Bytes cut{3, 0x10, 4, 5};
+    std::copy(cut.begin(), cut.end(), img.begin() + 0x2200);
+    DocumentCopy back;
+    DecodeRadioImage(img, back);
+    EXPECT_EQ(back.settings.Options.Dtmf.CodeList[0].Code.trimmed(), "3");
+    EXPECT_EQ(back.settings.Options.Dtmf.CodeList[0].Len, 1);
 }
 
 TEST(RadioInfo, TextsRunToTheirFirstNulOrErasedByte) {
