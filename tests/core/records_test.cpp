@@ -108,14 +108,11 @@ template <class Rec> struct Stored {
     std::size_t stride;
     std::function<FieldRef(Rec&, int)> at;
 };
-#define ONE(offset, width, path)                                                                             \
-    {                                                                                                        \
-#path, offset, width, 1, 0, [](auto& r, int) { return Ref(r.path); }                                 \
-    }
-#define RUN(offset, width, count, stride, path)                                                              \
-    {                                                                                                        \
-#path, offset, width, count, stride, [](auto& r, int k) { return Ref(r.path); }                      \
-    }
+// clang-format off
+#define ONE(offset, width, path) {#path, offset, width, 1, 0, [](auto& r, int) { return Ref(r.path); }}
+#define RUN(offset, width, count, stride, path) \
+    {#path, offset, width, count, stride, [](auto& r, int k) { return Ref(r.path); }}
+// clang-format on
 
 // The channel record as it is stored, independently of the codec's field list.
 const std::vector<Stored<ChannelRecord>>& ChannelLayout() {
@@ -361,6 +358,9 @@ std::vector<Stored<SettingsRecord>> SettingsLayout() {
              [at = c.at](SettingsRecord& s, int k) { return at(s.Options.Features.VfoChannel, k); }});
     return rows;
 }
+
+#undef ONE
+#undef RUN
 
 TEST(SettingsRecordCodec, EveryFieldSitsAtItsStoredOffsetAndWidth) {
     CheckLayout(SettingsLayout(), kSettingsRecordSize, WriteSettings, [](const Bytes& b) {
