@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zt {
@@ -21,7 +23,7 @@ struct Fixture {
     DocumentCopy work;
     RadioImage img{};
 
-    ChannelRecord& add(int n, const char* freq) {
+    ChannelRecord& add(int n, std::string_view freq) {
         ChannelRecord& r = work.channels[static_cast<std::size_t>(work.settings.ChannelCount++)];
         r = ChannelRecord{};
         r.ChannelNo = static_cast<i16>(n);
@@ -36,7 +38,7 @@ struct Fixture {
 
 TEST(RadioImage, FrequencyTravelsAsWholeKilohertzWithThe125Rule) {
     struct Case {
-        const char* stored;
+        std::string_view stored;
         Bytes bytes;
         const char* decoded;
     };
@@ -45,9 +47,11 @@ TEST(RadioImage, FrequencyTravelsAsWholeKilohertzWithThe125Rule) {
         {"02761200", {0xDC, 0x6B}, "02761125"}, // a whole-kHz 2 reads back as 125 below it
         {"02696500", {0x55, 0x69}, "02696500"},
         {"02761500", {0xDF, 0x6B}, "02761500"},
+        {"0276112", {0xDC, 0x6B}, "02761125"},                          // odd length: a 0 is appended
+        {std::string_view("02761\0\0\0", 8), {0xDA, 0x6B}, "02761000"}, // cut at the first NUL, then as above
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored);
+        SCOPED_TRACE(c.decoded);
         Fixture f;
         f.add(7, c.stored);
         f.encode();
@@ -562,6 +566,38 @@ TEST(RadioInfo, TextsRunToTheirFirstNulOrErasedByte) {
     EXPECT_EQ(info.SerialNumber.trimmed(), "AB12");
     EXPECT_EQ(info.HandledBy.trimmed(), "");
     EXPECT_EQ(info.InfoModel, "ZT-450E");
+}
+
+// With no stop byte anywhere every field reads its whole width from its own offset.
+TEST(RadioInfo, FieldsFillTheirWholeWidthFromTheirOffsets) {
+    RadioInfoBlock block;
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<std::uint8_t>('!' + i % 90); // printable, never a blank
+    RadioInfoRecord info;
+    DecodeRadioInfo(block, info);
+    struct Case {
+        const char* name;
+        std::size_t offset;
+        std::size_t width;
+        std::string read;
+    };
+    const Case cases[] = {
+        {"SalesArea", 0x00, 4, info.SalesArea},
+        {"ProductionBatch", 0x10, 8, info.ProductionBatch.trimmed()},
+        {"CustomerCode", 0x20, 4, info.CustomerCode.trimmed()},
+        {"SerialNumber", 0x30, 16, info.SerialNumber.trimmed()},
+        {"FactoryDate", 0x40, 16, info.FactoryDate.trimmed()},
+        {"RepairDate", 0x50, 16, info.RepairDate.trimmed()},
+        {"RepairReason", 0x60, 96, info.RepairReason.trimmed()},
+        {"DealerCode", 0xC0, 16, info.DealerCode.trimmed()},
+        {"StockInDate", 0xD0, 16, info.StockInDate.trimmed()},
+        {"SaleDate", 0xE0, 16, info.SaleDate.trimmed()},
+        {"HandledBy", 0xF0, 16, info.HandledBy.trimmed()},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.read, std::string(block.begin() + static_cast<long>(c.offset),
+                                      block.begin() + static_cast<long>(c.offset + c.width)))
+            << c.name;
 }
 
 } // namespace
