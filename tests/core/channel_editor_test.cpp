@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <vector>
 
 namespace zt {
@@ -71,6 +72,53 @@ TEST_F(ChannelEditorTest, FrequenciesOfBandPlanGroupsNeedFreqEditable) {
     EXPECT_EQ(Ch(81).TxOffsetDir, 2);
 }
 
+// The RX rule at its boundary and at the edges of the groups: channels 1..400 keep their RX
+// frequency, every channel above takes a new one; the first and last row of each group reach
+// their channel.
+TEST_F(ChannelEditorTest, RxChangeTakesFromChannel401AtEveryGroupEdge) {
+    doc.work.settings.Options.Features.FreqEditable = 1; // the band-plan groups take frequencies too
+    struct Case {
+        int group;
+        int row;
+        int channel;
+        bool takes;
+    };
+    const Case cases[] = {
+        {0, 1, 1, false},   {0, 40, 40, false},  {1, 1, 41, false},  {9, 39, 399, false}, {9, 40, 400, false},
+        {10, 1, 401, true}, {10, 40, 440, true}, {11, 1, 441, true}, {11, 40, 480, true}, {12, 1, 481, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.channel);
+        Add(c.channel, "27.00000");
+        EXPECT_EQ(SetChannelCell(app, doc, c.group, c.row, col::RxFreq, "28.5"), c.takes);
+        EXPECT_EQ(Rx(c.channel), c.takes ? "02850000" : "02700000");
+    }
+    EXPECT_EQ(doc.work.count(), static_cast<int>(std::size(cases))); // no row reached another channel
+}
+
+// Groups 0..6 are the fixed band plan: their frequencies change only with FreqEditable set;
+// group 7 and above always take them, in both frequency columns.
+TEST_F(ChannelEditorTest, FrequencyLockEndsAfterGroup6) {
+    struct Case {
+        int group;
+        int editable;
+        bool takes;
+    };
+    const Case cases[] = {{6, 0, false}, {6, 1, true}, {7, 0, true}, {7, 1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "group " << c.group << " FreqEditable " << c.editable);
+        doc = Document{};
+        doc.work.settings.Options.Features.FreqEditable = static_cast<i16>(c.editable);
+        const int first = GroupBase(c.group) + 1;
+        Add(first + 1, "27.00000");
+        // RX on an empty row appends a channel; TX on an existing one sets its offset.
+        EXPECT_EQ(SetChannelCell(app, doc, c.group, 1, col::RxFreq, "27.5"), c.takes);
+        EXPECT_EQ(FindChannel(doc.work, first) >= 0, c.takes);
+        EXPECT_EQ(SetChannelCell(app, doc, c.group, 2, col::TxFreq, "27.6"), c.takes);
+        EXPECT_EQ(Ch(first + 1).TxOffsetDir, c.takes ? 2 : 0);
+    }
+}
+
 TEST_F(ChannelEditorTest, OutOfBandRxIsReportedAndReplacedByTheEdge) {
     EXPECT_TRUE(SetChannelCell(app, doc, 10, 3, col::RxFreq, "31"));
     EXPECT_EQ(Rx(403), "03010500");
@@ -118,6 +166,35 @@ TEST_F(ChannelEditorTest, ToneRules) {
     EXPECT_TRUE(SetChannelCell(app, doc, 0, 1, col::OptSignal, 2));
     EXPECT_EQ(r.OptSignal, 2);
     EXPECT_EQ(r.BusyLock, 1);
+}
+
+// Busy lock by tone (2) needs a decode tone: clearing the decode tone turns only that choice into
+// plain busy lock (1); an optional signal turns any choice above 1 into 1 while no decode tone is set.
+TEST_F(ChannelEditorTest, BusyLockFollowsTheDecodeTone) {
+    struct Case {
+        int column;
+        int value;
+        i16 decodeBefore;
+        i16 busyBefore;
+        i16 busyAfter;
+    };
+    const Case cases[] = {
+        {col::DecodeTone, 0, 5, 2, 1}, {col::DecodeTone, 0, 5, 3, 3}, {col::DecodeTone, 0, 5, 1, 1},
+        {col::DecodeTone, 6, 5, 2, 2}, {col::OptSignal, 1, 0, 2, 1},  {col::OptSignal, 1, 0, 3, 1},
+        {col::OptSignal, 1, 0, 1, 1},  {col::OptSignal, 1, 5, 3, 3},  {col::OptSignal, 1, 5, 2, 2},
+    };
+    Add(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "column " << c.column << " decode " << c.decodeBefore << " busy " << c.busyBefore);
+        ChannelRecord& r = Ch(1);
+        r.DecodeTone = c.decodeBefore;
+        r.EncodeTone = 7;
+        r.OptSignal = 0;
+        r.BusyLock = c.busyBefore;
+        EXPECT_TRUE(SetChannelCell(app, doc, 0, 1, c.column, c.value));
+        EXPECT_EQ(r.BusyLock, c.busyAfter);
+    }
 }
 
 TEST_F(ChannelEditorTest, PlainColumnsSetTheirFieldOnly) {

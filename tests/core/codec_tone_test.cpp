@@ -1,4 +1,5 @@
 #include "codec/tone.h"
+#include "codec/vfo_tone.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,17 @@ TEST(Tones, OutOfRangeValues) {
     EXPECT_EQ(ToneText(-3), "OFF");
     for (std::uint16_t code : {0x0123, 0xD000, 0xD001, 0x8FFF, 0xF000, 0x1000, 0x4670, 0xE013})
         EXPECT_EQ(CodeToTone(code), 0) << std::hex << code;
+    // Only the upper digits 0, D and 8 carry a tone: a DCS code (017) or a CTCSS tone (67.0 Hz)
+    // under any other is none, in both tone lists.
+    for (std::uint16_t kind = 0x1; kind <= 0xF; ++kind) {
+        if (kind == 0xD || kind == 0x8)
+            continue;
+        for (std::uint16_t value : {0x00F, 670}) {
+            const auto code = static_cast<std::uint16_t>(kind << 12 | value);
+            EXPECT_EQ(CodeToTone(code), 0) << std::hex << code;
+            EXPECT_EQ(VfoCodeToTone(code), 0) << std::hex << code;
+        }
+    }
 }
 
 TEST(Tones, EveryIndexRoundTripsAndTheListMatches) {

@@ -114,6 +114,25 @@ TEST_F(DataFiles, SavingFewerChannelsOverALongerPairLeavesExactlyThoseChannels) 
     EXPECT_EQ(d.work.count(), 5);
 }
 
+// A full table: all 481 channels, the last one 481 itself, save and open again unchanged.
+TEST_F(DataFiles, FullTableOf481ChannelsOpensAgain) {
+    Document full = MakeDoc(0);
+    for (int n = kMaxChannels; n >= 1; --n) {
+        ASSERT_TRUE(AppendChannel(app, full.work, n, n % 2 ? "27.615" : "28.30500"));
+        full.work.channels[static_cast<std::size_t>(kMaxChannels - n)].CallCode = static_cast<i16>(n);
+    }
+    app.DocFileName = dir.path("full.dat");
+    ASSERT_TRUE(SaveDocument(app, full));
+    EXPECT_EQ(dir.read("full.fre").size(), kMaxChannels * kChannelRecordSize);
+
+    Document opened = MakeDoc(2);
+    ASSERT_EQ(OpenDocument(app, opened, app.DocFileName), OpenResult::Opened);
+    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_EQ(opened.work.count(), kMaxChannels);
+    EXPECT_EQ(opened.work.channels, full.work.channels);
+    EXPECT_TRUE(SameCopy(opened.work, opened.file));
+}
+
 // Every damaged pair is refused with its message and leaves both copies, the file name and the
 // current model exactly as they were.
 TEST_F(DataFiles, DamagedPairsAreRefusedAndChangeNothing) {

@@ -395,6 +395,22 @@ TEST(LinkCompatibility, ModelBandAndVersionChecks) {
     }
 }
 
+// A write to a radio of another band of the same family: the radio's identification goes back
+// into its memory, but the band code at 0x21F6 is the document's.
+TEST(LinkCompatibility, SameFamilyWriteKeepsTheDocumentsBandCode) {
+    Bench b;
+    b.port.echoCable = true;
+    b.app.ModelNameText = "ZT-450"; // band code 0
+    b.radio.model = "ZT-450";
+    b.radio.variant = 1;
+    b.prompter.script = {Answer::Ok, Answer::Ok};
+    b.engine.startWrite();
+    b.run();
+    ASSERT_EQ(b.host.ended.back(), std::make_pair(LinkMode::Write, true));
+    const Frame ident{'Z', 'T', '-', '4', '5', '0', 0, 0x00, 'V', '3', '0', '0', 0x13, 0x14};
+    EXPECT_EQ(Frame(b.radio.memory.begin() + 0x21F0, b.radio.memory.begin() + 0x21FE), ident);
+}
+
 TEST(LinkCompatibility, YesToTheVersionQuestionHandsOverAfterTheExchangeEnded) {
     Bench b;
     b.port.echoCable = true;

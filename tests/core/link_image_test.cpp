@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace zt {
@@ -21,7 +23,7 @@ struct Fixture {
     DocumentCopy work;
     RadioImage img{};
 
-    ChannelRecord& add(int n, const char* freq) {
+    ChannelRecord& add(int n, std::string_view freq) {
         ChannelRecord& r = work.channels[static_cast<std::size_t>(work.settings.ChannelCount++)];
         r = ChannelRecord{};
         r.ChannelNo = static_cast<i16>(n);
@@ -36,7 +38,7 @@ struct Fixture {
 
 TEST(RadioImage, FrequencyTravelsAsWholeKilohertzWithThe125Rule) {
     struct Case {
-        const char* stored;
+        std::string_view stored;
         Bytes bytes;
         const char* decoded;
     };
@@ -45,9 +47,11 @@ TEST(RadioImage, FrequencyTravelsAsWholeKilohertzWithThe125Rule) {
         {"02761200", {0xDC, 0x6B}, "02761125"}, // a whole-kHz 2 reads back as 125 below it
         {"02696500", {0x55, 0x69}, "02696500"},
         {"02761500", {0xDF, 0x6B}, "02761500"},
+        {"0276112", {0xDC, 0x6B}, "02761125"},                          // odd length: a 0 is appended
+        {std::string_view("02761\0\0\0", 8), {0xDA, 0x6B}, "02761000"}, // cut at the first NUL, then as above
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored);
+        SCOPED_TRACE(c.decoded);
         Fixture f;
         f.add(7, c.stored);
         f.encode();
@@ -300,6 +304,252 @@ TEST(RadioImage, EncodeDecodeEncodeIsStable) {
     EXPECT_EQ(again, f.img);
 }
 
+// Every field of a channel slot's packed bytes 5 and 10..14 set alone, all others clear: the byte
+// it lives in holds exactly its bits, and those bits alone decode to exactly that field. Bytes
+// 10..14 are laid out the same in the VFO settings at 0x2194..0x2198. A wide field is tried with
+// its lowest and highest bit and all bits, so a wrong position or mask width shows.
+TEST(RadioImage, SlotFieldsEachAloneBothWays) {
+    struct Case {
+        const char* name;
+        i16 ChannelRecord::*field;
+        i16 value;
+        int byte;
+        std::uint8_t stored;
+    };
+    const Case cases[] = {
+        {"FmPower", &ChannelRecord::FmPower, 1, 5, 0x01},
+        {"FmPowerLock", &ChannelRecord::FmPowerLock, 1, 5, 0x02},
+        {"AmPower", &ChannelRecord::AmPower, 1, 5, 0x08},
+        {"AmPowerLock", &ChannelRecord::AmPowerLock, 1, 5, 0x10},
+        {"Mode", &ChannelRecord::Mode, 1, 5, 0x20},
+        {"ModeLock", &ChannelRecord::ModeLock, 1, 5, 0x40},
+        {"RxExpander", &ChannelRecord::RxExpander, 1, 10, 0x01},
+        {"TxCompressor", &ChannelRecord::TxCompressor, 1, 10, 0x02},
+        {"NbAnl", &ChannelRecord::NbAnl, 1, 10, 0x04},
+        {"Att", &ChannelRecord::Att, 1, 10, 0x08},
+        {"HiCut", &ChannelRecord::HiCut, 1, 10, 0x10},
+        {"Tsq", &ChannelRecord::Tsq, 1, 10, 0x20},
+        {"BusyLock", &ChannelRecord::BusyLock, 1, 10, 0x40},
+        {"BusyLock", &ChannelRecord::BusyLock, 2, 10, 0x80},
+        {"BusyLock", &ChannelRecord::BusyLock, 3, 10, 0xC0},
+        {"RogerBeep", &ChannelRecord::RogerBeep, 1, 11, 0x01},
+        {"RogerBeep", &ChannelRecord::RogerBeep, 8, 11, 0x08},
+        {"RogerBeep", &ChannelRecord::RogerBeep, 15, 11, 0x0F},
+        {"SquelchMode", &ChannelRecord::SquelchMode, 1, 11, 0x10},
+        {"SquelchMode", &ChannelRecord::SquelchMode, 8, 11, 0x80},
+        {"SquelchMode", &ChannelRecord::SquelchMode, 15, 11, 0xF0},
+        {"PttIdBot", &ChannelRecord::PttIdBot, 1, 12, 0x01},
+        {"PttIdBot", &ChannelRecord::PttIdBot, 16, 12, 0x10},
+        {"PttIdBot", &ChannelRecord::PttIdBot, 31, 12, 0x1F},
+        {"RepLock", &ChannelRecord::RepLock, 1, 12, 0x20},
+        {"Rep", &ChannelRecord::Rep, 1, 12, 0x40},
+        {"Rep", &ChannelRecord::Rep, 2, 12, 0x80},
+        {"Rep", &ChannelRecord::Rep, 3, 12, 0xC0},
+        {"PttIdEot", &ChannelRecord::PttIdEot, 1, 13, 0x01},
+        {"PttIdEot", &ChannelRecord::PttIdEot, 255, 13, 0xFF},
+        {"CallCode", &ChannelRecord::CallCode, 1, 14, 0x01},
+        {"CallCode", &ChannelRecord::CallCode, 255, 14, 0xFF},
+    };
+    // Slot of channel 2 at 27.000 MHz with every field clear; tone index 0 is the word 0xFFFF.
+    const Bytes clear{0x78, 0x69, 0xFF, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0xFF};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.name << " = " << c.value);
+        ChannelRecord want;
+        want.ChannelNo = 2;
+        want.RxFreq = "02700000";
+        want.*c.field = c.value;
+        Bytes slot = clear;
+        slot[static_cast<std::size_t>(c.byte)] = c.stored;
+
+        Fixture f;
+        f.add(2, "02700000") = want;
+        f.work.settings.Options.Features.VfoChannel.*c.field = c.value;
+        f.encode();
+        EXPECT_EQ(At(f.img, 0x20, 16), slot);
+        if (c.byte >= 10) {
+            EXPECT_EQ(At(f.img, 0x2194, 5), Bytes(slot.begin() + 10, slot.begin() + 15));
+        }
+
+        // Decoding reads those bytes alone, whatever the encoder made of the field.
+        RadioImage img = f.img;
+        std::copy(slot.begin(), slot.end(), img.begin() + 0x20);
+        std::copy(slot.begin() + 10, slot.begin() + 15, img.begin() + 0x2194);
+        DocumentCopy back;
+        DecodeRadioImage(img, back);
+        EXPECT_EQ(back.channels[0], want);
+        ChannelRecord vfo;
+        if (c.byte >= 10)
+            vfo.*c.field = c.value;
+        EXPECT_EQ(back.settings.Options.Features.VfoChannel, vfo);
+    }
+}
+
+// The option bytes at 0x2170..0x217F, each field alone, both ways. A byte above 127 reads back
+// positive; the time-out timer travels in units of 15 s.
+TEST(RadioImage, OptionBytesEachAloneBothWays) {
+    using Field = i16& (*)(SettingsRecord&);
+    const std::pair<int, Field> fields[] = {
+        {0x2170, [](SettingsRecord& s) -> i16& { return s.Options.Features.TotTime; }},
+        {0x2171, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.SideTone; }},
+        {0x2172, [](SettingsRecord& s) -> i16& { return s.Options.Features.ChannelGroup; }},
+        {0x2173, [](SettingsRecord& s) -> i16& { return s.Options.Features.DisplayMode; }},
+        {0x2174, [](SettingsRecord& s) -> i16& { return s.Options.Features.BacklightColor; }},
+        {0x2175, [](SettingsRecord& s) -> i16& { return s.Options.Features.ScanMode; }},
+        {0x2176, [](SettingsRecord& s) -> i16& { return s.Options.Features.ScanResumeTime; }},
+        {0x2177, [](SettingsRecord& s) -> i16& { return s.Options.Features.Beep; }},
+        {0x2178, [](SettingsRecord& s) -> i16& { return s.Options.Features.PublicData; }},
+        {0x2179, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.DtmfRate; }},
+        {0x217A, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.FirstDigitDelay; }},
+        {0x217B, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.FirstDigitTime; }},
+        {0x217C, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.StarHashTime; }},
+        {0x217D, [](SettingsRecord& s) -> i16& { return s.Options.Dtmf.DKeySetting; }},
+        {0x217E, [](SettingsRecord& s) -> i16& { return s.Options.Features.PttIdPauseTime; }},
+        {0x217F, [](SettingsRecord& s) -> i16& { return s.Options.Features.FreqEditable; }},
+    };
+    const auto values = [&](SettingsRecord& s) {
+        std::vector<int> v;
+        for (const auto& [address, field] : fields)
+            v.push_back(field(s));
+        return v;
+    };
+    for (const auto& [address, field] : fields) {
+        SCOPED_TRACE(testing::Message() << std::hex << address);
+        Fixture f;
+        field(f.work.settings) = static_cast<i16>(address == 0x2170 ? 0xC5 * 15 : 0xC5);
+        const std::vector<int> want = values(f.work.settings);
+        Bytes options(16, 0);
+        options[static_cast<std::size_t>(address - 0x2170)] = 0xC5;
+        f.encode();
+        EXPECT_EQ(At(f.img, 0x2170, 16), options);
+
+        std::copy(options.begin(), options.end(), f.img.begin() + 0x2170);
+        DocumentCopy back;
+        DecodeRadioImage(f.img, back);
+        EXPECT_EQ(values(back.settings), want);
+    }
+}
+
+// Every slot in use: the bitmaps are full up to channel 481 and the whole table comes back.
+TEST(RadioImage, EverySlotUsedBothWays) {
+    Fixture f;
+    for (int n = 1; n <= kMaxChannels; ++n) {
+        ChannelRecord& r = f.add(n, n % 2 ? "02761125" : "02896500");
+        r.CallCode = static_cast<i16>(n % 256);
+        r.ScanSkip = n == kMaxChannels;
+    }
+    f.encode();
+    Bytes used(66, 0);
+    std::fill(used.begin(), used.begin() + 60, 0xFF);
+    Bytes scanned = used;
+    used[60] = 0x01; // channel 481: byte 60, bit 0
+    EXPECT_EQ(At(f.img, 0x20F0, 66), used);
+    EXPECT_EQ(At(f.img, 0x20A0, 66), scanned);
+    EXPECT_EQ(At(f.img, 481 * 16, 2), Bytes({0xDC, 0x6B}));
+    EXPECT_EQ(At(f.img, 481 * 16 + 14, 1), Bytes({481 % 256}));
+
+    DocumentCopy back;
+    DecodeRadioImage(f.img, back);
+    EXPECT_EQ(back.settings.ChannelCount, kMaxChannels);
+    EXPECT_EQ(back.channels, f.work.channels);
+}
+
+// Decoding a slot's kHz number on its own: a last digit of 1 or 2 marks the 125 Hz x 10 ending.
+TEST(RadioImage, KilohertzNumberDecodesWithThe125Rule) {
+    const std::pair<unsigned, const char*> cases[] = {
+        {27610, "02761000"}, {27611, "02761125"}, {27612, "02761125"}, {27613, "02761300"},
+        {27619, "02761900"}, {9990, "00999000"},  {65535, "06553500"},
+    };
+    for (const auto& [khz, text] : cases) {
+        SCOPED_TRACE(khz);
+        Fixture f;
+        f.add(481, "02700000");
+        f.encode();
+        f.img[481 * 16] = static_cast<std::uint8_t>(khz & 0xFF);
+        f.img[481 * 16 + 1] = static_cast<std::uint8_t>(khz >> 8);
+        DocumentCopy back;
+        DecodeRadioImage(f.img, back);
+        EXPECT_EQ(back.channels[0].RxFreq.raw(), text);
+    }
+}
+
+// Where a decoded text ends with a NUL: a group name cut short by a stop byte, a message line or
+// power-on text of at most 15 characters; a text that fills its field has none.
+TEST(RadioImage, DecodedTextsEndWithANulOnlyWhenShort) {
+    struct Case {
+        const char* name;
+        int address;
+        std::string bytes;
+        std::string (*raw)(const DocumentCopy&);
+        std::string want;
+    };
+    const auto group = [](const DocumentCopy& d) { return d.settings.GroupNames[0].raw(); };
+    const auto message = [](const DocumentCopy& d) { return d.settings.Options.EmbeddedMessage[0].raw(); };
+    const auto power = [](const DocumentCopy& d) { return d.settings.Options.Features.PowerOnText.raw(); };
+    const std::string nul(1, '\0');
+    const Case cases[] = {
+        {"group name of 2", 0x2140, "AB\xFF", group, "AB" + nul},
+        {"group name of 3", 0x2140, "ABC", group, "ABC"},
+        {"message of 15", 0x21A0, "ABCDEFGHIJKLMNO\xFF", message, "ABCDEFGHIJKLMNO" + nul},
+        {"message of 16", 0x21A0, "ABCDEFGHIJKLMNOP", message, "ABCDEFGHIJKLMNOP"},
+        {"message with trailing blanks", 0x21A0, "AB  \xFF", message, "AB" + nul + std::string(13, ' ')},
+        {"power-on text of 15", 0x21E0, "ABCDEFGHIJKLMNO" + nul, power, "ABCDEFGHIJKLMNO" + nul},
+        {"power-on text of 16", 0x21E0, "ABCDEFGHIJKLMNOP", power, "ABCDEFGHIJKLMNOP"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RadioImage img;
+        ClearRadioImage(img);
+        std::copy(c.bytes.begin(), c.bytes.end(), img.begin() + c.address);
+        DocumentCopy back;
+        DecodeRadioImage(img, back);
+        EXPECT_EQ(c.raw(back), c.want);
+    }
+}
+
+// DTMF codes: one hexadecimal digit a byte, star and hash as E and F, 0xFF after the code; a
+// length above 16 is no code, a byte of 0x10 or more ends one.
+TEST(RadioImage, DtmfCodesBothWays) {
+    struct Case {
+        const char* code;
+        int len;
+        Bytes bytes; // the first bytes; the rest of the 16 are 0xFF
+        const char* decoded;
+    };
+    const Case cases[] = {
+        {"12*#", 4, {1, 2, 0x0E, 0x0F}, "12*#"},
+        {"0123456789ABCD*#", 16, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, "0123456789ABCD*#"},
+        {"9", 3, {9, 0, 0}, "900"},
+        {"123", 17, {}, ""},
+        {"123", -1, {}, ""},
+        {"123", 0, {}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.code << " len " << c.len);
+        Bytes stored = c.bytes;
+        stored.resize(16, 0xFF);
+        Fixture f;
+        f.work.settings.Options.Dtmf.CodeList[4] = {static_cast<i16>(c.len), FixedText<16>(c.code)};
+        f.encode();
+        EXPECT_EQ(At(f.img, 0x2240, 16), stored);
+
+        std::copy(stored.begin(), stored.end(), f.img.begin() + 0x2240);
+        DocumentCopy back;
+        DecodeRadioImage(f.img, back);
+        const DtmfCodeEntry& e = back.settings.Options.Dtmf.CodeList[4];
+        EXPECT_EQ(e.Code.trimmed(), c.decoded);
+        EXPECT_EQ(e.Len, static_cast<i16>(std::string(c.decoded).size()));
+    }
+    // A byte of 0x10 ends the code even when digits follow.
+    RadioImage img;
+    ClearRadioImage(img);
+    const Bytes cut{3, 0x10, 4, 5};
+    std::copy(cut.begin(), cut.end(), img.begin() + 0x2200);
+    DocumentCopy back;
+    DecodeRadioImage(img, back);
+    EXPECT_EQ(back.settings.Options.Dtmf.CodeList[0].Code.trimmed(), "3");
+    EXPECT_EQ(back.settings.Options.Dtmf.CodeList[0].Len, 1);
+}
+
 TEST(RadioInfo, TextsRunToTheirFirstNulOrErasedByte) {
     RadioInfoBlock block;
     block.fill(0xFF);
@@ -316,6 +566,38 @@ TEST(RadioInfo, TextsRunToTheirFirstNulOrErasedByte) {
     EXPECT_EQ(info.SerialNumber.trimmed(), "AB12");
     EXPECT_EQ(info.HandledBy.trimmed(), "");
     EXPECT_EQ(info.InfoModel, "ZT-450E");
+}
+
+// With no stop byte anywhere every field reads its whole width from its own offset.
+TEST(RadioInfo, FieldsFillTheirWholeWidthFromTheirOffsets) {
+    RadioInfoBlock block;
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<std::uint8_t>('!' + i % 90); // printable, never a blank
+    RadioInfoRecord info;
+    DecodeRadioInfo(block, info);
+    struct Case {
+        const char* name;
+        std::size_t offset;
+        std::size_t width;
+        std::string read;
+    };
+    const Case cases[] = {
+        {"SalesArea", 0x00, 4, info.SalesArea},
+        {"ProductionBatch", 0x10, 8, info.ProductionBatch.trimmed()},
+        {"CustomerCode", 0x20, 4, info.CustomerCode.trimmed()},
+        {"SerialNumber", 0x30, 16, info.SerialNumber.trimmed()},
+        {"FactoryDate", 0x40, 16, info.FactoryDate.trimmed()},
+        {"RepairDate", 0x50, 16, info.RepairDate.trimmed()},
+        {"RepairReason", 0x60, 96, info.RepairReason.trimmed()},
+        {"DealerCode", 0xC0, 16, info.DealerCode.trimmed()},
+        {"StockInDate", 0xD0, 16, info.StockInDate.trimmed()},
+        {"SaleDate", 0xE0, 16, info.SaleDate.trimmed()},
+        {"HandledBy", 0xF0, 16, info.HandledBy.trimmed()},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.read, std::string(block.begin() + static_cast<long>(c.offset),
+                                      block.begin() + static_cast<long>(c.offset + c.width)))
+            << c.name;
 }
 
 } // namespace

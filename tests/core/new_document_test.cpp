@@ -142,7 +142,20 @@ TEST_F(NewDocumentTest, ChangesThatCount) {
         {"broadcast slot used", [](Document& d) { d.work.settings.BroadcastFreqs[0].IsBlank = 0; }},
         {"broadcast frequency", [](Document& d) { d.work.settings.BroadcastFreqs[19].Freq = "08800000"; }},
         {"DTMF option", [](Document& d) { d.work.settings.Options.Dtmf.DtmfOpt[2] = 1; }},
+        {"DTMF rate", [](Document& d) { ++d.work.settings.Options.Dtmf.DtmfRate; }},
+        {"first digit time", [](Document& d) { ++d.work.settings.Options.Dtmf.FirstDigitTime; }},
+        {"first digit delay", [](Document& d) { ++d.work.settings.Options.Dtmf.FirstDigitDelay; }},
+        {"star and hash time", [](Document& d) { ++d.work.settings.Options.Dtmf.StarHashTime; }},
+        {"D key", [](Document& d) { ++d.work.settings.Options.Dtmf.DKeySetting; }},
+        {"side tone", [](Document& d) { ++d.work.settings.Options.Dtmf.SideTone; }},
+        {"ID length", [](Document& d) { ++d.work.settings.Options.Dtmf.IdCodeLen; }},
         {"ID digit in use", [](Document& d) { d.work.settings.Options.Dtmf.IdCode = "010"; }},
+        {"tenth ID digit",
+         [](Document& d) {
+             d.work.settings.Options.Dtmf.IdCode = "0123456789";
+             d.file.settings.Options.Dtmf.IdCode = "0123456780";
+             d.work.settings.Options.Dtmf.IdCodeLen = d.file.settings.Options.Dtmf.IdCodeLen = 10;
+         }},
         {"code length", [](Document& d) { d.work.settings.Options.Dtmf.KillCode.Len = 1; }},
         {"code digits", [](Document& d) { d.work.settings.Options.Dtmf.CodeList[15].Code = "5"; }},
         {"group name", [](Document& d) { d.work.settings.GroupNames[11] = "Z"; }},
