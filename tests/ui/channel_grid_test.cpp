@@ -125,6 +125,29 @@ class ChannelGridTest : public QObject {
     }
     void cleanup() { main.reset(); }
 
+    // A group's special channels are stored as channel numbers and its flags as positions: a
+    // stored value the lists do not offer shows their first entry and is stored as that.
+    void groupListsNormaliseTheirStoredValuesWhenShown() {
+        auto& f = doc->work.settings.Options.Features;
+        add(Channel(7, "02770000"));
+        f.GroupChan[0] = 0; // no such channel in group 0
+        f.GroupChan[1] = 7; // offered
+        f.GroupFlag[0] = 5; // no such flag
+        f.GroupFlag[1] = 1; // FM
+        frmCommChInfo* g = open(0);
+        QCOMPARE(g->Combo8(0)->currentText(), QString("1"));
+        QCOMPARE(g->Combo8(1)->currentText(), QString("7"));
+        QCOMPARE(g->Combo8(2)->currentText(), QString("AM"));
+        QCOMPARE(g->Combo8(3)->currentText(), QString("FM"));
+        QCOMPARE(f.GroupChan[0], i16(1));
+        QCOMPARE(f.GroupChan[1], i16(7));
+        QCOMPARE(f.GroupFlag[0], i16(0));
+        QCOMPARE(f.GroupFlag[1], i16(1));
+        // The user's pick is stored too.
+        g->Combo8(0)->setCurrentIndex(1);
+        QCOMPARE(f.GroupChan[0], i16(7));
+    }
+
     void vfoGroupShowsOneRow() {
         frmCommChInfo* g = open(0);
         g->Combo7()->setCurrentIndex(12);

@@ -130,6 +130,24 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent)
             combo8_[static_cast<std::size_t>(i)]->installEventFilter(this);
             label3_[static_cast<std::size_t>(i)] = new QLabel(this);
         }
+        // The group's two special channels (stored as channel numbers) and its two AM/FM flags
+        // (stored as positions); showing a group stores what its lists show.
+        for (int i = 0; i < 4; ++i) {
+            combo8_[static_cast<std::size_t>(i)]->onPick([this, i](int idx) {
+                const int g = combo7_->currentIndex();
+                if (g < 0 || g >= 12)
+                    return;
+                auto& f = ed_.features();
+                const std::size_t slot = static_cast<std::size_t>(2 * g + (i % 2));
+                if (i < 2) {
+                    const auto n =
+                        ParseNumber(combo8_[static_cast<std::size_t>(i)]->itemText(idx).toStdString());
+                    f.GroupChan[slot] = n ? static_cast<i16>(*n) : 0;
+                } else {
+                    f.GroupFlag[slot] = static_cast<i16>(idx);
+                }
+            });
+        }
         cmdEdit_ = new QPushButton(this);
         cmdEdit_->setObjectName("CommandCHInfoEdit");
         cmdClose_ = new QPushButton(this);
@@ -176,24 +194,6 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent)
         connect(&scrollTimer_, &QTimer::timeout, this, &frmCommChInfo::followScroll);
         connect(combo7_, &QComboBox::currentIndexChanged, this, &frmCommChInfo::onGroupPicked);
         connect(text3_, &QLineEdit::textEdited, this, [this] { storeGroupName(); });
-        // The group's two special channels (stored as channel numbers) and its two AM/FM flags
-        // (stored as positions); showing a group stores what its lists show.
-        for (int i = 0; i < 4; ++i) {
-            combo8_[static_cast<std::size_t>(i)]->onPick([this, i](int idx) {
-                const int g = combo7_->currentIndex();
-                if (g < 0 || g >= 12)
-                    return;
-                auto& f = ed_.features();
-                const std::size_t slot = static_cast<std::size_t>(2 * g + (i % 2));
-                if (i < 2) {
-                    const auto n =
-                        ParseNumber(combo8_[static_cast<std::size_t>(i)]->itemText(idx).toStdString());
-                    f.GroupChan[slot] = n ? static_cast<i16>(*n) : 0;
-                } else {
-                    f.GroupFlag[slot] = static_cast<i16>(idx);
-                }
-            });
-        }
         connect(cmdEdit_, &QPushButton::clicked, this, [this] {
             StoreGridEdit();
             openEditWindow(false);
