@@ -21,7 +21,7 @@ struct Texts {
 };
 
 const Texts kEnglish{"ZT-450E", "Programming Software", "10-metre AM/FM  ·  25.615 - 30.105 MHz"};
-const Texts kChinese{"ZT-450E", QString::fromUtf8("编程软件"),
+const Texts kChinese{"ZT-450E", QString::fromUtf8("写频软件"),
                      QString::fromUtf8("10 米波段 AM/FM  ·  25.615 - 30.105 MHz")};
 
 // A stylised radio wave: a sine trace fading out to the right.

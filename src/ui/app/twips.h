@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
 #include <QtMath>
@@ -25,8 +26,11 @@ inline void SetGeometryTw(QWidget* w, int left, int top, int width, int height) 
     w->setGeometry(Tw(left, w), Tw(top, w), Tw(width, w), Tw(height, w));
 }
 
-// Places a label `gapTwips` to the left of its control, vertically centred on it.
+// Places a label `gapTwips` to the left of its control, vertically centred on it. The label also
+// names its control (keyboard mnemonic, and the name the accessibility interface reports).
 inline void PlaceLabelLeft(QWidget* label, const QWidget* control, int gapTwips) {
+    if (auto* l = qobject_cast<QLabel*>(label))
+        l->setBuddy(const_cast<QWidget*>(control));
     label->adjustSize();
     const QRect c = control->geometry();
     label->move(c.left() - label->width() - Tw(gapTwips, control),

@@ -368,6 +368,7 @@ void frmCommChInfo::ChangShowByLanguage() {
     try {
         Refreshing = true;
         CurrentRow = std::max(1, gridRow());
+        grid_->setAccessibleName(Q(ed_.Text(12001)));
         label1_->setText(Q(ed_.Text(14050)));
         label2_->setText(Q(ed_.Text(14051)));
         label3_[0]->setText(Q(ed_.Text(14052)));
