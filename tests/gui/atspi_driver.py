@@ -38,16 +38,19 @@ def showing(node):
 
 
 class App:
-    def __init__(self, argv, env=None, cwd=None):
-        self.proc = subprocess.Popen(argv, env=env, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    def __init__(self, argv, env=None, cwd=None, log=os.devnull):
+        self.log = open(log, "wb")
+        self.proc = subprocess.Popen(argv, env=env, cwd=cwd, stdout=self.log, stderr=subprocess.STDOUT)
         self.name = os.path.basename(argv[0])
-        self.root = wait_for("the program on the accessibility bus", self._find_app)
+        # A loaded machine may take a while to start the program.
+        self.root = wait_for("the program on the accessibility bus", self._find_app, timeout=90)
 
     def _find_app(self):
+        """This run's program: an earlier run's entry may still linger on the bus."""
         desktop = pyatspi.Registry.getDesktop(0)
         for i in range(desktop.childCount):
             a = desktop.getChildAtIndex(i)
-            if a is not None and a.name == self.name:
+            if a is not None and a.name == self.name and a.get_process_id() == self.proc.pid:
                 return a
         return None
 
@@ -104,6 +107,7 @@ class App:
         if self.running():
             self.proc.kill()
             self.proc.wait()
+        self.log.close()
 
 
 def xdotool(*args):

@@ -43,7 +43,7 @@ class DesktopCase(unittest.TestCase):
         return os.path.join(self.dir, name)
 
     def start(self, *args):
-        self.app = App([self.program] + list(args), env=self.env, cwd=self.dir)
+        self.app = App([self.program] + list(args), env=self.env, cwd=self.dir, log=self.path("ztprog.log"))
         # The splash gives way to the main window.
         return self.app.wait("frame", "ZT-450E Programming Software", prefix=True)
 
@@ -101,8 +101,10 @@ class OpenChangeSaveAs(DesktopCase):
         self.assertIn(321, by_number, "the first channel of group 8 was not created")
         self.assertEqual(by_number[321]["RxFreq"], b"02712500")
         self.assertEqual(settings["ChannelCount"], len(channels))
-        with open(source, "rb") as f:
-            self.assertNotIn(321, {c["ChannelNo"] for c in ztlayout.read_pair(f.read(), open(source[:-3] + "fre", "rb").read())[1]})
+        # The opened pair itself is unchanged.
+        dat, fre = ztlayout.pair_paths(source)
+        with open(dat, "rb") as f, open(fre, "rb") as g:
+            self.assertNotIn(321, {c["ChannelNo"] for c in ztlayout.read_pair(f.read(), g.read())[1]})
 
 
 
