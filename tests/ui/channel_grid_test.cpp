@@ -199,6 +199,10 @@ class ChannelGridTest : public QObject {
         g->Text1()->clear();
         QTest::keyClicks(g->Text1(), typed);
         QCOMPARE(g->Text1()->text(), shown);
+        // Pasted text (middle button, input method) passes the same filter.
+        g->Text1()->clear();
+        g->Text1()->insert(typed);
+        QCOMPARE(g->Text1()->text(), shown);
     }
 
     void enterOnLastRowWrapsToFirst() {

@@ -6,6 +6,7 @@
 #include "codec/numbers.h"
 #include "codec/tone.h"
 #include "common/child_window.h"
+#include "common/text_guard.h"
 #include "common/wheel_guard.h"
 #include "model/channel_table.h"
 
@@ -160,8 +161,7 @@ FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent)
         auto* t = new QLineEdit(this);
         t->setObjectName(name);
         t->setMaxLength(maxLen);
-        t->setContextMenuPolicy(Qt::NoContextMenu);
-        t->setAcceptDrops(false);
+        GuardTextBox(t);
         t->installEventFilter(this);
         return t;
     };
@@ -169,6 +169,9 @@ FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent)
     combo1_ = combo("Combo1");
     text1_ = box("Text1", 9);
     text2_ = box("Text2", 9);
+    // Frequencies only, also when pasted with the middle button; a sign only for an offset.
+    GuardTextBox(text1_, FrequencyChars());
+    GuardTextBox(text2_, FrequencyChars([this] { return ed_.TxAsOffset(); }));
     for (std::size_t i = 0; i < text3_.size(); ++i)
         text3_[i] = box(QString("Text3_%1").arg(i), 9);
     text4_ = box("Text4", 9);

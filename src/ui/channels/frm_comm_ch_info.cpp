@@ -6,6 +6,7 @@
 #include "codec/numbers.h"
 #include "codec/tone.h"
 #include "common/child_window.h"
+#include "common/text_guard.h"
 #include "common/wheel_guard.h"
 #include "model/channel_table.h"
 
@@ -94,15 +95,14 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent)
         text1_->setObjectName("Text1");
         text1_->setMaxLength(9);
         text1_->setAlignment(Qt::AlignCenter);
-        text1_->setContextMenuPolicy(Qt::NoContextMenu); // no paste through a context menu
-        text1_->setDragEnabled(false);
-        text1_->setAcceptDrops(false);
+        // Frequencies only, also when pasted with the middle button; a sign only for an offset.
+        GuardTextBox(text1_, FrequencyChars([this] { return ed_.EditCell.col == 2 && ed_.TxAsOffset(); }));
         text1_->installEventFilter(this);
         text2_ = new QLineEdit(grid_->viewport());
         text2_->setObjectName("Text2");
         text2_->setMaxLength(5);
         text2_->setAlignment(Qt::AlignCenter);
-        text2_->setAcceptDrops(false);
+        GuardTextBox(text2_);
         text2_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9A-Z]*"), text2_));
         text2_->installEventFilter(this);
         for (int k = 1; k <= 5; ++k) {
@@ -120,8 +120,7 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent)
         text3_ = new QLineEdit(this);
         text3_->setObjectName("Text3");
         text3_->setMaxLength(3);
-        text3_->setContextMenuPolicy(Qt::NoContextMenu);
-        text3_->setAcceptDrops(false);
+        GuardTextBox(text3_, [](QChar c) { return c != u'\\' && c != u'~' && c.unicode() < 128; });
         text3_->installEventFilter(this);
         label2_ = new QLabel(this);
         for (int i = 0; i < 4; ++i) {
