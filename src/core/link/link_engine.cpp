@@ -159,8 +159,12 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
         return false;
     }
     ClearRadioImage(image_);
-    if (mode == LinkMode::Write)
+    if (mode == LinkMode::Write) {
+        // The working copy learns what is sent: which channels are blank, and the current model.
+        MarkBlankChannels(doc_.work);
+        StoreModelInfo(app_, doc_.work.settings);
         EncodeRadioImage(app_, doc_.work, image_);
+    }
     host_.openProgress(mode_);
     if (!reopenForExchange()) {
         host_.closeProgress();
