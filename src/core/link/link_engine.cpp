@@ -15,7 +15,6 @@ constexpr int kPasswordBlock = 0x3F20;
 constexpr int kInfoBase = 0x3F00;
 constexpr int kInfoEnd = 0x3FFF;
 constexpr int kImageEnd = 0x243F;
-constexpr int kEndStep = 69;
 constexpr std::int16_t kBlockRetries = 3;
 constexpr int kMaxHandshakes = 3; // time-outs before the user is asked
 const char* const kOwnVersion = "V300";
@@ -39,6 +38,48 @@ u8 Checksum(ByteSpan bytes) {
     for (u8 b : bytes)
         sum += b;
     return static_cast<u8>(sum & 0xFF);
+}
+
+} // namespace
+
+// Every request of the link, built here and nowhere else: its bytes (which an echoing cable sends
+// back in front of the reply) and the length of the reply it expects.
+struct LinkFrame {
+    std::vector<u8> bytes;
+    std::size_t replyLength;
+};
+
+namespace {
+
+// "PROGRAM"; reply "ZT" 0x06.
+LinkFrame HandshakeFrame() {
+    return {{'P', 'R', 'O', 'G', 'R', 'A', 'M'}, 3};
+}
+// 0x02; reply 'P', 14 bytes of identification, 0x06.
+LinkFrame IdentRequestFrame() {
+    return {{0x02}, 16};
+}
+// 'R', address (high byte first), block length; reply a data block (IsDataReply).
+LinkFrame ReadRequestFrame(long address) {
+    return {{'R', static_cast<u8>(address / 256), static_cast<u8>(address % 256), kBlockLength},
+            kBlockLength + 6};
+}
+// 'W', address, block length, the block's bytes, checksum, 0x06; reply 0x06 (or 0x0A: again).
+// Bytes outside the image are sent erased.
+LinkFrame WriteBlockFrame(long address, const RadioImage& image) {
+    LinkFrame f{{'W', static_cast<u8>(address / 256), static_cast<u8>(address % 256), kBlockLength}, 1};
+    for (long i = 0; i < kBlockLength; ++i) {
+        const long a = address + i;
+        f.bytes.push_back(a >= 0 && a < static_cast<long>(image.size()) ? image[static_cast<std::size_t>(a)]
+                                                                        : 0xFF);
+    }
+    f.bytes.push_back(Checksum(ByteSpan(f.bytes).subspan(1)));
+    f.bytes.push_back(0x06);
+    return f;
+}
+// "END"; reply 0x06.
+LinkFrame EndFrame() {
+    return {{'E', 'N', 'D'}, 1};
 }
 
 // A 'W' reply: 'W', address, length n, n data bytes, checksum, 0x06, with n + 6 bytes in all.
@@ -102,7 +143,7 @@ Answer LinkEngine::ask(const std::string& text, Icon icon, Buttons buttons) {
     return a;
 }
 
-int& LinkEngine::step() {
+LinkStep& LinkEngine::step() {
     return mode_ == LinkMode::Write ? writeStep_ : readStep_;
 }
 
@@ -148,7 +189,7 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
     if (busy())
         return false;
     mode_ = mode;
-    step() = 0;
+    step() = LinkStep::Idle;
     if (!openLinkPort()) {
         mode_ = LinkMode::None;
         return false;
@@ -180,7 +221,7 @@ bool LinkEngine::startInfoRead() {
     if (busy())
         return false;
     mode_ = LinkMode::Info;
-    readStep_ = 0;
+    readStep_ = LinkStep::Idle;
     if (!openLinkPort()) {
         mode_ = LinkMode::None;
         return false;
@@ -214,51 +255,43 @@ void LinkEngine::abort() {
 
 // ---- senders -----------------------------------------------------------------------------
 
-void LinkEngine::sendFrame(const std::vector<std::uint8_t>& frame, std::size_t echoLen,
-                           std::size_t replyLen) {
-    echoOffset_ = noEcho_ ? 0 : echoLen;
-    timer_.start(kReplyTimeoutMs);
-    threshold_ = echoOffset_ + replyLen;
+void LinkEngine::sendFrame(const LinkFrame& frame) {
+    echoOffset_ = noEcho_ ? 0 : frame.bytes.size();
+    threshold_ = echoOffset_ + frame.replyLength;
     port_.setReceiveThreshold(threshold_);
+    timer_.start(mode_ == LinkMode::LinkTest ? kLinkTestTimeoutMs : kReplyTimeoutMs);
     port_.discardOutput();
     port_.discardInput();
-    port_.write(frame);
+    port_.write(frame.bytes);
 }
 
 void LinkEngine::sendHandshake() {
     switch (mode_) {
     case LinkMode::Read:
     case LinkMode::Info:
-        readStep_ = 1;
-        writeStep_ = 0;
+        readStep_ = LinkStep::Handshake;
+        writeStep_ = LinkStep::Idle;
         break;
     case LinkMode::Write:
-        writeStep_ = 1;
-        readStep_ = 0;
+        writeStep_ = LinkStep::Handshake;
+        readStep_ = LinkStep::Idle;
         break;
     case LinkMode::LinkTest:
         break;
     case LinkMode::None:
-        readStep_ = writeStep_ = 0;
+        readStep_ = writeStep_ = LinkStep::Idle;
         return;
     }
-    static const std::vector<std::uint8_t> kProgram{'P', 'R', 'O', 'G', 'R', 'A', 'M'};
-    echoOffset_ = noEcho_ ? 0 : kProgram.size();
-    threshold_ = echoOffset_ + 3;
-    port_.setReceiveThreshold(threshold_);
-    timer_.start(mode_ == LinkMode::LinkTest ? kLinkTestTimeoutMs : kReplyTimeoutMs);
-    port_.discardOutput();
-    port_.discardInput();
     listening_ = true;
-    port_.write(kProgram);
+    sendFrame(HandshakeFrame());
 }
 
 void LinkEngine::sendIdentRequest() {
-    sendFrame({0x02}, 1, 16);
+    sendFrame(IdentRequestFrame());
 }
 
 void LinkEngine::sendPasswordBlockRead() {
-    sendFrame({'R', kPasswordBlock >> 8, kPasswordBlock & 0xFF, kBlockLength}, 4, kBlockLength + 6);
+    sendFrame(ReadRequestFrame(kPasswordBlock));
 }
 
 void LinkEngine::sendReadBlock() {
@@ -266,8 +299,7 @@ void LinkEngine::sendReadBlock() {
         finishBlocks();
         return;
     }
-    sendFrame({'R', static_cast<u8>(blockAddress_ / 256), static_cast<u8>(blockAddress_ % 256), kBlockLength},
-              4, kBlockLength + 6);
+    sendFrame(ReadRequestFrame(blockAddress_));
 }
 
 void LinkEngine::sendWriteBlock() {
@@ -276,16 +308,7 @@ void LinkEngine::sendWriteBlock() {
         return;
     }
     updateProgress();
-    std::vector<std::uint8_t> frame{'W', static_cast<u8>(blockAddress_ / 256),
-                                    static_cast<u8>(blockAddress_ % 256), kBlockLength};
-    for (long i = 0; i < kBlockLength; ++i) {
-        const long a = blockAddress_ + i;
-        frame.push_back(a >= 0 && a < static_cast<long>(image_.size()) ? image_[static_cast<std::size_t>(a)]
-                                                                       : 0xFF);
-    }
-    frame.push_back(Checksum(ByteSpan(frame).subspan(1)));
-    frame.push_back(0x06);
-    sendFrame(frame, frame.size(), 1);
+    sendFrame(WriteBlockFrame(blockAddress_, image_));
 }
 
 // The current block again: write frames in a write exchange, read requests otherwise.
@@ -302,12 +325,12 @@ void LinkEngine::sendNextBlock() {
 }
 
 void LinkEngine::sendEnd() {
-    sendFrame({'E', 'N', 'D'}, 3, 1);
+    sendFrame(EndFrame());
 }
 
 void LinkEngine::finishBlocks() {
-    if (mode_ == LinkMode::Read || mode_ == LinkMode::Write || mode_ == LinkMode::Info) {
-        step() = kEndStep;
+    if (isRadioExchange()) {
+        step() = LinkStep::End;
         sendEnd();
     } else {
         endLink(false);
@@ -347,12 +370,11 @@ void LinkEngine::onReceive(ByteSpan bytes) {
         advance();
     } else if (r.size() == 16 && r[0] == 'P' && r[15] == 0x06) {
         onIdentReply(r);
-    } else if (IsDataReply(r) && ReplyAddress(r) == kPasswordBlock &&
-               (mode_ == LinkMode::Read || mode_ == LinkMode::Write) && step() == 3) {
+    } else if (IsDataReply(r) && ReplyAddress(r) == kPasswordBlock && awaitsPasswordBlock()) {
         onPasswordReply(r);
     } else if (IsDataReply(r) && ReplyAddress(r) == blockAddress_ && r[3] == kBlockLength) {
         storeBlock(r.subspan(4, kBlockLength));
-        if (mode_ == LinkMode::Read || mode_ == LinkMode::Write)
+        if (isImageExchange())
             updateProgress();
         advance();
     }
@@ -435,62 +457,37 @@ void LinkEngine::updateProgress() {
 
 void LinkEngine::advance() {
     timer_.stop();
-    switch (mode_) {
-    case LinkMode::Read:
-    case LinkMode::Write: {
-        // Read and write share their steps; only the step that carries the blocks differs.
-        int& s = step();
-        const int blockStep = mode_ == LinkMode::Write ? 4 : 5;
-        switch (s) {
-        case 1:
-            s = 2;
-            sendIdentRequest();
-            return;
-        case 2:
-            s = 3;
-            sendPasswordBlockRead();
-            return;
-        case 3:
-            if (checkRadioCompatible()) {
-                s = blockStep;
-                sendNextBlock();
-            } else {
-                endLink(false);
-            }
-            return;
-        case kEndStep:
-            endLink(true);
-            return;
-        default:
-            if (s == blockStep)
-                sendNextBlock();
-            else
-                endLink(false);
-            return;
-        }
-    }
-    case LinkMode::Info:
-        switch (readStep_) {
-        case 1:
-            readStep_ = 3;
-            sendIdentRequest();
-            return;
-        case 3:
-        case 5:
-            readStep_ = 5;
-            sendNextBlock();
-            return;
-        case kEndStep:
-            endLink(true);
-            return;
-        default:
-            endLink(false);
-            return;
-        }
-    case LinkMode::LinkTest:
-    case LinkMode::None:
+    if (!isRadioExchange())
+        return;
+    LinkStep& s = step();
+    switch (s) {
+    case LinkStep::Handshake:
+        // The information read needs no password: its identification request runs at step 3.
+        s = mode_ == LinkMode::Info ? LinkStep::PasswordBlock : LinkStep::Ident;
+        sendIdentRequest();
+        return;
+    case LinkStep::Ident:
+        if (!isImageExchange())
+            break;
+        s = LinkStep::PasswordBlock;
+        sendPasswordBlockRead();
+        return;
+    case LinkStep::PasswordBlock:
+        if (isImageExchange() && !checkRadioCompatible())
+            break;
+        s = blockStep();
+        sendNextBlock();
+        return;
+    case LinkStep::End:
+        endLink(true);
+        return;
+    default:
+        if (s != blockStep())
+            break;
+        sendNextBlock();
         return;
     }
+    endLink(false);
 }
 
 bool LinkEngine::checkRadioCompatible() {
@@ -527,6 +524,10 @@ std::size_t LinkEngine::blockIndex() const {
     return static_cast<std::size_t>((blockAddress_ + kBlockLength / 2) / kBlockLength);
 }
 
+bool LinkEngine::blockRetriesLeft() const {
+    return blockAddress_ >= 0 && blockIndex() < blockRetries_.size() && blockRetries_[blockIndex()] >= 1;
+}
+
 // Another handshake with the other echo guess while attempts remain; false once they are spent.
 bool LinkEngine::retryHandshake() {
     if (++handshakeAttempts_ > kMaxHandshakes)
@@ -549,49 +550,29 @@ void LinkEngine::onReplyTimeout() {
         }
         return;
     }
-    if (mode_ == LinkMode::Info) {
-        switch (readStep_) {
-        case 1:
-            if (!retryHandshake())
-                askRetryInfo();
-            return;
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-            askRetryInfo();
-            return;
-        case kEndStep:
-            endLink(true);
-            return;
-        default:
-            return;
-        }
-    }
-    if (mode_ != LinkMode::Read && mode_ != LinkMode::Write)
+    if (!isRadioExchange())
         return;
-    const int s = step();
-    if (s == 1) {
+    const LinkStep s = step();
+    if (s == LinkStep::Idle) {
+        return;
+    } else if (s == LinkStep::End) {
+        endLink(true); // an unacknowledged end frame still counts as success
+    } else if (mode_ == LinkMode::Info) {
+        // Any silence of the radio but the handshake's, whose echo guess is flipped first, asks
+        // whether to try again.
+        if (s != LinkStep::Handshake || !retryHandshake())
+            askRetryInfo();
+    } else if (s == LinkStep::Handshake) {
         if (!retryHandshake())
             askRetryLink();
-    } else if (s == 2) {
-        askRetryLink();
-    } else if (s == 3) {
-        if (passwordBlockRetries_-- >= 2)
-            sendPasswordBlockRead();
-        else
-            askRetryLink();
-    } else if ((s == 4 && mode_ == LinkMode::Write) || (mode_ == LinkMode::Read && (s == 4 || s == 5))) {
+    } else if (s == LinkStep::PasswordBlock && passwordBlockRetries_-- >= 2) {
+        sendPasswordBlockRead();
+    } else if (atBlockStep() && blockRetriesLeft()) {
         // Every block may be asked for again three times in the whole exchange.
-        const std::size_t b = blockIndex();
-        if (blockAddress_ < 0 || b >= blockRetries_.size() || blockRetries_[b] < 1) {
-            askRetryLink();
-        } else {
-            --blockRetries_[b];
-            sendBlock();
-        }
-    } else if (s == kEndStep) {
-        endLink(true); // an unacknowledged end frame still counts as success
+        --blockRetries_[blockIndex()];
+        sendBlock();
+    } else {
+        askRetryLink();
     }
 }
 
@@ -618,7 +599,7 @@ void LinkEngine::askRetryInfo() {
     // The exchange goes on after the new handshake where it stopped. A block whose reply never
     // came is asked for again: going on with the next one would report success while a part of
     // the information area was never read (it would show empty, or what an earlier radio held).
-    if (readStep_ == 5 && blockAddress_ >= kInfoBase)
+    if (readStep_ == LinkStep::ReadBlocks && blockAddress_ >= kInfoBase)
         blockAddress_ -= kBlockLength;
     sendHandshake();
 }
@@ -645,8 +626,8 @@ void LinkEngine::closeLink(bool ok) {
     }
     timer_.stop();
     mode_ = LinkMode::None;
-    readStep_ = 0;
-    writeStep_ = 0;
+    readStep_ = LinkStep::Idle;
+    writeStep_ = LinkStep::Idle;
     host_.exchangeEnded(mode, ok);
     if (!handOverVersion_.empty()) {
         const std::string v = std::move(handOverVersion_);

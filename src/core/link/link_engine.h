@@ -28,6 +28,21 @@
 
 namespace zt {
 
+// The steps of an exchange, with the numbers the radio link has always used for them. Read and
+// write share the first steps and differ in the step that carries the blocks; the information read
+// sends its identification request at step 3 and reads its blocks at step 5.
+enum class LinkStep : int {
+    Idle = 0,
+    Handshake = 1,     // "PROGRAM" sent, awaiting "ZT" 0x06
+    Ident = 2,         // identification request sent (read, write)
+    PasswordBlock = 3, // password block requested (read, write); identification request (information)
+    WriteBlocks = 4,   // write frames, one block each
+    ReadBlocks = 5,    // read requests, one block each (read, information)
+    End = 69,          // end frame sent
+};
+
+struct LinkFrame; // a request and the length of its reply (link_engine.cpp)
+
 // What the radio said about itself in its identification reply.
 struct RadioIdent {
     std::string modelId;      // "ZT-450E" for a radio reporting "ZR2450" with variant 2
@@ -65,8 +80,9 @@ class LinkEngine {
 
     LinkMode mode() const { return mode_; }
     bool busy() const { return mode_ != LinkMode::None; }
-    int readStep() const { return readStep_; }
-    int writeStep() const { return writeStep_; }
+    // The step of the running read or information read, and of the running write (Idle otherwise).
+    LinkStep readStep() const { return readStep_; }
+    LinkStep writeStep() const { return writeStep_; }
     // The threshold last given to the port: echo length + expected reply length.
     std::size_t receiveThreshold() const { return threshold_; }
     // The echo guess: false means the cable is taken to echo every byte sent. It starts false
@@ -98,8 +114,16 @@ class LinkEngine {
     bool startImageExchange(LinkMode mode, int confirmTextId);
     Answer ask(const std::string& text, Icon icon, Buttons buttons);
     void message(const std::string& text, Icon icon = Icon::None) { ask(text, icon, Buttons::Ok); }
-    int& step();
-    void sendFrame(const std::vector<std::uint8_t>& frame, std::size_t echoLen, std::size_t replyLen);
+    LinkStep& step();
+    bool isImageExchange() const { return mode_ == LinkMode::Read || mode_ == LinkMode::Write; }
+    bool isRadioExchange() const { return isImageExchange() || mode_ == LinkMode::Info; }
+    // The step that carries the blocks in this exchange.
+    LinkStep blockStep() const {
+        return mode_ == LinkMode::Write ? LinkStep::WriteBlocks : LinkStep::ReadBlocks;
+    }
+    bool atBlockStep() { return isRadioExchange() && step() == blockStep(); }
+    bool awaitsPasswordBlock() { return isImageExchange() && step() == LinkStep::PasswordBlock; }
+    void sendFrame(const LinkFrame& frame);
     void sendHandshake();
     void sendIdentRequest();
     void sendPasswordBlockRead();
@@ -123,6 +147,8 @@ class LinkEngine {
     void closeLink(bool ok);
     void endLinkTest(bool ok);
     std::size_t blockIndex() const;
+    // The current block may still be asked for again.
+    bool blockRetriesLeft() const;
 
     AppState& app_;
     Document& doc_;
@@ -132,8 +158,8 @@ class LinkEngine {
     const LinkVersionTable& versions_;
 
     LinkMode mode_ = LinkMode::None;
-    int readStep_ = 0;
-    int writeStep_ = 0;
+    LinkStep readStep_ = LinkStep::Idle;
+    LinkStep writeStep_ = LinkStep::Idle;
     bool noEcho_ = false;
     bool listening_ = false;
     bool inDialog_ = false;
