@@ -170,7 +170,32 @@ bool LinkEngine::reopenForExchange() {
     threshold_ = 1;
     if (port_.open(portName()))
         return true;
-    message(app_.LangText(kMsgPortFailed), Icon::Critical);
+    refuse(LinkOutcome::PortUnavailable, kMsgPortFailed, app_.LangText(kMsgPortFailed), Icon::Critical);
+    return false;
+}
+
+void LinkEngine::beginResult(LinkMode mode) {
+    result_ = LinkResult{};
+    result_.mode = mode;
+}
+
+void LinkEngine::settle(LinkOutcome outcome, int messageId, std::string text, bool declined) {
+    if (result_.outcome != LinkOutcome::Success)
+        return;
+    result_.outcome = outcome;
+    result_.messageId = messageId;
+    result_.text = std::move(text);
+    result_.declined = declined;
+}
+
+void LinkEngine::refuse(LinkOutcome outcome, int messageId, const std::string& text, Icon icon) {
+    message(text, icon);
+    settle(outcome, messageId, text);
+}
+
+bool LinkEngine::notStarted(LinkOutcome outcome) {
+    settle(outcome, 0, {});
+    mode_ = LinkMode::None;
     return false;
 }
 
@@ -188,16 +213,16 @@ bool LinkEngine::startWrite() {
 bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
     if (busy())
         return false;
+    beginResult(mode);
     mode_ = mode;
     step() = LinkStep::Idle;
-    if (!openLinkPort()) {
-        mode_ = LinkMode::None;
-        return false;
-    }
+    if (!openLinkPort())
+        return notStarted(LinkOutcome::PortUnavailable);
     port_.close(); // opened only to see that it can be
-    if (ask(app_.LangText(confirmTextId), Icon::Question, Buttons::OkCancel) != Answer::Ok) {
-        mode_ = LinkMode::None;
-        return false;
+    const std::string confirm = app_.LangText(confirmTextId);
+    if (ask(confirm, Icon::Question, Buttons::OkCancel) != Answer::Ok) {
+        settle(LinkOutcome::NotConfirmed, confirmTextId, confirm, true);
+        return notStarted(LinkOutcome::NotConfirmed);
     }
     ClearRadioImage(image_);
     if (mode == LinkMode::Write) {
@@ -209,8 +234,7 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
     host_.openProgress(mode_);
     if (!reopenForExchange()) {
         host_.closeProgress();
-        mode_ = LinkMode::None;
-        return false;
+        return notStarted(LinkOutcome::PortUnavailable);
     }
     handshakeAttempts_ = 0;
     sendHandshake();
@@ -220,12 +244,11 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
 bool LinkEngine::startInfoRead() {
     if (busy())
         return false;
+    beginResult(LinkMode::Info);
     mode_ = LinkMode::Info;
     readStep_ = LinkStep::Idle;
-    if (!openLinkPort()) {
-        mode_ = LinkMode::None;
-        return false;
-    }
+    if (!openLinkPort())
+        return notStarted(LinkOutcome::PortUnavailable);
     handshakeAttempts_ = 0;
     sendHandshake();
     return true;
@@ -234,11 +257,12 @@ bool LinkEngine::startInfoRead() {
 bool LinkEngine::startLinkTest() {
     if (busy())
         return false;
+    beginResult(LinkMode::LinkTest);
     mode_ = LinkMode::LinkTest;
     port_.close();
     if (!port_.open(portName())) {
         mode_ = LinkMode::None;
-        message("Cannot Open Communication Port.", Icon::Critical);
+        refuse(LinkOutcome::PortUnavailable, 0, "Cannot Open Communication Port.", Icon::Critical);
         return false;
     }
     handshakeAttempts_ = 0;
@@ -247,6 +271,8 @@ bool LinkEngine::startLinkTest() {
 }
 
 void LinkEngine::abort() {
+    if (busy())
+        settle(LinkOutcome::Aborted, 0, {});
     if (mode_ == LinkMode::LinkTest)
         endLinkTest(false);
     else if (busy())
@@ -389,6 +415,7 @@ void LinkEngine::onIdentReply(ByteSpan r) {
     ident_.modelId = AsciiUntil(r, 1, 6, false);
     ident_.variant = r[7];
     ident_.firmware = AsciiUntil(r, 9, 4, false);
+    result_.radioVersion = ident_.firmware;
     if (ident_.modelId == "ZR2450" && ident_.variant == 2) {
         ident_.modelId = "ZT-450E";
         ident_.variant = 0;
@@ -401,7 +428,9 @@ void LinkEngine::onIdentReply(ByteSpan r) {
     if (mode_ == LinkMode::Write) {
         if (readFlags_[0] || readFlags_[1]) {
             timer_.stop();
-            message(app_.LangText(readFlags_[0] ? kMsgRadioLocked : kMsgRadioProtected));
+            const int id = readFlags_[0] ? kMsgRadioLocked : kMsgRadioProtected;
+            refuse(readFlags_[0] ? LinkOutcome::RadioLocked : LinkOutcome::RadioProtected, id,
+                   app_.LangText(id));
             endLink(false);
             return;
         }
@@ -426,11 +455,12 @@ void LinkEngine::onPasswordReply(ByteSpan r) {
     const bool shown = host_.askPassword(password_);
     inDialog_ = was;
     if (!shown) {
+        settle(LinkOutcome::PasswordRefused, 0, {});
         endLink(false);
     } else if (checkRadioPassword(r)) {
         advance();
     } else {
-        message("PassWord Failure!");
+        refuse(LinkOutcome::PasswordRefused, 0, "PassWord Failure!");
         endLink(false);
     }
 }
@@ -499,22 +529,29 @@ bool LinkEngine::checkRadioCompatible() {
     if (modelOk && bandOk && versionOk)
         return true;
     if (!modelOk) {
-        message(app_.LangText(kMsgWrongModel) + "\r\nRadio is " +
-                ModelFromRadioId(ident_.modelId, ident_.variant));
+        refuse(LinkOutcome::WrongModel, kMsgWrongModel,
+               app_.LangText(kMsgWrongModel) + "\r\nRadio is " +
+                   ModelFromRadioId(ident_.modelId, ident_.variant));
         return false;
     }
     if (versionOk) {
         // Only the band differs (writing): a band of the same family may be written after a warning.
         const int dataFamily = (bandCode & 0xF8) / 8;
         const int radioFamily = (ident_.variant & 0xF8) / 8;
-        if (dataFamily <= 3 && dataFamily == radioFamily)
-            return ask(app_.LangText(kMsgBandFamily), Icon::Warning, Buttons::OkCancel) == Answer::Ok;
-        message(app_.LangText(kMsgBandDiffers), Icon::Warning);
+        if (dataFamily <= 3 && dataFamily == radioFamily) {
+            const std::string warning = app_.LangText(kMsgBandFamily);
+            if (ask(warning, Icon::Warning, Buttons::OkCancel) == Answer::Ok)
+                return true;
+            settle(LinkOutcome::BandRefused, kMsgBandFamily, warning, true);
+            return false;
+        }
+        refuse(LinkOutcome::BandRefused, kMsgBandDiffers, app_.LangText(kMsgBandDiffers), Icon::Warning);
         return false;
     }
-    if (ask(versions_.versionMessage(kOwnVersion, ident_.firmware, 0), Icon::Question, Buttons::YesNo) ==
-        Answer::Yes)
-        handOverVersion_ = ident_.firmware;
+    const std::string question = versions_.versionMessage(kOwnVersion, ident_.firmware, 0);
+    const bool handOver = ask(question, Icon::Question, Buttons::YesNo) == Answer::Yes;
+    settle(LinkOutcome::OtherVersion, 0, question, !handOver);
+    result_.handOver = handOver;
     return false;
 }
 
@@ -545,7 +582,7 @@ void LinkEngine::onReplyTimeout() {
         if (!retryHandshake()) {
             handshakeAttempts_ = 0;
             listening_ = false;
-            message("Communication Error!");
+            refuse(LinkOutcome::NoReply, 0, "Communication Error!");
             endLinkTest(false);
         }
         return;
@@ -580,19 +617,23 @@ void LinkEngine::askRetryLink() {
     listening_ = false;
     handshakeAttempts_ = 0;
     passwordBlockRetries_ = 3;
-    if (ask(app_.LangText(kMsgRetryLink), Icon::Question, Buttons::OkCancel) == Answer::Ok) {
+    const std::string question = app_.LangText(kMsgRetryLink);
+    if (ask(question, Icon::Question, Buttons::OkCancel) == Answer::Ok) {
         sendHandshake();
         blockAddress_ = -kBlockLength; // the whole memory again from the first block
         lastPercent_ = 0;
         host_.setProgress(0);
     } else {
+        settle(LinkOutcome::NoReply, kMsgRetryLink, question, true);
         endLink(false);
     }
 }
 
 void LinkEngine::askRetryInfo() {
     listening_ = false;
-    if (ask(app_.LangText(kMsgRetryLink), Icon::None, Buttons::RetryCancel) != Answer::Retry) {
+    const std::string question = app_.LangText(kMsgRetryLink);
+    if (ask(question, Icon::None, Buttons::RetryCancel) != Answer::Retry) {
+        settle(LinkOutcome::NoReply, kMsgRetryLink, question, true);
         endLink(false);
         return;
     }
@@ -621,19 +662,18 @@ void LinkEngine::closeLink(bool ok) {
     if (ok) {
         if (mode == LinkMode::Info)
             DecodeRadioInfo(infoBlock_, info_);
-        if (mode == LinkMode::Read || mode == LinkMode::Write)
-            message(app_.LangText(mode == LinkMode::Read ? kMsgReadDone : kMsgWriteDone));
+        if (isImageExchange()) {
+            const int id = mode == LinkMode::Read ? kMsgReadDone : kMsgWriteDone;
+            message(app_.LangText(id));
+            result_.messageId = id;
+            result_.text = app_.LangText(id);
+        }
     }
     timer_.stop();
     mode_ = LinkMode::None;
     readStep_ = LinkStep::Idle;
     writeStep_ = LinkStep::Idle;
-    host_.exchangeEnded(mode, ok);
-    if (!handOverVersion_.empty()) {
-        const std::string v = std::move(handOverVersion_);
-        handOverVersion_.clear();
-        host_.handOver(v);
-    }
+    announceEnd(ok);
 }
 
 void LinkEngine::endLinkTest(bool ok) {
@@ -641,7 +681,18 @@ void LinkEngine::endLinkTest(bool ok) {
     timer_.stop();
     port_.close();
     mode_ = LinkMode::None;
-    host_.exchangeEnded(LinkMode::LinkTest, ok);
+    announceEnd(ok);
+}
+
+void LinkEngine::announceEnd(bool ok) {
+    if (!ok)
+        settle(LinkOutcome::Failed, 0, {});
+    else
+        result_.outcome = LinkOutcome::Success;
+    const LinkResult r = result_; // the host may start the next exchange from the callback
+    host_.exchangeEnded(r);
+    if (r.outcome == LinkOutcome::OtherVersion && r.handOver)
+        host_.handOver(r.radioVersion);
 }
 
 // ---- after a read ------------------------------------------------------------------------

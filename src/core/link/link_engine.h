@@ -56,8 +56,10 @@ class LinkEngine {
                const LinkVersionTable& versions);
 
     // Commands. Each returns true when the exchange started (the handshake was sent) and false
-    // when it did not: another exchange runs, the port could not be opened (message 9003), or the
-    // user cancelled the confirmation. The host commits pending edits before calling them.
+    // when it did not: the port could not be opened (message 9003) or the user cancelled the
+    // confirmation, and lastResult() says which; or another exchange runs (lastResult() is left
+    // to that exchange). An exchange that started
+    // ends with LinkHost::exchangeEnded. The host commits pending edits before calling them.
     //
     // Read the radio: confirmation 9004, progress window, 580 blocks 0x0000..0x2430 into image().
     bool startRead();
@@ -71,12 +73,15 @@ class LinkEngine {
     // A port that cannot be opened gives "Cannot Open Communication Port.".
     bool startLinkTest();
     // Ends a running exchange as failed (the end frame is sent without awaiting a reply, the port
-    // is closed, exchangeEnded(mode, false)). Nothing happens when no exchange runs.
+    // is closed, exchangeEnded with outcome Aborted). Nothing happens when no exchange runs.
     void abort();
 
     // Adapter events (see link/link_io.h).
     void onReceive(ByteSpan bytes);
     void onReplyTimeout();
+
+    // How the last exchange ended, or why the last command did not start one.
+    const LinkResult& lastResult() const { return result_; }
 
     LinkMode mode() const { return mode_; }
     bool busy() const { return mode_ != LinkMode::None; }
@@ -114,6 +119,13 @@ class LinkEngine {
     bool startImageExchange(LinkMode mode, int confirmTextId);
     Answer ask(const std::string& text, Icon icon, Buttons buttons);
     void message(const std::string& text, Icon icon = Icon::None) { ask(text, icon, Buttons::Ok); }
+    // Records how the exchange ends; the first call after a start counts.
+    void settle(LinkOutcome outcome, int messageId, std::string text, bool declined = false);
+    // Shows a message and records it as the way the exchange ends.
+    void refuse(LinkOutcome outcome, int messageId, const std::string& text, Icon icon = Icon::None);
+    // A start command that began nothing: the outcome is recorded, the engine stays idle.
+    bool notStarted(LinkOutcome outcome);
+    void beginResult(LinkMode mode);
     LinkStep& step();
     bool isImageExchange() const { return mode_ == LinkMode::Read || mode_ == LinkMode::Write; }
     bool isRadioExchange() const { return isImageExchange() || mode_ == LinkMode::Info; }
@@ -146,6 +158,8 @@ class LinkEngine {
     void endLink(bool ok);
     void closeLink(bool ok);
     void endLinkTest(bool ok);
+    // Completes the result (success, or the recorded failure) and hands it to the host.
+    void announceEnd(bool ok);
     std::size_t blockIndex() const;
     // The current block may still be asked for again.
     bool blockRetriesLeft() const;
@@ -177,7 +191,7 @@ class LinkEngine {
     RadioInfoBlock infoBlock_{};
     RadioInfoRecord info_;
     RadioFlags readFlags_{};
-    std::string handOverVersion_; // set when the user chose another program version
+    LinkResult result_;
 };
 
 // After a successful read (the host's 500 ms timer): decodes image() into the working copy,
