@@ -34,13 +34,12 @@ def put(folder, data):
         f.write(data)
 
 
-def checksum(body):
-    return sum(body) & 0xFF
+SIM = load_sim()
 
 
 def data_reply(addr, data):
     body = bytes([addr >> 8, addr & 0xFF, len(data)]) + data
-    return b"W" + body + bytes([checksum(body), 0x06])
+    return b"W" + body + bytes([SIM.checksum(body), 0x06])
 
 
 def event(chunk):
@@ -68,7 +67,7 @@ def link_stream(mode, echo, image, info):
     for a, data in blocks:
         if mode == 1:
             frame = b"W" + bytes([a >> 8, a & 0xFF, 16]) + data
-            frame += bytes([checksum(frame[1:]), 0x06])
+            frame += bytes([SIM.checksum(frame[1:]), 0x06])
             reply(frame, b"\x06")
         else:
             reply(b"R" + bytes([a >> 8, a & 0xFF, 16]), data_reply(a, data))
@@ -77,9 +76,8 @@ def link_stream(mode, echo, image, info):
 
 
 def main(init_dir, out_dir):
-    sim = load_sim()
-    images = [bytes(sim.default_image())] + [rich_image(seed) for seed in (1, 2, 3)]
-    info = bytes(sim.default_info())
+    images = [bytes(SIM.default_image())] + [rich_image(seed) for seed in (1, 2, 3)]
+    info = bytes(SIM.default_info())
 
     for img in images:
         put(os.path.join(out_dir, "fuzz_image_decode"), img + info)
@@ -94,20 +92,15 @@ def main(init_dir, out_dir):
         with open(zi.fre_path(dat), "rb") as f:
             fre = f.read()
         put(pairs, b"\x01" + raw + fre)
-        # The template's settings with the channels of each image.
+        if not fre:
+            continue
+        # The template's settings with the channels of each image, over its first channel's record.
+        base = zi.read_channel(fre[:zi.CHANNEL_SIZE])
         for img in images:
             channels, _ = zi.decode_image(img)
-            base = zi.read_channel(fre[:zi.CHANNEL_SIZE]) if fre else None
-            recs = []
-            for c in channels:
-                rec = dict(base) if base else None
-                if rec is None:
-                    break
-                rec.update({k: v for k, v in c.items() if k in rec})
-                recs.append(zi.write_channel(rec))
-            if recs:
-                st = zi.patch_settings(raw, {"ChannelCount": len(recs)})
-                put(pairs, b"\x01" + st + b"".join(recs))
+            recs = [zi.write_channel({**base, **{k: v for k, v in c.items() if k in base}}) for c in channels]
+            st = zi.patch_settings(raw, {"ChannelCount": len(recs)})
+            put(pairs, b"\x01" + st + b"".join(recs))
 
     links = os.path.join(out_dir, "fuzz_link_receive")
     for mode in (0, 1, 2):
