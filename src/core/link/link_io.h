@@ -25,8 +25,9 @@ using ByteSpan = std::span<const std::uint8_t>;
 // is the handshake-only test of the first-run window.
 enum class LinkMode : int { None = 0, Read = 1, Write = 2, Info = 3, LinkTest = 4 };
 
-// How an exchange ended. Every failure has been told to the user already (by the message or the
-// question named in LinkResult) when the host learns of it.
+// How an exchange ended. The message or question that ended it (named in LinkResult) has been
+// shown to the user when the host learns of it; Aborted, Failed and a password dialog that could
+// not be shown end without one.
 enum class LinkOutcome : int {
     Success = 0,
     PortUnavailable, // the port could not be opened
