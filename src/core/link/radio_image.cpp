@@ -169,6 +169,30 @@ constexpr ByteField<DtmfBlock> kDtmfBytes[] = {
     {0xC, 0, 8, &DtmfBlock::StarHashTime},    {0xD, 0, 8, &DtmfBlock::DKeySetting},
 };
 
+// Each table's fields lie within their byte and share no bit, and the two option tables share no
+// byte: a field added on bits another one holds does not compile.
+template <class Rec, std::size_t N> constexpr bool FieldsApart(const ByteField<Rec> (&table)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto& a = table[i];
+        if (a.shift < 0 || a.width < 1 || a.shift + a.width > 8)
+            return false;
+        for (std::size_t j = i + 1; j < N; ++j)
+            if (table[j].offset == a.offset && (table[j].mask() << table[j].shift & a.mask() << a.shift) != 0)
+                return false;
+    }
+    return true;
+}
+template <class A, std::size_t N, class B, std::size_t M>
+constexpr bool BytesApart(const ByteField<A> (&a)[N], const ByteField<B> (&b)[M]) {
+    for (const auto& x : a)
+        for (const auto& y : b)
+            if (x.offset == y.offset)
+                return false;
+    return true;
+}
+static_assert(FieldsApart(kSlotPowerByte) && FieldsApart(kSignalBytes));
+static_assert(FieldsApart(kFeatureBytes) && FieldsApart(kDtmfBytes) && BytesApart(kFeatureBytes, kDtmfBytes));
+
 // A tone word (high byte first) and the table that maps it to the record's tone index: channels
 // and the VFO have tone lists of their own.
 struct ToneCodec {
