@@ -38,7 +38,11 @@ struct Host : zt::LinkHost {
         return true;
     }
     void handOver(const std::string&) override {}
-    void exchangeEnded(zt::LinkMode, bool) override {}
+    void exchangeEnded(const zt::LinkResult& r) override {
+        // Every result names its exchange, and a success was ended by no declined question.
+        if (r.mode == zt::LinkMode::None || (r.ok() && r.declined))
+            __builtin_trap();
+    }
 };
 
 struct Versions : zt::LinkVersionTable {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace zt::test {
 namespace {
@@ -107,6 +108,54 @@ TEST(LinkRead, SilentRadioGetsFourHandshakesAlternatingTheEchoGuessThenTheQuesti
     EXPECT_EQ(b.port.sent.back(), Frame({'E', 'N', 'D'})); // sent without awaiting a reply
     EXPECT_EQ(b.host.ended.back(), std::make_pair(LinkMode::Read, false));
     EXPECT_FALSE(b.port.opened);
+}
+
+// How an exchange ended reaches the host as data, and a command that started nothing leaves its
+// reason in lastResult.
+TEST(LinkResult, EveryEndIsReportedWithItsReason) {
+    struct Case {
+        const char* name;
+        std::function<void(Bench&)> setUp;
+        bool starts;
+        LinkOutcome outcome;
+        int messageId;
+        bool declined;
+    };
+    const Case cases[] = {
+        {"read", [](Bench& b) { FillPattern(b.radio); }, true, LinkOutcome::Success, 9009, false},
+        {"not confirmed", [](Bench& b) { b.prompter.script = {Answer::Cancel}; }, false,
+         LinkOutcome::NotConfirmed, 9004, true},
+        {"no port", [](Bench& b) { b.port.canOpen = false; }, false, LinkOutcome::PortUnavailable, 9003,
+         false},
+        {"silent radio, retry declined",
+         [](Bench& b) {
+             b.radio.silentHandshakes = 1000;
+             b.prompter.script = {Answer::Ok, Answer::Cancel};
+         },
+         true, LinkOutcome::NoReply, 9008, true},
+        {"aborted", [](Bench& b) { b.radio.silentHandshakes = 1000; }, true, LinkOutcome::Aborted, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bench b;
+        b.port.echoCable = true;
+        c.setUp(b);
+        EXPECT_EQ(b.engine.startRead(), c.starts);
+        if (c.outcome == LinkOutcome::Aborted)
+            b.engine.abort();
+        b.run();
+        const LinkResult& r = b.engine.lastResult();
+        EXPECT_EQ(b.host.results.size(), c.starts ? 1u : 0u);
+        if (c.starts) {
+            EXPECT_EQ(b.host.results.back().outcome, r.outcome);
+        }
+        EXPECT_EQ(r.mode, LinkMode::Read);
+        EXPECT_EQ(r.outcome, c.outcome);
+        EXPECT_EQ(r.messageId, c.messageId);
+        EXPECT_EQ(r.declined, c.declined);
+        EXPECT_EQ(r.text, c.messageId ? b.text(c.messageId) : "");
+        EXPECT_EQ(r.radioVersion, c.outcome == LinkOutcome::Success ? "V300" : "");
+    }
 }
 
 TEST(LinkRead, RetryQuestionRestartsFromTheHandshake) {
@@ -245,6 +294,7 @@ TEST(LinkPassword, RadioPasswordAgainstWhatTheUserTypes) {
         b.run();
         EXPECT_EQ(b.host.passwordDialogs, c.dialogs);
         EXPECT_EQ(b.host.ended.back().second, c.ok);
+        EXPECT_EQ(b.host.results.back().outcome, c.ok ? LinkOutcome::Success : LinkOutcome::PasswordRefused);
         const auto asked = b.askedTexts();
         EXPECT_EQ(std::count(asked.begin(), asked.end(), "PassWord Failure!"), c.ok ? 0 : 1);
         EXPECT_EQ(Addresses(b.port.sent, 'R').size(), c.ok ? 581u : 1u);
@@ -339,6 +389,9 @@ TEST(LinkWrite, FlagsOfTheLastReadRefuseTheWrite) {
         b.run();
         EXPECT_EQ(b.askedTexts().back(), b.text(flag == 0 ? 9031 : 9032));
         EXPECT_EQ(b.host.ended.back(), std::make_pair(LinkMode::Write, false));
+        EXPECT_EQ(b.host.results.back().outcome,
+                  flag == 0 ? LinkOutcome::RadioLocked : LinkOutcome::RadioProtected);
+        EXPECT_EQ(b.host.results.back().messageId, flag == 0 ? 9031 : 9032);
         EXPECT_TRUE(Addresses(b.port.sent, 'W').empty());
         EXPECT_EQ(b.port.sent.back(), Frame({'E', 'N', 'D'}));
     }
@@ -353,16 +406,26 @@ TEST(LinkCompatibility, ModelBandAndVersionChecks) {
         bool write;
         std::vector<Answer> script; // after the confirmation
         std::string expectedQuestion;
-        bool ok;
+        LinkOutcome outcome;
+        bool declined = false; // the answer to the question ended it
     };
     const Case cases[] = {
-        {"ZT-450E", "ZT-450", 1, "V300", false, {}, "\r\nRadio is ZT-450FM", false},
-        {"ZT-450E", "ZR2450", 1, "V300", false, {}, "\r\nRadio is ZR2450", false},
-        {"ZT-450", "ZT-450", 1, "V300", false, {}, "", true},               // band not checked when reading
-        {"ZT-450", "ZT-450", 1, "V300", true, {Answer::Ok}, "#9014", true}, // same family: asked
-        {"ZT-450", "ZT-450", 1, "V300", true, {Answer::Cancel}, "#9014", false},
-        {"ZT-450", "ZT-450", 8, "V300", true, {}, "#9030", false}, // other family
-        {"ZT-450E", "ZR2450", 2, "V301", false, {Answer::No}, "other version V301", false},
+        {"ZT-450E", "ZT-450", 1, "V300", false, {}, "\r\nRadio is ZT-450FM", LinkOutcome::WrongModel},
+        {"ZT-450E", "ZR2450", 1, "V300", false, {}, "\r\nRadio is ZR2450", LinkOutcome::WrongModel},
+        {"ZT-450", "ZT-450", 1, "V300", false, {}, "", LinkOutcome::Success}, // band not checked when reading
+        {"ZT-450", "ZT-450", 1, "V300", true, {Answer::Ok}, "#9014", LinkOutcome::Success}, // same family:
+                                                                                            // asked
+        {"ZT-450", "ZT-450", 1, "V300", true, {Answer::Cancel}, "#9014", LinkOutcome::BandRefused, true},
+        {"ZT-450", "ZT-450", 8, "V300", true, {}, "#9030", LinkOutcome::BandRefused}, // other family
+        {"ZT-450E",
+         "ZR2450",
+         2,
+         "V301",
+         false,
+         {Answer::No},
+         "other version V301",
+         LinkOutcome::OtherVersion,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.model) + " " + std::to_string(c.variant) + " " + c.firmware);
@@ -377,10 +440,18 @@ TEST(LinkCompatibility, ModelBandAndVersionChecks) {
         b.prompter.script.insert(b.prompter.script.end(), c.script.begin(), c.script.end());
         c.write ? b.engine.startWrite() : b.engine.startRead();
         b.run();
-        EXPECT_EQ(b.host.ended.back().second, c.ok);
+        const bool ok = c.outcome == LinkOutcome::Success;
+        ASSERT_EQ(b.host.results.size(), 1u);
+        const LinkResult& r = b.host.results.back();
+        EXPECT_EQ(r.outcome, c.outcome);
+        EXPECT_EQ(r.declined, c.declined);
+        EXPECT_EQ(r.radioVersion, c.firmware);
         if (!c.expectedQuestion.empty()) {
             ASSERT_GE(b.prompter.asked.size(), 2u);
             const std::string& q = b.prompter.asked[1].text;
+            if (!ok) {
+                EXPECT_EQ(r.text, q); // the result names what ended it
+            }
             if (c.expectedQuestion[0] == '#')
                 EXPECT_EQ(q, b.text(std::stoi(c.expectedQuestion.substr(1))));
             else if (c.expectedQuestion.rfind("\r\n", 0) == 0)
@@ -388,7 +459,7 @@ TEST(LinkCompatibility, ModelBandAndVersionChecks) {
             else
                 EXPECT_EQ(q, c.expectedQuestion);
         }
-        if (!c.ok) {
+        if (!ok) {
             EXPECT_LE(Addresses(b.port.sent, c.write ? 'W' : 'R').size(), 1u);
         }
         EXPECT_TRUE(b.host.handOvers.empty());
@@ -420,6 +491,11 @@ TEST(LinkCompatibility, YesToTheVersionQuestionHandsOverAfterTheExchangeEnded) {
     b.run();
     EXPECT_EQ(b.host.handOvers, std::vector<std::string>({"V310"}));
     EXPECT_EQ(b.host.ended.back(), std::make_pair(LinkMode::Read, false));
+    const LinkResult& r = b.host.results.back();
+    EXPECT_EQ(r.outcome, LinkOutcome::OtherVersion);
+    EXPECT_TRUE(r.handOver);
+    EXPECT_FALSE(r.declined);
+    EXPECT_EQ(r.radioVersion, "V310");
     EXPECT_FALSE(b.port.opened);
 }
 

@@ -104,7 +104,9 @@ TEST(RadioImage, BitmapsAndTableOrder) {
     f.add(0, "02700000");  // no slot for channel 0 or numbers above 481
     f.add(600, "02700000");
     f.encode();
+    MarkBlankChannels(f.work);
     EXPECT_EQ(f.work.channels[3].IsBlank, 1);
+    EXPECT_EQ(f.work.channels[0].IsBlank, 0);
     EXPECT_EQ(f.img[0x20F0], 0x01);      // channel 1
     EXPECT_EQ(f.img[0x20F1], 0x01);      // channel 9
     EXPECT_EQ(f.img[0x20F0 + 60], 0x01); // channel 481: byte 60, bit 0
@@ -139,10 +141,11 @@ TEST(RadioImage, EmptyBitmapGivesOnlyChannel481) {
 
 TEST(RadioImage, IdentificationAreaAndFlags) {
     Fixture f;
+    f.work.settings.Model.ModelName = "ZT-OLD"; // the current model counts, not the document's
     f.encode();
     EXPECT_EQ(At(f.img, 0x21F0, 16),
               Bytes({'Z', 'R', '2', '4', '5', '0', 2, 0xFF, 'V', '3', '0', '0', 0xFF, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(f.work.settings.Model.ModelName.trimmed(), "ZT-450E");
+    EXPECT_EQ(f.work.settings.Model.ModelName.trimmed(), "ZT-OLD");
 
     f.img[0x21FC] = 0x0A; // bits 3 and 1
     DocumentCopy back;

@@ -180,6 +180,7 @@ struct FakeHost : LinkHost {
     int passwordDialogs = 0;
     std::vector<std::string> handOvers;
     std::vector<std::pair<LinkMode, bool>> ended;
+    std::vector<LinkResult> results;
 
     void openProgress(LinkMode) override { ++progressOpened; }
     void setProgress(int p) override { progress.push_back(p); }
@@ -193,7 +194,10 @@ struct FakeHost : LinkHost {
         return true;
     }
     void handOver(const std::string& v) override { handOvers.push_back(v); }
-    void exchangeEnded(LinkMode m, bool ok) override { ended.emplace_back(m, ok); }
+    void exchangeEnded(const LinkResult& r) override {
+        ended.emplace_back(r.mode, r.ok());
+        results.push_back(r);
+    }
 };
 
 struct PairTable : LinkVersionTable {

@@ -77,7 +77,6 @@ Answer CliPrompter::ask(const std::string& text, Icon, Buttons buttons, const st
     }
     if (yes || (interactive && AskTerminal(text)))
         return Positive(buttons);
-    declined_ = last_;
     return Negative(buttons);
 }
 
@@ -132,15 +131,9 @@ bool CliHost::askPassword(std::string& current) {
     return true;
 }
 
-void CliHost::handOver(const std::string& radioVersion) {
-    handOverVersion_ = radioVersion;
-}
-
-void CliHost::exchangeEnded(LinkMode, bool ok) {
+void CliHost::exchangeEnded(const LinkResult& result) {
     closeProgress();
-    ended_ = true;
-    ok_ = ok;
-    QCoreApplication::exit(ok ? 0 : 1);
+    QCoreApplication::exit(result.ok() ? 0 : 1);
 }
 
 } // namespace zt

@@ -10,8 +10,8 @@
 
 namespace zt {
 
-// Answers questions as the command line's flags say and keeps the messages shown, so that a
-// failure can be reported in one line.
+// Answers questions as the command line's flags say and keeps the last message shown (the file
+// layer reports its refusals through it).
 class CliPrompter : public Prompter {
   public:
     bool yes = false;         // --yes: confirm every question
@@ -24,12 +24,9 @@ class CliPrompter : public Prompter {
 
     // The last message or question shown, on one line ("" when none).
     const std::string& lastText() const { return last_; }
-    // The last question answered no because neither a flag nor the user confirmed it.
-    const std::string& declined() const { return declined_; }
 
   private:
     std::string last_;
-    std::string declined_;
 };
 
 class CliHost : public LinkHost {
@@ -42,21 +39,15 @@ class CliHost : public LinkHost {
     void setProgress(int percent) override;
     void closeProgress() override;
     bool askPassword(std::string& password) override;
-    void handOver(const std::string& radioVersion) override;
-    void exchangeEnded(LinkMode mode, bool ok) override;
-
-    bool ended() const { return ended_; }
-    bool ok() const { return ok_; }
-    // Set when the radio needs another program version: the version it reported.
-    const std::string& handOverVersion() const { return handOverVersion_; }
+    // Nothing to start from the command line: the result names the version (see ExchangeFailure).
+    void handOver(const std::string&) override {}
+    // Ends the event loop that runs the exchange.
+    void exchangeEnded(const LinkResult& result) override;
 
   private:
     void drawBar(int percent);
     bool barShown_ = false;
-    bool ended_ = false;
-    bool ok_ = false;
     bool passwordOffered_ = false;
-    std::string handOverVersion_;
 };
 
 // One line of text: line breaks become blanks, surrounding blanks removed.

@@ -48,38 +48,53 @@ std::string Text(const AppState& app, int id, const char* fallback) {
     return t.empty() ? fallback : t;
 }
 
-struct Options {
-    std::string command;
-    QStringList args;
-    std::string port;
-    CliPrompter prompter;
-    CliHost host;
+// What a command works on.
+struct Run {
+    AppState& app;
+    Document& doc;
+    LinkEngine& engine;
+    const CliPrompter& prompter;
+    const SerialLinkPort& port;
+    std::string file1;
+    std::string file2;
 };
 
-// Runs one exchange to its end on the event loop; true when it succeeded. With --verbose it then
-// says whether the port's driver was in low-latency mode, which decides how long a read takes on
-// a USB serial adapter.
-bool RunExchange(AppState& app, LinkEngine& engine, const SerialLinkPort& port, Options& o,
-                 bool (LinkEngine::*start)()) {
-    if (!(engine.*start)())
-        return false;
-    QCoreApplication::exec();
-    if (o.prompter.verbose)
-        std::cerr << "Port " << app.ComPortName << ": low-latency mode "
-                  << (port.lowLatency() ? "on" : "off (the driver does not offer it or refused it)") << '\n';
-    return o.host.ended() && o.host.ok();
+// A file operation failed: the message the file layer showed, else `fallback`.
+int FileFailure(const Run& r, const std::string& fallback) {
+    return Fail(r.prompter.lastText().empty() ? fallback : r.prompter.lastText());
 }
 
-// Why an exchange or its start failed, in one line.
-std::string ExchangeFailure(const AppState& app, const Options& o) {
-    if (!o.host.handOverVersion().empty())
-        return Text(app, 9062, "This radio needs another version of the programming software.") + " (radio " +
-               o.host.handOverVersion() + ")";
-    if (!o.prompter.declined().empty())
-        return "not confirmed (use --yes): " + o.prompter.declined();
-    if (!o.prompter.lastText().empty())
-        return o.prompter.lastText();
-    return "the exchange with the radio failed";
+// Why an exchange (or its start) failed, in one line, from the engine's result.
+std::string ExchangeFailure(const AppState& app, const LinkResult& r) {
+    switch (r.outcome) {
+    case LinkOutcome::OtherVersion:
+        if (r.handOver)
+            return Text(app, 9062, "This radio needs another version of the programming software.") +
+                   " (radio " + r.radioVersion + ")";
+        [[fallthrough]];
+    case LinkOutcome::NotConfirmed:
+    case LinkOutcome::BandRefused:
+        if (r.declined)
+            return "not confirmed (use --yes): " + OneLine(r.text);
+        break;
+    default:
+        break;
+    }
+    return r.text.empty() ? "the exchange with the radio failed" : r.text;
+}
+
+// Runs one exchange to its end on the event loop; 0 when it succeeded. With --verbose it then
+// says whether the port's driver was in low-latency mode, which decides how long a read takes on
+// a USB serial adapter.
+int RunExchange(Run& r, bool (LinkEngine::*start)()) {
+    if ((r.engine.*start)()) {
+        QCoreApplication::exec(); // until LinkHost::exchangeEnded
+        if (r.prompter.verbose)
+            std::cerr << "Port " << r.app.ComPortName << ": low-latency mode "
+                      << (r.port.lowLatency() ? "on" : "off (the driver does not offer it or refused it)") << '\n';
+    }
+    const LinkResult& result = r.engine.lastResult();
+    return result.ok() ? 0 : Fail(ExchangeFailure(r.app, result));
 }
 
 void PrintInfo(const AppState& app, const RadioInfoRecord& info) {
@@ -104,21 +119,87 @@ void PrintInfo(const AppState& app, const RadioInfoRecord& info) {
     row(21016, "Handled by", info.HandledBy.trimmed());
 }
 
-bool WriteImageFile(const std::string& path, const RadioImage& img) {
-    return WriteFileReplacing(path, img);
-}
-
-// Opens a data file pair as the Open command does (version test included); refusals were
-// reported through the prompter.
-bool OpenPair(AppState& app, Document& doc, RadioInfoRecord& info, const std::string& path) {
-    return OpenDocument(app, doc, path, &info) == OpenResult::Opened;
+int WriteImageFile(const std::string& path, const RadioImage& img) {
+    return WriteFileReplacing(path, img) ? 0 : Fail("cannot write " + path);
 }
 
 // Saves the working copy as the pair `path` (and its channel file).
-bool SavePair(AppState& app, Document& doc, const std::string& path) {
-    app.DocFileName = path;
-    app.IsUntitled = false;
-    return SaveDocument(app, doc);
+int SavePair(Run& r, const std::string& path) {
+    r.app.DocFileName = path;
+    r.app.IsUntitled = false;
+    return SaveDocument(r.app, r.doc) ? 0 : FileFailure(r, "cannot write " + path);
+}
+
+// ---- the commands ---------------------------------------------------------------------------
+
+int CmdNew(Run& r) {
+    return SavePair(r, r.file1);
+}
+
+int CmdDecode(Run& r) {
+    const auto bytes = ReadFileBytes(r.file1, kRadioImageSize + 1);
+    if (!bytes)
+        return Fail("cannot read " + r.file1);
+    if (bytes->size() != kRadioImageSize)
+        return Fail(r.file1 + " is not a radio memory image (" + std::to_string(kRadioImageSize) + " bytes)");
+    std::copy(bytes->begin(), bytes->end(), r.engine.image().begin());
+    AcceptReadImage(r.engine, r.app, r.doc);
+    return SavePair(r, r.file2);
+}
+
+int CmdEncode(Run& r) {
+    RadioImage img;
+    ClearRadioImage(img);
+    EncodeRadioImage(r.app, r.doc.work, img);
+    return WriteImageFile(r.file2, img);
+}
+
+int CmdInfo(Run& r) {
+    if (const int status = RunExchange(r, &LinkEngine::startInfoRead))
+        return status;
+    PrintInfo(r.app, r.engine.radioInfo());
+    return 0;
+}
+
+int CmdWrite(Run& r) {
+    return RunExchange(r, &LinkEngine::startWrite);
+}
+
+// read and image: the files are written only after the whole exchange succeeded, so a failed read
+// leaves what was there untouched.
+int CmdImage(Run& r) {
+    if (const int status = RunExchange(r, &LinkEngine::startRead))
+        return status;
+    return WriteImageFile(r.file1, r.engine.image());
+}
+
+int CmdRead(Run& r) {
+    if (const int status = RunExchange(r, &LinkEngine::startRead))
+        return status;
+    AcceptReadImage(r.engine, r.app, r.doc);
+    return SavePair(r, r.file1);
+}
+
+struct Command {
+    const char* name;
+    int files;      // file names it takes
+    bool radio;     // talks to the radio: needs --port
+    bool opensPair; // its first file is a data file pair, opened before it runs
+    int (*run)(Run&);
+};
+
+const Command kCommands[] = {
+    {"read", 1, true, false, CmdRead},      {"write", 1, true, true, CmdWrite},
+    {"info", 0, true, false, CmdInfo},      {"image", 1, true, false, CmdImage},
+    {"decode", 2, false, false, CmdDecode}, {"encode", 2, false, true, CmdEncode},
+    {"new", 1, false, false, CmdNew},
+};
+
+const Command* FindCommand(const std::string& name) {
+    for (const Command& c : kCommands)
+        if (name == c.name)
+            return &c;
+    return nullptr;
 }
 
 } // namespace
@@ -159,34 +240,22 @@ int main(int argc, char** argv) {
     parser.addPositionalArgument("files", "the files of the command", "[files...]");
     parser.process(qapp);
 
-    Options o;
     const QStringList pos = parser.positionalArguments();
     if (pos.isEmpty()) {
         std::cerr
             << "ztprog-cli: no command given (read, write, info, image, decode, encode, new); see --help\n";
         return kExitUsage;
     }
-    o.command = pos.first().toStdString();
-    o.args = pos.mid(1);
-    struct Shape {
-        const char* name;
-        int files;
-        bool radio;
-    };
-    static const Shape shapes[] = {{"read", 1, true},  {"write", 1, true},   {"info", 0, true},
-                                   {"image", 1, true}, {"decode", 2, false}, {"encode", 2, false},
-                                   {"new", 1, false}};
-    const Shape* shape = nullptr;
-    for (const Shape& s : shapes)
-        if (o.command == s.name)
-            shape = &s;
-    if (!shape) {
-        std::cerr << "ztprog-cli: unknown command \"" << o.command << "\"; see --help\n";
+    const std::string name = pos.first().toStdString();
+    const QStringList files = pos.mid(1);
+    const Command* command = FindCommand(name);
+    if (!command) {
+        std::cerr << "ztprog-cli: unknown command \"" << name << "\"; see --help\n";
         return kExitUsage;
     }
-    if (o.args.size() != shape->files) {
-        std::cerr << "ztprog-cli: " << o.command << " takes " << shape->files << " file name"
-                  << (shape->files == 1 ? "" : "s") << "; see --help\n";
+    if (files.size() != command->files) {
+        std::cerr << "ztprog-cli: " << name << " takes " << command->files << " file name"
+                  << (command->files == 1 ? "" : "s") << "; see --help\n";
         return kExitUsage;
     }
     bool retriesOk = false;
@@ -195,12 +264,12 @@ int main(int argc, char** argv) {
         std::cerr << "ztprog-cli: --retries takes a number of 0 or more\n";
         return kExitUsage;
     }
-    if (parser.isSet(factoryOpt) && o.command != "new") {
+    if (parser.isSet(factoryOpt) && command->run != CmdNew) {
         std::cerr << "ztprog-cli: --factory goes with the new command only\n";
         return kExitUsage;
     }
-    if (shape->radio && !parser.isSet(portOpt)) {
-        std::cerr << "ztprog-cli: " << o.command << " needs the serial port (--port)\n";
+    if (command->radio && !parser.isSet(portOpt)) {
+        std::cerr << "ztprog-cli: " << name << " needs the serial port (--port)\n";
         return kExitUsage;
     }
 
@@ -216,19 +285,18 @@ int main(int argc, char** argv) {
     app.versions = LoadVersionTable(VersionIniPath(app));
 
     const bool terminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
-    o.prompter.yes = parser.isSet(yesOpt);
-    o.prompter.retries = retries;
-    o.prompter.retryText = app.LangText(9008);
-    o.prompter.verbose = parser.isSet(verboseOpt);
-    o.prompter.interactive = terminal;
-    app.prompter = &o.prompter;
-    o.host.progressBar = !parser.isSet(quietOpt) && isatty(STDERR_FILENO);
-    o.host.interactive = terminal;
+    CliPrompter prompter;
+    CliHost host;
+    prompter.yes = parser.isSet(yesOpt);
+    prompter.retries = retries;
+    prompter.retryText = app.LangText(9008);
+    prompter.verbose = parser.isSet(verboseOpt);
+    prompter.interactive = terminal;
+    app.prompter = &prompter;
+    host.progressBar = !parser.isSet(quietOpt) && isatty(STDERR_FILENO);
+    host.interactive = terminal;
     if (parser.isSet(passwordOpt))
-        o.host.password = parser.value(passwordOpt).toStdString();
-
-    const std::string file1 = o.args.value(0).toStdString();
-    const std::string file2 = o.args.value(1).toStdString();
+        host.password = parser.value(passwordOpt).toStdString();
 
     // The document starts as the one start-up builds (defaults and the factory template); write
     // and encode then open their pair over it.
@@ -236,64 +304,17 @@ int main(int argc, char** argv) {
     SerialLinkPort port;
     SerialLinkTimer timer;
     AppVersionTable versions(app);
-    LinkEngine engine(app, doc, port, timer, o.host, versions);
+    LinkEngine engine(app, doc, port, timer, host, versions);
     AttachLinkEngine(port, timer, engine);
-    if (o.host.password)
-        engine.setProgrammingPassword(*o.host.password);
+    if (host.password)
+        engine.setProgrammingPassword(*host.password);
     app.InitFromFactory = parser.isSet(factoryOpt);
     InitDocument(app, doc, engine.radioInfo());
     app.InitFromFactory = false;
-    if ((o.command == "write" || o.command == "encode") && !OpenPair(app, doc, engine.radioInfo(), file1))
-        return Fail(o.prompter.lastText().empty() ? "cannot open " + file1 : o.prompter.lastText());
 
-    if (o.command == "new") {
-        if (!SavePair(app, doc, file1))
-            return Fail(o.prompter.lastText().empty() ? "cannot write " + file1 : o.prompter.lastText());
-        return 0;
-    }
-    if (o.command == "decode") {
-        const auto bytes = ReadFileBytes(file1, kRadioImageSize + 1);
-        if (!bytes)
-            return Fail("cannot read " + file1);
-        if (bytes->size() != kRadioImageSize)
-            return Fail(file1 + " is not a radio memory image (" + std::to_string(kRadioImageSize) +
-                        " bytes)");
-        std::copy(bytes->begin(), bytes->end(), engine.image().begin());
-        AcceptReadImage(engine, app, doc);
-        if (!SavePair(app, doc, file2))
-            return Fail(o.prompter.lastText().empty() ? "cannot write " + file2 : o.prompter.lastText());
-        return 0;
-    }
-    if (o.command == "encode") {
-        RadioImage img;
-        ClearRadioImage(img);
-        EncodeRadioImage(app, doc.work, img);
-        if (!WriteImageFile(file2, img))
-            return Fail("cannot write " + file2);
-        return 0;
-    }
-    if (o.command == "info") {
-        if (!RunExchange(app, engine, port, o, &LinkEngine::startInfoRead))
-            return Fail(ExchangeFailure(app, o));
-        PrintInfo(app, engine.radioInfo());
-        return 0;
-    }
-    if (o.command == "write") {
-        if (!RunExchange(app, engine, port, o, &LinkEngine::startWrite))
-            return Fail(ExchangeFailure(app, o));
-        return 0;
-    }
-    // read and image: the files are written only after the whole exchange succeeded, so a failed
-    // read leaves what was there untouched.
-    if (!RunExchange(app, engine, port, o, &LinkEngine::startRead))
-        return Fail(ExchangeFailure(app, o));
-    if (o.command == "image") {
-        if (!WriteImageFile(file1, engine.image()))
-            return Fail("cannot write " + file1);
-        return 0;
-    }
-    AcceptReadImage(engine, app, doc);
-    if (!SavePair(app, doc, file1))
-        return Fail(o.prompter.lastText().empty() ? "cannot write " + file1 : o.prompter.lastText());
-    return 0;
+    Run run{app, doc, engine, prompter, port, files.value(0).toStdString(), files.value(1).toStdString()};
+    // The Open command's reading, version test included; refusals were reported through the prompter.
+    if (command->opensPair && OpenDocument(app, doc, run.file1, &engine.radioInfo()) != OpenResult::Opened)
+        return FileFailure(run, "cannot open " + run.file1);
+    return command->run(run);
 }

@@ -20,18 +20,6 @@ void Report(const AppState& app, int id) {
         app.prompter->message(app.LangText(id));
 }
 
-// The loaded pair becomes the file copy; the working copy and the current model follow.
-void Install(AppState& app, Document& doc, const LoadedPair& p, RadioInfoRecord* info) {
-    doc.file.settings = p.settings;
-    for (std::size_t i = 0; i < p.channels.size(); ++i)
-        doc.file.channels[i] = p.channels[i];
-    doc.work.settings = doc.file.settings;
-    RadioInfoRecord scratch;
-    LoadModelInfo(app, doc.file.settings, info ? *info : scratch);
-    for (std::size_t i = 0; i < p.channels.size(); ++i)
-        doc.work.channels[i] = doc.file.channels[i];
-}
-
 bool SamePath(std::string_view a, std::string_view b) {
 #ifdef _WIN32
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -84,7 +72,54 @@ std::string ChannelFilePath(std::string_view settingsPath) {
     return std::string(settingsPath.substr(0, keep)) + "fre";
 }
 
+int ParseSettingsFile(std::span<const std::uint8_t> bytes, LoadedPair& out) {
+    if (bytes.size() != kSettingsRecordSize)
+        return 9033;
+    out.settings = ReadSettings(bytes.first<kSettingsRecordSize>());
+    out.channels.clear();
+    return 0;
+}
+
+std::optional<std::size_t> ChannelFileBytesNeeded(const SettingsRecord& settings) {
+    const int count = settings.ChannelCount;
+    if (count < 0 || count > kMaxChannels)
+        return std::nullopt;
+    return static_cast<std::size_t>(count) * kChannelRecordSize;
+}
+
+int ParseChannelFile(std::span<const std::uint8_t> bytes, LoadedPair& out) {
+    const auto need = ChannelFileBytesNeeded(out.settings);
+    if (!need || bytes.size() < *need)
+        return 9002;
+    const std::size_t count = *need / kChannelRecordSize;
+    std::bitset<kMaxChannels + 1> seen;
+    std::vector<ChannelRecord> channels;
+    channels.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ChannelRecord r =
+            DecodeChannel(bytes.subspan(i * kChannelRecordSize).first<kChannelRecordSize>());
+        if (r.ChannelNo < 1 || r.ChannelNo > kMaxChannels || seen.test(static_cast<std::size_t>(r.ChannelNo)))
+            return 9002;
+        seen.set(static_cast<std::size_t>(r.ChannelNo));
+        channels.push_back(r);
+    }
+    out.channels = std::move(channels);
+    return 0;
+}
+
+int ParsePair(std::span<const std::uint8_t> settingsBytes, std::span<const std::uint8_t> channelBytes,
+              LoadedPair& out) {
+    LoadedPair p;
+    if (const int id = ParseSettingsFile(settingsBytes, p))
+        return id;
+    if (const int id = ParseChannelFile(channelBytes, p))
+        return id;
+    out = std::move(p);
+    return 0;
+}
+
 int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out) {
+    // The size first, so that a large file of another kind is refused without reading it.
     const auto size = RegularFileSize(settingsPath);
     if (!size)
         return 9002;
@@ -93,38 +128,47 @@ int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out
     const auto bytes = ReadFileBytes(settingsPath, kSettingsRecordSize + 1);
     if (!bytes)
         return 9002;
-    if (bytes->size() != kSettingsRecordSize)
-        return 9033;
     LoadedPair p;
-    p.settings =
-        ReadSettings(std::span<const std::uint8_t, kSettingsRecordSize>(bytes->data(), kSettingsRecordSize));
-    if (!withChannels) {
-        out = std::move(p);
-        return 0;
-    }
-    const int count = p.settings.ChannelCount;
-    if (count < 0 || count > kMaxChannels)
-        return 9002;
-    if (count > 0) {
-        const std::size_t need = static_cast<std::size_t>(count) * kChannelRecordSize;
-        const auto ch = ReadFileBytes(ChannelFilePath(settingsPath), need);
-        if (!ch || ch->size() < need)
+    if (const int id = ParseSettingsFile(*bytes, p))
+        return id;
+    if (withChannels) {
+        const auto need = ChannelFileBytesNeeded(p.settings);
+        if (!need)
             return 9002;
-        std::bitset<kMaxChannels + 1> seen;
-        p.channels.reserve(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            const auto* rec = ch->data() + static_cast<std::size_t>(i) * kChannelRecordSize;
-            ChannelRecord r =
-                DecodeChannel(std::span<const std::uint8_t, kChannelRecordSize>(rec, kChannelRecordSize));
-            if (r.ChannelNo < 1 || r.ChannelNo > kMaxChannels ||
-                seen.test(static_cast<std::size_t>(r.ChannelNo)))
+        std::vector<std::uint8_t> ch;
+        if (*need > 0) {
+            auto read = ReadFileBytes(ChannelFilePath(settingsPath), *need);
+            if (!read)
                 return 9002;
-            seen.set(static_cast<std::size_t>(r.ChannelNo));
-            p.channels.push_back(r);
+            ch = std::move(*read);
         }
+        if (const int id = ParseChannelFile(ch, p))
+            return id;
     }
     out = std::move(p);
     return 0;
+}
+
+void InstallPair(AppState& app, Document& doc, const LoadedPair& p, RadioInfoRecord* info) {
+    doc.file.settings = p.settings;
+    for (std::size_t i = 0; i < p.channels.size(); ++i)
+        doc.file.channels[i] = p.channels[i];
+    doc.work.settings = doc.file.settings;
+    RadioInfoRecord scratch;
+    LoadModelInfo(app, doc.file.settings, info ? *info : scratch);
+    for (std::size_t i = 0; i < p.channels.size(); ++i)
+        doc.work.channels[i] = doc.file.channels[i];
+}
+
+PairBytes EncodePair(const DocumentCopy& copy) {
+    PairBytes out;
+    out.settings = WriteSettings(copy.settings);
+    const auto n = static_cast<std::size_t>(UsedSlots(copy));
+    out.channels.resize(n * kChannelRecordSize);
+    for (std::size_t i = 0; i < n; ++i)
+        EncodeChannel(copy.channels[i],
+                      std::span(out.channels).subspan(i * kChannelRecordSize).first<kChannelRecordSize>());
+    return out;
 }
 
 void CommitToFileCopy(AppState& app, Document& doc) {
@@ -157,7 +201,7 @@ bool LoadWithChannels(AppState& app, Document& doc, const std::string& path, Rad
         Report(app, id);
         return false;
     }
-    Install(app, doc, p, info);
+    InstallPair(app, doc, p, info);
     return true;
 }
 
@@ -188,7 +232,7 @@ OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, R
         return OpenResult::Refused;
     }
     p.settings.Version = kProgramDataVersion;
-    Install(app, doc, p, info);
+    InstallPair(app, doc, p, info);
     app.DocFileName = path;
     app.IsUntitled = false;
     return OpenResult::Opened;
@@ -212,16 +256,11 @@ bool SaveDocument(AppState& app, Document& doc) {
     // A settings file named like its own channel file ("x.fre") would be overwritten by the channels.
     if (SamePath(datPath, frePath))
         return failed();
-    const std::vector<std::uint8_t> dat = WriteSettings(doc.file.settings);
-    const int n = UsedSlots(doc.file);
-    std::vector<std::uint8_t> fre(static_cast<std::size_t>(n) * kChannelRecordSize);
-    for (int i = 0; i < n; ++i)
-        EncodeChannel(doc.file.channels[static_cast<std::size_t>(i)],
-                      std::span<std::uint8_t, kChannelRecordSize>(
-                          fre.data() + static_cast<std::size_t>(i) * kChannelRecordSize, kChannelRecordSize));
+    const PairBytes bytes = EncodePair(doc.file);
     StagedFile datFile(datPath), freFile(frePath);
     // Both new files are complete before either old one is replaced.
-    if (!datFile.write(dat) || !freFile.write(fre) || !CommitPair(datFile, freFile, frePath))
+    if (!datFile.write(bytes.settings) || !freFile.write(bytes.channels) ||
+        !CommitPair(datFile, freFile, frePath))
         return failed();
     app.IsUntitled = false;
     return true;

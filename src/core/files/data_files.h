@@ -8,6 +8,9 @@
 #include "model/document.h"
 #include "model/radio_info.h"
 
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,11 +26,38 @@ struct LoadedPair {
     std::vector<ChannelRecord> channels;
 };
 
+// The checks of a pair, on bytes already in memory; nothing here touches a file or a document.
+// Each returns 0 or the id of the message that refuses the bytes.
+//
+// A settings file's bytes -> out.settings: 9033 when they are not 1664 bytes.
+int ParseSettingsFile(std::span<const std::uint8_t> bytes, LoadedPair& out);
+// How many channel-file bytes the parsed settings' channel count needs; nullopt (message 9002)
+// when the count is outside 0..481.
+std::optional<std::size_t> ChannelFileBytesNeeded(const SettingsRecord& settings);
+// The channel file's bytes -> out.channels, for the count of out.settings: 9002 when the count is
+// outside 0..481, the bytes hold fewer records than the count, or a channel number is outside
+// 1..481 or repeated. Bytes after the last record are not looked at.
+int ParseChannelFile(std::span<const std::uint8_t> bytes, LoadedPair& out);
+// Both files of a pair from memory: what ReadPair does with the files on disk.
+int ParsePair(std::span<const std::uint8_t> settingsBytes, std::span<const std::uint8_t> channelBytes,
+              LoadedPair& out);
+
 // Reads and checks a settings file (and its channel file when `withChannels`). Returns 0 and
-// fills `out`, or the id of the message that refuses it: 9033 when the settings file is not 1664
-// bytes, 9002 when a file cannot be read, the channel count is outside 0..481, the channel file
-// holds fewer records than the count, or a channel number is outside 1..481 or repeated.
+// fills `out`, or the id of the message that refuses it: 9002 when a file cannot be read, else
+// what the parsers above say. A channel count of 0 needs no channel file.
 int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out);
+
+// The loaded pair becomes the document's file copy; the working copy and the current model follow
+// (and the band code of `info`, when given). Used by every load after its checks passed.
+void InstallPair(AppState& app, Document& doc, const LoadedPair& pair, RadioInfoRecord* info = nullptr);
+
+// The bytes of a document copy's pair as they are saved: the settings file and the channel file
+// of its used slots.
+struct PairBytes {
+    std::vector<std::uint8_t> settings;
+    std::vector<std::uint8_t> channels;
+};
+PairBytes EncodePair(const DocumentCopy& copy);
 
 // The working copy's ModelInfo is refreshed from the current model, then its settings record and
 // its channels are copied onto the file copy.

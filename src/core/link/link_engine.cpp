@@ -15,7 +15,6 @@ constexpr int kPasswordBlock = 0x3F20;
 constexpr int kInfoBase = 0x3F00;
 constexpr int kInfoEnd = 0x3FFF;
 constexpr int kImageEnd = 0x243F;
-constexpr int kEndStep = 69;
 constexpr std::int16_t kBlockRetries = 3;
 constexpr int kMaxHandshakes = 3; // time-outs before the user is asked
 const char* const kOwnVersion = "V300";
@@ -39,6 +38,48 @@ u8 Checksum(ByteSpan bytes) {
     for (u8 b : bytes)
         sum += b;
     return static_cast<u8>(sum & 0xFF);
+}
+
+} // namespace
+
+// Every request of the link, built here and nowhere else: its bytes (which an echoing cable sends
+// back in front of the reply) and the length of the reply it expects.
+struct LinkFrame {
+    std::vector<u8> bytes;
+    std::size_t replyLength;
+};
+
+namespace {
+
+// "PROGRAM"; reply "ZT" 0x06.
+LinkFrame HandshakeFrame() {
+    return {{'P', 'R', 'O', 'G', 'R', 'A', 'M'}, 3};
+}
+// 0x02; reply 'P', 14 bytes of identification, 0x06.
+LinkFrame IdentRequestFrame() {
+    return {{0x02}, 16};
+}
+// 'R', address (high byte first), block length; reply a data block (IsDataReply).
+LinkFrame ReadRequestFrame(long address) {
+    return {{'R', static_cast<u8>(address / 256), static_cast<u8>(address % 256), kBlockLength},
+            kBlockLength + 6};
+}
+// 'W', address, block length, the block's bytes, checksum, 0x06; reply 0x06 (or 0x0A: again).
+// Bytes outside the image are sent erased.
+LinkFrame WriteBlockFrame(long address, const RadioImage& image) {
+    LinkFrame f{{'W', static_cast<u8>(address / 256), static_cast<u8>(address % 256), kBlockLength}, 1};
+    for (long i = 0; i < kBlockLength; ++i) {
+        const long a = address + i;
+        f.bytes.push_back(a >= 0 && a < static_cast<long>(image.size()) ? image[static_cast<std::size_t>(a)]
+                                                                        : 0xFF);
+    }
+    f.bytes.push_back(Checksum(ByteSpan(f.bytes).subspan(1)));
+    f.bytes.push_back(0x06);
+    return f;
+}
+// "END"; reply 0x06.
+LinkFrame EndFrame() {
+    return {{'E', 'N', 'D'}, 1};
 }
 
 // A 'W' reply: 'W', address, length n, n data bytes, checksum, 0x06, with n + 6 bytes in all.
@@ -102,7 +143,7 @@ Answer LinkEngine::ask(const std::string& text, Icon icon, Buttons buttons) {
     return a;
 }
 
-int& LinkEngine::step() {
+LinkStep& LinkEngine::step() {
     return mode_ == LinkMode::Write ? writeStep_ : readStep_;
 }
 
@@ -129,7 +170,32 @@ bool LinkEngine::reopenForExchange() {
     threshold_ = 1;
     if (port_.open(portName()))
         return true;
-    message(app_.LangText(kMsgPortFailed), Icon::Critical);
+    refuse(LinkOutcome::PortUnavailable, kMsgPortFailed, app_.LangText(kMsgPortFailed), Icon::Critical);
+    return false;
+}
+
+void LinkEngine::beginResult(LinkMode mode) {
+    result_ = LinkResult{};
+    result_.mode = mode;
+}
+
+void LinkEngine::settle(LinkOutcome outcome, int messageId, std::string text, bool declined) {
+    if (result_.outcome != LinkOutcome::Success)
+        return;
+    result_.outcome = outcome;
+    result_.messageId = messageId;
+    result_.text = std::move(text);
+    result_.declined = declined;
+}
+
+void LinkEngine::refuse(LinkOutcome outcome, int messageId, const std::string& text, Icon icon) {
+    message(text, icon);
+    settle(outcome, messageId, text);
+}
+
+bool LinkEngine::notStarted(LinkOutcome outcome) {
+    settle(outcome, 0, {});
+    mode_ = LinkMode::None;
     return false;
 }
 
@@ -147,25 +213,28 @@ bool LinkEngine::startWrite() {
 bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
     if (busy())
         return false;
+    beginResult(mode);
     mode_ = mode;
-    step() = 0;
-    if (!openLinkPort()) {
-        mode_ = LinkMode::None;
-        return false;
-    }
+    step() = LinkStep::Idle;
+    if (!openLinkPort())
+        return notStarted(LinkOutcome::PortUnavailable);
     port_.close(); // opened only to see that it can be
-    if (ask(app_.LangText(confirmTextId), Icon::Question, Buttons::OkCancel) != Answer::Ok) {
-        mode_ = LinkMode::None;
-        return false;
+    const std::string confirm = app_.LangText(confirmTextId);
+    if (ask(confirm, Icon::Question, Buttons::OkCancel) != Answer::Ok) {
+        settle(LinkOutcome::NotConfirmed, confirmTextId, confirm, true);
+        return notStarted(LinkOutcome::NotConfirmed);
     }
     ClearRadioImage(image_);
-    if (mode == LinkMode::Write)
+    if (mode == LinkMode::Write) {
+        // The working copy learns what is sent: which channels are blank, and the current model.
+        MarkBlankChannels(doc_.work);
+        StoreModelInfo(app_, doc_.work.settings);
         EncodeRadioImage(app_, doc_.work, image_);
+    }
     host_.openProgress(mode_);
     if (!reopenForExchange()) {
         host_.closeProgress();
-        mode_ = LinkMode::None;
-        return false;
+        return notStarted(LinkOutcome::PortUnavailable);
     }
     handshakeAttempts_ = 0;
     sendHandshake();
@@ -175,12 +244,11 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
 bool LinkEngine::startInfoRead() {
     if (busy())
         return false;
+    beginResult(LinkMode::Info);
     mode_ = LinkMode::Info;
-    readStep_ = 0;
-    if (!openLinkPort()) {
-        mode_ = LinkMode::None;
-        return false;
-    }
+    readStep_ = LinkStep::Idle;
+    if (!openLinkPort())
+        return notStarted(LinkOutcome::PortUnavailable);
     handshakeAttempts_ = 0;
     sendHandshake();
     return true;
@@ -189,11 +257,12 @@ bool LinkEngine::startInfoRead() {
 bool LinkEngine::startLinkTest() {
     if (busy())
         return false;
+    beginResult(LinkMode::LinkTest);
     mode_ = LinkMode::LinkTest;
     port_.close();
     if (!port_.open(portName())) {
         mode_ = LinkMode::None;
-        message("Cannot Open Communication Port.", Icon::Critical);
+        refuse(LinkOutcome::PortUnavailable, 0, "Cannot Open Communication Port.", Icon::Critical);
         return false;
     }
     handshakeAttempts_ = 0;
@@ -202,6 +271,8 @@ bool LinkEngine::startLinkTest() {
 }
 
 void LinkEngine::abort() {
+    if (busy())
+        settle(LinkOutcome::Aborted, 0, {});
     if (mode_ == LinkMode::LinkTest)
         endLinkTest(false);
     else if (busy())
@@ -210,51 +281,43 @@ void LinkEngine::abort() {
 
 // ---- senders -----------------------------------------------------------------------------
 
-void LinkEngine::sendFrame(const std::vector<std::uint8_t>& frame, std::size_t echoLen,
-                           std::size_t replyLen) {
-    echoOffset_ = noEcho_ ? 0 : echoLen;
-    timer_.start(kReplyTimeoutMs);
-    threshold_ = echoOffset_ + replyLen;
+void LinkEngine::sendFrame(const LinkFrame& frame) {
+    echoOffset_ = noEcho_ ? 0 : frame.bytes.size();
+    threshold_ = echoOffset_ + frame.replyLength;
     port_.setReceiveThreshold(threshold_);
+    timer_.start(mode_ == LinkMode::LinkTest ? kLinkTestTimeoutMs : kReplyTimeoutMs);
     port_.discardOutput();
     port_.discardInput();
-    port_.write(frame);
+    port_.write(frame.bytes);
 }
 
 void LinkEngine::sendHandshake() {
     switch (mode_) {
     case LinkMode::Read:
     case LinkMode::Info:
-        readStep_ = 1;
-        writeStep_ = 0;
+        readStep_ = LinkStep::Handshake;
+        writeStep_ = LinkStep::Idle;
         break;
     case LinkMode::Write:
-        writeStep_ = 1;
-        readStep_ = 0;
+        writeStep_ = LinkStep::Handshake;
+        readStep_ = LinkStep::Idle;
         break;
     case LinkMode::LinkTest:
         break;
     case LinkMode::None:
-        readStep_ = writeStep_ = 0;
+        readStep_ = writeStep_ = LinkStep::Idle;
         return;
     }
-    static const std::vector<std::uint8_t> kProgram{'P', 'R', 'O', 'G', 'R', 'A', 'M'};
-    echoOffset_ = noEcho_ ? 0 : kProgram.size();
-    threshold_ = echoOffset_ + 3;
-    port_.setReceiveThreshold(threshold_);
-    timer_.start(mode_ == LinkMode::LinkTest ? kLinkTestTimeoutMs : kReplyTimeoutMs);
-    port_.discardOutput();
-    port_.discardInput();
     listening_ = true;
-    port_.write(kProgram);
+    sendFrame(HandshakeFrame());
 }
 
 void LinkEngine::sendIdentRequest() {
-    sendFrame({0x02}, 1, 16);
+    sendFrame(IdentRequestFrame());
 }
 
 void LinkEngine::sendPasswordBlockRead() {
-    sendFrame({'R', kPasswordBlock >> 8, kPasswordBlock & 0xFF, kBlockLength}, 4, kBlockLength + 6);
+    sendFrame(ReadRequestFrame(kPasswordBlock));
 }
 
 void LinkEngine::sendReadBlock() {
@@ -262,8 +325,7 @@ void LinkEngine::sendReadBlock() {
         finishBlocks();
         return;
     }
-    sendFrame({'R', static_cast<u8>(blockAddress_ / 256), static_cast<u8>(blockAddress_ % 256), kBlockLength},
-              4, kBlockLength + 6);
+    sendFrame(ReadRequestFrame(blockAddress_));
 }
 
 void LinkEngine::sendWriteBlock() {
@@ -272,16 +334,7 @@ void LinkEngine::sendWriteBlock() {
         return;
     }
     updateProgress();
-    std::vector<std::uint8_t> frame{'W', static_cast<u8>(blockAddress_ / 256),
-                                    static_cast<u8>(blockAddress_ % 256), kBlockLength};
-    for (long i = 0; i < kBlockLength; ++i) {
-        const long a = blockAddress_ + i;
-        frame.push_back(a >= 0 && a < static_cast<long>(image_.size()) ? image_[static_cast<std::size_t>(a)]
-                                                                       : 0xFF);
-    }
-    frame.push_back(Checksum(ByteSpan(frame).subspan(1)));
-    frame.push_back(0x06);
-    sendFrame(frame, frame.size(), 1);
+    sendFrame(WriteBlockFrame(blockAddress_, image_));
 }
 
 // The current block again: write frames in a write exchange, read requests otherwise.
@@ -298,12 +351,12 @@ void LinkEngine::sendNextBlock() {
 }
 
 void LinkEngine::sendEnd() {
-    sendFrame({'E', 'N', 'D'}, 3, 1);
+    sendFrame(EndFrame());
 }
 
 void LinkEngine::finishBlocks() {
-    if (mode_ == LinkMode::Read || mode_ == LinkMode::Write || mode_ == LinkMode::Info) {
-        step() = kEndStep;
+    if (isRadioExchange()) {
+        step() = LinkStep::End;
         sendEnd();
     } else {
         endLink(false);
@@ -343,12 +396,11 @@ void LinkEngine::onReceive(ByteSpan bytes) {
         advance();
     } else if (r.size() == 16 && r[0] == 'P' && r[15] == 0x06) {
         onIdentReply(r);
-    } else if (IsDataReply(r) && ReplyAddress(r) == kPasswordBlock &&
-               (mode_ == LinkMode::Read || mode_ == LinkMode::Write) && step() == 3) {
+    } else if (IsDataReply(r) && ReplyAddress(r) == kPasswordBlock && awaitsPasswordBlock()) {
         onPasswordReply(r);
     } else if (IsDataReply(r) && ReplyAddress(r) == blockAddress_ && r[3] == kBlockLength) {
         storeBlock(r.subspan(4, kBlockLength));
-        if (mode_ == LinkMode::Read || mode_ == LinkMode::Write)
+        if (isImageExchange())
             updateProgress();
         advance();
     }
@@ -363,6 +415,7 @@ void LinkEngine::onIdentReply(ByteSpan r) {
     ident_.modelId = AsciiUntil(r, 1, 6, false);
     ident_.variant = r[7];
     ident_.firmware = AsciiUntil(r, 9, 4, false);
+    result_.radioVersion = ident_.firmware;
     if (ident_.modelId == "ZR2450" && ident_.variant == 2) {
         ident_.modelId = "ZT-450E";
         ident_.variant = 0;
@@ -375,7 +428,9 @@ void LinkEngine::onIdentReply(ByteSpan r) {
     if (mode_ == LinkMode::Write) {
         if (readFlags_[0] || readFlags_[1]) {
             timer_.stop();
-            message(app_.LangText(readFlags_[0] ? kMsgRadioLocked : kMsgRadioProtected));
+            const int id = readFlags_[0] ? kMsgRadioLocked : kMsgRadioProtected;
+            refuse(readFlags_[0] ? LinkOutcome::RadioLocked : LinkOutcome::RadioProtected, id,
+                   app_.LangText(id));
             endLink(false);
             return;
         }
@@ -400,11 +455,12 @@ void LinkEngine::onPasswordReply(ByteSpan r) {
     const bool shown = host_.askPassword(password_);
     inDialog_ = was;
     if (!shown) {
+        settle(LinkOutcome::PasswordRefused, 0, {});
         endLink(false);
     } else if (checkRadioPassword(r)) {
         advance();
     } else {
-        message("PassWord Failure!");
+        refuse(LinkOutcome::PasswordRefused, 0, "PassWord Failure!");
         endLink(false);
     }
 }
@@ -431,62 +487,37 @@ void LinkEngine::updateProgress() {
 
 void LinkEngine::advance() {
     timer_.stop();
-    switch (mode_) {
-    case LinkMode::Read:
-    case LinkMode::Write: {
-        // Read and write share their steps; only the step that carries the blocks differs.
-        int& s = step();
-        const int blockStep = mode_ == LinkMode::Write ? 4 : 5;
-        switch (s) {
-        case 1:
-            s = 2;
-            sendIdentRequest();
-            return;
-        case 2:
-            s = 3;
-            sendPasswordBlockRead();
-            return;
-        case 3:
-            if (checkRadioCompatible()) {
-                s = blockStep;
-                sendNextBlock();
-            } else {
-                endLink(false);
-            }
-            return;
-        case kEndStep:
-            endLink(true);
-            return;
-        default:
-            if (s == blockStep)
-                sendNextBlock();
-            else
-                endLink(false);
-            return;
-        }
-    }
-    case LinkMode::Info:
-        switch (readStep_) {
-        case 1:
-            readStep_ = 3;
-            sendIdentRequest();
-            return;
-        case 3:
-        case 5:
-            readStep_ = 5;
-            sendNextBlock();
-            return;
-        case kEndStep:
-            endLink(true);
-            return;
-        default:
-            endLink(false);
-            return;
-        }
-    case LinkMode::LinkTest:
-    case LinkMode::None:
+    if (!isRadioExchange())
+        return;
+    LinkStep& s = step();
+    switch (s) {
+    case LinkStep::Handshake:
+        // The information read needs no password: its identification request runs at step 3.
+        s = mode_ == LinkMode::Info ? LinkStep::PasswordBlock : LinkStep::Ident;
+        sendIdentRequest();
+        return;
+    case LinkStep::Ident:
+        if (!isImageExchange())
+            break;
+        s = LinkStep::PasswordBlock;
+        sendPasswordBlockRead();
+        return;
+    case LinkStep::PasswordBlock:
+        if (isImageExchange() && !checkRadioCompatible())
+            break;
+        s = blockStep();
+        sendNextBlock();
+        return;
+    case LinkStep::End:
+        endLink(true);
+        return;
+    default:
+        if (s != blockStep())
+            break;
+        sendNextBlock();
         return;
     }
+    endLink(false);
 }
 
 bool LinkEngine::checkRadioCompatible() {
@@ -498,22 +529,29 @@ bool LinkEngine::checkRadioCompatible() {
     if (modelOk && bandOk && versionOk)
         return true;
     if (!modelOk) {
-        message(app_.LangText(kMsgWrongModel) + "\r\nRadio is " +
-                ModelFromRadioId(ident_.modelId, ident_.variant));
+        refuse(LinkOutcome::WrongModel, kMsgWrongModel,
+               app_.LangText(kMsgWrongModel) + "\r\nRadio is " +
+                   ModelFromRadioId(ident_.modelId, ident_.variant));
         return false;
     }
     if (versionOk) {
         // Only the band differs (writing): a band of the same family may be written after a warning.
         const int dataFamily = (bandCode & 0xF8) / 8;
         const int radioFamily = (ident_.variant & 0xF8) / 8;
-        if (dataFamily <= 3 && dataFamily == radioFamily)
-            return ask(app_.LangText(kMsgBandFamily), Icon::Warning, Buttons::OkCancel) == Answer::Ok;
-        message(app_.LangText(kMsgBandDiffers), Icon::Warning);
+        if (dataFamily <= 3 && dataFamily == radioFamily) {
+            const std::string warning = app_.LangText(kMsgBandFamily);
+            if (ask(warning, Icon::Warning, Buttons::OkCancel) == Answer::Ok)
+                return true;
+            settle(LinkOutcome::BandRefused, kMsgBandFamily, warning, true);
+            return false;
+        }
+        refuse(LinkOutcome::BandRefused, kMsgBandDiffers, app_.LangText(kMsgBandDiffers), Icon::Warning);
         return false;
     }
-    if (ask(versions_.versionMessage(kOwnVersion, ident_.firmware, 0), Icon::Question, Buttons::YesNo) ==
-        Answer::Yes)
-        handOverVersion_ = ident_.firmware;
+    const std::string question = versions_.versionMessage(kOwnVersion, ident_.firmware, 0);
+    const bool handOver = ask(question, Icon::Question, Buttons::YesNo) == Answer::Yes;
+    settle(LinkOutcome::OtherVersion, 0, question, !handOver);
+    result_.handOver = handOver;
     return false;
 }
 
@@ -521,6 +559,10 @@ bool LinkEngine::checkRadioCompatible() {
 
 std::size_t LinkEngine::blockIndex() const {
     return static_cast<std::size_t>((blockAddress_ + kBlockLength / 2) / kBlockLength);
+}
+
+bool LinkEngine::blockRetriesLeft() const {
+    return blockAddress_ >= 0 && blockIndex() < blockRetries_.size() && blockRetries_[blockIndex()] >= 1;
 }
 
 // Another handshake with the other echo guess while attempts remain; false once they are spent.
@@ -540,54 +582,34 @@ void LinkEngine::onReplyTimeout() {
         if (!retryHandshake()) {
             handshakeAttempts_ = 0;
             listening_ = false;
-            message("Communication Error!");
+            refuse(LinkOutcome::NoReply, 0, "Communication Error!");
             endLinkTest(false);
         }
         return;
     }
-    if (mode_ == LinkMode::Info) {
-        switch (readStep_) {
-        case 1:
-            if (!retryHandshake())
-                askRetryInfo();
-            return;
-        case 2:
-        case 3:
-        case 4:
-        case 5:
-            askRetryInfo();
-            return;
-        case kEndStep:
-            endLink(true);
-            return;
-        default:
-            return;
-        }
-    }
-    if (mode_ != LinkMode::Read && mode_ != LinkMode::Write)
+    if (!isRadioExchange())
         return;
-    const int s = step();
-    if (s == 1) {
+    const LinkStep s = step();
+    if (s == LinkStep::Idle) {
+        return;
+    } else if (s == LinkStep::End) {
+        endLink(true); // an unacknowledged end frame still counts as success
+    } else if (mode_ == LinkMode::Info) {
+        // Any silence of the radio but the handshake's, whose echo guess is flipped first, asks
+        // whether to try again.
+        if (s != LinkStep::Handshake || !retryHandshake())
+            askRetryInfo();
+    } else if (s == LinkStep::Handshake) {
         if (!retryHandshake())
             askRetryLink();
-    } else if (s == 2) {
-        askRetryLink();
-    } else if (s == 3) {
-        if (passwordBlockRetries_-- >= 2)
-            sendPasswordBlockRead();
-        else
-            askRetryLink();
-    } else if ((s == 4 && mode_ == LinkMode::Write) || (mode_ == LinkMode::Read && (s == 4 || s == 5))) {
+    } else if (s == LinkStep::PasswordBlock && passwordBlockRetries_-- >= 2) {
+        sendPasswordBlockRead();
+    } else if (atBlockStep() && blockRetriesLeft()) {
         // Every block may be asked for again three times in the whole exchange.
-        const std::size_t b = blockIndex();
-        if (blockAddress_ < 0 || b >= blockRetries_.size() || blockRetries_[b] < 1) {
-            askRetryLink();
-        } else {
-            --blockRetries_[b];
-            sendBlock();
-        }
-    } else if (s == kEndStep) {
-        endLink(true); // an unacknowledged end frame still counts as success
+        --blockRetries_[blockIndex()];
+        sendBlock();
+    } else {
+        askRetryLink();
     }
 }
 
@@ -595,26 +617,30 @@ void LinkEngine::askRetryLink() {
     listening_ = false;
     handshakeAttempts_ = 0;
     passwordBlockRetries_ = 3;
-    if (ask(app_.LangText(kMsgRetryLink), Icon::Question, Buttons::OkCancel) == Answer::Ok) {
+    const std::string question = app_.LangText(kMsgRetryLink);
+    if (ask(question, Icon::Question, Buttons::OkCancel) == Answer::Ok) {
         sendHandshake();
         blockAddress_ = -kBlockLength; // the whole memory again from the first block
         lastPercent_ = 0;
         host_.setProgress(0);
     } else {
+        settle(LinkOutcome::NoReply, kMsgRetryLink, question, true);
         endLink(false);
     }
 }
 
 void LinkEngine::askRetryInfo() {
     listening_ = false;
-    if (ask(app_.LangText(kMsgRetryLink), Icon::None, Buttons::RetryCancel) != Answer::Retry) {
+    const std::string question = app_.LangText(kMsgRetryLink);
+    if (ask(question, Icon::None, Buttons::RetryCancel) != Answer::Retry) {
+        settle(LinkOutcome::NoReply, kMsgRetryLink, question, true);
         endLink(false);
         return;
     }
     // The exchange goes on after the new handshake where it stopped. A block whose reply never
     // came is asked for again: going on with the next one would report success while a part of
     // the information area was never read (it would show empty, or what an earlier radio held).
-    if (readStep_ == 5 && blockAddress_ >= kInfoBase)
+    if (readStep_ == LinkStep::ReadBlocks && blockAddress_ >= kInfoBase)
         blockAddress_ -= kBlockLength;
     sendHandshake();
 }
@@ -636,19 +662,18 @@ void LinkEngine::closeLink(bool ok) {
     if (ok) {
         if (mode == LinkMode::Info)
             DecodeRadioInfo(infoBlock_, info_);
-        if (mode == LinkMode::Read || mode == LinkMode::Write)
-            message(app_.LangText(mode == LinkMode::Read ? kMsgReadDone : kMsgWriteDone));
+        if (isImageExchange()) {
+            const int id = mode == LinkMode::Read ? kMsgReadDone : kMsgWriteDone;
+            message(app_.LangText(id));
+            result_.messageId = id;
+            result_.text = app_.LangText(id);
+        }
     }
     timer_.stop();
     mode_ = LinkMode::None;
-    readStep_ = 0;
-    writeStep_ = 0;
-    host_.exchangeEnded(mode, ok);
-    if (!handOverVersion_.empty()) {
-        const std::string v = std::move(handOverVersion_);
-        handOverVersion_.clear();
-        host_.handOver(v);
-    }
+    readStep_ = LinkStep::Idle;
+    writeStep_ = LinkStep::Idle;
+    announceEnd(ok);
 }
 
 void LinkEngine::endLinkTest(bool ok) {
@@ -656,7 +681,18 @@ void LinkEngine::endLinkTest(bool ok) {
     timer_.stop();
     port_.close();
     mode_ = LinkMode::None;
-    host_.exchangeEnded(LinkMode::LinkTest, ok);
+    announceEnd(ok);
+}
+
+void LinkEngine::announceEnd(bool ok) {
+    if (!ok)
+        settle(LinkOutcome::Failed, 0, {});
+    else
+        result_.outcome = LinkOutcome::Success;
+    const LinkResult r = result_; // the host may start the next exchange from the callback
+    host_.exchangeEnded(r);
+    if (r.outcome == LinkOutcome::OtherVersion && r.handOver)
+        host_.handOver(r.radioVersion);
 }
 
 // ---- after a read ------------------------------------------------------------------------

@@ -28,6 +28,21 @@
 
 namespace zt {
 
+// The steps of an exchange, with the numbers the radio link has always used for them. Read and
+// write share the first steps and differ in the step that carries the blocks; the information read
+// sends its identification request at step 3 and reads its blocks at step 5.
+enum class LinkStep : int {
+    Idle = 0,
+    Handshake = 1,     // "PROGRAM" sent, awaiting "ZT" 0x06
+    Ident = 2,         // identification request sent (read, write)
+    PasswordBlock = 3, // password block requested (read, write); identification request (information)
+    WriteBlocks = 4,   // write frames, one block each
+    ReadBlocks = 5,    // read requests, one block each (read, information)
+    End = 69,          // end frame sent
+};
+
+struct LinkFrame; // a request and the length of its reply (link_engine.cpp)
+
 // What the radio said about itself in its identification reply.
 struct RadioIdent {
     std::string modelId;      // "ZT-450E" for a radio reporting "ZR2450" with variant 2
@@ -41,8 +56,10 @@ class LinkEngine {
                const LinkVersionTable& versions);
 
     // Commands. Each returns true when the exchange started (the handshake was sent) and false
-    // when it did not: another exchange runs, the port could not be opened (message 9003), or the
-    // user cancelled the confirmation. The host commits pending edits before calling them.
+    // when it did not: the port could not be opened (message 9003) or the user cancelled the
+    // confirmation, and lastResult() says which; or another exchange runs (lastResult() is left
+    // to that exchange). An exchange that started
+    // ends with LinkHost::exchangeEnded. The host commits pending edits before calling them.
     //
     // Read the radio: confirmation 9004, progress window, 580 blocks 0x0000..0x2430 into image().
     bool startRead();
@@ -56,17 +73,21 @@ class LinkEngine {
     // A port that cannot be opened gives "Cannot Open Communication Port.".
     bool startLinkTest();
     // Ends a running exchange as failed (the end frame is sent without awaiting a reply, the port
-    // is closed, exchangeEnded(mode, false)). Nothing happens when no exchange runs.
+    // is closed, exchangeEnded with outcome Aborted). Nothing happens when no exchange runs.
     void abort();
 
     // Adapter events (see link/link_io.h).
     void onReceive(ByteSpan bytes);
     void onReplyTimeout();
 
+    // How the last exchange ended, or why the last command did not start one.
+    const LinkResult& lastResult() const { return result_; }
+
     LinkMode mode() const { return mode_; }
     bool busy() const { return mode_ != LinkMode::None; }
-    int readStep() const { return readStep_; }
-    int writeStep() const { return writeStep_; }
+    // The step of the running read or information read, and of the running write (Idle otherwise).
+    LinkStep readStep() const { return readStep_; }
+    LinkStep writeStep() const { return writeStep_; }
     // The threshold last given to the port: echo length + expected reply length.
     std::size_t receiveThreshold() const { return threshold_; }
     // The echo guess: false means the cable is taken to echo every byte sent. It starts false
@@ -98,8 +119,23 @@ class LinkEngine {
     bool startImageExchange(LinkMode mode, int confirmTextId);
     Answer ask(const std::string& text, Icon icon, Buttons buttons);
     void message(const std::string& text, Icon icon = Icon::None) { ask(text, icon, Buttons::Ok); }
-    int& step();
-    void sendFrame(const std::vector<std::uint8_t>& frame, std::size_t echoLen, std::size_t replyLen);
+    // Records how the exchange ends; the first call after a start counts.
+    void settle(LinkOutcome outcome, int messageId, std::string text, bool declined = false);
+    // Shows a message and records it as the way the exchange ends.
+    void refuse(LinkOutcome outcome, int messageId, const std::string& text, Icon icon = Icon::None);
+    // A start command that began nothing: the outcome is recorded, the engine stays idle.
+    bool notStarted(LinkOutcome outcome);
+    void beginResult(LinkMode mode);
+    LinkStep& step();
+    bool isImageExchange() const { return mode_ == LinkMode::Read || mode_ == LinkMode::Write; }
+    bool isRadioExchange() const { return isImageExchange() || mode_ == LinkMode::Info; }
+    // The step that carries the blocks in this exchange.
+    LinkStep blockStep() const {
+        return mode_ == LinkMode::Write ? LinkStep::WriteBlocks : LinkStep::ReadBlocks;
+    }
+    bool atBlockStep() { return isRadioExchange() && step() == blockStep(); }
+    bool awaitsPasswordBlock() { return isImageExchange() && step() == LinkStep::PasswordBlock; }
+    void sendFrame(const LinkFrame& frame);
     void sendHandshake();
     void sendIdentRequest();
     void sendPasswordBlockRead();
@@ -122,7 +158,11 @@ class LinkEngine {
     void endLink(bool ok);
     void closeLink(bool ok);
     void endLinkTest(bool ok);
+    // Completes the result (success, or the recorded failure) and hands it to the host.
+    void announceEnd(bool ok);
     std::size_t blockIndex() const;
+    // The current block may still be asked for again.
+    bool blockRetriesLeft() const;
 
     AppState& app_;
     Document& doc_;
@@ -132,8 +172,8 @@ class LinkEngine {
     const LinkVersionTable& versions_;
 
     LinkMode mode_ = LinkMode::None;
-    int readStep_ = 0;
-    int writeStep_ = 0;
+    LinkStep readStep_ = LinkStep::Idle;
+    LinkStep writeStep_ = LinkStep::Idle;
     bool noEcho_ = false;
     bool listening_ = false;
     bool inDialog_ = false;
@@ -151,7 +191,7 @@ class LinkEngine {
     RadioInfoBlock infoBlock_{};
     RadioInfoRecord info_;
     RadioFlags readFlags_{};
-    std::string handOverVersion_; // set when the user chose another program version
+    LinkResult result_;
 };
 
 // After a successful read (the host's 500 ms timer): decodes image() into the working copy,

@@ -25,6 +25,47 @@ using ByteSpan = std::span<const std::uint8_t>;
 // is the handshake-only test of the first-run window.
 enum class LinkMode : int { None = 0, Read = 1, Write = 2, Info = 3, LinkTest = 4 };
 
+// How an exchange ended. The message or question that ended it (named in LinkResult) has been
+// shown to the user when the host learns of it; Aborted, Failed and a password dialog that could
+// not be shown end without one.
+enum class LinkOutcome : int {
+    Success = 0,
+    PortUnavailable, // the port could not be opened
+    NotConfirmed,    // the user declined the confirmation question
+    NoReply,         // the radio stopped answering and the user did not try again (or, in the
+                     // link test, four handshakes went unanswered)
+    WrongModel,      // the radio is another model
+    BandRefused,     // the radio's band differs from the document's and may not be written
+    RadioLocked,     // the radio refuses writing (flag bit 3)
+    RadioProtected,  // the radio refuses writing (flag bit 2)
+    PasswordRefused, // the radio's password was not given (or the dialog could not be shown)
+    OtherVersion,    // the radio's firmware needs another program version (see LinkResult)
+    Aborted,         // LinkEngine::abort
+    Failed,          // a reply the exchange cannot go on from
+};
+
+// The end of an exchange, as data: what the host needs to decide what to do and what to say,
+// without looking at the texts that were shown.
+struct LinkResult {
+    LinkMode mode = LinkMode::None;
+    LinkOutcome outcome = LinkOutcome::Success;
+    // The language text id of the message or question that ended it (9009 / 9010 after a read or
+    // a write that succeeded, 9003, 9004, 9008, 9012, ...); 0 when it ended without one or with a
+    // text of its own (the password failure, the link test's texts, the version question).
+    int messageId = 0;
+    // That text as the user saw it, on several lines maybe; empty when none was shown.
+    std::string text;
+    // The user's answer to that question ended the exchange (declined it).
+    bool declined = false;
+    // The firmware version the radio reported; empty before the identification reply.
+    std::string radioVersion;
+    // OtherVersion: the user chose to start the program version for radioVersion; the host's
+    // handOver follows exchangeEnded.
+    bool handOver = false;
+
+    bool ok() const { return outcome == LinkOutcome::Success; }
+};
+
 constexpr int kReplyTimeoutMs = 150;    // every frame of an exchange
 constexpr int kLinkTestTimeoutMs = 300; // every handshake of the link test
 
@@ -82,13 +123,17 @@ class LinkHost {
     // program. The engine has already ended the exchange when this is called.
     virtual void handOver(const std::string& radioVersion) = 0;
     // The exchange is over: the port is closed and the success message (9009 after a read,
-    // 9010 after a write) has been shown. What the host does next:
+    // 9010 after a write) or the failure's message has been shown. Called once for every exchange
+    // a start command began (a command that returns false calls nothing; LinkEngine::lastResult
+    // says why it did not start). What the host does next:
     //   Read, ok:     close the child windows, then 500 ms later call AcceptReadImage
     //                 (link/link_engine.h) and open the channel window.
     //   Info, ok:     LinkEngine::radioInfo() holds the decoded information; open its window.
     //   LinkTest, ok: a radio answered the handshake (AppState::IsFirstRun is now false).
-    //   not ok:       nothing more; any message was shown by the step that failed.
-    virtual void exchangeEnded(LinkMode mode, bool ok) = 0;
+    //   not ok:       nothing more is required; result.outcome says why for a host that reports
+    //                 it elsewhere (a log, a status line, an exit status). OtherVersion with
+    //                 handOver set is followed by handOver().
+    virtual void exchangeEnded(const LinkResult& result) = 0;
 };
 
 // The version pairs (program version, data or firmware version) this installation knows.

@@ -7,6 +7,11 @@
 #include <algorithm>
 #include <string_view>
 
+// The memory map is described once: tables of byte and bit fields (address, shift, width, record
+// field) and one walk per area that names every field's place and kind. The encoder and the
+// decoder are two directions given to the same walks, so a field cannot be written one way and
+// read another.
+
 namespace zt {
 
 namespace {
@@ -20,21 +25,27 @@ u8 Low8(int v) {
     return static_cast<u8>(v & 0xFF);
 }
 
-void PutWord(RadioImage& img, int at, std::uint16_t w) {
-    img[static_cast<std::size_t>(at)] = static_cast<u8>(w >> 8);
-    img[static_cast<std::size_t>(at) + 1] = static_cast<u8>(w & 0xFF);
-}
-
-std::uint16_t GetWord(const RadioImage& img, int at) {
-    return static_cast<std::uint16_t>(img[static_cast<std::size_t>(at)] << 8 |
-                                      img[static_cast<std::size_t>(at) + 1]);
-}
-
 u8 Get(const RadioImage& img, int at) {
     return img[static_cast<std::size_t>(at)];
 }
 void Put(RadioImage& img, int at, u8 v) {
     img[static_cast<std::size_t>(at)] = v;
+}
+
+// Tone words are stored high byte first; frequencies low byte first.
+void PutU16Be(RadioImage& img, int at, std::uint16_t w) {
+    Put(img, at, static_cast<u8>(w >> 8));
+    Put(img, at + 1, static_cast<u8>(w & 0xFF));
+}
+std::uint16_t GetU16Be(const RadioImage& img, int at) {
+    return static_cast<std::uint16_t>(Get(img, at) << 8 | Get(img, at + 1));
+}
+void PutU16Le(RadioImage& img, int at, std::uint16_t w) {
+    Put(img, at, static_cast<u8>(w & 0xFF));
+    Put(img, at + 1, static_cast<u8>(w >> 8));
+}
+std::uint16_t GetU16Le(const RadioImage& img, int at) {
+    return static_cast<std::uint16_t>(Get(img, at) | Get(img, at + 1) << 8);
 }
 
 // ---- frequency: whole kHz as 16 bits, low byte first --------------------------------------
@@ -66,40 +77,6 @@ std::string FrequencyText(unsigned v) {
     if (last == '1' || last == '2')
         return "0" + digits.substr(0, digits.size() - 1) + "125";
     return "0" + digits + "00";
-}
-
-// ---- channel references and texts ---------------------------------------------------------
-
-u8 ChannelRef(int n) {
-    return n == 0 ? 0xFF : Low8(n - 1);
-}
-i16 ChannelFromRef(u8 b) {
-    return b == 0xFF ? 0 : static_cast<i16>(b + 1);
-}
-
-void PutText(RadioImage& img, int at, int width, std::string_view field, u8 fill) {
-    const std::string s = TrimFixed(field);
-    for (int i = 0; i < width; ++i)
-        Put(img, at + i,
-            i < static_cast<int>(s.size()) ? static_cast<u8>(s[static_cast<std::size_t>(i)]) : fill);
-}
-
-struct ReadText {
-    std::string text;
-    bool stopped = false; // a stop byte ended it before the field's end
-};
-
-ReadText GetText(const RadioImage& img, int at, int width, bool stopAtNul) {
-    ReadText r;
-    for (int i = 0; i < width; ++i) {
-        const u8 b = Get(img, at + i);
-        if (b == 0xFF || (stopAtNul && b == 0x00)) {
-            r.stopped = true;
-            break;
-        }
-        r.text += static_cast<char>(b);
-    }
-    return r;
 }
 
 // ---- DTMF codes: one hexadecimal digit a byte, 0xFF after the code -----------------------
@@ -138,77 +115,241 @@ void GetDtmfCode(const RadioImage& img, int at, DtmfCodeEntry& e) {
     e.Code = s;
 }
 
-// ---- channel slot bytes 5..14 and the VFO settings ---------------------------------------
-
-u8 Bit(int v, int bit) {
-    return static_cast<u8>((v & 1) << bit);
+// Tone tip entry i as 30 byte values: even-indexed values first, then the odd-indexed ones,
+// then the repeat count and the interval.
+constexpr int ToneTipOffset(int k) {
+    return k < 28 ? (k % 2 == 0 ? k / 2 : 14 + k / 2) : k;
 }
 
-u8 FlagsByte(const ChannelRecord& r) {
-    return Bit(r.RxExpander, 0) | Bit(r.TxCompressor, 1) | Bit(r.NbAnl, 2) | Bit(r.Att, 3) | Bit(r.HiCut, 4) |
-           Bit(r.Tsq, 5) | static_cast<u8>((r.BusyLock & 3) << 6);
-}
-u8 BeepByte(const ChannelRecord& r) {
-    return static_cast<u8>((r.RogerBeep & 0x0F) | (r.SquelchMode & 0x0F) << 4);
-}
-u8 PttByte(const ChannelRecord& r) {
-    return static_cast<u8>((r.PttIdBot & 0x1F) | Bit(r.RepLock, 5) | (r.Rep & 3) << 6);
-}
+// ---- the tables ----------------------------------------------------------------------------
 
-void SetFlagsByte(ChannelRecord& r, u8 b) {
-    r.RxExpander = b & 1;
-    r.TxCompressor = b >> 1 & 1;
-    r.NbAnl = b >> 2 & 1;
-    r.Att = b >> 3 & 1;
-    r.HiCut = b >> 4 & 1;
-    r.Tsq = b >> 5 & 1;
-    r.BusyLock = b >> 6 & 3;
-}
-void SetBeepByte(ChannelRecord& r, u8 b) {
-    r.RogerBeep = b & 0x0F;
-    r.SquelchMode = b >> 4 & 0x0F;
-}
-void SetPttByte(ChannelRecord& r, u8 b) {
-    r.PttIdBot = b & 0x1F;
-    r.RepLock = b >> 5 & 1;
-    r.Rep = b >> 6 & 3;
-}
+// A value held in `width` bits from bit `shift` of the byte at `offset` (from an area's base),
+// stored divided by `scale`. Bits of an owned byte that no field holds are written 0.
+template <class Rec> struct ByteField {
+    int offset;
+    int shift;
+    int width;
+    i16 Rec::*field;
+    int scale = 1;
+    constexpr int mask() const { return (1 << width) - 1; }
+};
 
-void PutChannelSlot(RadioImage& img, const ChannelRecord& r) {
-    const int at = r.ChannelNo * kSlotSize;
-    if (const long khz = FrequencyKhz(r.RxFreq.raw()); khz >= 0 && r.RxFreq.trimmed() != "FFFFFFFF") {
-        Put(img, at, Low8(static_cast<int>(khz)));
-        Put(img, at + 1, Low8(static_cast<int>(khz >> 8)));
+using ChannelField = ByteField<ChannelRecord>;
+
+// Byte 5 of a channel slot: power and mode, each with its lock.
+constexpr ChannelField kSlotPowerByte[] = {
+    {5, 0, 1, &ChannelRecord::FmPower}, {5, 1, 1, &ChannelRecord::FmPowerLock},
+    {5, 3, 1, &ChannelRecord::AmPower}, {5, 4, 1, &ChannelRecord::AmPowerLock},
+    {5, 5, 1, &ChannelRecord::Mode},    {5, 6, 1, &ChannelRecord::ModeLock},
+};
+// The five signalling bytes that a channel slot (from byte 10) and the VFO (from byte 4) share.
+constexpr ChannelField kSignalBytes[] = {
+    {0, 0, 1, &ChannelRecord::RxExpander},  {0, 1, 1, &ChannelRecord::TxCompressor},
+    {0, 2, 1, &ChannelRecord::NbAnl},       {0, 3, 1, &ChannelRecord::Att},
+    {0, 4, 1, &ChannelRecord::HiCut},       {0, 5, 1, &ChannelRecord::Tsq},
+    {0, 6, 2, &ChannelRecord::BusyLock},    {1, 0, 4, &ChannelRecord::RogerBeep},
+    {1, 4, 4, &ChannelRecord::SquelchMode}, {2, 0, 5, &ChannelRecord::PttIdBot},
+    {2, 5, 1, &ChannelRecord::RepLock},     {2, 6, 2, &ChannelRecord::Rep},
+    {3, 0, 8, &ChannelRecord::PttIdEot},    {4, 0, 8, &ChannelRecord::CallCode},
+};
+constexpr int kSlotSignalBytes = 10;
+constexpr int kVfoSignalBytes = 4;
+
+// The option bytes from addr::kOptions, one a field.
+constexpr ByteField<FeatureBlock> kFeatureBytes[] = {
+    {0x0, 0, 8, &FeatureBlock::TotTime, 15},    {0x2, 0, 8, &FeatureBlock::ChannelGroup},
+    {0x3, 0, 8, &FeatureBlock::DisplayMode},    {0x4, 0, 8, &FeatureBlock::BacklightColor},
+    {0x5, 0, 8, &FeatureBlock::ScanMode},       {0x6, 0, 8, &FeatureBlock::ScanResumeTime},
+    {0x7, 0, 8, &FeatureBlock::Beep},           {0x8, 0, 8, &FeatureBlock::PublicData},
+    {0xE, 0, 8, &FeatureBlock::PttIdPauseTime}, {0xF, 0, 8, &FeatureBlock::FreqEditable},
+};
+constexpr ByteField<DtmfBlock> kDtmfBytes[] = {
+    {0x1, 0, 8, &DtmfBlock::SideTone},        {0x9, 0, 8, &DtmfBlock::DtmfRate},
+    {0xA, 0, 8, &DtmfBlock::FirstDigitDelay}, {0xB, 0, 8, &DtmfBlock::FirstDigitTime},
+    {0xC, 0, 8, &DtmfBlock::StarHashTime},    {0xD, 0, 8, &DtmfBlock::DKeySetting},
+};
+
+// Each table's fields lie within their byte and share no bit, and the two option tables share no
+// byte: a field added on bits another one holds does not compile.
+template <class Rec, std::size_t N> constexpr bool FieldsApart(const ByteField<Rec> (&table)[N]) {
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto& a = table[i];
+        if (a.shift < 0 || a.width < 1 || a.shift + a.width > 8)
+            return false;
+        for (std::size_t j = i + 1; j < N; ++j)
+            if (table[j].offset == a.offset && (table[j].mask() << table[j].shift & a.mask() << a.shift) != 0)
+                return false;
     }
-    Put(img, at + 5,
-        Bit(r.FmPower, 0) | Bit(r.FmPowerLock, 1) | Bit(r.AmPower, 3) | Bit(r.AmPowerLock, 4) |
-            Bit(r.Mode, 5) | Bit(r.ModeLock, 6));
-    PutWord(img, at + 6, ToneToCode(r.DecodeTone));
-    PutWord(img, at + 8, ToneToCode(r.EncodeTone));
-    Put(img, at + 10, FlagsByte(r));
-    Put(img, at + 11, BeepByte(r));
-    Put(img, at + 12, PttByte(r));
-    Put(img, at + 13, Low8(r.PttIdEot));
-    Put(img, at + 14, Low8(r.CallCode));
+    return true;
+}
+template <class A, std::size_t N, class B, std::size_t M>
+constexpr bool BytesApart(const ByteField<A> (&a)[N], const ByteField<B> (&b)[M]) {
+    for (const auto& x : a)
+        for (const auto& y : b)
+            if (x.offset == y.offset)
+                return false;
+    return true;
+}
+static_assert(FieldsApart(kSlotPowerByte) && FieldsApart(kSignalBytes));
+static_assert(FieldsApart(kFeatureBytes) && FieldsApart(kDtmfBytes) && BytesApart(kFeatureBytes, kDtmfBytes));
+
+// A tone word (high byte first) and the table that maps it to the record's tone index: channels
+// and the VFO have tone lists of their own.
+struct ToneCodec {
+    std::uint16_t (*toCode)(int index);
+    int (*toTone)(std::uint16_t code);
+};
+constexpr ToneCodec kChannelTones{ToneToCode, CodeToTone};
+constexpr ToneCodec kVfoTones{VfoToneToCode, VfoCodeToTone};
+
+// How a text field is stored: blank-trimmed and padded with `fill`; read up to 0xFF (and 0x00
+// when `stopAtNul`), blank-trimmed again when `trim`, and NUL-ended when shorter than the field.
+struct TextRule {
+    int width;
+    u8 fill;
+    bool stopAtNul;
+    bool trim;
+};
+constexpr TextRule kPowerOnRule{16, 0x00, true, false};
+constexpr TextRule kEmbeddedRule{16, 0x00, false, true};
+constexpr TextRule kGroupNameRule{3, 0x20, true, false};
+constexpr TextRule kIdentRule{6, 0x00, true, false};
+constexpr TextRule kIdentVersionRule{4, 0x00, true, false};
+
+// ---- the two directions --------------------------------------------------------------------
+
+// Record -> image.
+struct Encode {
+    RadioImage& img;
+
+    template <class Rec, std::size_t N>
+    void fields(int base, const Rec& r, const ByteField<Rec> (&table)[N]) {
+        for (const auto& f : table)
+            Put(img, base + f.offset, 0);
+        for (const auto& f : table)
+            img[static_cast<std::size_t>(base + f.offset)] |=
+                static_cast<u8>(((r.*f.field / f.scale) & f.mask()) << f.shift);
+    }
+    void byte(int at, const i16& v) { Put(img, at, Low8(v)); }
+    void flag(int at, const i16& v) { Put(img, at, Low8(v)); }
+    // A channel number as a reference byte: 0xFF for none, else the number less one.
+    void ref(int at, const i16& n) { Put(img, at, n == 0 ? 0xFF : Low8(n - 1)); }
+    void tone(int at, const i16& index, const ToneCodec& c) { PutU16Be(img, at, c.toCode(index)); }
+    template <std::size_t N> void text(int at, const FixedText<N>& field, const TextRule& rule) {
+        putText(at, field.raw(), rule);
+    }
+    void putText(int at, std::string_view field, const TextRule& rule) {
+        const std::string s = TrimFixed(field);
+        for (int i = 0; i < rule.width; ++i)
+            Put(img, at + i,
+                i < static_cast<int>(s.size()) ? static_cast<u8>(s[static_cast<std::size_t>(i)]) : rule.fill);
+    }
+    // A slot whose text holds no frequency that fits keeps the erased bytes.
+    void frequency(int at, const FixedText<8>& rx) {
+        if (const long khz = FrequencyKhz(rx.raw()); khz >= 0 && rx.trimmed() != "FFFFFFFF")
+            PutU16Le(img, at, static_cast<std::uint16_t>(khz));
+    }
+    void dtmf(int at, const DtmfCodeEntry& e) { PutDtmfCode(img, at, e); }
+};
+
+// Image -> record.
+struct Decode {
+    const RadioImage& img;
+
+    template <class Rec, std::size_t N> void fields(int base, Rec& r, const ByteField<Rec> (&table)[N]) {
+        for (const auto& f : table)
+            r.*f.field = static_cast<i16>((Get(img, base + f.offset) >> f.shift & f.mask()) * f.scale);
+    }
+    void byte(int at, i16& v) { v = Get(img, at); }
+    void flag(int at, i16& v) { v = Get(img, at) != 0 ? 1 : 0; }
+    void ref(int at, i16& n) {
+        const u8 b = Get(img, at);
+        n = b == 0xFF ? 0 : static_cast<i16>(b + 1);
+    }
+    void tone(int at, i16& index, const ToneCodec& c) {
+        index = static_cast<i16>(c.toTone(GetU16Be(img, at)));
+    }
+    template <std::size_t N> void text(int at, FixedText<N>& field, const TextRule& rule) {
+        std::string t = readText(at, rule);
+        if (rule.trim)
+            t = TrimFixed(t);
+        field = static_cast<int>(t.size()) < rule.width ? t + std::string(1, '\0') : t;
+    }
+    std::string readText(int at, const TextRule& rule) const {
+        std::string t;
+        for (int i = 0; i < rule.width; ++i) {
+            const u8 b = Get(img, at + i);
+            if (b == 0xFF || (rule.stopAtNul && b == 0x00))
+                break;
+            t += static_cast<char>(b);
+        }
+        return t;
+    }
+    void frequency(int at, FixedText<8>& rx) { rx = FrequencyText(GetU16Le(img, at)); }
+    void dtmf(int at, DtmfCodeEntry& e) { GetDtmfCode(img, at, e); }
+};
+
+// ---- the walks: every field of the memory map, in one place ---------------------------------
+
+// Which element of an entry's 30 tone tip values value k is (see ToneTipOffset).
+template <class Entry> auto& ToneTipValue(Entry& e, int k) {
+    if (k == 28)
+        return e.Repeat;
+    if (k == 29)
+        return e.Interval;
+    auto& step = e.Steps[static_cast<std::size_t>(k / 2)];
+    return k % 2 == 0 ? step.Tone : step.Length;
 }
 
-void GetChannelSlot(const RadioImage& img, int n, ChannelRecord& r) {
+// Slot `n` (16 bytes at n * 16): frequency, power byte, two tone words, signalling bytes.
+template <class Rec, class Dir> void WalkSlot(Rec& r, int n, Dir&& d) {
     const int at = n * kSlotSize;
-    r.RxFreq = FrequencyText(static_cast<unsigned>(Get(img, at) | Get(img, at + 1) << 8));
-    const u8 b5 = Get(img, at + 5);
-    r.FmPower = b5 & 1;
-    r.FmPowerLock = b5 >> 1 & 1;
-    r.AmPower = b5 >> 3 & 1;
-    r.AmPowerLock = b5 >> 4 & 1;
-    r.Mode = b5 >> 5 & 1;
-    r.ModeLock = b5 >> 6 & 1;
-    r.DecodeTone = static_cast<i16>(CodeToTone(GetWord(img, at + 6)));
-    r.EncodeTone = static_cast<i16>(CodeToTone(GetWord(img, at + 8)));
-    SetFlagsByte(r, Get(img, at + 10));
-    SetBeepByte(r, Get(img, at + 11));
-    SetPttByte(r, Get(img, at + 12));
-    r.PttIdEot = Get(img, at + 13);
-    r.CallCode = Get(img, at + 14);
+    d.frequency(at, r.RxFreq);
+    d.fields(at, r, kSlotPowerByte);
+    d.tone(at + 6, r.DecodeTone, kChannelTones);
+    d.tone(at + 8, r.EncodeTone, kChannelTones);
+    d.fields(at + kSlotSignalBytes, r, kSignalBytes);
+}
+
+// Everything the settings record holds in the radio (addresses 0x2140 on).
+template <class Settings, class Dir> void WalkSettings(Settings& s, Dir&& d) {
+    auto& f = s.Options.Features;
+    d.fields(addr::kOptions, f, kFeatureBytes);
+    d.fields(addr::kOptions, s.Options.Dtmf, kDtmfBytes);
+    // Group k's two channels and flags: the first of each pair in bytes 0..11, the second in 12..23.
+    for (int g = 0; g < 12; ++g) {
+        for (int h = 0; h < 2; ++h) {
+            const auto i = static_cast<std::size_t>(2 * g + h);
+            d.ref(addr::kGroupChan + 12 * h + g, f.GroupChan[i]);
+            d.flag(addr::kGroupFlag + 12 * h + g, f.GroupFlag[i]);
+        }
+    }
+    // Reset mode: a value, then a channel, three times.
+    for (int j = 0; j < 6; ++j) {
+        if (j % 2 == 1)
+            d.ref(addr::kResetMode + j, f.ResetMode[static_cast<std::size_t>(j)]);
+        else
+            d.byte(addr::kResetMode + j, f.ResetMode[static_cast<std::size_t>(j)]);
+    }
+    d.text(addr::kPowerOnText, f.PowerOnText, kPowerOnRule);
+
+    auto& vfo = f.VfoChannel;
+    d.tone(addr::kVfo, vfo.DecodeTone, kVfoTones);
+    d.tone(addr::kVfo + 2, vfo.EncodeTone, kVfoTones);
+    d.fields(addr::kVfo + kVfoSignalBytes, vfo, kSignalBytes);
+
+    for (int k = 0; k < 16; ++k)
+        d.dtmf(addr::kDtmfCodes + 16 * k, s.Options.Dtmf.CodeList[static_cast<std::size_t>(k)]);
+    for (int m = 0; m < 4; ++m)
+        d.text(addr::kEmbeddedMessage + 16 * m, s.Options.EmbeddedMessage[static_cast<std::size_t>(m)],
+               kEmbeddedRule);
+    for (int g = 0; g < 12; ++g)
+        d.text(addr::kGroupNames + 3 * g, s.GroupNames[static_cast<std::size_t>(g)], kGroupNameRule);
+    for (int i = 0; i < 8; ++i) {
+        auto& e = s.ToneTips[static_cast<std::size_t>(i)];
+        for (int k = 0; k < 30; ++k)
+            d.byte(addr::kToneTips + 30 * i + ToneTipOffset(k), ToneTipValue(e, k));
+    }
 }
 
 bool BitmapBit(const RadioImage& img, int base, int s) {
@@ -218,122 +359,55 @@ void SetBitmapBit(RadioImage& img, int base, int s) {
     img[static_cast<std::size_t>(base + s / 8)] |= static_cast<u8>(1 << (s % 8));
 }
 
-// Tone tip entry i as 30 byte values: even-indexed values first, then the odd-indexed ones,
-// then the repeat count and the interval.
-constexpr int ToneTipOffset(int k) {
-    return k < 28 ? (k % 2 == 0 ? k / 2 : 14 + k / 2) : k;
-}
-
-i16 ToneTipValue(const ToneTipEntry& e, int k) {
-    if (k == 28)
-        return e.Repeat;
-    if (k == 29)
-        return e.Interval;
-    const auto& step = e.Steps[static_cast<std::size_t>(k / 2)];
-    return k % 2 == 0 ? step.Tone : step.Length;
-}
-
-void SetToneTipValue(ToneTipEntry& e, int k, i16 v) {
-    if (k == 28)
-        e.Repeat = v;
-    else if (k == 29)
-        e.Interval = v;
-    else if (k % 2 == 0)
-        e.Steps[static_cast<std::size_t>(k / 2)].Tone = v;
-    else
-        e.Steps[static_cast<std::size_t>(k / 2)].Length = v;
-}
-
 } // namespace
 
 void ClearRadioImage(RadioImage& img) {
     img.fill(0xFF);
 }
 
-void EncodeRadioImage(const AppState& app, DocumentCopy& work, RadioImage& img) {
+bool IsBlankFrequency(const ChannelRecord& r) {
+    const std::string freq = r.RxFreq.trimmed();
+    return freq.empty() || freq == "FFFFFFFF";
+}
+
+void MarkBlankChannels(DocumentCopy& work) {
+    const int count = std::clamp<int>(work.settings.ChannelCount, 0, kMaxChannels);
+    for (int i = 0; i < count; ++i) {
+        ChannelRecord& r = work.channels[static_cast<std::size_t>(i)];
+        r.IsBlank = IsBlankFrequency(r) ? 1 : 0;
+    }
+}
+
+void EncodeRadioImage(const AppState& app, const DocumentCopy& work, RadioImage& img) {
     std::fill(img.begin(), img.begin() + addr::kScanBitmap, u8{0xFF});
     std::fill(img.begin() + addr::kScanBitmap, img.begin() + addr::kScanBitmap + addr::kBitmapSize, u8{0});
     std::fill(img.begin() + addr::kUsedBitmap, img.begin() + addr::kUsedBitmap + addr::kBitmapSize, u8{0});
     std::fill(img.begin() + addr::kGroupNames, img.end(), u8{0xFF});
 
-    // Channels, in table order. A number outside 1..481 has no slot in the radio.
+    // Channels, in table order. A number outside 1..481 has no slot in the radio; a blank channel
+    // has its slot but is not marked used.
     const int count = std::clamp<int>(work.settings.ChannelCount, 0, kMaxChannels);
     for (int i = 0; i < count; ++i) {
-        ChannelRecord& r = work.channels[static_cast<std::size_t>(i)];
-        const std::string freq = r.RxFreq.trimmed();
-        r.IsBlank = (freq.empty() || freq == "FFFFFFFF") ? 1 : 0;
+        const ChannelRecord& r = work.channels[static_cast<std::size_t>(i)];
         if (r.ChannelNo < 1 || r.ChannelNo > kLastChannel)
             continue;
-        if (r.IsBlank == 0) {
+        if (!IsBlankFrequency(r)) {
             SetBitmapBit(img, addr::kUsedBitmap, r.ChannelNo - 1);
             if (r.ScanSkip == 0)
                 SetBitmapBit(img, addr::kScanBitmap, r.ChannelNo - 1);
         }
-        PutChannelSlot(img, r);
+        WalkSlot(r, r.ChannelNo, Encode{img});
     }
 
-    // Identification: the radio knows this model as "ZR2450" with code 2.
-    StoreModelInfo(app, work.settings);
-    const ModelInfo& model = work.settings.Model;
+    // Identification, from the current model: the radio knows this model as "ZR2450" with code 2.
+    const ModelInfo model = CurrentModelInfo(app);
     const bool ours = model.ModelName.trimmed() == "ZT-450E";
-    PutText(img, addr::kIdent, 6, ours ? std::string("ZR2450") : model.ModelName.raw(), 0x00);
+    Encode e{img};
+    e.putText(addr::kIdent, ours ? std::string("ZR2450") : model.ModelName.raw(), kIdentRule);
     Put(img, addr::kIdentVariant, ours ? u8{2} : Low8(model.BandCode));
-    PutText(img, addr::kIdentVersion, 4, "V300", 0x00);
+    e.putText(addr::kIdentVersion, "V300", kIdentVersionRule);
 
-    const FeatureBlock& f = work.settings.Options.Features;
-    const DtmfBlock& d = work.settings.Options.Dtmf;
-    const int o = addr::kOptions;
-    Put(img, o + 0x0, Low8(f.TotTime / 15));
-    Put(img, o + 0x1, Low8(d.SideTone));
-    Put(img, o + 0x2, Low8(f.ChannelGroup));
-    Put(img, o + 0x3, Low8(f.DisplayMode));
-    Put(img, o + 0x4, Low8(f.BacklightColor));
-    Put(img, o + 0x5, Low8(f.ScanMode));
-    Put(img, o + 0x6, Low8(f.ScanResumeTime));
-    Put(img, o + 0x7, Low8(f.Beep));
-    Put(img, o + 0x8, Low8(f.PublicData));
-    Put(img, o + 0x9, Low8(d.DtmfRate));
-    Put(img, o + 0xA, Low8(d.FirstDigitDelay));
-    Put(img, o + 0xB, Low8(d.FirstDigitTime));
-    Put(img, o + 0xC, Low8(d.StarHashTime));
-    Put(img, o + 0xD, Low8(d.DKeySetting));
-    Put(img, o + 0xE, Low8(f.PttIdPauseTime));
-    Put(img, o + 0xF, Low8(f.FreqEditable));
-
-    for (int g = 0; g < 12; ++g) {
-        Put(img, addr::kGroupChan + g, ChannelRef(f.GroupChan[static_cast<std::size_t>(2 * g)]));
-        Put(img, addr::kGroupChan + 12 + g, ChannelRef(f.GroupChan[static_cast<std::size_t>(2 * g + 1)]));
-        Put(img, addr::kGroupFlag + g, Low8(f.GroupFlag[static_cast<std::size_t>(2 * g)]));
-        Put(img, addr::kGroupFlag + 12 + g, Low8(f.GroupFlag[static_cast<std::size_t>(2 * g + 1)]));
-    }
-    for (int j = 0; j < 6; ++j) {
-        const int v = f.ResetMode[static_cast<std::size_t>(j)];
-        Put(img, addr::kResetMode + j, j % 2 == 1 ? ChannelRef(v) : Low8(v));
-    }
-    PutText(img, addr::kPowerOnText, 16, f.PowerOnText.raw(), 0x00);
-
-    const ChannelRecord& vfo = f.VfoChannel;
-    PutWord(img, addr::kVfo, VfoToneToCode(vfo.DecodeTone));
-    PutWord(img, addr::kVfo + 2, VfoToneToCode(vfo.EncodeTone));
-    Put(img, addr::kVfo + 4, FlagsByte(vfo));
-    Put(img, addr::kVfo + 5, BeepByte(vfo));
-    Put(img, addr::kVfo + 6, PttByte(vfo));
-    Put(img, addr::kVfo + 7, Low8(vfo.PttIdEot));
-    Put(img, addr::kVfo + 8, Low8(vfo.CallCode));
-
-    for (int k = 0; k < 16; ++k)
-        PutDtmfCode(img, addr::kDtmfCodes + 16 * k, d.CodeList[static_cast<std::size_t>(k)]);
-    for (int m = 0; m < 4; ++m)
-        PutText(img, addr::kEmbeddedMessage + 16 * m, 16,
-                work.settings.Options.EmbeddedMessage[static_cast<std::size_t>(m)].raw(), 0x00);
-    for (int g = 0; g < 12; ++g)
-        PutText(img, addr::kGroupNames + 3 * g, 3,
-                work.settings.GroupNames[static_cast<std::size_t>(g)].raw(), 0x20);
-    for (int i = 0; i < 8; ++i) {
-        const ToneTipEntry& e = work.settings.ToneTips[static_cast<std::size_t>(i)];
-        for (int k = 0; k < 30; ++k)
-            Put(img, addr::kToneTips + 30 * i + ToneTipOffset(k), Low8(ToneTipValue(e, k)));
-    }
+    WalkSettings(work.settings, e);
 }
 
 RadioFlags DecodeRadioImage(const RadioImage& img, DocumentCopy& work, DecodedIdent* identOut) {
@@ -346,13 +420,12 @@ RadioFlags DecodeRadioImage(const RadioImage& img, DocumentCopy& work, DecodedId
         r.ChannelNo = static_cast<i16>(s + 1);
         r.IsBlank = 0;
         r.ScanSkip = BitmapBit(img, addr::kScanBitmap, s) ? 0 : 1;
-        GetChannelSlot(img, s + 1, r);
+        WalkSlot(r, s + 1, Decode{img});
     }
     work.settings.ChannelCount = static_cast<i16>(count);
 
     // Identification.
-    const ReadText id = GetText(img, addr::kIdent, 6, true);
-    DecodedIdent ident{id.text, Get(img, addr::kIdentVariant)};
+    DecodedIdent ident{Decode{img}.readText(addr::kIdent, kIdentRule), Get(img, addr::kIdentVariant)};
     if (ident.model == "ZR2450" && ident.bandCode == 2)
         ident = {"ZT-450E", 0};
     work.settings.Model.ModelName = ident.model + std::string(1, '\0');
@@ -360,68 +433,7 @@ RadioFlags DecodeRadioImage(const RadioImage& img, DocumentCopy& work, DecodedId
     if (identOut)
         *identOut = ident;
 
-    FeatureBlock& f = work.settings.Options.Features;
-    DtmfBlock& d = work.settings.Options.Dtmf;
-    const int o = addr::kOptions;
-    f.TotTime = static_cast<i16>(Get(img, o + 0x0) * 15);
-    d.SideTone = Get(img, o + 0x1);
-    f.ChannelGroup = Get(img, o + 0x2);
-    f.DisplayMode = Get(img, o + 0x3);
-    f.BacklightColor = Get(img, o + 0x4);
-    f.ScanMode = Get(img, o + 0x5);
-    f.ScanResumeTime = Get(img, o + 0x6);
-    f.Beep = Get(img, o + 0x7);
-    f.PublicData = Get(img, o + 0x8);
-    d.DtmfRate = Get(img, o + 0x9);
-    d.FirstDigitDelay = Get(img, o + 0xA);
-    d.FirstDigitTime = Get(img, o + 0xB);
-    d.StarHashTime = Get(img, o + 0xC);
-    d.DKeySetting = Get(img, o + 0xD);
-    f.PttIdPauseTime = Get(img, o + 0xE);
-    f.FreqEditable = Get(img, o + 0xF);
-
-    for (int g = 0; g < 12; ++g) {
-        f.GroupChan[static_cast<std::size_t>(2 * g)] = ChannelFromRef(Get(img, addr::kGroupChan + g));
-        f.GroupChan[static_cast<std::size_t>(2 * g + 1)] =
-            ChannelFromRef(Get(img, addr::kGroupChan + 12 + g));
-        f.GroupFlag[static_cast<std::size_t>(2 * g)] = Get(img, addr::kGroupFlag + g) != 0 ? 1 : 0;
-        f.GroupFlag[static_cast<std::size_t>(2 * g + 1)] = Get(img, addr::kGroupFlag + 12 + g) != 0 ? 1 : 0;
-    }
-    for (int j = 0; j < 6; ++j) {
-        const u8 b = Get(img, addr::kResetMode + j);
-        f.ResetMode[static_cast<std::size_t>(j)] = j % 2 == 1 ? ChannelFromRef(b) : static_cast<i16>(b);
-    }
-    {
-        const ReadText t = GetText(img, addr::kPowerOnText, 16, true);
-        f.PowerOnText = t.text.size() <= 15 ? t.text + std::string(1, '\0') : t.text;
-    }
-
-    ChannelRecord& vfo = f.VfoChannel;
-    vfo.DecodeTone = static_cast<i16>(VfoCodeToTone(GetWord(img, addr::kVfo)));
-    vfo.EncodeTone = static_cast<i16>(VfoCodeToTone(GetWord(img, addr::kVfo + 2)));
-    SetFlagsByte(vfo, Get(img, addr::kVfo + 4));
-    SetBeepByte(vfo, Get(img, addr::kVfo + 5));
-    SetPttByte(vfo, Get(img, addr::kVfo + 6));
-    vfo.PttIdEot = Get(img, addr::kVfo + 7);
-    vfo.CallCode = Get(img, addr::kVfo + 8);
-
-    for (int k = 0; k < 16; ++k)
-        GetDtmfCode(img, addr::kDtmfCodes + 16 * k, d.CodeList[static_cast<std::size_t>(k)]);
-    for (int m = 0; m < 4; ++m) {
-        const std::string t = TrimFixed(GetText(img, addr::kEmbeddedMessage + 16 * m, 16, false).text);
-        work.settings.Options.EmbeddedMessage[static_cast<std::size_t>(m)] =
-            t.size() <= 15 ? t + std::string(1, '\0') : t;
-    }
-    for (int g = 0; g < 12; ++g) {
-        const ReadText t = GetText(img, addr::kGroupNames + 3 * g, 3, true);
-        work.settings.GroupNames[static_cast<std::size_t>(g)] =
-            t.stopped ? t.text + std::string(1, '\0') : t.text;
-    }
-    for (int i = 0; i < 8; ++i) {
-        ToneTipEntry& e = work.settings.ToneTips[static_cast<std::size_t>(i)];
-        for (int k = 0; k < 30; ++k)
-            SetToneTipValue(e, k, Get(img, addr::kToneTips + 30 * i + ToneTipOffset(k)));
-    }
+    WalkSettings(work.settings, Decode{img});
 
     const u8 flags = Get(img, addr::kRadioFlags);
     return {(flags & 0x08) != 0, (flags & 0x04) != 0, (flags & 0x02) != 0, (flags & 0x01) != 0};

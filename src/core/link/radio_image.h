@@ -45,9 +45,18 @@ using RadioFlags = std::array<bool, 4>;
 // Every byte becomes 0xFF (erased).
 void ClearRadioImage(RadioImage& img);
 
-// Working copy -> image, in place over an image the caller cleared. Updates the channels'
-// IsBlank and the settings' ModelInfo from the current model (app.ModelNameText, app.BandText).
-void EncodeRadioImage(const AppState& app, DocumentCopy& work, RadioImage& img);
+// A channel whose RX text is empty or "FFFFFFFF" is blank: it keeps its slot in the radio but is
+// not marked used.
+bool IsBlankFrequency(const ChannelRecord& r);
+// Sets IsBlank of every channel in the table from its RX text. The write exchange does this to
+// the working copy before it encodes the image.
+void MarkBlankChannels(DocumentCopy& work);
+
+// Working copy -> image, in place over an image the caller cleared. The identification comes
+// from the current model (app.ModelNameText, app.BandText), not from the settings' ModelInfo;
+// whether a channel is blank comes from its RX text, not from its IsBlank. Both the document and
+// `app` are left as they are.
+void EncodeRadioImage(const AppState& app, const DocumentCopy& work, RadioImage& img);
 
 struct DecodedIdent {
     std::string model; // "ZT-450E" for the radio's "ZR2450" variant 2

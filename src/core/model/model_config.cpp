@@ -87,9 +87,15 @@ std::string ModelFromRadioId(std::string_view id, int variant) {
     return t;
 }
 
+ModelInfo CurrentModelInfo(const AppState& app) {
+    ModelInfo m;
+    m.BandCode = BandCodeFromText(app.BandText);
+    m.ModelName = app.ModelNameText;
+    return m;
+}
+
 void StoreModelInfo(const AppState& app, SettingsRecord& s) {
-    s.Model.BandCode = BandCodeFromText(app.BandText);
-    s.Model.ModelName = app.ModelNameText;
+    s.Model = CurrentModelInfo(app);
 }
 
 void LoadModelInfo(AppState& app, const SettingsRecord& s, RadioInfoRecord& info) {

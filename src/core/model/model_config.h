@@ -34,7 +34,9 @@ std::vector<std::string> BandListForModel(std::string_view model);
 // Model name for a radio's identification text (trimmed) and variant number.
 std::string ModelFromRadioId(std::string_view id, int variant);
 
-// ModelInfo from the current model: ModelName = ModelNameText, BandCode = code of BandText.
+// ModelInfo of the current model: ModelName = ModelNameText, BandCode = code of BandText.
+ModelInfo CurrentModelInfo(const AppState& app);
+// The record's ModelInfo becomes the current model's.
 void StoreModelInfo(const AppState& app, SettingsRecord& s);
 // The current model from a loaded record: ModelNameText, BandText, band limits, and the band code
 // of the radio-information record.
