@@ -117,15 +117,19 @@ class Package(unittest.TestCase):
                     open(os.path.join(work, "built" + ext), "rb") as b:
                 self.assertEqual(a.read(), b.read(), ext)
 
-    def test_installed_cli_reads_the_simulated_radio(self):
+    def test_installed_cli_reads_the_simulated_radio_through_a_link(self):
+        # Started through a link, as /usr/bin/ztprog-cli is, it finds its program folder (the
+        # version table: without it the radio's version is refused).
         work = os.path.join(self.tmp, "radio")
         os.makedirs(work)
+        link = os.path.join(work, "ztprog-cli")
+        os.symlink(self.path(PROGRAM + "/ztprog-cli"), link)
         device = os.path.join(work, "radio")
         sim = subprocess.Popen([sys.executable, SIM, "--link", device], stdout=subprocess.PIPE,
                                stderr=subprocess.PIPE, text=True)
         try:
             self.assertEqual(sim.stdout.readline().strip(), device)
-            r = run([self.path(PROGRAM + "/ztprog-cli"), "read", "--yes", "--quiet", "--port", device,
+            r = run([link, "read", "--yes", "--quiet", "--port", device,
                      os.path.join(work, "read.dat")])
             self.assertEqual(r.returncode, 0, r.stderr)
             self.assertGreater(os.path.getsize(os.path.join(work, "read.fre")), 0)
@@ -139,10 +143,13 @@ class Package(unittest.TestCase):
         setup = os.path.join(home, ".config/ztprog/ztprog/language/mysetup.ini")
         env = {"PATH": "/usr/bin:/bin", "HOME": home, "QT_QPA_PLATFORM": "offscreen", "LANG": "C.UTF-8"}
         before = os.path.getmtime(setup) if os.path.exists(setup) else None
-        proc = subprocess.Popen(as_user + [self.path(PROGRAM + "/ztprog")], env=env,
+        link = os.path.join(self.tmp, "ztprog")  # started as /usr/bin/ztprog is
+        if not os.path.islink(link):
+            os.symlink(self.path(PROGRAM + "/ztprog"), link)
+        proc = subprocess.Popen(as_user + [link], env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         try:
-            deadline = time.monotonic() + 30
+            deadline = time.monotonic() + 60
             while time.monotonic() < deadline and proc.poll() is None:
                 if os.path.exists(setup) and os.path.getmtime(setup) != before:
                     time.sleep(0.5)  # the rest of start-up
@@ -173,9 +180,11 @@ class Package(unittest.TestCase):
             shipped = f.read()
 
         first = self.start_windowed(home, as_user)
-        self.assertIn("IsFirstRun=", first)
+        first_run = [l for l in shipped.splitlines() if l.startswith("IsFirstRun=")]
+        self.assertEqual([l for l in first.splitlines() if l.startswith("IsFirstRun=")], first_run)
         self.assertIn("CurrentLanguage=", first)
         user = os.path.join(home, ".config/ztprog/ztprog")
+        self.assertTrue(os.path.isdir(os.path.join(user, "V300")))  # the installed version's folder
         # The next run keeps what the user's copy says rather than the shipped defaults.
         with open(os.path.join(user, "language/mysetup.ini"), "w") as f:
             f.write(first.replace("comPortName=", "comPortName=ttyTEST7", 1))
