@@ -77,6 +77,9 @@ class Package(unittest.TestCase):
                     "V300/Init/ZT-450E_0.dat", "V300/Init/ZT-450E_0.fre",
                     "V300/StartE.jpg", "V300/StartC.jpg", "V300/PIC/BK_1.jpg", "V300/PIC/BK_2.jpg"):
             self.assertTrue(os.path.isfile(self.path(PREFIX + "/" + rel)), rel)
+        # A new installation starts with the first-run link test.
+        with open(self.path(PREFIX + "/language/mysetup.ini")) as f:
+            self.assertIn("IsFirstRun=1\n", f.read())
         for program in ("ztprog", "ztprog-cli"):
             link = self.path("usr/bin/" + program)
             self.assertTrue(os.path.islink(link), link)
