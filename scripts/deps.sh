@@ -7,6 +7,7 @@ pkgs=(
   libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei fonts-dejavu-core xvfb xauth python3 locales ccache qt6-translations-l10n
   at-spi2-core python3-pyatspi dbus xdotool imagemagick
+  dpkg-dev help2man librsvg2-bin desktop-file-utils lintian
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <map>
+#include <vector>
 
 using namespace zt;
 using zt::test::TempDir;
@@ -185,6 +186,81 @@ TEST_F(AppFiles, HabitFileFlagsAndOffsetModeAtEveryStart) {
     LoadHabits(app);
     EXPECT_FALSE(app.habits.PasteNoPrompt);
     EXPECT_TRUE(prompter.asked.empty());
+}
+
+// An installed program folder cannot be written: the files written at run time go to the user's
+// folder, seeded once from the installed ones, and the program folders keep what was installed.
+TEST_F(AppFiles, ReadOnlyProgramFolderKeepsTheSettingsInTheUserFolder) {
+    WriteSetup("[language]\nIsFirstRun=0\ncomPort=3\ncomPortName=ttyS4\nCurrentLanguage=2\n");
+    dir.write("V300/Setting.ini", std::string("\x01\x02\x03\x04", 4));
+    const std::string installedSetup = dir.read("language/mysetup.ini");
+    const std::string user = dir.path("home/.config/ztprog");
+    std::vector<std::string> asked;
+    const FolderCheck readOnly = [&](const std::string& folder) {
+        asked.push_back(folder);
+        return false;
+    };
+
+    ChooseSettingsFolder(app, user, readOnly);
+    EXPECT_EQ(asked, std::vector<std::string>{app.ProgramDir});
+    EXPECT_EQ(MySetupPath(app), user + "/language/mysetup.ini");
+    EXPECT_EQ(SettingIniPath(app), user + "/V300/Setting.ini");
+    EXPECT_EQ(HabitFilePath(app), user + "/V300/Habit.ini");
+    EXPECT_EQ(dir.read("home/.config/ztprog/language/mysetup.ini"), installedSetup);
+    EXPECT_EQ(dir.read("home/.config/ztprog/V300/Setting.ini"), std::string("\x01\x02\x03\x04", 4));
+    EXPECT_FALSE(dir.exists("home/.config/ztprog/V300/Habit.ini"));          // nothing installed to seed it
+    EXPECT_EQ(LanguageFilePath(app), dir.path("V300/language/english.ini")); // shipped files stay
+
+    // A run: the installed settings are read, every change is written to the user's copies.
+    StartupBeforeFirstRun(app, Env({}));
+    StartupAfterFirstRun(app, doc, info, false);
+    EXPECT_EQ(app.ComPortName, "ttyS4");
+    EXPECT_EQ(app.LanguageCode, 2);
+    EXPECT_EQ(app.StoredRadioParams, (std::array<std::uint8_t, 4>{1, 2, 3, 4}));
+    app.ComPortName = "ttyUSB0";
+    app.StoredRadioParams = {9, 9, 9, 9};
+    app.habits.PasteNoPrompt = true;
+    ASSERT_TRUE(WriteComPort(app));
+    ASSERT_TRUE(SaveHabits(app));
+    ShutdownSaveFiles(app);
+    EXPECT_EQ(dir.read("language/mysetup.ini"), installedSetup);
+    EXPECT_EQ(dir.read("V300/Setting.ini"), std::string("\x01\x02\x03\x04", 4));
+    EXPECT_FALSE(dir.exists("V300/Habit.ini"));
+
+    // The next run keeps the user's settings: the installed ones seed a missing file only.
+    AppState next;
+    SetProgramFolders(next, dir.path("V300/ztprog"));
+    ChooseSettingsFolder(next, user, readOnly);
+    StartupBeforeFirstRun(next, Env({}));
+    StartupAfterFirstRun(next, doc, info, false);
+    EXPECT_EQ(next.ComPortName, "ttyUSB0");
+    EXPECT_EQ(next.StoredRadioParams, (std::array<std::uint8_t, 4>{9, 9, 9, 9}));
+    EXPECT_TRUE(next.habits.PasteNoPrompt);
+}
+
+// A writable program folder (the build tree), or no user folder given, keeps every file where it
+// always was and creates nothing in the user's folder.
+TEST_F(AppFiles, WritableProgramFolderKeepsItsOwnSettings) {
+    const std::string user = dir.path("home/.config/ztprog");
+    for (const bool writable : {true, false}) {
+        ChooseSettingsFolder(app, writable ? user : "", [&](const std::string&) { return writable; });
+        EXPECT_EQ(MySetupPath(app), dir.path("language/mysetup.ini"));
+        EXPECT_EQ(SettingIniPath(app), dir.path("V300/Setting.ini"));
+        EXPECT_EQ(HabitFilePath(app), dir.path("V300/Habit.ini"));
+    }
+    // Choosing again after a read-only start goes back to the program folders.
+    ChooseSettingsFolder(app, user, [](const std::string&) { return false; });
+    ChooseSettingsFolder(app, user, [](const std::string&) { return true; });
+    EXPECT_EQ(SettingIniPath(app), dir.path("V300/Setting.ini"));
+}
+
+TEST(AppSettings, FolderWritableTriesAFileAndLeavesNothing) {
+    TempDir dir;
+    EXPECT_TRUE(FolderWritable(dir.path()));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    EXPECT_FALSE(FolderWritable(dir.path("missing")));
+    dir.write("file", "x");
+    EXPECT_FALSE(FolderWritable(dir.path("file")));
 }
 
 TEST_F(AppFiles, NewDocumentTakesTheFactoryTemplateWhenPresent) {

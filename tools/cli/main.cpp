@@ -212,6 +212,7 @@ int main(int argc, char** argv) {
         qputenv("QT_NO_GLIB", "1");
     QCoreApplication qapp(argc, argv);
     QCoreApplication::setApplicationName("ztprog-cli");
+    QCoreApplication::setApplicationVersion(ZT_VERSION);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -235,10 +236,17 @@ int main(int argc, char** argv) {
     const QCommandLineOption factoryOpt("factory",
                                         "new: start from the factory data template (as the "
                                         "Initialise command does) instead of the new-document one.");
-    parser.addOptions({portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt});
+    // --version alone: -v is --verbose.
+    const QCommandLineOption versionOpt("version", "Show the program's version.");
+    parser.addOptions(
+        {portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt, versionOpt});
     parser.addPositionalArgument("command", "read, write, info, image, decode, encode or new");
     parser.addPositionalArgument("files", "the files of the command", "[files...]");
     parser.process(qapp);
+    if (parser.isSet(versionOpt)) {
+        std::cout << "ztprog-cli " << ZT_VERSION << '\n';
+        return 0;
+    }
 
     const QStringList pos = parser.positionalArguments();
     if (pos.isEmpty()) {

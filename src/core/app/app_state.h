@@ -28,6 +28,11 @@ struct AppState {
     std::string ParentDir;
     std::string ProgramFileName = "ztprog"; // the executable's file name, without ".exe"
     VersionTable versions;                  // the parent folder's Version.ini
+    // Where the files written at run time live when the program folder cannot be written (an
+    // installed copy): a per-user folder laid out like the program folder's parent
+    // (<dir>/language/mysetup.ini, <dir>/V300/Setting.ini and Habit.ini). Empty: the program's
+    // own folders. Set by ChooseSettingsFolder.
+    std::string SettingsRoot;
     // Starts another program (the hand-over to another installed version); true when it runs.
     std::function<bool(const std::string& program)> startProcess;
 

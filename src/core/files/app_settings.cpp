@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -22,8 +24,14 @@ namespace {
 constexpr const char* kSetupSection = "language";
 constexpr std::size_t kHabitRecordSize = 10;
 
-std::string InProgramDir(const AppState& app, const char* name) {
-    return (fs::path(app.ProgramDir) / name).string();
+// The folders of the files written at run time: the program's own, or the per-user copies.
+fs::path SetupDir(const AppState& app) {
+    return fs::path(app.SettingsRoot.empty() ? app.ParentDir : app.SettingsRoot) / "language";
+}
+fs::path WrittenProgramDir(const AppState& app) {
+    if (app.SettingsRoot.empty())
+        return app.ProgramDir;
+    return fs::path(app.SettingsRoot) / fs::path(app.ProgramDir).filename();
 }
 
 } // namespace
@@ -41,17 +49,43 @@ void SetProgramFolders(AppState& app, const std::string& executablePath) {
 #endif
 }
 
+bool FolderWritable(const std::string& folder) {
+    const std::string probe = StagedFile::SideName((fs::path(folder) / "probe").string(), "probe");
+    std::ofstream(probe, std::ios::binary).close();
+    std::error_code ec;
+    return fs::remove(probe, ec);
+}
+
+void ChooseSettingsFolder(AppState& app, const std::string& userConfigDir, const FolderCheck& writable) {
+    app.SettingsRoot.clear();
+    if (userConfigDir.empty() || writable(app.ProgramDir))
+        return;
+    const std::string installedSetup = MySetupPath(app);
+    const std::string installedSetting = SettingIniPath(app);
+    const std::string installedHabits = HabitFilePath(app);
+    app.SettingsRoot = userConfigDir;
+    std::error_code ec;
+    fs::create_directories(SetupDir(app), ec);
+    fs::create_directories(WrittenProgramDir(app), ec);
+    const std::pair<std::string, std::string> seeds[] = {{installedSetup, MySetupPath(app)},
+                                                         {installedSetting, SettingIniPath(app)},
+                                                         {installedHabits, HabitFilePath(app)}};
+    for (const auto& [from, to] : seeds)
+        if (!fs::exists(to, ec) && fs::is_regular_file(from, ec))
+            fs::copy_file(from, to, ec); // failures leave the defaults of a missing file
+}
+
 std::string MySetupPath(const AppState& app) {
-    return (fs::path(app.ParentDir) / "language" / "mysetup.ini").string();
+    return (SetupDir(app) / "mysetup.ini").string();
 }
 std::string VersionIniPath(const AppState& app) {
     return (fs::path(app.ParentDir) / "Version.ini").string();
 }
 std::string SettingIniPath(const AppState& app) {
-    return InProgramDir(app, "Setting.ini");
+    return (WrittenProgramDir(app) / "Setting.ini").string();
 }
 std::string HabitFilePath(const AppState& app) {
-    return InProgramDir(app, "Habit.ini");
+    return (WrittenProgramDir(app) / "Habit.ini").string();
 }
 std::string LanguageFilePath(const AppState& app) {
     return (fs::path(app.ProgramDir) / "language" / app.LanguageFile).string();

@@ -20,6 +20,18 @@ using EnvLookup = std::function<const char*(const char*)>;
 // executable's name without ".exe".
 void SetProgramFolders(AppState& app, const std::string& executablePath);
 
+// True when a file can be created in `folder` (a trial file is created and removed again).
+bool FolderWritable(const std::string& folder);
+using FolderCheck = std::function<bool(const std::string& folder)>;
+
+// The files written at run time (mysetup.ini, Setting.ini, Habit.ini) stay in the program's
+// folders when the program folder is writable or `userConfigDir` is empty; otherwise they move to
+// `userConfigDir` (SettingsRoot), where a file still missing is first copied from the program's
+// folders, so the installed defaults seed the user's settings once and the program folders are
+// only read. Call after SetProgramFolders and before the start-up steps.
+void ChooseSettingsFolder(AppState& app, const std::string& userConfigDir,
+                          const FolderCheck& writable = FolderWritable);
+
 std::string MySetupPath(const AppState& app);
 // The table of versions installed side by side, in the parent folder.
 std::string VersionIniPath(const AppState& app);

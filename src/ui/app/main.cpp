@@ -6,9 +6,12 @@
 #include "model/radio_info.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLocale>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <memory>
 
@@ -16,6 +19,9 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setOrganizationName("ztprog");
     QApplication::setApplicationName("ztprog");
+    // The desktop entry and the icon of the installed program (the window managers match both).
+    QApplication::setDesktopFileName("ztprog");
+    QApplication::setWindowIcon(QIcon(":/icons/ztprog.svg"));
     // Frequencies are written and read with "." whatever the user's locale.
     QLocale::setDefault(QLocale::c());
 
@@ -33,6 +39,10 @@ int main(int argc, char** argv) {
     // Folders, language, mysetup.ini, the new document (with the model's template), Setting.ini
     // and the editing habits.
     zt::SetProgramFolders(app, QApplication::applicationFilePath().toStdString());
+    // An installed program folder is only read: the settings then live in the user's own folder.
+    zt::ChooseSettingsFolder(
+        app,
+        QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).toStdString());
     zt::StartupBeforeFirstRun(app);
     zt::StartupAfterFirstRun(app, doc, info, false);
     QApplication::setApplicationDisplayName(QString::fromStdString(app.LangText(12000)));
