@@ -429,6 +429,13 @@ void frmMain::Route(Refresh what, QWidget* from) {
     } else if (what == Refresh::ToneTips) {
         if (channels_.EditWindowOpen())
             channels_.edit->ShowRB();
+    } else if (what == Refresh::FreqEdit) {
+        if (channels_.GridOpen()) {
+            channels_.grid->CommitPendingEdit();
+            channels_.grid->SetEditDisable();
+        }
+        if (channels_.EditWindowOpen())
+            channels_.edit->SetShowFreModify();
     } else if (what == Refresh::GroupNames) {
         if (channels_.GridOpen())
             channels_.grid->ChangeGroup();
