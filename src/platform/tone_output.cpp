@@ -3,106 +3,92 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
-#include <QIODevice>
 #include <QMediaDevices>
 
 #include <cmath>
 #include <cstring>
-#include <deque>
-#include <mutex>
 #include <numbers>
 
 namespace zt {
 
-// Sound as the audio stream asks for it: the queued segments one after the other (a tone is a
-// sine, a pause is zeros), and zeros while nothing is queued, so the stream never runs dry.
-class ToneStream : public QIODevice {
-  public:
-    explicit ToneStream(const QAudioFormat& f) : format_(f) { open(QIODevice::ReadOnly); }
+ToneStream::ToneStream(const QAudioFormat& f) : format_(f) {
+    open(QIODevice::ReadOnly);
+}
 
-    void push(int hz, int ms) {
-        const std::lock_guard lock(mutex_);
-        const qint64 frames = static_cast<qint64>(format_.sampleRate()) * ms / 1000;
-        if (frames > 0)
-            queue_.push_back({hz, frames});
-    }
-    void clear() {
-        const std::lock_guard lock(mutex_);
-        queue_.clear();
-    }
-    bool empty() const {
-        const std::lock_guard lock(mutex_);
-        return queue_.empty();
-    }
+void ToneStream::push(int hz, int ms) {
+    const std::lock_guard lock(mutex_);
+    const qint64 frames = static_cast<qint64>(format_.sampleRate()) * ms / 1000;
+    if (frames > 0)
+        queue_.push_back({hz, frames});
+}
 
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override {
-        return format_.bytesPerFrame() * 4096 + QIODevice::bytesAvailable();
-    }
+void ToneStream::clear() {
+    const std::lock_guard lock(mutex_);
+    queue_.clear();
+}
 
-  protected:
-    qint64 readData(char* data, qint64 maxSize) override {
-        const int frameBytes = format_.bytesPerFrame();
-        if (frameBytes <= 0)
-            return 0;
-        const qint64 frames = maxSize / frameBytes;
-        const std::lock_guard lock(mutex_);
-        for (qint64 i = 0; i < frames; ++i) {
-            float v = 0.0F;
-            if (!queue_.empty()) {
-                Segment& s = queue_.front();
-                if (s.hz > 0) {
-                    v = 0.5F * static_cast<float>(std::sin(phase_));
-                    phase_ += 2.0 * std::numbers::pi * s.hz / format_.sampleRate();
-                    if (phase_ > 2.0 * std::numbers::pi)
-                        phase_ -= 2.0 * std::numbers::pi;
-                } else {
-                    phase_ = 0.0;
-                }
-                if (--s.frames == 0) {
-                    queue_.pop_front();
-                    phase_ = 0.0;
-                }
+bool ToneStream::empty() const {
+    const std::lock_guard lock(mutex_);
+    return queue_.empty();
+}
+
+qint64 ToneStream::bytesAvailable() const {
+    return format_.bytesPerFrame() * 4096 + QIODevice::bytesAvailable();
+}
+
+float ToneStream::next() {
+    if (queue_.empty())
+        return 0.0F;
+    Segment& s = queue_.front();
+    float v = 0.0F;
+    if (s.hz > 0) {
+        v = 0.5F * static_cast<float>(std::sin(phase_));
+        phase_ += 2.0 * std::numbers::pi * s.hz / format_.sampleRate();
+        if (phase_ > 2.0 * std::numbers::pi)
+            phase_ -= 2.0 * std::numbers::pi;
+    }
+    if (--s.frames == 0) {
+        queue_.pop_front();
+        phase_ = 0.0;
+    }
+    return v;
+}
+
+qint64 ToneStream::readData(char* data, qint64 maxSize) {
+    const int frameBytes = format_.bytesPerFrame();
+    if (frameBytes <= 0)
+        return 0;
+    const qint64 frames = maxSize / frameBytes;
+    const std::lock_guard lock(mutex_);
+    for (qint64 i = 0; i < frames; ++i) {
+        const float v = next();
+        char* frame = data + i * frameBytes;
+        for (int c = 0; c < format_.channelCount(); ++c) {
+            char* at = frame + c * format_.bytesPerSample();
+            switch (format_.sampleFormat()) {
+            case QAudioFormat::Int16: {
+                const auto x = static_cast<qint16>(v * 32767.0F);
+                std::memcpy(at, &x, sizeof x);
+                break;
             }
-            char* frame = data + i * frameBytes;
-            for (int c = 0; c < format_.channelCount(); ++c) {
-                char* at = frame + c * format_.bytesPerSample();
-                switch (format_.sampleFormat()) {
-                case QAudioFormat::Int16: {
-                    const auto x = static_cast<qint16>(v * 32767.0F);
-                    std::memcpy(at, &x, sizeof x);
-                    break;
-                }
-                case QAudioFormat::Int32: {
-                    const auto x = static_cast<qint32>(v * 2147483647.0F);
-                    std::memcpy(at, &x, sizeof x);
-                    break;
-                }
-                case QAudioFormat::Float:
-                    std::memcpy(at, &v, sizeof v);
-                    break;
-                default: { // unsigned 8 bit
-                    const auto x = static_cast<quint8>(128 + v * 127.0F);
-                    std::memcpy(at, &x, sizeof x);
-                    break;
-                }
-                }
+            case QAudioFormat::Int32: {
+                const auto x = static_cast<qint32>(v * 2147483647.0F);
+                std::memcpy(at, &x, sizeof x);
+                break;
+            }
+            case QAudioFormat::Float:
+                std::memcpy(at, &v, sizeof v);
+                break;
+            default: { // unsigned 8 bit
+                const auto x = static_cast<quint8>(128 + v * 127.0F);
+                std::memcpy(at, &x, sizeof x);
+                break;
+            }
             }
         }
-        return frames * frameBytes;
     }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-  private:
-    struct Segment {
-        int hz;
-        qint64 frames;
-    };
-    QAudioFormat format_;
-    mutable std::mutex mutex_;
-    std::deque<Segment> queue_;
-    double phase_ = 0.0;
-};
+    return frames * frameBytes;
+}
 
 QtToneOutput::QtToneOutput(QObject* parent) : QObject(parent) {
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
@@ -176,17 +162,23 @@ void QtToneOutput::stopWhenIdle() {
 QtStepClock::QtStepClock(QObject* parent) : QObject(parent) {
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
+    since_.start();
     connect(&timer_, &QTimer::timeout, this, [this] {
         auto fn = std::move(pending_);
         pending_ = nullptr;
-        if (fn)
-            fn();
+        if (!fn)
+            return;
+        running_ = true;
+        fn();
+        running_ = false;
     });
 }
 
 void QtStepClock::After(int ms, std::function<void()> fn) {
+    const qint64 now = since_.elapsed();
+    due_ = (running_ ? due_ : now) + std::max(0, ms);
     pending_ = std::move(fn);
-    timer_.start(std::max(0, ms));
+    timer_.start(static_cast<int>(std::max<qint64>(0, due_ - now)));
 }
 
 void QtStepClock::Cancel() {

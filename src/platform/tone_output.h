@@ -5,16 +5,50 @@
 
 #include "sound/tone_preview.h"
 
+#include <QAudioFormat>
+#include <QElapsedTimer>
+#include <QIODevice>
 #include <QObject>
 #include <QTimer>
 
+#include <deque>
 #include <memory>
+#include <mutex>
 
 class QAudioSink;
 
 namespace zt {
 
-class ToneStream;
+// Sound as the audio stream asks for it: the queued segments one after the other (a tone is a
+// sine, a pause is zeros), and zeros while nothing is queued, so the stream never runs dry and a
+// segment lasts exactly its number of frames whenever it is queued in time.
+class ToneStream : public QIODevice {
+  public:
+    explicit ToneStream(const QAudioFormat& f);
+
+    // Queues `hz` (0 = silence) for `ms` milliseconds.
+    void push(int hz, int ms);
+    void clear();
+    bool empty() const;
+
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override;
+
+  protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    struct Segment {
+        int hz;
+        qint64 frames;
+    };
+    float next();
+    QAudioFormat format_;
+    mutable std::mutex mutex_;
+    std::deque<Segment> queue_;
+    double phase_ = 0.0;
+};
 
 class QtToneOutput : public QObject, public ToneOutput {
     Q_OBJECT
@@ -38,6 +72,8 @@ class QtToneOutput : public QObject, public ToneOutput {
     QTimer idle_; // stops the stream once everything queued has been played
 };
 
+// A call made from inside a timed call is timed from when that call was due, not from when it
+// ran, so that the steps of a preview do not drift by the timer's lateness.
 class QtStepClock : public QObject, public StepClock {
     Q_OBJECT
   public:
@@ -47,7 +83,10 @@ class QtStepClock : public QObject, public StepClock {
 
   private:
     QTimer timer_;
+    QElapsedTimer since_;
     std::function<void()> pending_;
+    qint64 due_ = 0;       // when the pending (or last) call was due, on since_
+    bool running_ = false; // inside a timed call
 };
 
 } // namespace zt

@@ -15,6 +15,7 @@
 #include "ui_test_support.h"
 
 #include <QApplication>
+#include <QAudioFormat>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -617,6 +618,45 @@ class SettingsWindowsTest : public QObject {
         QTest::qWait(200);
     }
 
+    // The sound stream plays each queued step for exactly its length, one after the other, and
+    // zeros when nothing is queued.
+    void toneStreamKeepsTheStepLengths() {
+        QAudioFormat f;
+        f.setSampleRate(48000);
+        f.setChannelCount(1);
+        f.setSampleFormat(QAudioFormat::Int16);
+        ToneStream stream(f);
+        stream.push(2100, 100);
+        stream.push(0, 100);
+        stream.push(1000, 50);
+        std::vector<qint16> samples(48000 * 300 / 1000);
+        // Read in pieces, as an audio sink does.
+        const qint64 bytes = static_cast<qint64>(samples.size() * sizeof(qint16));
+        for (qint64 at = 0; at < bytes; at += 960)
+            QCOMPARE(
+                stream.read(reinterpret_cast<char*>(samples.data()) + at, std::min<qint64>(960, bytes - at)),
+                std::min<qint64>(960, bytes - at));
+        auto loud = [&](std::size_t from, std::size_t to) {
+            std::size_t n = 0;
+            for (std::size_t i = from; i < to; ++i)
+                n += std::abs(samples[i]) > 1000 ? 1 : 0;
+            return n;
+        };
+        QVERIFY(loud(0, 4800) > 4000);              // 100 ms of 2100 Hz
+        QCOMPARE(loud(4800, 9600), std::size_t(0)); // 100 ms pause
+        QVERIFY(loud(9600, 12000) > 2000);          // 50 ms of 1000 Hz
+        QCOMPARE(loud(12000, samples.size()), std::size_t(0));
+        // 2100 Hz: 210 periods in 100 ms, counted as rising zero crossings.
+        int rising = 0;
+        for (std::size_t i = 1; i < 4800; ++i)
+            rising += samples[i - 1] < 0 && samples[i] >= 0 ? 1 : 0;
+        QVERIFY(rising >= 209 && rising <= 210);
+        QVERIFY(stream.empty());
+        stream.push(500, 1000);
+        stream.clear();
+        QVERIFY(stream.empty());
+    }
+
     void windowsAreLabelledInChinese() {
         start(2);
         auto* d = open<FrmDTMF>();
@@ -624,8 +664,10 @@ class SettingsWindowsTest : public QObject {
         auto* t = open<FrmToneTips>();
         QCOMPARE(d->windowTitle(), QString::fromUtf8("DTMF设置"));
         QCOMPARE(o->windowTitle(), QString::fromUtf8("可选功能"));
-        QCOMPARE(t->TabStrip1()->tabText(0), QString::fromUtf8("提示音 1"));
+        QCOMPARE(t->TabStrip1()->tabText(0), QString::fromUtf8("提示 1"));
         QCOMPARE(o->Combo1(29)->itemText(0), QString::fromStdString(app->LangText(15030)));
+        // All eight tabs are shown whole.
+        QVERIFY(t->TabStrip1()->tabRect(7).right() < t->TabStrip1()->width());
         // Every label ends left of its control and inside the window.
         for (QWidget* win : {static_cast<QWidget*>(d), static_cast<QWidget*>(o), static_cast<QWidget*>(t)})
             for (QLabel* l : win->findChildren<QLabel*>())

@@ -54,7 +54,7 @@ FrmDTMF::FrmDTMF(AppState& app, Document& doc, WindowRouter* router, QWidget* pa
         p = new QWidget;
         tab_->addTab(p, QString());
     }
-    SetGeometryTw(tab_, 120, 120, 6600, 4500);
+    SetGeometryTw(tab_, 120, 120, 6600, 4250);
     DtmfBlock& d = doc_.work.settings.Options.Dtmf;
 
     auto list = [](QWidget* parent, const QString& name) {
@@ -127,9 +127,9 @@ FrmDTMF::FrmDTMF(AppState& app, Document& doc, WindowRouter* router, QWidget* pa
 
     cmdClose_ = new QPushButton(this);
     cmdClose_->setObjectName("CommandClose");
-    SetGeometryTw(cmdClose_, 5520, 4740, 1200, 380);
+    SetGeometryTw(cmdClose_, 5520, 4490, 1200, 380);
     connect(cmdClose_, &QPushButton::clicked, this, [this] { closeWindow(); });
-    setFixedSize(Tw(6840, this), Tw(5280, this));
+    setFixedSize(Tw(6840, this), Tw(5010, this));
 
     EnterMovesOn(this);
     loadWindow();

@@ -52,10 +52,10 @@ FrmOptFeatures::FrmOptFeatures(AppState& app, Document& doc, WindowRouter* route
     : EditorWindow(app, doc, router, kName, parent) {
     frame1_ = new QGroupBox(this);
     frame1_->setObjectName("Frame1");
-    SetGeometryTw(frame1_, 120, 60, 9600, 6000);
+    SetGeometryTw(frame1_, 120, 60, 8900, 6000);
     frame3_ = new QGroupBox(frame1_);
     frame3_->setObjectName("Frame3");
-    SetGeometryTw(frame3_, 4700, 150, 4750, 5700);
+    SetGeometryTw(frame3_, 4350, 150, 4420, 5700);
 
     auto makeList = [this](int i, QWidget* parent) {
         auto* c = new BoundList(parent);
@@ -107,11 +107,11 @@ FrmOptFeatures::FrmOptFeatures(AppState& app, Document& doc, WindowRouter* route
         if (i < kFirstShownChar)
             t->hide();
         else
-            SetGeometryTw(t, 1750 + (i - kFirstShownChar) * 340, 400, 300, 330);
+            SetGeometryTw(t, 1600 + (i - kFirstShownChar) * 320, 400, 290, 330);
     }
-    SetGeometryTw(makeCheck(7, frame1_), 240, 900, 4300, 330);
+    SetGeometryTw(makeCheck(7, frame1_), 240, 900, 3950, 330);
     for (std::size_t r = 0; r < kLeftLists.size(); ++r)
-        SetGeometryTw(makeList(kLeftLists[r], frame1_), 2700, 1450 + static_cast<int>(r) * 460, 1800, 330);
+        SetGeometryTw(makeList(kLeftLists[r], frame1_), 2450, 1450 + static_cast<int>(r) * 460, 1750, 330);
     for (int i : kHiddenLists) {
         makeList(i, frame1_)->hide();
         label1_[static_cast<std::size_t>(i)]->hide();
@@ -121,16 +121,16 @@ FrmOptFeatures::FrmOptFeatures(AppState& app, Document& doc, WindowRouter* route
 
     // Right column: the VFO's signalling settings.
     for (std::size_t r = 0; r < kVfoLists.size(); ++r)
-        SetGeometryTw(makeList(kVfoLists[r], frame3_), 2300, 300 + static_cast<int>(r) * 420, 2250, 330);
+        SetGeometryTw(makeList(kVfoLists[r], frame3_), 2200, 300 + static_cast<int>(r) * 420, 2070, 330);
     for (std::size_t k = 0; k < kVfoChecks.size(); ++k)
-        SetGeometryTw(makeCheck(kVfoChecks[k], frame3_), 200 + static_cast<int>(k % 2) * 2300,
-                      4560 + static_cast<int>(k / 2) * 380, 2250, 330);
+        SetGeometryTw(makeCheck(kVfoChecks[k], frame3_), 200 + static_cast<int>(k % 2) * 2100,
+                      4560 + static_cast<int>(k / 2) * 380, 2050, 330);
 
     cmdClose_ = new QPushButton(this);
     cmdClose_->setObjectName("CommandClose");
-    SetGeometryTw(cmdClose_, 8520, 6180, 1200, 380);
+    SetGeometryTw(cmdClose_, 7820, 6180, 1200, 380);
     connect(cmdClose_, &QPushButton::clicked, this, [this] { closeWindow(); });
-    setFixedSize(Tw(9840, this), Tw(6700, this));
+    setFixedSize(Tw(9140, this), Tw(6700, this));
 
     EnterMovesOn(this);
     loadWindow();

@@ -107,7 +107,7 @@ FrmToneTips::FrmToneTips(AppState& app, Document& doc, WindowRouter* router,
         label3_[static_cast<std::size_t>(c)] = new QLabel(this);
         label4_[static_cast<std::size_t>(c)] = new QLabel(this);
         SetGeometryTw(label3_[static_cast<std::size_t>(c)], 1500 + c * 3700, 1200, 1350, 300);
-        SetGeometryTw(label4_[static_cast<std::size_t>(c)], 2900 + c * 3700, 1200, 1150, 300);
+        SetGeometryTw(label4_[static_cast<std::size_t>(c)], 2950 + c * 3700, 1200, 1150, 300);
     }
     for (int i = 0; i < kSteps; ++i) {
         const auto k = static_cast<std::size_t>(i);
@@ -117,7 +117,7 @@ FrmToneTips::FrmToneTips(AppState& app, Document& doc, WindowRouter* router,
         combo4_[k] = list(QString("Combo4_%1").arg(i));
         label5_[k] = new QLabel(this);
         SetGeometryTw(combo3_[k], 1500 + left, top, 1300, 330);
-        SetGeometryTw(combo4_[k], 2900 + left, top, 1100, 330);
+        SetGeometryTw(combo4_[k], 2950 + left, top, 1100, 330);
         combo3_[k]->onPick([this, k](int index) {
             tip().Steps[k].Tone = static_cast<i16>(index == 0 ? 0 : index + kLowestToneCode - 1);
             picture_->update();
