@@ -125,11 +125,7 @@ FrmDTMF::FrmDTMF(AppState& app, Document& doc, WindowRouter* router, QWidget* pa
                 [this, k] { listCodeChanged(static_cast<int>(k)); });
     }
 
-    cmdClose_ = new QPushButton(this);
-    cmdClose_->setObjectName("CommandClose");
-    SetGeometryTw(cmdClose_, 5520, 4490, 1200, 380);
-    connect(cmdClose_, &QPushButton::clicked, this, [this] { closeWindow(); });
-    setFixedSize(Tw(6840, this), Tw(5010, this));
+    cmdClose_ = AddCloseButton(this, 5520, 4490);
 
     EnterMovesOn(this);
     loadWindow();

@@ -126,11 +126,7 @@ FrmOptFeatures::FrmOptFeatures(AppState& app, Document& doc, WindowRouter* route
         SetGeometryTw(makeCheck(kVfoChecks[k], frame3_), 200 + static_cast<int>(k % 2) * 2100,
                       4560 + static_cast<int>(k / 2) * 380, 2050, 330);
 
-    cmdClose_ = new QPushButton(this);
-    cmdClose_->setObjectName("CommandClose");
-    SetGeometryTw(cmdClose_, 7820, 6180, 1200, 380);
-    connect(cmdClose_, &QPushButton::clicked, this, [this] { closeWindow(); });
-    setFixedSize(Tw(9140, this), Tw(6700, this));
+    cmdClose_ = AddCloseButton(this, 7820, 6180);
 
     EnterMovesOn(this);
     loadWindow();

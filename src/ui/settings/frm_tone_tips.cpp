@@ -141,11 +141,7 @@ FrmToneTips::FrmToneTips(AppState& app, Document& doc, WindowRouter* router,
     stop_->setObjectName("Command2_0");
     SetGeometryTw(stop_, 1440, 6060, 1200, 380);
     connect(stop_, &QPushButton::clicked, this, [this] { stopPreview(); });
-    cmdClose_ = new QPushButton(this);
-    cmdClose_->setObjectName("CommandClose");
-    SetGeometryTw(cmdClose_, 7020, 6060, 1200, 380);
-    connect(cmdClose_, &QPushButton::clicked, this, [this] { closeWindow(); });
-    setFixedSize(Tw(8340, this), Tw(6600, this));
+    cmdClose_ = AddCloseButton(this, 7020, 6060);
 
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (index < 0 || index + 1 == current_)

@@ -1,11 +1,15 @@
 #include "settings/settings_common.h"
 
+#include "app/twips.h"
+#include "common/editor_window.h"
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
 #include <QWidget>
@@ -60,6 +64,17 @@ class SelectAllFilter : public QObject {
 };
 
 } // namespace
+
+QPushButton* AddCloseButton(EditorWindow* window, int left, int top) {
+    constexpr int width = 1200;
+    constexpr int height = 380;
+    auto* b = new QPushButton(window);
+    b->setObjectName("CommandClose");
+    SetGeometryTw(b, left, top, width, height);
+    QObject::connect(b, &QPushButton::clicked, window, [window] { window->closeWindow(); });
+    window->setFixedSize(Tw(left + width + 120, window), Tw(top + height + 140, window));
+    return b;
+}
 
 void FocusNext(QWidget* from) {
     for (QWidget* n = from->nextInFocusChain(); n != nullptr && n != from; n = n->nextInFocusChain()) {

@@ -11,9 +11,16 @@
 #include <QStringList>
 
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace zt {
+
+class EditorWindow;
+
+// The window's Close button at (left, top) in twips, the window's bottom right corner: the window
+// takes its fixed size from it.
+QPushButton* AddCloseButton(EditorWindow* window, int left, int top);
 
 // Enter in a list, check box, text box or tab bar of `window` moves the focus to the next
 // control of the focus chain and is swallowed (an open drop-down keeps its Enter).
