@@ -177,14 +177,14 @@ void FrmDTMF::retranslate() {
 
 void FrmDTMF::placeLabels() {
     for (std::size_t k = 0; k < combo1_.size(); ++k)
-        PlaceLabelLeft(label1_[k], combo1_[k], 100);
+        PlaceCaption(label1_[k], combo1_[k]);
     for (std::size_t k = 0; k < combo2_.size(); ++k)
-        PlaceLabelLeft(label2_[k], combo2_[k], 100);
+        PlaceCaption(label2_[k], combo2_[k]);
     for (std::size_t k = 2; k < text1_.size(); ++k)
-        PlaceLabelLeft(label3_[k], text1_[k], 100);
+        PlaceCaption(label3_[k], text1_[k]);
     for (std::size_t k = 0; k < text2_.size(); ++k)
-        PlaceLabelLeft(label4_[k], text2_[k], 20);
-    PlaceLabelLeft(label5_, text3_, 100);
+        PlaceCaption(label4_[k], text2_[k], 20);
+    PlaceCaption(label5_, text3_);
 }
 
 void FrmDTMF::loadFromDocument() {

@@ -193,8 +193,8 @@ void FrmOptFeatures::retranslate() {
 void FrmOptFeatures::placeLabels() {
     for (std::size_t i = 0; i < label1_.size(); ++i)
         if (label1_[i] != nullptr)
-            PlaceLabelLeft(label1_[i], combo1_[i], 100);
-    PlaceLabelLeft(label2_, Text1(kFirstShownChar), 100);
+            PlaceCaption(label1_[i], combo1_[i]);
+    PlaceCaption(label2_, Text1(kFirstShownChar));
 }
 
 void FrmOptFeatures::loadFromDocument() {

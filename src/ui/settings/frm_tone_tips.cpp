@@ -181,10 +181,10 @@ void FrmToneTips::retranslate() {
         combo3_[static_cast<std::size_t>(i)]->setEntries(tones);
         combo4_[static_cast<std::size_t>(i)]->setEntries(lengths);
     }
-    PlaceLabelLeft(label1_, combo1_, 100);
-    PlaceLabelLeft(label2_, combo2_, 100);
+    PlaceCaption(label1_, combo1_);
+    PlaceCaption(label2_, combo2_);
     for (int i = 0; i < kSteps; ++i)
-        PlaceLabelLeft(label5_[static_cast<std::size_t>(i)], combo3_[static_cast<std::size_t>(i)], 100);
+        PlaceCaption(label5_[static_cast<std::size_t>(i)], combo3_[static_cast<std::size_t>(i)]);
 }
 
 void FrmToneTips::loadFromDocument() {

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -74,6 +75,12 @@ QPushButton* AddCloseButton(EditorWindow* window, int left, int top) {
     QObject::connect(b, &QPushButton::clicked, window, [window] { window->closeWindow(); });
     window->setFixedSize(Tw(left + width + 120, window), Tw(top + height + 140, window));
     return b;
+}
+
+void PlaceCaption(QLabel* label, QWidget* control, int gapTwips) {
+    PlaceLabelLeft(label, control, gapTwips);
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
 }
 
 void FocusNext(QWidget* from) {

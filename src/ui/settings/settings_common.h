@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -21,6 +22,10 @@ class EditorWindow;
 // The window's Close button at (left, top) in twips, the window's bottom right corner: the window
 // takes its fixed size from it.
 QPushButton* AddCloseButton(EditorWindow* window, int left, int top);
+
+// Places `label` `gapTwips` left of `control` and makes it the control's caption (the name the
+// control is known by, also to assistive technology).
+void PlaceCaption(QLabel* label, QWidget* control, int gapTwips = 100);
 
 // Enter in a list, check box, text box or tab bar of `window` moves the focus to the next
 // control of the focus chain and is swallowed (an open drop-down keeps its Enter).
