@@ -12,12 +12,20 @@
 namespace zt {
 
 ToneStream::ToneStream(const QAudioFormat& f) : format_(f) {
-    open(QIODevice::ReadOnly);
+    // Unbuffered: what the sink reads is generated at that moment, never read ahead.
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
 void ToneStream::push(int hz, int ms) {
     const std::lock_guard lock(mutex_);
-    const qint64 frames = static_cast<qint64>(format_.sampleRate()) * ms / 1000;
+    qint64 frames = static_cast<qint64>(format_.sampleRate()) * ms / 1000;
+    if (late_ > static_cast<qint64>(format_.sampleRate()) * kMaxLateMs / 1000)
+        late_ = 0; // idle, not late
+    if (hz <= 0) {
+        const qint64 madeUp = std::min(late_, frames);
+        frames -= madeUp;
+        late_ -= madeUp;
+    }
     if (frames > 0)
         queue_.push_back({hz, frames});
 }
@@ -25,6 +33,7 @@ void ToneStream::push(int hz, int ms) {
 void ToneStream::clear() {
     const std::lock_guard lock(mutex_);
     queue_.clear();
+    late_ = 0;
 }
 
 bool ToneStream::empty() const {
@@ -37,8 +46,10 @@ qint64 ToneStream::bytesAvailable() const {
 }
 
 float ToneStream::next() {
-    if (queue_.empty())
+    if (queue_.empty()) {
+        ++late_;
         return 0.0F;
+    }
     Segment& s = queue_.front();
     float v = 0.0F;
     if (s.hz > 0) {

@@ -20,10 +20,14 @@ class QAudioSink;
 namespace zt {
 
 // Sound as the audio stream asks for it: the queued segments one after the other (a tone is a
-// sine, a pause is zeros), and zeros while nothing is queued, so the stream never runs dry and a
-// segment lasts exactly its number of frames whenever it is queued in time.
+// sine, a pause is zeros), and zeros while nothing is queued, so the stream never runs dry. A tone
+// always lasts exactly its length. When a segment comes a little late (the stream ran dry for up to
+// kMaxLateMs), the next pause is shortened by that much, so that the steps keep their places in
+// time; a longer gap is a new start and is not made up.
 class ToneStream : public QIODevice {
   public:
+    static constexpr int kMaxLateMs = 50;
+
     explicit ToneStream(const QAudioFormat& f);
 
     // Queues `hz` (0 = silence) for `ms` milliseconds.
@@ -48,6 +52,7 @@ class ToneStream : public QIODevice {
     mutable std::mutex mutex_;
     std::deque<Segment> queue_;
     double phase_ = 0.0;
+    qint64 late_ = 0; // frames of zeros given since the last segment ended
 };
 
 class QtToneOutput : public QObject, public ToneOutput {

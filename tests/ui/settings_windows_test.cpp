@@ -657,6 +657,40 @@ class SettingsWindowsTest : public QObject {
         QVERIFY(stream.empty());
     }
 
+    // Steps queued a little late keep their places: the next pause is shortened by the delay.
+    void toneStreamMakesUpForLateSteps() {
+        QAudioFormat f;
+        f.setSampleRate(8000);
+        f.setChannelCount(1);
+        f.setSampleFormat(QAudioFormat::Int16);
+        ToneStream stream(f);
+        std::vector<qint16> samples;
+        auto take = [&](int ms) {
+            const std::size_t at = samples.size();
+            samples.resize(at + static_cast<std::size_t>(8 * ms));
+            stream.read(reinterpret_cast<char*>(samples.data() + at), 16 * ms);
+        };
+        auto loud = [&](int fromMs, int toMs) {
+            std::size_t n = 0;
+            for (std::size_t i = static_cast<std::size_t>(8 * fromMs); i < static_cast<std::size_t>(8 * toMs);
+                 ++i)
+                n += std::abs(samples[i]) > 1000 ? 1 : 0;
+            return n;
+        };
+        take(500); // idle before the preview: nothing to make up
+        stream.push(1000, 100);
+        take(110); // the next step comes 10 ms late
+        stream.push(0, 100);
+        take(80);
+        stream.push(1000, 100);
+        take(130);
+        // Tone at 500..600 ms, pause to 700 ms (10 ms late + 90 ms), tone at 700..800 ms.
+        QVERIFY(loud(502, 600) > 500); // 3 of 4 samples of a 1000 Hz sine at 8 kHz
+        QCOMPARE(loud(600, 700), std::size_t(0));
+        QVERIFY(loud(702, 800) > 500);
+        QCOMPARE(loud(800, 820), std::size_t(0));
+    }
+
     void windowsAreLabelledInChinese() {
         start(2);
         auto* d = open<FrmDTMF>();
