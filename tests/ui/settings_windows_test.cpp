@@ -192,7 +192,6 @@ class SettingsWindowsTest : public QObject {
         QCOMPARE(d.SideTone, i16(1));
         // The PTT-ID codes of the block are kept but never shown.
         QVERIFY(!f->Text1(0)->isVisibleTo(f) && !f->Text1(1)->isVisibleTo(f));
-        QVERIFY(f->Text1(2)->isVisibleTo(f) || f->SSTab1()->currentIndex() != 1);
     }
 
     void dtmfCodeBoxesTakeDtmfCharactersOnly() {
