@@ -462,6 +462,15 @@ class SettingsWindowsTest : public QObject {
         QVERIFY(edit->Text1()->isEnabled());
         f->Combo1(39)->setCurrentIndex(0);
         QVERIFY(!edit->Text1()->isEnabled());
+        // A stored value without an entry becomes "off" when the window opens, and the channel
+        // window follows at once.
+        f->closeWindow();
+        features().FreqEditable = 5;
+        edit->SetShowFreModify();
+        QVERIFY(edit->Text1()->isEnabled());
+        open<FrmOptFeatures>();
+        QCOMPARE(features().FreqEditable, i16(0));
+        QVERIFY(!edit->Text1()->isEnabled());
     }
 
     // ---- tone tips window ---------------------------------------------------------------------

@@ -389,7 +389,9 @@ void FrmOptFeatures::SaveOptFeat(int id) {
         Combo1(37)->setEnabled(!locked);
         Label1(37)->setEnabled(!locked);
     }
-    if (f.FreqEditable != freqEditable && !filling())
+    // Also while opening: a stored value without an entry that becomes 0 changes what the channel
+    // windows allow.
+    if (f.FreqEditable != freqEditable)
         route(Refresh::FreqEdit);
 }
 
