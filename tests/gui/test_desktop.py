@@ -109,6 +109,65 @@ class OpenChangeSaveAs(DesktopCase):
 
 
 @unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
+class SettingsWindows(DesktopCase):
+    def test_dtmf_options_and_tone_tips_store_what_is_typed_and_chosen(self):
+        main = self.start()
+
+        self.app.menu("Edit", "DTMF")
+        dtmf = self.app.wait("frame", "DTMF")
+        self.app.click(self.app.wait("page tab", "Code List", within=dtmf))
+        self.app.click(self.app.wait("text", "M1", within=dtmf))
+        type_text("12ab-e")  # a to d become capitals; other letters and marks are refused
+        self.app.click(self.app.wait("page tab", "Options and Codes", within=dtmf))
+        self.app.click(self.app.wait("text", "ID Code", within=dtmf))
+        key("ctrl+a")
+        type_text("12")
+        key("Tab")  # two digits are too short: the box holds "000" once left
+        wait_for("the ID code to be replaced",
+                 lambda: self.app.find("text", "ID Code", within=dtmf).queryText().getText(0, -1) == "000")
+        if SHOTS:
+            screenshot(os.path.join(SHOTS, "dtmf.png"))
+
+        self.app.menu("Edit", "Optional Features")
+        # Wider than the workspace of a main window of the first-run size: partly scrolled out.
+        options = self.app.wait("frame", "Optional Features", visible=False)
+        self.app.click(self.app.wait("text", "Power-on Text", within=options, visible=False))
+        type_text("AB")  # each character moves on to the next box
+        if SHOTS:
+            screenshot(os.path.join(SHOTS, "options.png"))
+
+        self.app.menu("Edit", "Tone Tips")
+        tips = self.app.wait("frame", "Tone Tips", visible=False)
+        self.app.click(self.app.wait("page tab", "Tone 2", within=tips, visible=False))
+        # A list is known by its shown entry: the first list of the window is the repeat count.
+        repeat = self.app.wait("combo box", within=tips, visible=False)
+        self.app.click(repeat)  # the list opens
+        time.sleep(0.5)
+        key("Down", "Return")  # tip 2 repeats once: now twice
+        time.sleep(0.3)
+        if SHOTS:
+            screenshot(os.path.join(SHOTS, "tone-tips.png"))
+
+        self.app.menu("File", "Save As...")
+        target = self.path("settings.dat")
+        self.file_dialog(target)
+        wait_for("the new name in the title", lambda: main.name.endswith("[File:settings.dat]"))
+        self.app.menu("File", "Exit")
+        self.assertEqual(self.app.wait_exit(), 0)
+
+        with open(target, "rb") as f:
+            s = ztlayout.read_settings(f.read())
+        self.assertEqual(s["Dtmf.CodeList[1].Code"], b"12AB            ")
+        self.assertEqual(s["Dtmf.CodeList[1].Len"], 4)
+        self.assertEqual(s["Dtmf.IdCode"], b"000       ")
+        self.assertEqual(s["Dtmf.IdCodeLen"], 3)
+        self.assertEqual(s["Dtmf.DtmfRate"], 1)  # a new document's 0 has no entry: opening made it 1
+        self.assertEqual(s["Features.PowerOnText"], b"        AB2180  ")
+        self.assertEqual(s["Features.TotTime"], 0)  # 4 s has no entry: opening made it off
+        self.assertEqual(s["ToneTips[2].Repeat"], 2)
+
+
+@unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
 class Language(DesktopCase):
     def test_switching_to_chinese_relabels_the_window_and_is_remembered(self):
         self.start()

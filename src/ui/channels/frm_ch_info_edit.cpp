@@ -9,6 +9,7 @@
 #include "common/text_guard.h"
 #include "common/wheel_guard.h"
 #include "model/channel_table.h"
+#include "model/tone_tips.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -119,19 +120,6 @@ int FieldValue(const ChannelRecord& r, int col) {
     default:
         return 0;
     }
-}
-
-// A tone tip counts as defined when it repeats at least once and has a step of some length.
-bool ToneTipDefined(const SettingsRecord& s, int n) {
-    if (n < 1 || n > 8)
-        return false;
-    const ToneTipEntry& t = s.ToneTips[static_cast<std::size_t>(n - 1)];
-    if (t.Repeat < 1)
-        return false;
-    for (const ToneTipStep& st : t.Steps)
-        if (st.Length > 0)
-            return true;
-    return false;
 }
 
 // Entry v of a list, the first entry when v has none.
@@ -245,8 +233,13 @@ void FrmCHInfoEdit::FillCodeLists() {
     for (std::size_t i = 0; i < list.size(); ++i)
         if (list[i].Len > 0)
             codes.push_back(QString::number(i + 1));
-    for (int k : {8, 10, 16})
-        FillList(combo2_[static_cast<std::size_t>(k)], codes);
+    // A rebuilt list keeps its shown code while the code is still in the list.
+    for (int k : {8, 10, 16}) {
+        QComboBox* c = combo2_[static_cast<std::size_t>(k)];
+        const QString shown = c->currentText();
+        FillList(c, codes);
+        SelectText(c, shown);
+    }
 }
 
 std::vector<QString> FrmCHInfoEdit::listEntries(int k) const {
@@ -542,7 +535,7 @@ void FrmCHInfoEdit::ShowRB() {
     Select(combo5_, r->RogerBeep);
     std::vector<QString> items{Q(ed_.Text(15030))};
     for (int n = 1; n <= 8; ++n)
-        if (ToneTipDefined(ed_.doc.work.settings, n))
+        if (ToneDefined(ed_.doc.work.settings, n) != 0)
             items.push_back(QString::number(n));
     FillList(c, items);
     SelectText(c, combo5_->currentText());
@@ -692,6 +685,9 @@ void FrmCHInfoEdit::refresh(Refresh what) {
         break;
     case Refresh::TxAsOffset:
         ReShowEditTxFre(ed_.TxAsOffset());
+        break;
+    case Refresh::FreqEdit:
+        SetShowFreModify();
         break;
     default:
         break;

@@ -562,6 +562,11 @@ void frmCommChInfo::refresh(Refresh what) {
     case Refresh::TxAsOffset:
         ReShowAllTxFre(ed_.TxAsOffset());
         break;
+    case Refresh::FreqEdit:
+        // Whether frequencies may be edited changed: what is typed is stored, the editors close.
+        CommitPendingEdit();
+        SetEditDisable();
+        break;
     case Refresh::GroupNames:
         // The name box and the caption show the group's name.
         if (g >= 0 && g < 12) {
