@@ -82,6 +82,8 @@ frmMain::frmMain(AppState& app, Document& doc, RadioInfoRecord& info, QWidget* p
     : QMainWindow(parent), app_(app), doc_(doc), info_(&info), channels_(app, doc) {
     setObjectName("frmMain");
     channels_.host = this;
+    channels_.ChannelsChanged = [this] { Route(Refresh::Channels); };
+    channels_.GroupNamesChanged = [this] { Route(Refresh::GroupNames, channels_.grid); };
     appliedLanguage_ = app_.LanguageCode;
 
     buildPane();
@@ -430,7 +432,7 @@ void frmMain::Route(Refresh what, QWidget* from) {
         if (channels_.EditWindowOpen())
             channels_.edit->ShowRB();
     } else if (what == Refresh::GroupNames) {
-        if (channels_.GridOpen())
+        if (channels_.GridOpen() && from != channels_.grid)
             channels_.grid->ChangeGroup();
     }
 }

@@ -3,12 +3,28 @@
 #include "app/frm_main.h"
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
+#include "freqlists/frm_radio.h"
+#include "freqlists/frm_test_fre.h"
+#include "settings/frm_alert.h"
+#include "settings/frm_emb_msg.h"
+#include "settings/frm_group_name.h"
+#include "settings/frm_key.h"
+#include "settings/frm_reset_mode.h"
+#include "settings/frm_scan.h"
 
 namespace zt {
 
 void frmMain::registerWindows() {
     RegisterWindow(frmCommChInfo::kName, [this] { return new frmCommChInfo(channels_); });
     RegisterWindow(FrmCHInfoEdit::kName, [this] { return new FrmCHInfoEdit(channels_); });
+    RegisterWindow(FrmResetMode::kName, [this] { return new FrmResetMode(app_, doc_, this); });
+    RegisterWindow(FrmEmbMsg::kName, [this] { return new FrmEmbMsg(app_, doc_, this); });
+    RegisterWindow(FrmGroupName::kName, [this] { return new FrmGroupName(app_, doc_, this); });
+    RegisterWindow(FrmScan::kName, [this] { return new FrmScan(app_, doc_, this); });
+    RegisterWindow(FrmAlert::kName, [this] { return new FrmAlert(app_, doc_, this); });
+    RegisterWindow(FrmKey::kName, [this] { return new FrmKey(app_, doc_, this); });
+    RegisterWindow(FrmRadio::kName, [this] { return new FrmRadio(app_, doc_, this); });
+    RegisterWindow(FrmTestFre::kName, [this] { return new FrmTestFre(app_, doc_, this); });
 }
 
 } // namespace zt

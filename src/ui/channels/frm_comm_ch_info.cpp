@@ -5,6 +5,7 @@
 #include "codec/freq.h"
 #include "codec/numbers.h"
 #include "codec/tone.h"
+#include "common/legacy_text.h"
 #include "model/channel_table.h"
 
 #include <QApplication>
@@ -295,8 +296,8 @@ void frmCommChInfo::ShowRowHeaders() {
 
 void frmCommChInfo::writeCaption(int firstId) {
     const int g = ed_.ChannelGroup();
-    setWindowTitle(Q(ed_.Text(firstId)) + " " + Q(GroupLabel(ed_.doc.work.settings, g)) + " --- " + " " +
-                   QString::number(CurrentRow) + "]");
+    setWindowTitle(Q(ed_.Text(firstId)) + " " + FromLegacy(ed_.app, GroupLabel(ed_.doc.work.settings, g)) +
+                   " --- " + " " + QString::number(CurrentRow) + "]");
 }
 
 void frmCommChInfo::placeLabels() {
@@ -427,7 +428,8 @@ void frmCommChInfo::onGroupPicked(int index) {
     const bool vfo = index == 12;
     text3_->setText(
         vfo ? QString("VFO")
-            : Q(TrimFixed(ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(index)].raw())));
+            : FromLegacy(ed_.app,
+                         ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(index)].trimmed()));
     text3_->setEnabled(!vfo);
     for (std::size_t i = 0; i < 4; ++i) {
         label3_[i]->setVisible(!vfo);
@@ -527,11 +529,13 @@ void frmCommChInfo::storeGroupName() {
     const int g = combo7_->currentIndex();
     if (g < 0 || g >= 12)
         return;
-    std::string name = TrimFixed(text3_->text().toStdString());
+    std::string name = TrimFixed(ToLegacy(ed_.app, text3_->text(), 3));
     if (name.size() < 3)
         name.push_back('\0');
     ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(g)] = name;
     writeCaption(14012);
+    if (ed_.GroupNamesChanged)
+        ed_.GroupNamesChanged();
 }
 
 void frmCommChInfo::SetEditDisable() {

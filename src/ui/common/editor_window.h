@@ -19,6 +19,7 @@ enum class Refresh {
     GroupNames, // a group name changed
     TxAsOffset, // the TX column switched between frequency and offset
     Channels,   // channels were added, deleted or changed
+    KeySlots,   // key assignments were changed by another window (scanning switched off)
 };
 
 // The main window as its child windows see it.
