@@ -1,33 +1,17 @@
 // The broadcast-radio and test frequency lists: typing into the floating edit box, where Enter
 // goes, what is stored, and that passing through a cell stores nothing.
-#include "app/frm_main.h"
-#include "files/app_settings.h"
-#include "files/data_files.h"
+#include "editor_fixture.h"
 #include "freqlists/frm_radio.h"
 #include "freqlists/frm_test_fre.h"
-#include "model/new_document.h"
-#include "ui_test_support.h"
 
 #include <QApplication>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
 using namespace zt;
-using zt::test::ScriptedPrompter;
 
-class FreqListsTest : public QObject {
+class FreqListsTest : public QObject, zt::test::EditorFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<Document> doc;
-    std::unique_ptr<frmMain> w;
-    ScriptedPrompter prompter;
-
-    template <class W> W* open() { return qobject_cast<W*>(w->ShowChildWindow(W::kName)); }
     // Replaces what the edit box holds by `text` as a user would, then presses Enter.
     static void type(FreqListWindow* f, const char* text) {
         QLineEdit* box = f->editBox();
@@ -39,26 +23,11 @@ class FreqListsTest : public QObject {
     static std::pair<int, int> at(const FreqListWindow* f) { return {f->currentRow(), f->currentCol()}; }
 
   private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
-    void init() {
-        dir = std::make_unique<QTemporaryDir>();
-        app = std::make_unique<AppState>();
-        app->ProgramDir = ZT_PROGRAM_DIR;
-        app->ParentDir = dir->path().toStdString();
-        app->prompter = &prompter;
-        doc = std::make_unique<Document>();
-        RadioInfoRecord info;
-        SelectLanguage(*app, 1);
-        InitDocument(*app, *doc, info);
-        w = std::make_unique<frmMain>(*app, *doc);
-        w->Form_Load();
-        w->show();
-        prompter.asked.clear();
-    }
+    void init() { setUpApp(); }
     void cleanup() { w.reset(); }
 
     void broadcastEntriesAreSnappedStoredAndReopened() {
+        start();
         auto& list = doc->work.settings.BroadcastFreqs;
         list[2] = {0, FixedText<8>("12000000")}; // out of range, left as it is unless edited
         auto* r = open<FrmRadio>();
@@ -96,6 +65,7 @@ class FreqListsTest : public QObject {
     }
 
     void testFrequenciesWalkStoreAndLeaveUntouchedCellsAlone() {
+        start();
         auto& list = doc->work.settings.TestFreqs;
         const auto before = list[0];
         auto* t = open<FrmTestFre>();

@@ -1,46 +1,25 @@
 // The scan, alert and key windows, opened by name from the main window: what opening stores,
 // what the user's picks store, which lists each rule enables, and the changes they follow.
-#include "app/frm_main.h"
 #include "common/bound_list.h"
-#include "files/app_settings.h"
-#include "files/data_files.h"
+#include "editor_fixture.h"
 #include "model/channel_editor.h"
-#include "model/new_document.h"
 #include "settings/frm_alert.h"
 #include "settings/frm_key.h"
 #include "settings/frm_scan.h"
-#include "ui_test_support.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
 using namespace zt;
-using zt::test::ScriptedPrompter;
 
-class SettingsListsTest : public QObject {
+class SettingsListsTest : public QObject, zt::test::EditorFixture {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<Document> doc;
-    std::unique_ptr<frmMain> w;
-    ScriptedPrompter prompter;
 
     OptionsRecord& opt() { return doc->work.settings.Options; }
     auto& scan() { return opt().ScanBlock; }
     auto& alert() { return opt().AlertBlock; }
     auto& keys() { return opt().KeyBlock; }
-    template <class W> W* open() { return qobject_cast<W*>(w->ShowChildWindow(W::kName)); }
-    void start() {
-        w = std::make_unique<frmMain>(*app, *doc);
-        w->Form_Load();
-        w->show();
-    }
     // The channel table holds exactly these channels.
     void channels(std::initializer_list<int> numbers) {
         int i = 0;
@@ -58,19 +37,7 @@ class SettingsListsTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
-    void init() {
-        dir = std::make_unique<QTemporaryDir>();
-        app = std::make_unique<AppState>();
-        app->ProgramDir = ZT_PROGRAM_DIR;
-        app->ParentDir = dir->path().toStdString();
-        app->prompter = &prompter;
-        doc = std::make_unique<Document>();
-        RadioInfoRecord info;
-        SelectLanguage(*app, 1);
-        InitDocument(*app, *doc, info);
-    }
+    void init() { setUpApp(); }
     void cleanup() { w.reset(); }
 
     void scanOpeningNormalisesEveryByte() {

@@ -1,66 +1,26 @@
 // The group-name, reset-mode and embedded-message windows, opened by name from the main window
 // and driven through their controls.
-#include "app/frm_main.h"
 #include "channels/frm_comm_ch_info.h"
 #include "common/bound_list.h"
-#include "files/app_settings.h"
-#include "files/data_files.h"
-#include "model/new_document.h"
+#include "editor_fixture.h"
 #include "settings/frm_emb_msg.h"
 #include "settings/frm_group_name.h"
 #include "settings/frm_reset_mode.h"
-#include "ui_test_support.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
 using namespace zt;
-using zt::test::ScriptedPrompter;
 
-class SettingsTextsTest : public QObject {
+class SettingsTextsTest : public QObject, zt::test::EditorFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<Document> doc;
-    std::unique_ptr<frmMain> w;
-    ScriptedPrompter prompter;
-
     SettingsRecord& s() { return doc->work.settings; }
-    template <class W> W* open() {
-        auto* win = qobject_cast<W*>(w->ShowChildWindow(W::kName));
-        if (win != nullptr)
-            QApplication::processEvents();
-        return win;
-    }
     static std::string raw(const FixedText<3>& t) { return t.raw(); }
-    void start(int language) {
-        SelectLanguage(*app, language);
-        w = std::make_unique<frmMain>(*app, *doc);
-        w->Form_Load();
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    }
 
   private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-
-    void init() {
-        dir = std::make_unique<QTemporaryDir>();
-        app = std::make_unique<AppState>();
-        app->ProgramDir = ZT_PROGRAM_DIR;
-        app->ParentDir = dir->path().toStdString();
-        app->prompter = &prompter;
-        doc = std::make_unique<Document>();
-        RadioInfoRecord info;
-        SelectLanguage(*app, 1);
-        InitDocument(*app, *doc, info);
-    }
+    void init() { setUpApp(); }
     void cleanup() { w.reset(); }
 
     void resetModeChoosesGroupsByPositionAndNormalisesChannels() {

@@ -1,10 +1,19 @@
 #include "common/label_rows.h"
 
 #include "app/twips.h"
+#include "common/bound_list.h"
 
 #include <algorithm>
 
 namespace zt {
+
+BoundList* AddLabelledList(QWidget* parent, QLabel*& label, int index) {
+    label = new QLabel(parent);
+    auto* list = new BoundList(parent);
+    list->setObjectName(QString("Combo1_%1").arg(index));
+    label->setBuddy(list);
+    return list;
+}
 
 QPoint LayoutLabelledColumn(const std::vector<LabelledRow>& rows, int leftTw, int topTw, int widthTw,
                             int rowStepTw, int gapTw) {

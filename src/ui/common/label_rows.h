@@ -10,10 +10,15 @@
 
 namespace zt {
 
+class BoundList;
+
 struct LabelledRow {
     QLabel* label = nullptr; // may be null: a control without a caption
     QWidget* control = nullptr;
 };
+
+// A list named Combo1_<index> with its caption label (whose buddy it is), both in `parent`.
+BoundList* AddLabelledList(QWidget* parent, QLabel*& label, int index);
 
 // Lays the rows out from (leftTw, topTw), one every `rowStepTw` twips, controls `widthTw` wide;
 // returns the pixel position right of the widest control and below the last row.

@@ -21,10 +21,7 @@ constexpr int kShownOrder[] = {kOn, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
 FrmAlert::FrmAlert(AppState& app, Document& doc, WindowRouter* router, QWidget* parent)
     : EditorWindow(app, doc, router, kName, parent) {
     for (std::size_t i = 0; i < kLists; ++i) {
-        label_[i] = new QLabel(this);
-        combo_[i] = new BoundList(this);
-        combo_[i]->setObjectName(QString("Combo1_%1").arg(i));
-        label_[i]->setBuddy(combo_[i]);
+        combo_[i] = AddLabelledList(this, label_[i], static_cast<int>(i));
     }
     for (int i : kShownOrder)
         chain_.add(list(i));

@@ -30,10 +30,7 @@ std::vector<int> Offered(bool shortPress) {
 FrmKey::FrmKey(AppState& app, Document& doc, WindowRouter* router, QWidget* parent)
     : EditorWindow(app, doc, router, kName, parent) {
     for (std::size_t i = 0; i < 2; ++i) {
-        timeLabels_[i] = new QLabel(this);
-        times_[i] = new BoundList(this);
-        times_[i]->setObjectName(QString("Combo1_%1").arg(9 + i));
-        timeLabels_[i]->setBuddy(times_[i]);
+        times_[i] = AddLabelledList(this, timeLabels_[i], 9 + static_cast<int>(i));
         chain_.add(times_[i]);
         times_[i]->onPick(
             [this, i](int index) { doc_.work.settings.Options.KeyBlock[i] = static_cast<i16>(index + 10); });
@@ -43,11 +40,7 @@ FrmKey::FrmKey(AppState& app, Document& doc, WindowRouter* router, QWidget* pare
         frames_[f]->setObjectName(QString("Frame%1").arg(f + 1));
     }
     for (std::size_t k = 0; k < 4; ++k) {
-        QGroupBox* frame = frames_[k / 2];
-        keyLabels_[k] = new QLabel(frame);
-        keys_[k] = new BoundList(frame);
-        keys_[k]->setObjectName(QString("Combo1_%1").arg(k));
-        keyLabels_[k]->setBuddy(keys_[k]);
+        keys_[k] = AddLabelledList(frames_[k / 2], keyLabels_[k], static_cast<int>(k));
         offered_[k] = Offered(k % 2 == 1);
         keys_[k]->onPick([this, k](int index) { keyPicked(static_cast<int>(k), index); });
         chain_.add(keys_[k]);

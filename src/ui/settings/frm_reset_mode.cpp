@@ -27,10 +27,7 @@ FrmResetMode::FrmResetMode(AppState& app, Document& doc, WindowRouter* router, Q
     : EditorWindow(app, doc, router, kName, parent) {
     auto& reset = doc_.work.settings.Options.Features.ResetMode;
     for (std::size_t i = 0; i < 4; ++i) {
-        label_[i] = new QLabel(this);
-        combo_[i] = new BoundList(this);
-        combo_[i]->setObjectName(QString("Combo1_%1").arg(23 + i));
-        label_[i]->setBuddy(combo_[i]);
+        combo_[i] = AddLabelledList(this, label_[i], 23 + static_cast<int>(i));
         chain_.add(combo_[i]);
     }
     for (int m = 0; m < 2; ++m) {
