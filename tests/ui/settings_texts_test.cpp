@@ -77,6 +77,13 @@ class SettingsTextsTest : public QObject, zt::test::EditorFixture {
         g->box(3)->setText("Q");
         QVERIFY(w->channels().grid->windowTitle().contains("3 -- Q"));
         QCOMPARE(w->channels().grid->Text3()->text(), QString("Q"));
+        // And the other way round: a name typed in the channel grid shows in the open windows.
+        QLineEdit* gridName = w->channels().grid->Text3();
+        gridName->selectAll();
+        QTest::keyClicks(gridName, "ZZ");
+        QCOMPARE(raw(s().GroupNames[3]), std::string("ZZ\0", 3));
+        QCOMPARE(g->box(3)->text(), QString("ZZ"));
+        QCOMPARE(reset->list(0)->itemText(3), QString("ZZ"));
 
         // Refused and swallowed keys: "\" and "~", paste; Enter moves on without typing.
         const auto before = raw(s().GroupNames[2]);
