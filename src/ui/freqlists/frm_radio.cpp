@@ -25,10 +25,11 @@ void FrmRadio::retranslate() {
     grid()->setHeader(0, 1, T(17002));
     buttons_.setTexts(T(9023), T(9025));
     const int m = Tw(120, this);
-    grid()->move(m, m);
+    // The list in the middle of a window wide enough for its caption.
+    const int width = std::max(grid()->width() + 2 * m, CaptionWidth(this));
+    grid()->move((width - grid()->width()) / 2, m);
     buttons_.place(grid()->geometry().right(), grid()->geometry().bottom() + m);
-    setFixedSize(std::max(grid()->geometry().right() + m, CaptionWidth(this)),
-                 buttons_.close->geometry().bottom() + m);
+    setFixedSize(width, buttons_.close->geometry().bottom() + m);
 }
 
 void FrmRadio::loadFromDocument() {
