@@ -13,7 +13,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 import ztlayout  # noqa: E402
-from atspi_driver import App, key, screenshot, type_text, wait_for  # noqa: E402
+from atspi_driver import App, key, screenshot, showing, type_text, wait_for, walk  # noqa: E402
 
 ZTPROG = os.environ.get("ZTPROG", "")
 CLI = os.environ.get("ZT_CLI", "")
@@ -184,6 +184,52 @@ class Language(DesktopCase):
         self.assertEqual(self.app.wait_exit(), 0)
         with open(os.path.join(self.root, "language", "mysetup.ini"), encoding="utf-8") as f:
             self.assertIn("CurrentLanguage=2", f.read().replace(" ", ""))
+
+
+@unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
+class SettingsWindows(DesktopCase):
+    def controls(self, frame, role):
+        return [n for n in walk(frame) if n.getRoleName() == role and showing(n)]
+
+    def test_embedded_message_and_reset_mode_through_their_menus(self):
+        main = self.start()
+
+        self.app.menu("Edit", "Embedded Message")
+        frame = self.app.wait("frame", "Embedded Message")
+        lines = self.controls(frame, "text")
+        self.assertEqual(len(lines), 4)
+        self.app.click(lines[0])
+        time.sleep(0.3)
+        type_text("HELLO WORLD")
+        key("Return")  # on to the next line
+        type_text("0123456789ABCDEFXYZ")  # only 16 characters fit
+        time.sleep(0.3)
+
+        self.app.menu("Edit", "Reset Mode")
+        frame = self.app.wait("frame", "Reset Mode")
+        lists = self.controls(frame, "combo box")
+        self.assertEqual(len(lists), 4)
+        # The E-mode channel: its list opens on channel 1; two entries further down is channel 3.
+        self.app.click(lists[1])
+        time.sleep(0.5)
+        key("Down", "Down", "Return")
+        time.sleep(0.3)
+        if SHOTS:
+            screenshot(os.path.join(SHOTS, "settings-windows.png"))
+
+        self.app.menu("File", "Save As...")
+        target = self.path("settings.dat")
+        self.file_dialog(target)
+        wait_for("the new name in the title", lambda: main.name.endswith("[File:settings.dat]"))
+        self.app.menu("File", "Exit")
+        self.assertEqual(self.app.wait_exit(), 0)
+
+        with open(target, "rb") as f:
+            settings = ztlayout.read_settings(f.read())
+        self.assertEqual(bytes(settings["EmbeddedMessage[0]"]), b"HELLO WORLD\0    ")
+        self.assertEqual(bytes(settings["EmbeddedMessage[1]"]), b"0123456789ABCDEF")
+        # Opening the window stored the channels and normal-mode group it shows.
+        self.assertEqual([settings["Features.ResetMode[%d]" % i] for i in range(4)], [0, 3, 6, 1])
 
 
 if __name__ == "__main__":

@@ -2,12 +2,10 @@
 
 #include "files/file_io.h"
 #include "files/ini_file.h"
-
-#include <iconv.h>
+#include "lang/code_page.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <filesystem>
 
@@ -67,32 +65,6 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
-// Converts legacy-code-page text to UTF-8; a byte that does not convert becomes "?".
-std::string ToUtf8(std::string_view in, const char* codePage) {
-    iconv_t cd = iconv_open("UTF-8", codePage);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::string(in);
-    std::string out;
-    out.reserve(in.size() * 2);
-    char* src = const_cast<char*>(in.data());
-    std::size_t srcLeft = in.size();
-    char buf[4096];
-    while (srcLeft > 0) {
-        char* dst = buf;
-        std::size_t dstLeft = sizeof buf;
-        const std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buf, static_cast<std::size_t>(dst - buf));
-        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            out.push_back('?'); // invalid or truncated sequence: skip one byte
-            ++src;
-            --srcLeft;
-        }
-    }
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    iconv_close(cd);
-    return out;
-}
-
 // At most `limit` characters of UTF-8 text, never cutting a character in two.
 std::string CutChars(std::string s, std::size_t limit) {
     std::size_t chars = 0;
@@ -139,7 +111,7 @@ bool LangTexts::load(const std::string& path) {
     if (text.starts_with("\xEF\xBB\xBF"))
         text.erase(0, 3);
     if (!IsValidUtf8(text))
-        text = ToUtf8(text, LegacyCodePageFor(path));
+        text = DecodeLegacy(text, LegacyCodePageFor(path));
     IniFile ini;
     ini.loadText(text);
     for (const auto& section : ini.sections()) {

@@ -211,6 +211,10 @@ bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int colu
 
     if (doc.editor.EditWindowOpen && doc.editor.ReloadEditWindow)
         doc.editor.ReloadEditWindow();
+    // A channel added or deleted changes the channel numbers that other windows offer.
+    const bool addedOrDeleted = changed && column == col::RxFreq && (slot < 0 || text.empty());
+    if (addedOrDeleted && doc.editor.ChannelsChanged)
+        doc.editor.ChannelsChanged();
     return changed;
 }
 

@@ -23,6 +23,7 @@ struct ChannelEditorHooks {
     std::function<void()> RedisplayGrids;                // every open channel grid redisplays its channels
     std::function<void(int channelNo)> RedisplayChannel; // every open grid rewrites that channel's row
     std::function<void()> ReloadEditWindow; // the edit window reloads its controls from the record
+    std::function<void()> ChannelsChanged;  // a channel was added or deleted: windows listing channels follow
 };
 
 struct Document {

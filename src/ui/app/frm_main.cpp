@@ -83,6 +83,7 @@ frmMain::frmMain(AppState& app, Document& doc, RadioInfoRecord& info, QWidget* p
     setObjectName("frmMain");
     channels_.host = this;
     channels_.router = this;
+    channels_.ChannelsChanged = [this] { Route(Refresh::Channels); };
     appliedLanguage_ = app_.LanguageCode;
 
     buildPane();

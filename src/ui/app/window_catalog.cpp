@@ -6,6 +6,14 @@
 #include "settings/frm_dtmf.h"
 #include "settings/frm_opt_features.h"
 #include "settings/frm_tone_tips.h"
+#include "freqlists/frm_radio.h"
+#include "freqlists/frm_test_fre.h"
+#include "settings/frm_alert.h"
+#include "settings/frm_emb_msg.h"
+#include "settings/frm_group_name.h"
+#include "settings/frm_key.h"
+#include "settings/frm_reset_mode.h"
+#include "settings/frm_scan.h"
 
 namespace zt {
 
@@ -15,6 +23,14 @@ void frmMain::registerWindows() {
     RegisterWindow(FrmDTMF::kName, [this] { return new FrmDTMF(app_, doc_, this); });
     RegisterWindow(FrmOptFeatures::kName, [this] { return new FrmOptFeatures(app_, doc_, this); });
     RegisterWindow(FrmToneTips::kName, [this] { return new FrmToneTips(app_, doc_, this); });
+    RegisterWindow(FrmResetMode::kName, [this] { return new FrmResetMode(app_, doc_, this); });
+    RegisterWindow(FrmEmbMsg::kName, [this] { return new FrmEmbMsg(app_, doc_, this); });
+    RegisterWindow(FrmGroupName::kName, [this] { return new FrmGroupName(app_, doc_, this); });
+    RegisterWindow(FrmScan::kName, [this] { return new FrmScan(app_, doc_, this); });
+    RegisterWindow(FrmAlert::kName, [this] { return new FrmAlert(app_, doc_, this); });
+    RegisterWindow(FrmKey::kName, [this] { return new FrmKey(app_, doc_, this); });
+    RegisterWindow(FrmRadio::kName, [this] { return new FrmRadio(app_, doc_, this); });
+    RegisterWindow(FrmTestFre::kName, [this] { return new FrmTestFre(app_, doc_, this); });
 }
 
 } // namespace zt

@@ -36,6 +36,10 @@ ChannelEditor::ChannelEditor(AppState& a, Document& d) : app(a), doc(d) {
         if (edit != nullptr)
             edit->SetGridEditData(true);
     };
+    h.ChannelsChanged = [this] {
+        if (ChannelsChanged)
+            ChannelsChanged();
+    };
 }
 
 ChannelEditor::~ChannelEditor() {
@@ -46,6 +50,7 @@ ChannelEditor::~ChannelEditor() {
     h.RedisplayGrids = nullptr;
     h.RedisplayChannel = nullptr;
     h.ReloadEditWindow = nullptr;
+    h.ChannelsChanged = nullptr;
 }
 
 void ChannelEditor::SetChannelGroup(int g) {

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -54,6 +56,8 @@ struct ChannelEditor {
     GridCell EditCell;
     frmCommChInfo* grid = nullptr; // set while the grid window is loaded
     FrmCHInfoEdit* edit = nullptr; // set while the edit window is loaded
+    // Runs when a channel was added to or deleted from the table (the main window routes it).
+    std::function<void()> ChannelsChanged;
 
     int& EditGroup() { return doc.editor.EditGroup; }
     bool GridOpen() const { return doc.editor.GridOpen; }

@@ -8,6 +8,7 @@
 #include "common/child_window.h"
 #include "common/text_guard.h"
 #include "common/wheel_guard.h"
+#include "common/legacy_text.h"
 #include "model/channel_table.h"
 
 #include <QAbstractButton>
@@ -316,8 +317,8 @@ void frmCommChInfo::ShowRowHeaders() {
 
 void frmCommChInfo::writeCaption(int firstId) {
     const int g = ed_.ChannelGroup();
-    setWindowTitle(Q(ed_.Text(firstId)) + " " + Q(GroupLabel(ed_.doc.work.settings, g)) + " --- " + " " +
-                   QString::number(CurrentRow) + "]");
+    setWindowTitle(Q(ed_.Text(firstId)) + " " + FromLegacy(ed_.app, GroupLabel(ed_.doc.work.settings, g)) +
+                   " --- " + " " + QString::number(CurrentRow) + "]");
 }
 
 void frmCommChInfo::placeLabels() {
@@ -451,7 +452,8 @@ void frmCommChInfo::onGroupPicked(int index) {
     const bool vfo = index == 12;
     text3_->setText(
         vfo ? QString("VFO")
-            : Q(TrimFixed(ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(index)].raw())));
+            : FromLegacy(ed_.app,
+                         ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(index)].trimmed()));
     text3_->setEnabled(!vfo);
     for (std::size_t i = 0; i < 4; ++i) {
         label3_[i]->setVisible(!vfo);
@@ -548,7 +550,7 @@ void frmCommChInfo::storeGroupName() {
     const int g = combo7_->currentIndex();
     if (g < 0 || g >= 12)
         return;
-    std::string name = TrimFixed(text3_->text().toStdString());
+    std::string name = TrimFixed(ToLegacy(ed_.app, text3_->text(), 3));
     if (name.size() < 3)
         name.push_back('\0');
     ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(g)] = name;
@@ -572,7 +574,7 @@ void frmCommChInfo::refresh(Refresh what) {
         if (g >= 0 && g < 12) {
             const QSignalBlocker block(text3_);
             text3_->setText(
-                Q(TrimFixed(ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(g)].raw())));
+                FromLegacy(ed_.app, ed_.doc.work.settings.GroupNames[static_cast<std::size_t>(g)].trimmed()));
         }
         writeCaption(14012);
         break;

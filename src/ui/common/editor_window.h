@@ -20,6 +20,7 @@ enum class Refresh {
     TxAsOffset, // the TX column switched between frequency and offset
     Channels,   // channels were added, deleted or changed
     FreqEdit,   // the option that allows changing the fixed groups' frequencies was switched
+    KeySlots,   // key assignments were changed by another window (scanning switched off)
 };
 
 // The main window as its child windows see it.

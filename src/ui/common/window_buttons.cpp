@@ -1,0 +1,31 @@
+#include "common/window_buttons.h"
+
+#include "app/twips.h"
+#include "common/editor_window.h"
+
+#include <algorithm>
+
+namespace zt {
+
+void WindowButtons::create(EditorWindow* w, bool helpAvailable) {
+    close = new QPushButton(w);
+    close->setObjectName("CommandClose");
+    QObject::connect(close, &QPushButton::clicked, w, &EditorWindow::closeWindow);
+    help = new QPushButton(w);
+    help->setObjectName("CommandHelp");
+    help->setVisible(helpAvailable);
+}
+
+void WindowButtons::setTexts(const QString& closeText, const QString& helpText) {
+    close->setText(closeText);
+    help->setText(helpText);
+}
+
+void WindowButtons::place(int right, int top) {
+    const int w = std::max({close->sizeHint().width(), help->sizeHint().width(), Tw(1100, close)});
+    const int h = close->sizeHint().height();
+    close->setGeometry(right - w + 1, top, w, h);
+    help->setGeometry(close->x() - w - Tw(120, close), top, w, h);
+}
+
+} // namespace zt

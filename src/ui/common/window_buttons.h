@@ -1,0 +1,21 @@
+// The Close and Help buttons of the settings and list windows: Close closes the window; Help is
+// shown only when a help file is available, and has no action of its own.
+#pragma once
+
+#include <QPushButton>
+
+namespace zt {
+
+class EditorWindow;
+
+struct WindowButtons {
+    QPushButton* close = nullptr;
+    QPushButton* help = nullptr;
+
+    void create(EditorWindow* w, bool helpAvailable);
+    void setTexts(const QString& closeText, const QString& helpText);
+    // Close with its right edge at `right`, Help to its left, both with their top at `top` (pixels).
+    void place(int right, int top);
+};
+
+} // namespace zt
