@@ -7,13 +7,16 @@
 #include "channels/frm_comm_ch_info.h"
 #include "files/app_settings.h"
 #include "files/data_files.h"
+#include "files/ini_file.h"
 #include "link/frm_pass_word.h"
 #include "link/frm_progress.h"
 #include "link/frm_radio_info.h"
+#include "link/frm_set_comm.h"
 #include "link/radio_link.h"
 #include "model/channel_table.h"
 #include "sim_radio.h"
 #include "ui_test_support.h"
+#include <QListWidget>
 
 #include <QApplication>
 #include <QComboBox>
@@ -118,7 +121,7 @@ class RadioLinkTest : public QObject {
 
     void commandsAreOffered() {
         for (const char* c : {"mnuReadFromRadio", "mnuWriteToRadio", "MnuProPassWord", "MnuLocalInfo",
-                              "ReadRadio", "WriteRadio"})
+                              "ReadRadio", "WriteRadio", "mnuComm", "CommSet"})
             QVERIFY2(w->action(c)->isEnabled(), c);
     }
 
@@ -340,6 +343,52 @@ class RadioLinkTest : public QObject {
         const QLabel* l = win->label(21007);
         QCOMPARE(win->Text1(1)->x() - (l->x() + l->width()), Tw(50, win));
         QCOMPARE(w->radioInfo().SerialNumber.trimmed(), std::string("SN-7788990"));
+    }
+
+    // The port dialog: USB adapters first; the configured port stays chosen and listed (greyed)
+    // while absent; the list is refilled only when the ports change, keeping the user's choice;
+    // OK stores the port (also a typed path) and shows it in the status bar.
+    void portDialogKeepsTheChoice() {
+        app->ComPortName = "ttyUSB3";
+        QList<SerialPortEntry> ports = {{"ttyS0", "", false}, {"ttyUSB0", "FT232R USB UART", true}};
+        FrmSetComm dlg(*app, w.get(), [&] { return ports; });
+        QVERIFY(dlg.ReCommTimer().isActive());
+        QListWidget* list = dlg.PortList();
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->data(Qt::UserRole).toString(), QString("ttyUSB0"));
+        QVERIFY(list->item(0)->text().contains("FT232R USB UART"));
+        QCOMPARE(list->item(2)->data(Qt::UserRole).toString(), QString("ttyUSB3"));
+        QVERIFY(!(list->item(2)->flags() & Qt::ItemIsEnabled));
+        QCOMPARE(list->currentItem(), list->item(2));
+        QCOMPARE(dlg.chosenPort(), QString("ttyUSB3"));
+
+        // The user picks ttyS0; an unchanged set of ports refills nothing.
+        list->setCurrentItem(list->item(1));
+        QCOMPARE(dlg.chosenPort(), QString("ttyS0"));
+        const int refills = dlg.refills();
+        dlg.EnablePortOptions();
+        QCOMPARE(dlg.refills(), refills);
+        // An adapter plugged in: refilled, the choice kept, the absent port no longer listed.
+        ports.push_back({"ttyACM0", "", true});
+        dlg.EnablePortOptions();
+        QCOMPARE(dlg.refills(), refills + 1);
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->currentItem()->data(Qt::UserRole).toString(), QString("ttyS0"));
+        QCOMPARE(dlg.chosenPort(), QString("ttyS0"));
+
+        // A typed path wins; OK stores it.
+        dlg.DevicePath()->clear();
+        QTest::keyClicks(dlg.DevicePath(), "/tmp/radio");
+        QVERIFY(list->currentItem() == nullptr || !list->currentItem()->isSelected());
+        dlg.CommandOK()->click();
+        QCOMPARE(app->ComPortName, std::string("/tmp/radio"));
+        IniFile setup;
+        QVERIFY(setup.loadFile(MySetupPath(*app)));
+        QCOMPARE(setup.text("language", "comPortName"), std::string("/tmp/radio"));
+        QVERIFY(!dlg.ReCommTimer().isActive());
+
+        w->ShowMainTxt();
+        QVERIFY(w->StatusPanel(3)->text().endsWith("/tmp/radio"));
     }
 
     // A radio that stops answering: the retry question restarts the whole exchange from the

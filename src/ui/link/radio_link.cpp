@@ -4,6 +4,7 @@
 #include "channels/frm_comm_ch_info.h"
 #include "link/frm_pass_word.h"
 #include "link/frm_progress.h"
+#include "link/frm_set_comm.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -74,6 +75,7 @@ RadioLink::RadioLink(AppState& app, Document& doc, frmMain& w)
     w.SetCommand("mnuWriteToRadio", [this] { mnuWriteToRadio_Click(); });
     w.SetCommand("MnuProPassWord", [this] { MnuProPassWord_Click(); });
     w.SetCommand("MnuLocalInfo", [this] { MnuLocalInfo_Click(); });
+    w.SetCommand("mnuComm", [this] { mnuComm_Click(); });
 }
 
 RadioLink::~RadioLink() = default;
@@ -122,6 +124,14 @@ void RadioLink::MnuProPassWord_Click() {
     FrmPassWord dlg(app_, password, &w_);
     dlg.exec();
     engine_.setProgrammingPassword(dlg.password());
+}
+
+void RadioLink::mnuComm_Click() {
+    if (w_.CommandsBlocked() || engine_.busy())
+        return;
+    FrmSetComm dlg(app_, &w_);
+    dlg.exec();
+    w_.ShowMainTxt(); // the port in the status bar
 }
 
 void RadioLink::startExchange(bool (LinkEngine::*start)()) {
