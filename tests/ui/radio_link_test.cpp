@@ -345,6 +345,49 @@ class RadioLinkTest : public QObject {
         QCOMPARE(w->radioInfo().SerialNumber.trimmed(), std::string("SN-7788990"));
     }
 
+    // A radio of another firmware version: the version question; Yes starts the program
+    // version that handles it, after the port has been closed, and this one ends; without such
+    // a version installed, message 9063 and the program stays.
+    void radioOfAnotherVersionIsHandedOver_data() {
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("installed") << true;
+        QTest::newRow("not installed") << false;
+    }
+    void radioOfAnotherVersionIsHandedOver() {
+        QFETCH(bool, installed);
+        QFile table(dir->filePath("Version.ini"));
+        QVERIFY(table.open(QIODevice::WriteOnly));
+        table.write("[Version]\nSoftVersionCount=2\nFirmVersionCount=2\n[Firm]\nVersion0=V300V300\n"
+                    "Version1=V310V301\n");
+        table.close();
+        app->versions = LoadVersionTable(dir->filePath("Version.ini").toStdString());
+        if (installed) {
+            QDir(dir->path()).mkpath("V310");
+            QFile program(dir->filePath("V310/ztprog"));
+            QVERIFY(program.open(QIODevice::WriteOnly));
+        }
+        std::vector<std::pair<std::string, bool>> started; // program, port open then
+        app->startProcess = [&](const std::string& program) {
+            started.emplace_back(program, link->port().isOpen());
+            return true;
+        };
+        SimRadio sim({"--version", "V301"});
+        usePort(sim);
+        prompter.script = {Answer::Ok, Answer::Yes};
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(!run("mnuReadFromRadio", spy));
+        QCOMPARE(prompter.asked.at(1), VersionMessage(*app, "V300", "V301", 0));
+        QCOMPARE(memoryReads(sim), 0);
+        QCOMPARE(started.size(), std::size_t(installed ? 1 : 0));
+        if (installed) {
+            QCOMPARE(started[0].first, dir->filePath("V310/ztprog").toStdString());
+            QVERIFY(!started[0].second);
+        }
+        QCOMPARE(w->HandedOver(), installed);
+        QCOMPARE(asked(9063), !installed);
+        QVERIFY(!link->port().isOpen());
+    }
+
     // The port dialog: USB adapters first; the configured port stays chosen and listed (greyed)
     // while absent; the list is refilled only when the ports change, keeping the user's choice;
     // OK stores the port (also a typed path) and shows it in the status bar.
