@@ -100,7 +100,7 @@ class OpenChangeSaveAs(DesktopCase):
             settings, channels = ztlayout.read_pair(f.read(), g.read())
         by_number = {c["ChannelNo"]: c for c in channels}
         self.assertIn(321, by_number, "the first channel of group 8 was not created")
-        self.assertEqual(by_number[321]["RxFreq"], b"02830500")
+        self.assertEqual(by_number[321]["RxFreq"], b"02712500")
         self.assertEqual(settings["ChannelCount"], len(channels))
         with open(source, "rb") as f:
             self.assertNotIn(321, {c["ChannelNo"] for c in ztlayout.read_pair(f.read(), open(source[:-3] + "fre", "rb").read())[1]})

@@ -39,10 +39,7 @@ class FirstRunTest : public QObject {
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         app = std::make_unique<AppState>();
-        app->ProgramDir = ZT_PROGRAM_DIR;
-        app->ParentDir = dir->path().toStdString();
-        app->prompter = &prompter;
-        SelectLanguage(*app, 1);
+        zt::test::PrepareTestApp(*app, *dir, prompter);
         app->IsFirstRun = true;
         prompter.asked.clear();
         ports = {{"ttyS0", "", false}};

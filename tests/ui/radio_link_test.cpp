@@ -100,12 +100,8 @@ class RadioLinkTest : public QObject {
         dir = std::make_unique<QTemporaryDir>();
         QSettings().clear();
         app = std::make_unique<AppState>();
-        app->ProgramDir = ZT_PROGRAM_DIR;
-        app->ParentDir = dir->path().toStdString();
+        zt::test::PrepareTestApp(*app, *dir, prompter);
         app->versions = LoadVersionTable(std::string(ZT_PROGRAM_DIR) + "/../Version.ini");
-        QDir(dir->path()).mkpath("language");
-        app->prompter = &prompter;
-        SelectLanguage(*app, 1);
         doc = std::make_unique<Document>();
         info = std::make_unique<RadioInfoRecord>();
         InitDocument(*app, *doc, *info);

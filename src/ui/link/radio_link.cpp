@@ -82,12 +82,18 @@ RadioLink::~RadioLink() = default;
 
 // ---- commands ------------------------------------------------------------------------------
 
-void RadioLink::mnuReadFromRadio_Click() {
+bool RadioLink::commitEditsForExchange() {
     if (w_.CommandsBlocked() || engine_.busy())
-        return;
+        return false;
     w_.CommitAllEdits();
     if (w_.channels().GridOpen())
         w_.channels().grid->SetEditDisable();
+    return true;
+}
+
+void RadioLink::mnuReadFromRadio_Click() {
+    if (!commitEditsForExchange())
+        return;
     // A read replaces the document: a changed one is offered for saving first.
     if (!w_.AskSaveFirst())
         return;
@@ -95,11 +101,8 @@ void RadioLink::mnuReadFromRadio_Click() {
 }
 
 void RadioLink::mnuWriteToRadio_Click() {
-    if (w_.CommandsBlocked() || engine_.busy())
+    if (!commitEditsForExchange())
         return;
-    w_.CommitAllEdits();
-    if (w_.channels().GridOpen())
-        w_.channels().grid->SetEditDisable();
     waitSaveDataTimer_.start();
     w_.UpdateCommandStates();
 }

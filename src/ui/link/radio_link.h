@@ -82,6 +82,9 @@ class RadioLink : public QObject, public LinkHost {
     void ended(zt::LinkMode mode, bool ok);
 
   private:
+    // Every window stores its half-typed entry and the channel grid hides its editors; false
+    // when an exchange or a pending command is under way.
+    bool commitEditsForExchange();
     void startExchange(bool (LinkEngine::*start)());
     void onWaitSaveData();
     void onReadOK();
