@@ -225,6 +225,40 @@ class RadioLinkTest : public QObject {
         QCOMPARE(sim.count("RX handshake"), 0);
     }
 
+    // The port vanishes while the confirmation is open (an adapter unplugged): the progress
+    // window's opening of the port fails, 9003 ends the exchange, no handshake goes anywhere and
+    // nothing waits for ever.
+    void portThatFailsToReopen() {
+        SimRadio sim;
+        const QString path = dir->filePath("radio-link");
+        QVERIFY(QFile::link(sim.device(), path));
+        app->ComPortName = path.toStdString();
+        struct Unplugging : ScriptedPrompter {
+            QString link;
+            std::string question;
+            Answer ask(const std::string& text, Icon icon, Buttons buttons,
+                       const std::string& title) override {
+                if (text == question)
+                    QFile::remove(link);
+                return ScriptedPrompter::ask(text, icon, buttons, title);
+            }
+        } unplugging;
+        unplugging.link = path;
+        unplugging.question = app->LangText(9004);
+        app->prompter = &unplugging;
+        const int before = doc->work.count();
+        w->action("mnuReadFromRadio")->trigger();
+        app->prompter = &prompter;
+        QCOMPARE(unplugging.asked, (std::vector<std::string>{app->LangText(9004), app->LangText(9003)}));
+        QVERIFY(!link->engine().busy());
+        QVERIFY(!link->port().isOpen());
+        QVERIFY(link->progressWindow() == nullptr);
+        QVERIFY(!w->CommandsBlocked());
+        QTest::qWait(300);
+        QCOMPARE(sim.count("RX handshake"), 0);
+        QCOMPARE(doc->work.count(), before);
+    }
+
     // A write sends the edited document: the radio's memory afterwards is the encoded image
     // with the radio's own identification bytes.
     void writeSendsTheEditedDocument() {
