@@ -315,6 +315,30 @@ class RadioLinkTest : public QObject {
         QCOMPARE(memoryReads(sim), ok ? 580 : 0);
     }
 
+    // The real dialog over the progress window: typed there, the exchange goes on.
+    void passwordDialogDuringARead() {
+        SimRadio sim({"--password", "12"});
+        usePort(sim);
+        QTimer poll;
+        int shown = 0;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<FrmPassWord*>(QApplication::activeModalWidget());
+            if (d == nullptr)
+                return;
+            ++shown;
+            QVERIFY(d->parentWidget() == link->progressWindow());
+            QTest::keyClicks(d->Text1(), "12  x");
+            QCOMPARE(d->Text1()->text(), QString("12  "));
+            d->CommandOK()->click();
+        });
+        poll.start(20);
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("mnuReadFromRadio", spy));
+        QCOMPARE(shown, 1);
+        QCOMPARE(link->engine().programmingPassword(), std::string("12"));
+        QCOMPARE(memoryReads(sim), 580);
+    }
+
     // The dialog: at most four characters, trailing blanks dropped on OK, Cancel keeps the
     // previous password; the menu command sets the password of the next exchanges.
     void passwordDialog() {
