@@ -8,7 +8,9 @@
 #  - the cost of a reply held back for a fixed time, as a USB serial adapter holds a short reply
 #    until its latency timer runs out: a paced full read with each reply delayed by 0, 1, 4 and
 #    16 ms (ZT_REPLY_DELAYS_MS="..." gives others), and its time over the first of these reads,
-#    in total and per reply.
+#    in total and per reply;
+#  - the window's read (section gui): a paced full read through the main window's read command,
+#    progress window included, over the same read by ztprog-cli (the best of three runs each).
 # Usage: bench/link_bench.sh [BUILD_DIR [SECTION...]]   (default: build, and the sections paced,
 # unpaced and delay; needs ztprog-cli and ztradio-sim built)
 set -euo pipefail
@@ -97,6 +99,25 @@ print("  %-5s %-8s %d blocks, %.3f ms per block exchange" % (op, cable, len(time
 PY
     done
   done
+fi
+
+if [[ $sections == *" gui "* ]]; then
+  gui=$build/bench/gui/bench_gui_radio_read
+  if [ -x "$gui" ]; then
+    echo "Paced read through the main window over the same read by ztprog-cli (best of 3 each)"
+    start_sim --paced
+    cli_times=$(for _ in 1 2 3; do timed_cli read; done)
+    gui_times=$("$gui" "$work/radio" 3)
+    stop_sim
+    python3 - "$cli_times" "$gui_times" <<'PY'
+import sys
+cli = min(float(t) for t in sys.argv[1].split())
+gui = min(float(t) for t in sys.argv[2].split())
+print("  ztprog-cli %.3f s, window %.3f s: ratio %.4f" % (cli, gui, gui / cli))
+PY
+  else
+    echo "build bench_gui_radio_read for the gui section" >&2
+  fi
 fi
 
 if [[ $sections == *" delay "* ]]; then

@@ -13,6 +13,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 import ztlayout  # noqa: E402
+from simradio import SimRadio  # noqa: E402
 from atspi_driver import App, key, screenshot, showing, type_text, wait_for, walk  # noqa: E402
 
 ZTPROG = os.environ.get("ZTPROG", "")
@@ -107,7 +108,6 @@ class OpenChangeSaveAs(DesktopCase):
             self.assertNotIn(321, {c["ChannelNo"] for c in ztlayout.read_pair(f.read(), g.read())[1]})
 
 
-
 @unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
 class SettingsWindows(DesktopCase):
     def test_dtmf_options_and_tone_tips_store_what_is_typed_and_chosen(self):
@@ -168,6 +168,79 @@ class SettingsWindows(DesktopCase):
 
 
 @unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
+class RadioReadWrite(DesktopCase):
+    def answer(self, text):
+        """Waits for the message box showing `text` and presses Enter (its OK button)."""
+        self.app.wait("label", text)
+        time.sleep(0.4)
+        key("Return")
+        wait_for("the message to close", lambda: self.app.find("label", text) is None)
+
+    def write_and_compare(self, radio, pair):
+        """Writes the radio and compares its memory with the command-line encoding of `pair`."""
+        self.app.menu("Program", "Write to Radio")
+        self.answer("Write the current data into the radio?")
+        self.answer("The data has been written to the radio.")
+        encoded = self.path("encoded.bin")
+        subprocess.run([CLI, "encode", pair, encoded], check=True, capture_output=True)
+        with open(encoded, "rb") as f:
+            expected = f.read()
+        dumped = radio.dumped()[:len(expected)]
+        # The identification bytes written are the radio's own.
+        ident = slice(0x21F0, 0x21FE)
+        self.assertEqual(dumped[:ident.start], expected[:ident.start])
+        self.assertEqual(dumped[ident.stop:], expected[ident.stop:])
+
+    def test_choose_the_port_read_save_and_write_back(self):
+        with SimRadio() as radio:
+            main = self.start()
+
+            # The simulated radio's path typed into the port dialog.
+            self.app.menu("Settings", "Serial Port...")
+            dialog = self.app.wait("dialog", "Serial Port")
+            box = self.app.wait("text", "Device path", within=dialog)
+            self.app.click(box)
+            key("ctrl+a")
+            type_text(radio.device)
+            self.app.click(self.app.wait("push button", "OK", within=dialog))
+            wait_for("the port in the status bar", lambda: any(
+                n.getRoleName() == "label" and n.name.endswith(radio.device) for n in walk(self.app.root)))
+
+            self.app.menu("Program", "Read from Radio")
+            self.answer("Read the data from the radio? The data being edited will be replaced.")
+            self.answer("The data has been read from the radio.")
+            wait_for("the read data in the title", lambda: "new.dat" in main.name)
+            self.app.wait("table")
+
+            self.app.menu("File", "Save As...")
+            target = self.path("radio.dat")
+            self.file_dialog(target)
+            wait_for("the new name in the title", lambda: main.name.endswith("[File:radio.dat]"))
+            dat, fre = ztlayout.pair_paths(target)
+
+            def frequencies():
+                with open(dat, "rb") as f, open(fre, "rb") as g:
+                    return [c["RxFreq"] for c in ztlayout.read_pair(f.read(), g.read())[1]]
+
+            # The radio's 40 channels from 26.965 MHz in 10 kHz steps, as the simulated radio holds them.
+            self.assertEqual(frequencies()[:40], [b"0%d00" % (26965 + 10 * n) for n in range(40)])
+
+            self.write_and_compare(radio, target)
+            self.assertEqual(len(radio.frames("RX", "write")), 580)
+
+            # Another document opened from disk and written: the radio now holds it.
+            other = self.new_pair("other.dat", 1)
+            self.app.menu("File", "Open...")
+            self.file_dialog(other)
+            wait_for("the opened file in the title", lambda: main.name.endswith("[File:other.dat]"))
+            self.write_and_compare(radio, other)
+            self.assertEqual(len(radio.frames("RX", "write")), 2 * 580)
+
+            self.app.menu("File", "Exit")
+            self.assertEqual(self.app.wait_exit(), 0)
+
+
+@unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
 class Language(DesktopCase):
     def test_switching_to_chinese_relabels_the_window_and_is_remembered(self):
         self.start()
@@ -187,7 +260,7 @@ class Language(DesktopCase):
 
 
 @unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
-class SettingsWindows(DesktopCase):
+class MessageAndResetWindows(DesktopCase):
     def controls(self, frame, role):
         return [n for n in walk(frame) if n.getRoleName() == role and showing(n)]
 

@@ -101,11 +101,7 @@ class MainWindowTest : public QObject {
         QVERIFY(dir->isValid());
         QSettings().clear();
         app = std::make_unique<AppState>();
-        app->ProgramDir = ZT_PROGRAM_DIR;
-        app->ParentDir = dir->path().toStdString();
-        QDir(dir->path()).mkpath("language");
-        app->prompter = &prompter;
-        SelectLanguage(*app, 1);
+        zt::test::PrepareTestApp(*app, *dir, prompter);
         doc = std::make_unique<Document>();
         info = std::make_unique<RadioInfoRecord>();
         InitDocument(*app, *doc, *info);

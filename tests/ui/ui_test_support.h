@@ -2,10 +2,14 @@
 // that answer with prepared paths.
 #pragma once
 
+#include "app/app_state.h"
 #include "app/file_chooser.h"
+#include "files/app_settings.h"
 #include "util/prompter.h"
 
+#include <QDir>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <deque>
 #include <string>
@@ -45,5 +49,15 @@ class FakeChooser : public FileChooser {
         return saves.isEmpty() ? QString() : saves.takeFirst();
     }
 };
+
+// A fresh run of the program in a scratch folder: the build's program folder, `dir` as its parent
+// (with an empty language folder for mysetup.ini), questions answered by `prompter`, English.
+inline void PrepareTestApp(AppState& app, const QTemporaryDir& dir, Prompter& prompter) {
+    app.ProgramDir = ZT_PROGRAM_DIR;
+    app.ParentDir = dir.path().toStdString();
+    QDir(dir.path()).mkpath("language");
+    app.prompter = &prompter;
+    SelectLanguage(app, 1);
+}
 
 } // namespace zt::test

@@ -91,6 +91,9 @@ class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     // stays). Returns true when the other program runs.
     bool HandOverAndQuit(const std::string& version, bool askSave);
     bool HandedOver() const { return handedOver_; }
+    // 9006 before a command that replaces the document. Yes saves; returns false when the
+    // command must stop (Cancel, or a save that was cancelled or failed).
+    bool AskSaveFirst() { return askSaveFirst(); }
     void QuitAfterHandOver();
 
     // While a radio exchange runs or one of the main window's timers is pending, the document,

@@ -3,6 +3,8 @@
 #include "app/qt_prompter.h"
 #include "app/startup.h"
 #include "files/app_settings.h"
+#include "link/load_frm_link.h"
+#include "link/radio_link.h"
 #include "model/radio_info.h"
 
 #include <QApplication>
@@ -44,7 +46,19 @@ int main(int argc, char** argv) {
         app,
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).toStdString());
     zt::StartupBeforeFirstRun(app);
-    zt::StartupAfterFirstRun(app, doc, info, false);
+    // Until a radio has answered once, the first-run window comes first; cancelling it ends the
+    // program with the flag still set. The echo setting it found starts the first exchange.
+    bool firstRunShown = false;
+    bool noEcho = false;
+    if (app.IsFirstRun) {
+        zt::LoadFrmLink firstRun(app);
+        firstRun.exec();
+        if (app.IsFirstRun)
+            return 0;
+        firstRunShown = true;
+        noEcho = firstRun.noEcho();
+    }
+    zt::StartupAfterFirstRun(app, doc, info, firstRunShown);
     QApplication::setApplicationDisplayName(QString::fromStdString(app.LangText(12000)));
 
     std::unique_ptr<zt::frmMain> w;
@@ -53,6 +67,8 @@ int main(int argc, char** argv) {
     auto* splash = new zt::frmSplash(app, [&] {
         w = std::make_unique<zt::frmMain>(app, doc, info);
         prompter.setParent(w.get());
+        if (auto* link = w->findChild<zt::RadioLink*>(zt::RadioLink::kName))
+            link->engine().setNoEcho(noEcho);
         w->Form_Load();
         w->show();
         if (!zt::OpenStartupDocument(app, doc, info, *w, QApplication::arguments()))

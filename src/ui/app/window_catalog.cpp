@@ -14,6 +14,8 @@
 #include "settings/frm_key.h"
 #include "settings/frm_reset_mode.h"
 #include "settings/frm_scan.h"
+#include "link/frm_radio_info.h"
+#include "link/radio_link.h"
 
 namespace zt {
 
@@ -31,6 +33,8 @@ void frmMain::registerWindows() {
     RegisterWindow(FrmKey::kName, [this] { return new FrmKey(app_, doc_, this); });
     RegisterWindow(FrmRadio::kName, [this] { return new FrmRadio(app_, doc_, this); });
     RegisterWindow(FrmTestFre::kName, [this] { return new FrmTestFre(app_, doc_, this); });
+    RegisterWindow(FrmRadioInfo::kName, [this] { return new FrmRadioInfo(app_, doc_, *info_, this); });
+    InstallRadioLink(*this, app_, doc_);
 }
 
 } // namespace zt

@@ -1,0 +1,32 @@
+#include "link/frm_pass_word.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace zt {
+
+FrmPassWord::FrmPassWord(const AppState& app, const std::string& password, QWidget* parent)
+    : FormDialog(app, kName, parent), password_(password) {
+    setWindowTitle(T(23100));
+    text1_ = new QLineEdit(this);
+    text1_->setObjectName("Text1");
+    text1_->setMaxLength(4);
+    text1_->setAccessibleName(T(23101));
+    text1_->setText(QString::fromLatin1(password.data(), static_cast<int>(password.size())));
+    QLabel* label = addRow(text1_, "Label1");
+    label->setText(T(23101));
+    connect(CommandOK(), &QPushButton::clicked, this, [this] {
+        password_ = Trimmed(text1_->text().toLatin1().toStdString());
+        accept();
+    });
+}
+
+std::string FrmPassWord::Trimmed(const std::string& typed) {
+    std::string s = typed.substr(0, typed.find('\0'));
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+} // namespace zt

@@ -1,0 +1,148 @@
+#include "link/frm_set_comm.h"
+
+#include "files/app_settings.h"
+#include "link/radio_link.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace zt {
+
+namespace {
+
+constexpr int kRefreshMs = 1000;
+
+// The name a port is stored and opened by, from what the user chose.
+QString PortNameOf(const AppState& app) {
+    if (!app.ComPortName.empty())
+        return QString::fromStdString(app.ComPortName);
+    return QString("COM%1").arg(app.ComPort);
+}
+
+} // namespace
+
+void SortSerialPorts(QList<SerialPortEntry>& ports) {
+    std::stable_sort(ports.begin(), ports.end(), [](const SerialPortEntry& a, const SerialPortEntry& b) {
+        if (a.usb != b.usb)
+            return a.usb;
+        return a.name < b.name;
+    });
+}
+
+QList<SerialPortEntry> SystemSerialPorts() {
+    QList<SerialPortEntry> out;
+    for (const QSerialPortInfo& p : QSerialPortInfo::availablePorts()) {
+        const bool usb =
+            p.hasVendorIdentifier() || p.portName().startsWith("ttyUSB") || p.portName().startsWith("ttyACM");
+        out.push_back({p.portName(), p.description(), usb});
+    }
+    SortSerialPorts(out);
+    return out;
+}
+
+FrmSetComm::FrmSetComm(AppState& app, QWidget* parent, PortLister lister)
+    : FormDialog(app, kName, parent), state_(app), lister_(std::move(lister)) {
+    setWindowTitle(T(22000));
+    frame1_ = new QGroupBox(T(22001), this);
+    frame1_->setObjectName("Frame1");
+    list_ = new QListWidget(frame1_);
+    list_->setObjectName("PortList");
+    list_->setAccessibleName(T(22006));
+    auto* box = new QVBoxLayout(frame1_);
+    box->addWidget(list_);
+    addRow(frame1_, "Frame1Label");
+    path_ = new QLineEdit(this);
+    path_->setObjectName("DevicePath");
+    path_->setAccessibleName(T(22004));
+    addRow(path_, "Label1")->setText(T(22004));
+    path_->setText(PortNameOf(app));
+    setMinimumWidth(420);
+
+    connect(list_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (selecting_ || item == nullptr)
+            return;
+        path_->setText(item->data(Qt::UserRole).toString());
+    });
+    connect(path_, &QLineEdit::textEdited, this, [this] { selectChosen(); });
+    connect(CommandOK(), &QPushButton::clicked, this, &FrmSetComm::CommandOK_Click);
+
+    EnablePortOptions();
+    timer_.setInterval(kRefreshMs);
+    connect(&timer_, &QTimer::timeout, this, &FrmSetComm::EnablePortOptions);
+    timer_.start();
+}
+
+QString FrmSetComm::chosenPort() const {
+    return path_->text().trimmed();
+}
+
+void FrmSetComm::EnablePortOptions() {
+    QList<SerialPortEntry> now = lister_ ? lister_() : QList<SerialPortEntry>{};
+    SortSerialPorts(now);
+    if (now == ports_ && refills_ > 0)
+        return;
+    ports_ = now;
+    fill(ports_);
+}
+
+void FrmSetComm::fill(const QList<SerialPortEntry>& ports) {
+    selecting_ = true;
+    list_->clear();
+    for (const SerialPortEntry& p : ports) {
+        auto* item = new QListWidgetItem(p.description.isEmpty() ? p.name : p.name + " - " + p.description);
+        item->setData(Qt::UserRole, p.name);
+        list_->addItem(item);
+    }
+    // The chosen port stays listed while it is not present, greyed.
+    const QString chosen = chosenPort();
+    const bool present =
+        std::any_of(ports.begin(), ports.end(), [&](const SerialPortEntry& p) { return p.name == chosen; });
+    if (!chosen.isEmpty() && !present) {
+        auto* item = new QListWidgetItem(chosen + " " + T(22005));
+        item->setData(Qt::UserRole, chosen);
+        item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
+        list_->addItem(item);
+    }
+    selecting_ = false;
+    ++refills_;
+    selectChosen();
+}
+
+void FrmSetComm::selectChosen() {
+    selecting_ = true;
+    const QString chosen = chosenPort();
+    QListWidgetItem* match = nullptr;
+    for (int i = 0; i < list_->count(); ++i)
+        if (list_->item(i)->data(Qt::UserRole).toString() == chosen)
+            match = list_->item(i);
+    list_->setCurrentItem(match);
+    if (match != nullptr)
+        match->setSelected(true);
+    selecting_ = false;
+}
+
+void FrmSetComm::CommandOK_Click() {
+    const QString name = chosenPort();
+    if (!name.isEmpty()) {
+        state_.ComPortName = name.toStdString();
+        // A port of the COMn kind also keeps its number.
+        const auto m = QRegularExpression("^COM(\\d{1,3})$").match(name);
+        if (m.hasMatch() && m.captured(1).toInt() >= 1 && m.captured(1).toInt() <= 255)
+            state_.ComPort = static_cast<std::int16_t>(m.captured(1).toInt());
+        WriteComPort(state_);
+        stored_ = true;
+        ReportPortPermission(state_, state_.ComPortName);
+    }
+    timer_.stop();
+    accept();
+}
+
+} // namespace zt

@@ -1,0 +1,68 @@
+// The port dialog: the system's serial ports by name and description (USB adapters first),
+// refreshed every second while the dialog is open, and a device path that can also be typed
+// (a pseudo-terminal, a symbolic link). The list is refilled only when the set of ports changed,
+// and the user's choice stays: a chosen port that is not present stays listed, disabled. OK
+// stores the choice in mysetup.ini.
+#pragma once
+
+#include "common/form_dialog.h"
+
+#include <QList>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+
+namespace zt {
+
+struct SerialPortEntry {
+    QString name;        // "ttyUSB0", "COM3"
+    QString description; // what the system says about it ("" when nothing)
+    bool usb = false;    // a USB adapter (listed first)
+    bool operator==(const SerialPortEntry&) const = default;
+};
+
+// The serial ports of the system, USB adapters first, then by name.
+QList<SerialPortEntry> SystemSerialPorts();
+void SortSerialPorts(QList<SerialPortEntry>& ports);
+
+class FrmSetComm : public FormDialog {
+    Q_OBJECT
+  public:
+    static constexpr const char* kName = "FrmSetComm";
+    using PortLister = std::function<QList<SerialPortEntry>()>;
+    FrmSetComm(AppState& app, QWidget* parent = nullptr, PortLister lister = SystemSerialPorts);
+
+    // Reads the system's ports again; refills the list only when they changed.
+    void EnablePortOptions();
+    // The port chosen now (the device path box).
+    QString chosenPort() const;
+    bool stored() const { return stored_; }
+    int refills() const { return refills_; }
+
+    QListWidget* PortList() const { return list_; }
+    QLineEdit* DevicePath() const { return path_; }
+    QTimer& ReCommTimer() { return timer_; }
+
+  private:
+    void fill(const QList<SerialPortEntry>& ports);
+    void selectChosen();
+    void CommandOK_Click();
+
+    AppState& state_;
+    PortLister lister_;
+    QList<SerialPortEntry> ports_;
+    QGroupBox* frame1_ = nullptr;
+    QListWidget* list_ = nullptr;
+    QLineEdit* path_ = nullptr;
+    QTimer timer_;
+    bool selecting_ = false;
+    bool stored_ = false;
+    int refills_ = 0;
+};
+
+} // namespace zt

@@ -1,0 +1,128 @@
+#include "link/load_frm_link.h"
+
+#include "link/radio_link.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zt {
+
+namespace {
+
+QString Trimmed(const AppState& app, int id) {
+    return QString::fromStdString(app.LangText(id)).trimmed();
+}
+
+} // namespace
+
+LoadFrmLink::LoadFrmLink(AppState& app, QWidget* parent, FrmSetComm::PortLister lister)
+    : QDialog(parent), app_(app), lister_(std::move(lister)), port_(serial_, app), versions_(app),
+      engine_(app, doc_, port_, timer_, *this, versions_) {
+    setObjectName(kName);
+    setWindowTitle("Initial Setup");
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    AttachLinkEngine(serial_, timer_, engine_);
+
+    text_ = new QLabel(this);
+    text_->setObjectName("Text1");
+    text_->setWordWrap(true);
+    text_->setText(Trimmed(app, 9054) + "\n\n" + Trimmed(app, 9050) + "\n" + Trimmed(app, 9051) + "\n" +
+                   Trimmed(app, 9052) + "\n" + Trimmed(app, 9053));
+    combo_ = new QComboBox(this);
+    combo_->setObjectName("Combo1");
+    combo_->setEditable(true); // a device path can be typed
+    combo_->setAccessibleName(Trimmed(app, 22004));
+    ok_ = new QPushButton("&OK", this);
+    ok_->setObjectName("Command1");
+    ok_->setDefault(true);
+    cancel_ = new QPushButton("&Cancel", this);
+    cancel_->setObjectName("Command2");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    auto* box = new QVBoxLayout(this);
+    box->addWidget(text_);
+    box->addWidget(combo_);
+    box->addLayout(buttons);
+    setMinimumWidth(440);
+
+    connect(ok_, &QPushButton::clicked, this, &LoadFrmLink::Command1_Click);
+    connect(cancel_, &QPushButton::clicked, this, &LoadFrmLink::reject);
+
+    endTimer_.setSingleShot(true);
+    endTimer_.setInterval(100);
+    connect(&endTimer_, &QTimer::timeout, this, [this] {
+        reCommTimer_.stop();
+        accept();
+    });
+    RefreshPorts();
+    reCommTimer_.setInterval(1000);
+    connect(&reCommTimer_, &QTimer::timeout, this, &LoadFrmLink::RefreshPorts);
+    reCommTimer_.start();
+}
+
+LoadFrmLink::~LoadFrmLink() {
+    reCommTimer_.stop();
+    endTimer_.stop();
+    timer_.stop();
+    serial_.close();
+}
+
+void LoadFrmLink::RefreshPorts() {
+    QList<SerialPortEntry> now = lister_ ? lister_() : QList<SerialPortEntry>{};
+    SortSerialPorts(now);
+    if (now == ports_ && combo_->count() > 0)
+        return;
+    if (combo_->view()->isVisible())
+        return; // the user is choosing: the next refresh refills it
+    ports_ = now;
+    fillPorts();
+}
+
+void LoadFrmLink::fillPorts() {
+    // The configured port stays the choice, listed or not.
+    const QString chosen = QString::fromStdString(engine_.portName());
+    const QSignalBlocker block(combo_);
+    combo_->clear();
+    for (const SerialPortEntry& p : ports_)
+        combo_->addItem(p.description.isEmpty() ? p.name : p.name + " - " + p.description, p.name);
+    const int at = combo_->findData(chosen);
+    if (at >= 0) {
+        combo_->setCurrentIndex(at);
+    } else {
+        combo_->setCurrentIndex(-1);
+        combo_->setEditText(chosen);
+    }
+}
+
+void LoadFrmLink::Command1_Click() {
+    if (engine_.busy())
+        return;
+    // A listed port is chosen by its name; anything else is a typed device path.
+    const int at = combo_->findText(combo_->currentText());
+    const QString name = at >= 0 ? combo_->itemData(at).toString() : combo_->currentText().trimmed();
+    if (!name.isEmpty())
+        app_.ComPortName = name.toStdString();
+    engine_.startLinkTest();
+}
+
+void LoadFrmLink::exchangeEnded(const LinkResult& result) {
+    const LinkMode mode = result.mode;
+    const bool ok = result.ok();
+    if (mode == LinkMode::LinkTest && ok)
+        endTimer_.start();
+}
+
+void LoadFrmLink::reject() {
+    engine_.abort();
+    reCommTimer_.stop();
+    QDialog::reject();
+}
+
+} // namespace zt

@@ -1,0 +1,76 @@
+// The first-run window ("Initial Setup"): the program does not go on until a radio has answered
+// the handshake on the port chosen here. It has its own serial port. OK tests the link (the
+// echo guess alternating on every unanswered handshake); success closes the window and clears
+// AppState::IsFirstRun; Cancel leaves the flag set, and the program then ends.
+#pragma once
+
+#include "files/version_table.h"
+#include "link/frm_set_comm.h"
+#include "link/link_engine.h"
+#include "link/radio_link.h"
+#include "serial_link.h"
+
+#include <QDialog>
+#include <QTimer>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+namespace zt {
+
+class LoadFrmLink : public QDialog, public LinkHost {
+    Q_OBJECT
+  public:
+    static constexpr const char* kName = "LoadFrmLink";
+    LoadFrmLink(AppState& app, QWidget* parent = nullptr, FrmSetComm::PortLister lister = SystemSerialPorts);
+    ~LoadFrmLink() override;
+
+    // The echo guess that worked: the first exchange of the main window starts with it.
+    bool noEcho() const { return engine_.noEcho(); }
+    LinkEngine& engine() { return engine_; }
+    SerialLinkPort& port() { return serial_; }
+
+    void Command1_Click();
+    // Reads the system's ports again; the list is refilled only when they changed and never
+    // while it is open.
+    void RefreshPorts();
+
+    QComboBox* Combo1() const { return combo_; }
+    QLabel* Text1() const { return text_; }
+    QPushButton* Command1() const { return ok_; }
+    QPushButton* Command2() const { return cancel_; }
+    QTimer& ReCommTimer() { return reCommTimer_; }
+
+    // LinkHost: only the end of the link test matters here.
+    void openProgress(LinkMode) override {}
+    void setProgress(int) override {}
+    void closeProgress() override {}
+    bool askPassword(std::string&) override { return false; }
+    void handOver(const std::string&) override {}
+    void exchangeEnded(const LinkResult& result) override;
+
+  protected:
+    void reject() override;
+
+  private:
+    void fillPorts();
+
+    AppState& app_;
+    FrmSetComm::PortLister lister_;
+    QList<SerialPortEntry> ports_;
+    Document doc_;
+    SerialLinkPort serial_;
+    UserLinkPort port_;
+    SerialLinkTimer timer_;
+    AppVersionTable versions_;
+    LinkEngine engine_;
+    QLabel* text_ = nullptr;
+    QComboBox* combo_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QTimer reCommTimer_;
+    QTimer endTimer_;
+};
+
+} // namespace zt

@@ -1,0 +1,108 @@
+// The radio exchanges in the main window: the read, write, password, radio information and port
+// commands, and the link engine's host (progress window, password dialog, hand-over, end of an
+// exchange). It owns the serial port, the reply timer and the engine; every exchange of the main
+// window goes through here.
+#pragma once
+
+#include "files/version_table.h"
+#include "link/frm_progress.h"
+#include "link/link_engine.h"
+#include "serial_link.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+
+namespace zt {
+
+class frmMain;
+
+// The port of the main window's exchanges: the serial adapter, with a message that names the
+// dialout group when the port exists but the user may not open it.
+class UserLinkPort : public LinkPort {
+  public:
+    UserLinkPort(SerialLinkPort& port, const AppState& app) : port_(port), app_(app) {}
+    bool open(const std::string& name) override;
+    void close() override { port_.close(); }
+    bool isOpen() const override { return port_.isOpen(); }
+    void write(ByteSpan bytes) override { port_.write(bytes); }
+    void discardInput() override { port_.discardInput(); }
+    void discardOutput() override { port_.discardOutput(); }
+    void setReceiveThreshold(std::size_t t) override { port_.setReceiveThreshold(t); }
+
+  private:
+    SerialLinkPort& port_;
+    const AppState& app_;
+};
+
+// The device behind a port name: "ttyUSB0" is /dev/ttyUSB0, a path stays as it is.
+std::string PortDevicePath(const std::string& name);
+// True when the device exists but this user may not read and write it.
+bool PortAccessDenied(const std::string& name);
+// Shows the message that the port is refused for lack of permission (naming the dialout group)
+// when that is why `name` cannot be opened; returns whether it was shown.
+bool ReportPortPermission(const AppState& app, const std::string& name);
+
+class RadioLink : public QObject, public LinkHost {
+    Q_OBJECT
+  public:
+    static constexpr const char* kName = "RadioLink";
+    RadioLink(AppState& app, Document& doc, frmMain& w);
+    ~RadioLink() override;
+
+    // Menu and toolbar commands.
+    void mnuReadFromRadio_Click();
+    void mnuWriteToRadio_Click();
+    void MnuProPassWord_Click();
+    void MnuLocalInfo_Click();
+    void mnuComm_Click();
+
+    LinkEngine& engine() { return engine_; }
+    SerialLinkPort& port() { return serial_; }
+    FrmProgress* progressWindow() const { return progress_; }
+    QTimer& ReadOKTimer() { return readOkTimer_; }
+    QTimer& WaitSaveDataTimer() { return waitSaveDataTimer_; }
+
+    // The password dialog; tests replace it. Returns false when it could not be shown.
+    std::function<bool(std::string& password)> passwordDialog;
+
+    // LinkHost
+    void openProgress(LinkMode mode) override;
+    void setProgress(int percent) override;
+    void closeProgress() override;
+    bool askPassword(std::string& password) override;
+    void handOver(const std::string& radioVersion) override;
+    void exchangeEnded(const LinkResult& result) override;
+
+  signals:
+    // An exchange ended (after its messages; a read's document arrives with ReadOKTimer).
+    void ended(zt::LinkMode mode, bool ok);
+
+  private:
+    // Every window stores its half-typed entry and the channel grid hides its editors; false
+    // when an exchange or a pending command is under way.
+    bool commitEditsForExchange();
+    void startExchange(bool (LinkEngine::*start)());
+    void onWaitSaveData();
+    void onReadOK();
+
+    AppState& app_;
+    Document& doc_;
+    frmMain& w_;
+    SerialLinkPort serial_;
+    UserLinkPort port_;
+    SerialLinkTimer timer_;
+    AppVersionTable versions_;
+    LinkEngine engine_;
+    QPointer<FrmProgress> progress_;
+    QTimer readOkTimer_;
+    QTimer waitSaveDataTimer_;
+};
+
+// Gives the main window its radio commands (read, write, password, radio information, port).
+RadioLink* InstallRadioLink(frmMain& w, AppState& app, Document& doc);
+
+} // namespace zt

@@ -1,0 +1,528 @@
+// The radio commands of the main window with the real serial adapter against the simulated
+// radio on a pseudo-terminal: read and write with their questions and progress window, the
+// password step, the radio information read, a radio that stops answering, and the paths that
+// end before an exchange starts.
+#include "app/frm_main.h"
+#include "app/twips.h"
+#include "channels/frm_comm_ch_info.h"
+#include "files/app_settings.h"
+#include "files/data_files.h"
+#include "files/ini_file.h"
+#include "link/frm_pass_word.h"
+#include "link/frm_progress.h"
+#include "link/frm_radio_info.h"
+#include "link/frm_set_comm.h"
+#include "link/radio_link.h"
+#include "model/channel_table.h"
+#include "sim_radio.h"
+#include "ui_test_support.h"
+#include <QListWidget>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+using namespace zt;
+using zt::test::ScriptedPrompter;
+using zt::test::SimRadio;
+
+Q_DECLARE_METATYPE(zt::LinkMode)
+
+class RadioLinkTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<AppState> app;
+    std::unique_ptr<Document> doc;
+    std::unique_ptr<RadioInfoRecord> info;
+    std::unique_ptr<frmMain> w;
+    ScriptedPrompter prompter;
+    RadioLink* link = nullptr;
+
+    bool asked(int id) const { return askedText(app->LangText(id)); }
+    bool askedText(const std::string& t) const {
+        return std::find(prompter.asked.begin(), prompter.asked.end(), t) != prompter.asked.end();
+    }
+    int askedCount(int id) const {
+        return static_cast<int>(std::count(prompter.asked.begin(), prompter.asked.end(), app->LangText(id)));
+    }
+    std::vector<QString> openWindows() const {
+        std::vector<QString> names;
+        for (QMdiSubWindow* s : w->mdiArea()->subWindowList())
+            names.push_back(s->widget()->objectName());
+        return names;
+    }
+    void usePort(const SimRadio& sim) { app->ComPortName = sim.device().toStdString(); }
+    // Runs a command and waits for its exchange to end; returns whether it succeeded.
+    bool run(const char* command, QSignalSpy& spy, int timeoutMs = 30000) {
+        w->action(command)->trigger();
+        if (spy.isEmpty() && !spy.wait(timeoutMs))
+            return false;
+        return spy.takeFirst().at(1).toBool();
+    }
+    // Block reads of the memory (the password block read is not one of them).
+    static int memoryReads(const SimRadio& sim) { return sim.count("RX read") - sim.count("RX read 3F"); }
+    // The document that the radio's memory decodes to.
+    static DocumentCopy decoded(const QByteArray& memory) {
+        RadioImage im{};
+        std::copy_n(memory.constData(), std::min<qsizetype>(memory.size(), qsizetype(im.size())), im.begin());
+        DocumentCopy d;
+        DecodeRadioImage(im, d);
+        return d;
+    }
+    QByteArray image() const {
+        const RadioImage& im = link->engine().image();
+        return QByteArray(reinterpret_cast<const char*>(im.data()), static_cast<int>(im.size()));
+    }
+
+  private slots:
+    void initTestCase() {
+        qRegisterMetaType<zt::LinkMode>();
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication::setOrganizationName("ztprog-test");
+        QApplication::setApplicationName("ztprog-test");
+    }
+
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QSettings().clear();
+        app = std::make_unique<AppState>();
+        zt::test::PrepareTestApp(*app, *dir, prompter);
+        app->versions = LoadVersionTable(std::string(ZT_PROGRAM_DIR) + "/../Version.ini");
+        doc = std::make_unique<Document>();
+        info = std::make_unique<RadioInfoRecord>();
+        InitDocument(*app, *doc, *info);
+        prompter.script.clear();
+        prompter.asked.clear();
+        w = std::make_unique<frmMain>(*app, *doc, *info);
+        w->Form_Load();
+        w->show();
+        link = w->findChild<RadioLink*>(RadioLink::kName);
+        QVERIFY(link != nullptr);
+    }
+    void cleanup() { w.reset(); }
+
+    void commandsAreOffered() {
+        for (const char* c : {"mnuReadFromRadio", "mnuWriteToRadio", "MnuProPassWord", "MnuLocalInfo",
+                              "ReadRadio", "WriteRadio", "mnuComm", "CommSet"})
+            QVERIFY2(w->action(c)->isEnabled(), c);
+    }
+
+    // A full read: confirmation, a progress window that Esc and a close request do not end,
+    // the success message, and half a second later the radio's data in a reopened channel
+    // window of the untitled document.
+    void readReplacesTheDocumentAfterTheProgressWindow() {
+        SimRadio sim;
+        QVERIFY(sim.started());
+        usePort(sim);
+        QSignalSpy spy(link, &RadioLink::ended);
+        w->action("mnuReadFromRadio")->trigger();
+        QPointer<FrmProgress> progress = link->progressWindow();
+        QVERIFY(progress != nullptr);
+        QVERIFY(progress->isVisible());
+        QVERIFY(progress->isModal());
+        QVERIFY(!(progress->windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(w->CommandsBlocked());
+        QTest::keyClick(progress, Qt::Key_Escape);
+        progress->close();
+        QVERIFY(progress->isVisible());
+        QVERIFY(spy.wait(30000));
+        QCOMPARE(spy.first().at(1).toBool(), true);
+        QVERIFY(progress.isNull() || !progress->isVisible());
+        QVERIFY(asked(9004));
+        QVERIFY(asked(9009));
+        QCOMPARE(memoryReads(sim), 580);
+        QCOMPARE(image(), sim.dumped().left(0x2440));
+        // The windows close at once; the document arrives with the timer.
+        QVERIFY(openWindows().empty());
+        QVERIFY(link->ReadOKTimer().isActive());
+        QVERIFY(w->CommandsBlocked());
+        QTRY_VERIFY(!link->ReadOKTimer().isActive());
+        QCOMPARE(openWindows(), std::vector<QString>{frmCommChInfo::kName});
+        QCOMPARE(app->DocFileName, std::string("new.dat"));
+        QVERIFY(w->windowTitle().contains("new.dat"));
+        const DocumentCopy radio = decoded(sim.dumped());
+        QVERIFY(radio.count() > 0);
+        QCOMPARE(doc->work.count(), radio.count());
+        for (int i = 0; i < radio.count(); ++i) {
+            const ChannelRecord& r = radio.channels[static_cast<std::size_t>(i)];
+            const int at = FindChannel(doc->work, r.ChannelNo);
+            QVERIFY(at >= 0);
+            const ChannelRecord& got = doc->work.channels[static_cast<std::size_t>(at)];
+            QCOMPARE(got.RxFreq.trimmed(), r.RxFreq.trimmed());
+            QCOMPARE(got.Mode, r.Mode);
+        }
+        QVERIFY(!w->CommandsBlocked());
+        QVERIFY(!link->port().isOpen());
+    }
+
+    // A window opened between the end of a read and the decoding shows the old document: it
+    // is closed again before the new one arrives.
+    void windowOpenedBeforeTheDecodeIsClosed() {
+        SimRadio sim;
+        usePort(sim);
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("mnuReadFromRadio", spy));
+        w->ShowChildWindow(FrmRadioInfo::kName);
+        QTRY_VERIFY(!link->ReadOKTimer().isActive());
+        QCOMPARE(openWindows(), std::vector<QString>{frmCommChInfo::kName});
+    }
+
+    // Before a read replaces a changed document it is offered for saving; Cancel stops.
+    void readOfAChangedDocumentAsksFirst() {
+        SimRadio sim;
+        usePort(sim);
+        QVERIFY(AppendChannel(*app, doc->work, 333, "27.33300"));
+        const DocumentCopy before = doc->work;
+        prompter.script = {Answer::Cancel};
+        w->action("mnuReadFromRadio")->trigger();
+        QCOMPARE(prompter.asked, std::vector<std::string>{app->LangText(9006)});
+        QVERIFY(!link->engine().busy());
+        QCOMPARE(doc->work.count(), before.count());
+        QCOMPARE(sim.count("RX handshake"), 0);
+    }
+
+    // Cancel at the confirmation, and a port that cannot be opened: no exchange, the port
+    // closed, the commands free again.
+    void exchangesThatNeverStart_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("portExists");
+        QTest::addColumn<int>("message");
+        QTest::newRow("read cancelled") << "mnuReadFromRadio" << true << 9004;
+        QTest::newRow("write cancelled") << "mnuWriteToRadio" << true << 9005;
+        QTest::newRow("read, no port") << "mnuReadFromRadio" << false << 9003;
+        QTest::newRow("write, no port") << "mnuWriteToRadio" << false << 9003;
+        QTest::newRow("information, no port") << "MnuLocalInfo" << false << 9003;
+    }
+    void exchangesThatNeverStart() {
+        QFETCH(QString, command);
+        QFETCH(bool, portExists);
+        QFETCH(int, message);
+        SimRadio sim;
+        app->ComPortName = portExists ? sim.device().toStdString() : dir->filePath("none").toStdString();
+        prompter.script = {Answer::Cancel};
+        w->action(command)->trigger();
+        QTRY_VERIFY(!link->WaitSaveDataTimer().isActive());
+        QTRY_COMPARE(prompter.asked.size(), std::size_t(1));
+        QCOMPARE(prompter.asked.back(), app->LangText(message));
+        QVERIFY(!link->engine().busy());
+        QVERIFY(!link->port().isOpen());
+        QVERIFY(link->progressWindow() == nullptr);
+        QVERIFY(!w->CommandsBlocked());
+        QCOMPARE(sim.count("RX handshake"), 0);
+    }
+
+    // The port vanishes while the confirmation is open (an adapter unplugged): the progress
+    // window's opening of the port fails, 9003 ends the exchange, no handshake goes anywhere and
+    // nothing waits for ever.
+    void portThatFailsToReopen() {
+        SimRadio sim;
+        const QString path = dir->filePath("radio-link");
+        QVERIFY(QFile::link(sim.device(), path));
+        app->ComPortName = path.toStdString();
+        struct Unplugging : ScriptedPrompter {
+            QString link;
+            std::string question;
+            Answer ask(const std::string& text, Icon icon, Buttons buttons,
+                       const std::string& title) override {
+                if (text == question)
+                    QFile::remove(link);
+                return ScriptedPrompter::ask(text, icon, buttons, title);
+            }
+        } unplugging;
+        unplugging.link = path;
+        unplugging.question = app->LangText(9004);
+        app->prompter = &unplugging;
+        const int before = doc->work.count();
+        w->action("mnuReadFromRadio")->trigger();
+        app->prompter = &prompter;
+        QCOMPARE(unplugging.asked, (std::vector<std::string>{app->LangText(9004), app->LangText(9003)}));
+        QVERIFY(!link->engine().busy());
+        QVERIFY(!link->port().isOpen());
+        QVERIFY(link->progressWindow() == nullptr);
+        QVERIFY(!w->CommandsBlocked());
+        QTest::qWait(300);
+        QCOMPARE(sim.count("RX handshake"), 0);
+        QCOMPARE(doc->work.count(), before);
+    }
+
+    // A write sends the edited document: the radio's memory afterwards is the encoded image
+    // with the radio's own identification bytes.
+    void writeSendsTheEditedDocument() {
+        SimRadio sim;
+        usePort(sim);
+        QVERIFY(AppendChannel(*app, doc->work, 12, "27.18500"));
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("mnuWriteToRadio", spy));
+        QVERIFY(asked(9005));
+        QVERIFY(asked(9010));
+        QCOMPARE(sim.count("RX write"), 580);
+        QCOMPARE(sim.dumped().left(0x2440), image());
+        RadioImage expected{};
+        ClearRadioImage(expected);
+        EncodeRadioImage(*app, doc->work, expected);
+        // Only the identification area (0x21F0..0x21FD) may differ: it is the radio's own.
+        const QByteArray dumped = sim.dumped();
+        for (int a = 0; a < 0x2440; ++a)
+            if (a < 0x21F0 || a > 0x21FD)
+                QCOMPARE(static_cast<std::uint8_t>(dumped[a]), expected[static_cast<std::size_t>(a)]);
+        QVERIFY(!link->port().isOpen());
+        QVERIFY(!w->CommandsBlocked());
+    }
+
+    // The radio's password: the dialog's answer decides; a refusal ends with the port closed
+    // and the document as it was.
+    void passwordStep_data() {
+        QTest::addColumn<QString>("typed"); // "<cancel>": the dialog is cancelled
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("right") << "12" << true;
+        QTest::newRow("wrong") << "21" << false;
+        QTest::newRow("cancelled") << "<cancel>" << false;
+    }
+    void passwordStep() {
+        QFETCH(QString, typed);
+        QFETCH(bool, ok);
+        SimRadio sim({"--password", "12"});
+        usePort(sim);
+        int shown = 0;
+        link->passwordDialog = [&](std::string& password) {
+            ++shown;
+            if (typed != "<cancel>")
+                password = typed.toStdString();
+            return true;
+        };
+        const int before = doc->work.count();
+        QSignalSpy spy(link, &RadioLink::ended);
+        QCOMPARE(run("mnuReadFromRadio", spy), ok);
+        QCOMPARE(shown, 1);
+        QCOMPARE(askedText("PassWord Failure!"), !ok);
+        QVERIFY(!link->port().isOpen());
+        QTRY_VERIFY(!link->ReadOKTimer().isActive());
+        QCOMPARE(doc->work.count(), ok ? decoded(sim.dumped()).count() : before);
+        QCOMPARE(memoryReads(sim), ok ? 580 : 0);
+    }
+
+    // The real dialog over the progress window: typed there, the exchange goes on.
+    void passwordDialogDuringARead() {
+        SimRadio sim({"--password", "12"});
+        usePort(sim);
+        QTimer poll;
+        int shown = 0;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* d = qobject_cast<FrmPassWord*>(QApplication::activeModalWidget());
+            if (d == nullptr)
+                return;
+            ++shown;
+            QVERIFY(d->parentWidget() == link->progressWindow());
+            QTest::keyClicks(d->Text1(), "12  x");
+            QCOMPARE(d->Text1()->text(), QString("12  "));
+            d->CommandOK()->click();
+        });
+        poll.start(20);
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("mnuReadFromRadio", spy));
+        QCOMPARE(shown, 1);
+        QCOMPARE(link->engine().programmingPassword(), std::string("12"));
+        QCOMPARE(memoryReads(sim), 580);
+    }
+
+    // The dialog: at most four characters, trailing blanks dropped on OK, Cancel keeps the
+    // previous password; the menu command sets the password of the next exchanges.
+    void passwordDialog() {
+        FrmPassWord dlg(*app, "ab", w.get());
+        QCOMPARE(dlg.Text1()->text(), QString("ab"));
+        QCOMPARE(dlg.Text1()->maxLength(), 4);
+        dlg.Text1()->setText("xy  ");
+        dlg.CommandOK()->click();
+        QCOMPARE(dlg.password(), std::string("xy"));
+        FrmPassWord cancelled(*app, "ab", w.get());
+        cancelled.Text1()->setText("zz");
+        cancelled.CommandCancel()->click();
+        QCOMPARE(cancelled.password(), std::string("ab"));
+        QCOMPARE(FrmPassWord::Trimmed(std::string("1\0 2", 4)), std::string("1"));
+
+        QTimer::singleShot(0, [] {
+            auto* d = qobject_cast<FrmPassWord*>(QApplication::activeModalWidget());
+            QVERIFY(d != nullptr);
+            d->Text1()->setText("1234");
+            d->CommandOK()->click();
+        });
+        w->action("MnuProPassWord")->trigger();
+        QCOMPARE(link->engine().programmingPassword(), std::string("1234"));
+    }
+
+    // The information read: no question, no progress window; the window shows the radio's
+    // texts with every control disabled.
+    void informationReadOpensItsWindow() {
+        QByteArray area(256, char(0xFF));
+        area.replace(0x00, 4, "0123");
+        area.replace(0x30, 10, "SN-7788990");
+        area.replace(0xC0, 6, "DLR-01");
+        QFile f(dir->filePath("info.bin"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(area);
+        f.close();
+        SimRadio radio({"--info", dir->filePath("info.bin")});
+        QVERIFY(radio.started());
+        usePort(radio);
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("MnuLocalInfo", spy));
+        QVERIFY(prompter.asked.empty());
+        QCOMPARE(radio.count("RX read 3F"), 16);
+        auto* win = qobject_cast<FrmRadioInfo*>(w->ChildByName(FrmRadioInfo::kName));
+        QVERIFY(win != nullptr);
+        QCOMPARE(win->text(0), QString("0123"));
+        QCOMPARE(win->text(1), QString("SN-7788990"));
+        QCOMPARE(win->text(8), QString("DLR-01"));
+        QCOMPARE(win->text(5), QString("V3.00"));
+        QCOMPARE(win->Combo1(0)->currentText(), QString("ZT-450E"));
+        for (int i = 0; i < 12; ++i)
+            QVERIFY(!win->Text1(i)->isEnabled());
+        QVERIFY(!win->Combo1(0)->isEnabled() && !win->Combo1(1)->isEnabled());
+        QCOMPARE(win->windowTitle(), QString::fromStdString(app->LangText(21000)));
+        // Each label ends 50 twips left of its control.
+        const QLabel* l = win->label(21007);
+        QCOMPARE(win->Text1(1)->x() - (l->x() + l->width()), Tw(50, win));
+        QCOMPARE(w->radioInfo().SerialNumber.trimmed(), std::string("SN-7788990"));
+    }
+
+    // A radio of another firmware version: the version question; Yes starts the program
+    // version that handles it, after the port has been closed, and this one ends; without such
+    // a version installed, message 9063 and the program stays.
+    void radioOfAnotherVersionIsHandedOver_data() {
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("installed") << true;
+        QTest::newRow("not installed") << false;
+    }
+    void radioOfAnotherVersionIsHandedOver() {
+        QFETCH(bool, installed);
+        QFile table(dir->filePath("Version.ini"));
+        QVERIFY(table.open(QIODevice::WriteOnly));
+        table.write("[Version]\nSoftVersionCount=2\nFirmVersionCount=2\n[Firm]\nVersion0=V300V300\n"
+                    "Version1=V310V301\n");
+        table.close();
+        app->versions = LoadVersionTable(dir->filePath("Version.ini").toStdString());
+        if (installed) {
+            QDir(dir->path()).mkpath("V310");
+            QFile program(dir->filePath("V310/ztprog"));
+            QVERIFY(program.open(QIODevice::WriteOnly));
+        }
+        std::vector<std::pair<std::string, bool>> started; // program, port open then
+        app->startProcess = [&](const std::string& program) {
+            started.emplace_back(program, link->port().isOpen());
+            return true;
+        };
+        SimRadio sim({"--version", "V301"});
+        usePort(sim);
+        prompter.script = {Answer::Ok, Answer::Yes};
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(!run("mnuReadFromRadio", spy));
+        QCOMPARE(prompter.asked.at(1), VersionMessage(*app, "V300", "V301", 0));
+        QCOMPARE(memoryReads(sim), 0);
+        QCOMPARE(started.size(), std::size_t(installed ? 1 : 0));
+        if (installed) {
+            QCOMPARE(started[0].first, dir->filePath("V310/ztprog").toStdString());
+            QVERIFY(!started[0].second);
+        }
+        QCOMPARE(w->HandedOver(), installed);
+        QCOMPARE(asked(9063), !installed);
+        QVERIFY(!link->port().isOpen());
+    }
+
+    // The port dialog: USB adapters first; the configured port stays chosen and listed (greyed)
+    // while absent; the list is refilled only when the ports change, keeping the user's choice;
+    // OK stores the port (also a typed path) and shows it in the status bar.
+    void portDialogKeepsTheChoice() {
+        app->ComPortName = "ttyUSB3";
+        QList<SerialPortEntry> ports = {{"ttyS0", "", false}, {"ttyUSB0", "FT232R USB UART", true}};
+        FrmSetComm dlg(*app, w.get(), [&] { return ports; });
+        QVERIFY(dlg.ReCommTimer().isActive());
+        QListWidget* list = dlg.PortList();
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->data(Qt::UserRole).toString(), QString("ttyUSB0"));
+        QVERIFY(list->item(0)->text().contains("FT232R USB UART"));
+        QCOMPARE(list->item(2)->data(Qt::UserRole).toString(), QString("ttyUSB3"));
+        QVERIFY(!(list->item(2)->flags() & Qt::ItemIsEnabled));
+        QCOMPARE(list->currentItem(), list->item(2));
+        QCOMPARE(dlg.chosenPort(), QString("ttyUSB3"));
+
+        // The user picks ttyS0; an unchanged set of ports refills nothing.
+        list->setCurrentItem(list->item(1));
+        QCOMPARE(dlg.chosenPort(), QString("ttyS0"));
+        const int refills = dlg.refills();
+        dlg.EnablePortOptions();
+        QCOMPARE(dlg.refills(), refills);
+        // An adapter plugged in: refilled, the choice kept, the absent port no longer listed.
+        ports.push_back({"ttyACM0", "", true});
+        dlg.EnablePortOptions();
+        QCOMPARE(dlg.refills(), refills + 1);
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->currentItem()->data(Qt::UserRole).toString(), QString("ttyS0"));
+        QCOMPARE(dlg.chosenPort(), QString("ttyS0"));
+
+        // A typed path wins; OK stores it.
+        dlg.DevicePath()->clear();
+        QTest::keyClicks(dlg.DevicePath(), "/tmp/radio");
+        QVERIFY(list->currentItem() == nullptr || !list->currentItem()->isSelected());
+        dlg.CommandOK()->click();
+        QCOMPARE(app->ComPortName, std::string("/tmp/radio"));
+        IniFile setup;
+        QVERIFY(setup.loadFile(MySetupPath(*app)));
+        QCOMPARE(setup.text("language", "comPortName"), std::string("/tmp/radio"));
+        QVERIFY(!dlg.ReCommTimer().isActive());
+
+        w->ShowMainTxt();
+        QVERIFY(w->StatusPanel(3)->text().endsWith("/tmp/radio"));
+    }
+
+    // A radio that stops answering: the retry question restarts the whole exchange from the
+    // handshake (and then succeeds), or Cancel ends it with the document as it was.
+    void radioThatStopsAnswering_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<bool>("retry");
+        QTest::newRow("read, retried")
+            << "mnuReadFromRadio" << QStringList{"--drop", "read:0x0100:4"} << true;
+        QTest::newRow("read, cancelled")
+            << "mnuReadFromRadio" << QStringList{"--silent-after", "100"} << false;
+        QTest::newRow("write, retried")
+            << "mnuWriteToRadio" << QStringList{"--drop", "write:0x0200:4"} << true;
+        QTest::newRow("write, cancelled")
+            << "mnuWriteToRadio" << QStringList{"--silent-after", "300"} << false;
+    }
+    void radioThatStopsAnswering() {
+        QFETCH(QString, command);
+        QFETCH(QStringList, faults);
+        QFETCH(bool, retry);
+        SimRadio sim(faults);
+        usePort(sim);
+        const DocumentCopy before = doc->work;
+        prompter.script = {Answer::Ok, retry ? Answer::Ok : Answer::Cancel};
+        QSignalSpy spy(link, &RadioLink::ended);
+        QCOMPARE(run(command.toLatin1().constData(), spy), retry);
+        QCOMPARE(askedCount(9008), 1);
+        QCOMPARE(asked(9009) || asked(9010), retry);
+        QVERIFY(!link->port().isOpen());
+        QVERIFY(link->progressWindow() == nullptr);
+        QTRY_VERIFY(!link->ReadOKTimer().isActive());
+        if (!retry)
+            QCOMPARE(doc->work.count(), before.count());
+        QVERIFY(!w->CommandsBlocked());
+    }
+};
+
+QTEST_MAIN(RadioLinkTest)
+#include "radio_link_test.moc"
