@@ -10,9 +10,9 @@ void GuardTextBox(QLineEdit* box, CharFilter allowed) {
     box->setDragEnabled(false);
     if (!allowed)
         return;
-    // Every change the user makes (typing, pasting, an input method) passes the filter; what the
-    // program writes into the box is shown as it is.
-    QObject::connect(box, &QLineEdit::textEdited, box, [box, allowed](const QString& text) {
+    // Every change passes the filter: typing, pasting, an input method, and what the program
+    // writes into the box.
+    QObject::connect(box, &QLineEdit::textChanged, box, [box, allowed](const QString& text) {
         QString kept;
         kept.reserve(text.size());
         int cursor = box->cursorPosition();

@@ -13,9 +13,8 @@ namespace zt {
 
 using CharFilter = std::function<bool(QChar)>;
 
-// No context menu, no drops. With a filter, every change the user makes to the text drops the
-// characters the filter refuses (the filter is asked at each change, so it may depend on the
-// window's state). Texts the program sets are not filtered.
+// No context menu, no drops. With a filter, every change of the text drops the characters the
+// filter refuses (the filter is asked at each change, so it may depend on the window's state).
 void GuardTextBox(QLineEdit* box, CharFilter allowed = {});
 
 // Characters of a frequency box: digits and the decimal point, and + or - where `sign` says so.
