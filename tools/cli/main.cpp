@@ -7,9 +7,12 @@
 //   ztprog-cli [options] decode IMAGE.bin FILE.dat   raw memory -> data file pair
 //   ztprog-cli [options] encode FILE.dat IMAGE.bin   data file pair -> raw memory
 //   ztprog-cli [options] new FILE.dat      save a new document as the pair FILE.dat/FILE.fre
+//   ztprog-cli [options] export-csv FILE.dat OUT.csv   the pair's channels as CSV
+//   ztprog-cli [options] import-csv IN.csv FILE.dat    CSV channels into the pair (all rows or none)
 //
 // Exit status 0 on success; otherwise 1 (2 for a usage error) with one line on stderr saying why.
 #include "cli_host.h"
+#include "csv_commands.h"
 #include "serial_link.h"
 
 #include "app/app_state.h"
@@ -136,7 +139,8 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(
         "Reads, writes and inspects a ZT-450E radio; converts between raw memory images and data files.\n"
         "Commands: read FILE.dat | write FILE.dat | info | image FILE.bin | decode IMAGE.bin FILE.dat |\n"
-        "          encode FILE.dat IMAGE.bin | new FILE.dat");
+        "          encode FILE.dat IMAGE.bin | new FILE.dat | export-csv FILE.dat OUT.csv |\n"
+        "          import-csv IN.csv FILE.dat");
     parser.addHelpOption();
     const QCommandLineOption portOpt({"p", "port"}, "Serial port: a name (ttyUSB0, COM3) or a device path.",
                                      "port");
@@ -155,15 +159,16 @@ int main(int argc, char** argv) {
                                         "new: start from the factory data template (as the "
                                         "Initialise command does) instead of the new-document one.");
     parser.addOptions({portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt});
-    parser.addPositionalArgument("command", "read, write, info, image, decode, encode or new");
+    parser.addPositionalArgument("command",
+                                 "read, write, info, image, decode, encode, new, export-csv or import-csv");
     parser.addPositionalArgument("files", "the files of the command", "[files...]");
     parser.process(qapp);
 
     Options o;
     const QStringList pos = parser.positionalArguments();
     if (pos.isEmpty()) {
-        std::cerr
-            << "ztprog-cli: no command given (read, write, info, image, decode, encode, new); see --help\n";
+        std::cerr << "ztprog-cli: no command given (read, write, info, image, decode, encode, new, "
+                     "export-csv, import-csv); see --help\n";
         return kExitUsage;
     }
     o.command = pos.first().toStdString();
@@ -173,9 +178,9 @@ int main(int argc, char** argv) {
         int files;
         bool radio;
     };
-    static const Shape shapes[] = {{"read", 1, true},  {"write", 1, true},   {"info", 0, true},
-                                   {"image", 1, true}, {"decode", 2, false}, {"encode", 2, false},
-                                   {"new", 1, false}};
+    static const Shape shapes[] = {{"read", 1, true},  {"write", 1, true},       {"info", 0, true},
+                                   {"image", 1, true}, {"decode", 2, false},     {"encode", 2, false},
+                                   {"new", 1, false},  {"export-csv", 2, false}, {"import-csv", 2, false}};
     const Shape* shape = nullptr;
     for (const Shape& s : shapes)
         if (o.command == s.name)
@@ -246,6 +251,10 @@ int main(int argc, char** argv) {
     if ((o.command == "write" || o.command == "encode") && !OpenPair(app, doc, engine.radioInfo(), file1))
         return Fail(o.prompter.lastText().empty() ? "cannot open " + file1 : o.prompter.lastText());
 
+    if (o.command == "export-csv")
+        return ExportCsvCommand(app, doc, engine.radioInfo(), file1, file2);
+    if (o.command == "import-csv")
+        return ImportCsvCommand(app, doc, engine.radioInfo(), file1, file2, o.prompter.verbose);
     if (o.command == "new") {
         if (!SavePair(app, doc, file1))
             return Fail(o.prompter.lastText().empty() ? "cannot write " + file1 : o.prompter.lastText());

@@ -6,6 +6,7 @@
 #include "codec/freq.h"
 #include "codec/numbers.h"
 #include "codec/tone.h"
+#include "files/file_io.h"
 #include "model/channel_table.h"
 #include "util/trim.h"
 
@@ -792,12 +793,30 @@ bool ApplyCsvImport(const CsvImportPlan& plan, DocumentCopy& d) {
     return changed;
 }
 
+bool ExportChannelsCsvFile(const AppState& app, const DocumentCopy& d, const std::string& path) {
+    const std::string text = ExportChannelsCsv(app, d);
+    return WriteFileReplacing(path,
+                              std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+CsvImportPlan PlanCsvImportFile(const AppState& app, const DocumentCopy& d, const std::string& path) {
+    constexpr std::size_t kLimit = 8u * 1024 * 1024;
+    const auto bytes = ReadFileBytes(path, kLimit + 1);
+    if (!bytes || bytes->size() > kLimit) {
+        CsvImportPlan plan;
+        plan.fileError = csvtext::FileUnreadable;
+        return plan;
+    }
+    return PlanCsvImport(app, d,
+                         std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+}
+
 std::string CsvIssueText(const AppState& app, const CsvIssue& issue) {
     std::string text = app.LangText(issue.textId);
     if (text.empty())
         text = "#" + std::to_string(issue.textId);
     if (!issue.detail.empty())
-        text += ": " + issue.detail;
+        text += " (" + issue.detail + ")";
     return text;
 }
 

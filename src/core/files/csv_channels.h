@@ -74,7 +74,12 @@ CsvImportPlan PlanCsvImport(const AppState& app, const DocumentCopy& d, std::str
 // appended. Returns whether anything changed.
 bool ApplyCsvImport(const CsvImportPlan& plan, DocumentCopy& d);
 
-// "text: detail" in the current language (the text alone when there is no detail).
+// The same through files: the export is written through a staged file (false when it cannot be
+// written); a file that cannot be read, or is larger than 8 MB, gives fileError FileUnreadable.
+bool ExportChannelsCsvFile(const AppState& app, const DocumentCopy& d, const std::string& path);
+CsvImportPlan PlanCsvImportFile(const AppState& app, const DocumentCopy& d, const std::string& path);
+
+// "text (detail)" in the current language (the text alone when there is no detail).
 std::string CsvIssueText(const AppState& app, const CsvIssue& issue);
 
 // Text ids of the import's messages (section "Others").
