@@ -216,6 +216,17 @@ TEST_F(CsvChannelsTest, FixedGroupsAndMinimalFiles) {
     EXPECT_EQ(PlanCsvImport(app, d, "").fileError, csvtext::FileUnreadable);
     EXPECT_EQ(PlanCsvImport(app, d, "Location,Frequency\n401,28\n").taken.front().record.RxFreq.raw(),
               "02800000");
+    // Columns left out leave the channel's values alone: here its repeater shift and tones.
+    ChannelRecord& rep = Add(d, 420, "29.60000");
+    rep.TxOffsetDir = 2;
+    rep.TxOffset = std::string("0010000");
+    rep.DecodeTone = 3;
+    plan = PlanCsvImport(app, d, "Location,Frequency,Mode\n420,29.6,FM\n");
+    ASSERT_EQ(plan.taken.size(), 1u);
+    EXPECT_EQ(plan.taken.front().record.TxOffsetDir, 2);
+    EXPECT_EQ(plan.taken.front().record.TxOffset.raw(), "0010000");
+    EXPECT_EQ(plan.taken.front().record.DecodeTone, 3);
+    EXPECT_EQ(plan.taken.front().record.Mode, 1);
     // A comment of this program with a value the field cannot hold refuses the row.
     plan =
         PlanCsvImport(app, d, "Location,Frequency,Comment\n401,28,zt: busylock=9\n402,28,zt: rep=1 tsq=1\n");

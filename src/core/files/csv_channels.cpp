@@ -428,7 +428,10 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
         reasons.push_back({csvtext::OffsetInvalid, offsetText});
         return;
     }
-    if (duplex == "+" || duplex == "-") {
+    if (!row.has(cDuplex)) {
+        // Without the column the channel keeps its TX side.
+        dir = existing ? existing->TxOffsetDir : 0;
+    } else if (duplex == "+" || duplex == "-") {
         if (!hasOffset) {
             reasons.push_back({csvtext::OffsetInvalid, offsetText});
             return;
