@@ -31,6 +31,7 @@
 
 using namespace zt;
 using zt::test::FakeChooser;
+using zt::test::PrepareProgramState;
 using zt::test::ScriptedPrompter;
 
 class ChannelExchangeTest : public QObject {
@@ -93,16 +94,10 @@ class ChannelExchangeTest : public QObject {
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        QSettings().clear();
         app = std::make_unique<AppState>();
-        app->ProgramDir = ZT_PROGRAM_DIR;
-        app->ParentDir = dir->path().toStdString();
-        QDir(dir->path()).mkpath("language");
-        app->prompter = &prompter;
-        SelectLanguage(*app, 1);
         doc = std::make_unique<Document>();
         info = std::make_unique<RadioInfoRecord>();
-        InitDocument(*app, *doc, *info);
+        PrepareProgramState(*dir, *app, *doc, *info, prompter);
         w = std::make_unique<frmMain>(*app, *doc, *info);
         w->setFileChooser(&chooser);
         w->Form_Load();

@@ -41,6 +41,7 @@
 
 using namespace zt;
 using zt::test::FakeChooser;
+using zt::test::PrepareProgramState;
 using zt::test::ScriptedPrompter;
 
 class MainWindowTest : public QObject {
@@ -99,16 +100,10 @@ class MainWindowTest : public QObject {
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        QSettings().clear();
         app = std::make_unique<AppState>();
-        app->ProgramDir = ZT_PROGRAM_DIR;
-        app->ParentDir = dir->path().toStdString();
-        QDir(dir->path()).mkpath("language");
-        app->prompter = &prompter;
-        SelectLanguage(*app, 1);
         doc = std::make_unique<Document>();
         info = std::make_unique<RadioInfoRecord>();
-        InitDocument(*app, *doc, *info);
+        PrepareProgramState(*dir, *app, *doc, *info, prompter);
         prompter.script.clear();
         prompter.asked.clear();
         chooser = FakeChooser{};

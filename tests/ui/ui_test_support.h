@@ -2,10 +2,16 @@
 // that answer with prepared paths.
 #pragma once
 
+#include "app/app_state.h"
 #include "app/file_chooser.h"
+#include "files/app_settings.h"
+#include "files/data_files.h"
 #include "util/prompter.h"
 
+#include <QDir>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <deque>
 #include <string>
@@ -45,5 +51,18 @@ class FakeChooser : public FileChooser {
         return saves.isEmpty() ? QString() : saves.takeFirst();
     }
 };
+
+// The program's state as start-up builds it, for a main-window test: stored settings cleared, the
+// built program folder, `dir` as the parent folder (mysetup.ini), English, and a new document.
+inline void PrepareProgramState(const QTemporaryDir& dir, AppState& app, Document& doc, RadioInfoRecord& info,
+                                Prompter& prompter) {
+    QSettings().clear();
+    app.ProgramDir = ZT_PROGRAM_DIR;
+    app.ParentDir = dir.path().toStdString();
+    QDir(dir.path()).mkpath("language");
+    app.prompter = &prompter;
+    SelectLanguage(app, 1);
+    InitDocument(app, doc, info);
+}
 
 } // namespace zt::test

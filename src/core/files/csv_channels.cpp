@@ -16,6 +16,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <set>
@@ -370,6 +371,28 @@ std::optional<double> Watts(std::string_view text) {
     return v;
 }
 
+// A column that holds one of a few words (compared without case): the word's value goes into
+// `field`, with a note when the word is only close to what this radio has; another word is refused.
+struct Keyword {
+    const char* word;
+    i16 value;
+    int note; // text id, 0 for none
+};
+
+void keyword(const RowView& row, Col c, std::initializer_list<Keyword> words, i16& field, int refusal,
+             std::vector<CsvIssue>& reasons, std::vector<CsvIssue>& notes) {
+    const std::string text = row[c];
+    const std::string t = Lower(text);
+    for (const Keyword& k : words)
+        if (t == k.word) {
+            field = k.value;
+            if (k.note != 0)
+                notes.push_back({k.note, text});
+            return;
+        }
+    reasons.push_back({refusal, text});
+}
+
 class RowChecker {
   public:
     RowChecker(const AppState& app, const DocumentCopy& d, std::set<double> watts)
@@ -647,30 +670,13 @@ bool RowChecker::check(const RowView& row, int channelNo, CsvTakenRow& taken,
     tones(row, r, reasons);
     comment(row, r, reasons);
 
-    if (row.has(cMode) && !row[cMode].empty()) {
-        const std::string mode = Lower(row[cMode]);
-        if (mode == "am")
-            r.Mode = 0;
-        else if (mode == "fm")
-            r.Mode = 1;
-        else if (mode == "nfm") {
-            r.Mode = 1;
-            notes.push_back({csvtext::NoteNarrowFm, row[cMode]});
-        } else
-            reasons.push_back({csvtext::ModeUnsupported, row[cMode]});
-    }
-    if (row.has(cSkip)) {
-        const std::string skip = Lower(row[cSkip]);
-        if (skip.empty())
-            r.ScanSkip = 0;
-        else if (skip == "s")
-            r.ScanSkip = 1;
-        else if (skip == "p") {
-            r.ScanSkip = 0;
-            notes.push_back({csvtext::NotePriorityScan, row[cSkip]});
-        } else
-            reasons.push_back({csvtext::SkipUnknown, row[cSkip]});
-    }
+    // An empty Mode keeps the channel's mode; an empty Skip means scanned.
+    if (row.has(cMode) && !row[cMode].empty())
+        keyword(row, cMode, {{"am", 0, 0}, {"fm", 1, 0}, {"nfm", 1, csvtext::NoteNarrowFm}}, r.Mode,
+                csvtext::ModeUnsupported, reasons, notes);
+    if (row.has(cSkip))
+        keyword(row, cSkip, {{"", 0, 0}, {"s", 1, 0}, {"p", 0, csvtext::NotePriorityScan}}, r.ScanSkip,
+                csvtext::SkipUnknown, reasons, notes);
     power(row, r, reasons, notes);
     if (Lower(row[cDuplex]) == "off") {
         r.TxInhibit = 1;
