@@ -226,7 +226,7 @@ std::string LevelText(int level) {
     return level != 0 ? "High" : "Low";
 }
 
-std::vector<std::string> ExportRow(const AppState& app, const ChannelRecord& r, long long rx) {
+std::vector<std::string> ExportRow(const ChannelRecord& r, long long rx) {
     std::vector<std::string> f(kColumnCount);
     f[cLocation] = std::to_string(r.ChannelNo);
     f[cFrequency] = MhzText(rx);
@@ -282,7 +282,6 @@ std::vector<std::string> ExportRow(const AppState& app, const ChannelRecord& r, 
         if (k.field != shownPower && r.*(k.field) != 0)
             comment += std::string(" ") + k.name + "=" + std::to_string(r.*(k.field));
     f[cComment] = comment;
-    (void)app;
     return f;
 }
 
@@ -719,7 +718,7 @@ std::string ExportChannelsCsv(const AppState& app, const DocumentCopy& d) {
     });
     for (const ChannelRecord* r : list)
         if (const auto rx = RxUnits(app, *r))
-            WriteRow(out, ExportRow(app, *r, *rx));
+            WriteRow(out, ExportRow(*r, *rx));
     return out;
 }
 
