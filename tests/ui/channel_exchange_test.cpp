@@ -134,6 +134,8 @@ class ChannelExchangeTest : public QObject {
                 QCOMPARE(d->takenTable()->rowCount(), 1);
                 QCOMPARE(d->takenTable()->item(0, 1)->text(), QString("401"));
                 QCOMPARE(d->takenTable()->item(0, 2)->text(), QString("28.40000"));
+                QCOMPARE(d->takenTable()->item(0, 3)->text(), QString("-0.10000"));
+                QCOMPARE(d->takenTable()->item(0, 6)->text(), QString("FM"));
                 QCOMPARE(d->refusedTable()->rowCount(), 1);
                 QCOMPARE(d->refusedTable()->item(0, 0)->text(), QString("3"));
                 QVERIFY(d->refusedTable()->item(0, 2)->text().contains("outside the radio's band"));

@@ -1,6 +1,7 @@
 #include "exchange/frm_csv_import.h"
 
 #include "codec/freq.h"
+#include "codec/tone.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -52,16 +53,22 @@ FrmCsvImport::FrmCsvImport(const AppState& app, const CsvImportPlan& plan, const
 
     auto* takenLabel = new QLabel(T(33007) + " " + QString::number(plan.taken.size()), this);
     takenLabel->setObjectName("lblTaken");
-    taken_ = MakeTable(this, "gridTaken", {T(33009), T(33010), T(33011), T(33012)},
-                       static_cast<int>(plan.taken.size()));
+    const bool asOffset = app.habits.TxAsOffset;
+    taken_ = MakeTable(
+        this, "gridTaken",
+        {T(33009), T(33010), T(33011), T(asOffset ? 33057 : 33056), T(33058), T(33059), T(33060), T(33012)},
+        static_cast<int>(plan.taken.size()));
+    auto tone = [&](int index) { return index == 0 ? T(14013) : Q(ToneText(index)); };
     for (int i = 0; i < static_cast<int>(plan.taken.size()); ++i) {
         const CsvTakenRow& r = plan.taken[static_cast<std::size_t>(i)];
         QString note = Issues(app, r.notes);
         if (r.replaces)
             note = T(33019) + (note.isEmpty() ? QString() : " " + note);
+        const ChannelRecord& c = r.record;
         SetRow(taken_, i,
-               {QString::number(r.line), QString::number(r.record.ChannelNo),
-                Q(RxText(app, r.record.RxFreq.raw())), note});
+               {QString::number(r.line), QString::number(c.ChannelNo), Q(RxText(app, c.RxFreq.raw())),
+                Q(TxText(app, c.RxFreq.raw(), c.TxOffset.raw(), c.TxOffsetDir, asOffset)), tone(c.DecodeTone),
+                tone(c.EncodeTone), T(c.Mode == 0 ? 15500 : 15501), note});
     }
 
     auto* refusedLabel = new QLabel(T(33008) + " " + QString::number(plan.refused.size()), this);
