@@ -241,6 +241,42 @@ class RadioReadWrite(DesktopCase):
 
 
 @unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
+class ChannelExchange(DesktopCase):
+    def test_import_csv_through_the_preview_then_export_the_list_as_pdf(self):
+        csv_path = self.path("club.csv")
+        with open(csv_path, "w", encoding="utf-8", newline="") as f:
+            f.write("Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,Mode\r\n"
+                    "401,\"Net, north\",28.400000,-,0.100000,Tone,88.5,FM\r\n"
+                    "402,Two metres,146.520000,,0.000000,,88.5,FM\r\n")
+        main = self.start()
+        self.app.menu("File", "Import Channels from CSV...")
+        # The preview follows the file dialog at once (file_dialog would wait for no dialog at all).
+        wait_for("the file dialog", lambda: self.app.find("dialog"))
+        time.sleep(0.5)
+        key("ctrl+a")
+        type_text(csv_path)
+        key("Return")
+        preview = self.app.wait("dialog", "Import Channels - club.csv")
+        self.app.wait("label", "Channels to import: 1", within=preview)
+        self.app.wait("label", "Rows refused: 1", within=preview)
+        if SHOTS:
+            screenshot(os.path.join(SHOTS, "csv-import-preview.png"))
+        self.app.click(self.app.wait("push button", "Import", within=preview))
+        wait_for("the preview to close", lambda: self.app.find("dialog", "Import Channels - club.csv") is None)
+
+        self.app.menu("File", "Export Channel List as PDF...")
+        pdf = self.path("club.pdf")
+        self.file_dialog(pdf)
+        wait_for("the PDF", lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 0)
+        time.sleep(0.5)
+        text = subprocess.run(["pdftotext", "-layout", pdf, "-"], check=True, capture_output=True,
+                              text=True).stdout
+        self.assertRegex(text, r"401\s+28\.40000\s+-0\.10000\s+OFF\s+88\.5\s+FM")
+        self.assertNotIn("146.52", text)
+        self.assertTrue(main.name.startswith("ZT-450E"))
+
+
+@unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
 class Language(DesktopCase):
     def test_switching_to_chinese_relabels_the_window_and_is_remembered(self):
         self.start()

@@ -41,6 +41,7 @@
 
 using namespace zt;
 using zt::test::FakeChooser;
+using zt::test::PrepareProgramState;
 using zt::test::ScriptedPrompter;
 
 class MainWindowTest : public QObject {
@@ -99,12 +100,10 @@ class MainWindowTest : public QObject {
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        QSettings().clear();
         app = std::make_unique<AppState>();
-        zt::test::PrepareTestApp(*app, *dir, prompter);
         doc = std::make_unique<Document>();
         info = std::make_unique<RadioInfoRecord>();
-        InitDocument(*app, *doc, *info);
+        PrepareProgramState(*dir, *app, *doc, *info, prompter);
         prompter.script.clear();
         prompter.asked.clear();
         chooser = FakeChooser{};

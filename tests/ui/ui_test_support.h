@@ -5,9 +5,11 @@
 #include "app/app_state.h"
 #include "app/file_chooser.h"
 #include "files/app_settings.h"
+#include "files/data_files.h"
 #include "util/prompter.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -58,6 +60,15 @@ inline void PrepareTestApp(AppState& app, const QTemporaryDir& dir, Prompter& pr
     QDir(dir.path()).mkpath("language");
     app.prompter = &prompter;
     SelectLanguage(app, 1);
+}
+
+// The program's state as start-up builds it, for a main-window test: stored settings (the window
+// rectangle) cleared, the scratch run above, and a new document.
+inline void PrepareProgramState(const QTemporaryDir& dir, AppState& app, Document& doc, RadioInfoRecord& info,
+                                Prompter& prompter) {
+    QSettings().clear();
+    PrepareTestApp(app, dir, prompter);
+    InitDocument(app, doc, info);
 }
 
 } // namespace zt::test

@@ -7,9 +7,12 @@
 //   ztprog-cli [options] decode IMAGE.bin FILE.dat   raw memory -> data file pair
 //   ztprog-cli [options] encode FILE.dat IMAGE.bin   data file pair -> raw memory
 //   ztprog-cli [options] new FILE.dat      save a new document as the pair FILE.dat/FILE.fre
+//   ztprog-cli [options] export-csv FILE.dat OUT.csv   the pair's channels as CSV
+//   ztprog-cli [options] import-csv IN.csv FILE.dat    CSV channels into the pair (all rows or none)
 //
 // Exit status 0 on success; otherwise 1 (2 for a usage error) with one line on stderr saying why.
 #include "cli_host.h"
+#include "csv_commands.h"
 #include "serial_link.h"
 
 #include "app/app_state.h"
@@ -193,6 +196,13 @@ const Command kCommands[] = {
     {"info", 0, true, false, CmdInfo},      {"image", 1, true, false, CmdImage},
     {"decode", 2, false, false, CmdDecode}, {"encode", 2, false, true, CmdEncode},
     {"new", 1, false, false, CmdNew},
+    // The CSV commands open the data file pair themselves.
+    {"export-csv", 2, false, false,
+     [](Run& r) { return ExportCsvCommand(r.app, r.doc, r.engine.radioInfo(), r.file1, r.file2); }},
+    {"import-csv", 2, false, false,
+     [](Run& r) {
+         return ImportCsvCommand(r.app, r.doc, r.engine.radioInfo(), r.file1, r.file2, r.prompter.verbose);
+     }},
 };
 
 const Command* FindCommand(const std::string& name) {
@@ -218,7 +228,8 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(
         "Reads, writes and inspects a ZT-450E radio; converts between raw memory images and data files.\n"
         "Commands: read FILE.dat | write FILE.dat | info | image FILE.bin | decode IMAGE.bin FILE.dat |\n"
-        "          encode FILE.dat IMAGE.bin | new FILE.dat");
+        "          encode FILE.dat IMAGE.bin | new FILE.dat | export-csv FILE.dat OUT.csv |\n"
+        "          import-csv IN.csv FILE.dat");
     parser.addHelpOption();
     const QCommandLineOption portOpt({"p", "port"}, "Serial port: a name (ttyUSB0, COM3) or a device path.",
                                      "port");
@@ -240,7 +251,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption versionOpt("version", "Show the program's version.");
     parser.addOptions(
         {portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt, versionOpt});
-    parser.addPositionalArgument("command", "read, write, info, image, decode, encode or new");
+    parser.addPositionalArgument("command",
+                                 "read, write, info, image, decode, encode, new, export-csv or import-csv");
     parser.addPositionalArgument("files", "the files of the command", "[files...]");
     parser.process(qapp);
     if (parser.isSet(versionOpt)) {
@@ -250,8 +262,8 @@ int main(int argc, char** argv) {
 
     const QStringList pos = parser.positionalArguments();
     if (pos.isEmpty()) {
-        std::cerr
-            << "ztprog-cli: no command given (read, write, info, image, decode, encode, new); see --help\n";
+        std::cerr << "ztprog-cli: no command given (read, write, info, image, decode, encode, new, "
+                     "export-csv, import-csv); see --help\n";
         return kExitUsage;
     }
     const std::string name = pos.first().toStdString();

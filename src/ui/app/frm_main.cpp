@@ -6,6 +6,7 @@
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
 #include "channels/frm_habits.h"
+#include "exchange/channel_exchange.h"
 #include "files/app_settings.h"
 #include "files/data_files.h"
 #include "files/version_table.h"
@@ -208,6 +209,10 @@ void frmMain::buildMenus() {
     blockable_.push_back(cmd(file, "mnuFileSave", 10003, [this] { mnuFileSave_Click(); }));
     blockable_.push_back(cmd(file, "mnuFileSaveAs", 10004, [this] { mnuFileSaveAs_Click(); }));
     cmd(file, "mnuFilePrint", 10005, nullptr)->setVisible(false);
+    // Channel exchange and the printed channel list (exchange/channel_exchange.cpp).
+    file->addSeparator();
+    for (const ExchangeCommand& c : ChannelExchangeCommands())
+        blockable_.push_back(cmd(file, c.name, c.textId, [this, run = c.run] { run(*this, app_, doc_); }));
     file->addSeparator();
     blockable_.push_back(cmd(file, "mnuFileExit", 10006, [this] { close(); }));
     action("mnuFileNew")->setShortcut(QKeySequence::New);
@@ -300,7 +305,7 @@ void frmMain::buildToolbar() {
         {1, "NewFile", 11000, "document-new", "new", nullptr},
         {2, "OpenFile", 11001, "document-open", "open", "mnuFileOpen"},
         {3, "SaveFile", 11002, "document-save", "save", "mnuFileSave"},
-        {5, "Print", 11003, "document-print", "print", nullptr},
+        {5, "Print", 11003, "document-print", "print", "mnuPrintList"},
         {7, "ReadRadio", 11004, "go-down", "read", "mnuReadFromRadio"},
         {8, "CommSet", 11005, "preferences-system", "port", "mnuComm"},
         {9, "WriteRadio", 11006, "go-up", "write", "mnuWriteToRadio"},
@@ -337,9 +342,7 @@ void frmMain::buildToolbar() {
     }
     commands_.insert("NewFile", [this] { NewFile_Click(); });
     connect(action("NewFile"), &QAction::triggered, this, [this] { NewFile_Click(); });
-    // Printing is not offered yet: the button is there, disabled.
-    action("Print")->setEnabled(false);
-    for (const char* k : {"NewFile", "OpenFile", "SaveFile", "ReadRadio", "CommSet", "WriteRadio"})
+    for (const char* k : {"NewFile", "OpenFile", "SaveFile", "Print", "ReadRadio", "CommSet", "WriteRadio"})
         blockable_.push_back(action(k));
 }
 
@@ -835,7 +838,7 @@ void frmMain::UpdateCommandStates() {
     };
     for (auto it = actions_.cbegin(); it != actions_.cend(); ++it) {
         const QString& name = it.key();
-        if (name.startsWith("tbSeparator") || name == "Print")
+        if (name.startsWith("tbSeparator"))
             continue;
         QAction* a = it.value();
         bool enabled = available(toolbarCommands_.value(name, name));

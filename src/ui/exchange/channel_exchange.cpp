@@ -1,0 +1,106 @@
+#include "exchange/channel_exchange.h"
+
+#include "app/frm_main.h"
+#include "exchange/channel_list_print.h"
+#include "exchange/frm_csv_import.h"
+#include "files/csv_channels.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+namespace zt {
+
+namespace {
+
+QString T(const AppState& app, int id) {
+    return QString::fromStdString(app.LangText(id));
+}
+
+void Warn(const AppState& app, const std::string& text) {
+    if (app.prompter)
+        app.prompter->ask(text, Icon::Warning, Buttons::Ok);
+}
+
+// The document's path with another suffix, as the start of a save dialog.
+QString StartName(const AppState& app, const char* suffix) {
+    const QFileInfo f(QString::fromStdString(app.DocFileName));
+    return f.dir().filePath(f.completeBaseName() + "." + suffix);
+}
+
+QString AskSavePath(frmMain& main, const AppState& app, int captionId, int filterId, const char* suffix) {
+    QString path = QFileDialog::getSaveFileName(&main, T(app, captionId).remove('&'), StartName(app, suffix),
+                                                T(app, filterId) + QString(" (*.%1)").arg(suffix));
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QString(".") + suffix;
+    return path;
+}
+
+void ImportCommand(frmMain& main, AppState& app, Document& doc) {
+    main.CommitAllEdits();
+    const QString path = QFileDialog::getOpenFileName(&main, T(app, 33000).remove('&'), QString(),
+                                                      T(app, 33004) + " (*.csv *.CSV);;* (*)");
+    if (!path.isEmpty())
+        ImportChannelsCsv(main, app, doc, path);
+}
+
+void ExportCommand(frmMain& main, AppState& app, Document& doc) {
+    main.CommitAllEdits();
+    const QString path = AskSavePath(main, app, 33001, 33004, "csv");
+    if (!path.isEmpty() && !ExportChannelsCsvFile(app, doc.work, path.toStdString()))
+        Warn(app, app.LangText(33018));
+}
+
+void PrintCommand(frmMain& main, AppState& app, Document& doc) {
+    main.CommitAllEdits();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QFileInfo(QString::fromStdString(app.DocFileName)).fileName());
+    QPrintPreviewDialog preview(&printer, &main);
+    preview.setObjectName("FrmPrintPreview");
+    preview.setWindowTitle(T(app, 33068));
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&](QPrinter* p) { PrintChannelList(app, doc, p); });
+    preview.exec();
+}
+
+void PdfCommand(frmMain& main, AppState& app, Document& doc) {
+    main.CommitAllEdits();
+    const QString path = AskSavePath(main, app, 33003, 33005, "pdf");
+    if (!path.isEmpty() && !ExportChannelListPdf(app, doc, path))
+        Warn(app, app.LangText(33018));
+}
+
+} // namespace
+
+const std::vector<ExchangeCommand>& ChannelExchangeCommands() {
+    static const std::vector<ExchangeCommand> list{
+        {"mnuImportCsv", 33000, ImportCommand},
+        {"mnuExportCsv", 33001, ExportCommand},
+        {"mnuPrintList", 33002, PrintCommand},
+        {"mnuExportPdf", 33003, PdfCommand},
+    };
+    return list;
+}
+
+bool ImportChannelsCsv(frmMain& main, AppState& app, Document& doc, const QString& path) {
+    const CsvImportPlan plan = PlanCsvImportFile(app, doc.work, path.toStdString());
+    if (plan.fileError != 0) {
+        Warn(app, CsvIssueText(app, {plan.fileError, QFileInfo(path).fileName().toStdString()}));
+        return false;
+    }
+    FrmCsvImport preview(app, plan, QFileInfo(path).fileName(), &main);
+    if (preview.exec() != QDialog::Accepted)
+        return false;
+    if (!ApplyCsvImport(plan, doc.work))
+        return false;
+    ChannelEditorHooks& h = doc.editor;
+    if (h.GridOpen && h.RedisplayGrids)
+        h.RedisplayGrids();
+    if (h.EditWindowOpen && h.ReloadEditWindow)
+        h.ReloadEditWindow();
+    main.Route(Refresh::Channels);
+    return true;
+}
+
+} // namespace zt

@@ -1,0 +1,28 @@
+// The File menu's channel exchange commands: import and export of the channel table as CSV, the
+// print preview of the channel list (also the toolbar's Print button) and its export as PDF.
+#pragma once
+
+#include "app/app_state.h"
+#include "model/document.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace zt {
+
+class frmMain;
+
+struct ExchangeCommand {
+    const char* name; // action name
+    int textId;       // caption
+    void (*run)(frmMain& main, AppState& app, Document& doc);
+};
+// In menu order. mnuPrintList is also the toolbar's Print button.
+const std::vector<ExchangeCommand>& ChannelExchangeCommands();
+
+// The import of one file: the preview, and on confirmation the taken rows go into the working
+// copy as one change and the channel windows redisplay. Returns whether the document changed.
+bool ImportChannelsCsv(frmMain& main, AppState& app, Document& doc, const QString& path);
+
+} // namespace zt

@@ -1,0 +1,239 @@
+#include "files/csv_channels.h"
+
+#include "codec/tone.h"
+#include "model/channel_table.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zt {
+namespace {
+
+int Tone(const std::string& text) {
+    const auto& list = ToneList();
+    return static_cast<int>(std::find(list.begin(), list.end(), text) - list.begin());
+}
+
+class CsvChannelsTest : public ::testing::Test {
+  protected:
+    CsvChannelsTest() { app.prompter = &prompter; }
+
+    AppState app;
+    RecordingPrompter prompter;
+
+    ChannelRecord& Add(DocumentCopy& d, int no, const char* freq) {
+        EXPECT_TRUE(AppendChannel(app, d, no, freq)) << no;
+        return d.channels[static_cast<std::size_t>(FindChannel(d, no))];
+    }
+
+    // A document with one channel of every shape the CSV layout has to carry.
+    DocumentCopy Sample() {
+        DocumentCopy d;
+        d.settings.Options.Features.FreqEditable = 1;
+        ChannelRecord& a = Add(d, 1, "27.00000"); // simplex, no tones, AM low
+        a.ScanSkip = 1;
+        ChannelRecord& b = Add(d, 2, "29.62000"); // repeater -100 kHz, TSQL 88.5, FM high
+        b.TxOffsetDir = 1;
+        b.TxOffset = std::string("0010000");
+        b.DecodeTone = b.EncodeTone = static_cast<i16>(Tone("88.5"));
+        b.Mode = 1;
+        b.FmPower = 1;
+        b.AmPower = 1;
+        b.BusyLock = 2;
+        b.RogerBeep = 3;
+        ChannelRecord& c = Add(d, 45, "28.30000"); // TX tone only
+        c.EncodeTone = static_cast<i16>(Tone("100.0"));
+        ChannelRecord& e = Add(d, 300, "29.60000"); // DCS both ways, TX normal, RX inverted
+        e.EncodeTone = static_cast<i16>(Tone("D023N"));
+        e.DecodeTone = static_cast<i16>(Tone("D023I"));
+        e.TxOffsetDir = 2;
+        e.TxOffset = std::string("0010000");
+        e.Mode = 1;
+        ChannelRecord& f = Add(d, 401, "28.00000"); // cross: TX DCS, RX CTCSS; every switch
+        f.EncodeTone = static_cast<i16>(Tone("D754I"));
+        f.DecodeTone = static_cast<i16>(Tone("254.1"));
+        f.TxInhibit = f.Whisper = f.Compander = f.Tsq = f.RepLock = f.HiCut = 1;
+        f.PttIdBot = 31;
+        f.CallCode = 200;
+        f.Rep = 3;
+        ChannelRecord& g = Add(d, 402, "28.10000"); // RX tone only; offset kept while simplex
+        g.DecodeTone = static_cast<i16>(Tone("D065N"));
+        g.TxOffset = std::string("0060000");
+        ChannelRecord& h = Add(d, 481, "27.86000"); // VFO entry
+        h.Mode = 1;
+        return d;
+    }
+
+    static std::map<int, ChannelRecord> ByNumber(const DocumentCopy& d) {
+        std::map<int, ChannelRecord> m;
+        for (int i = 0; i < UsedSlots(d); ++i)
+            m[d.channels[static_cast<std::size_t>(i)].ChannelNo] = d.channels[static_cast<std::size_t>(i)];
+        return m;
+    }
+
+    std::vector<int> Taken(const CsvImportPlan& p) {
+        std::vector<int> v;
+        for (const auto& t : p.taken)
+            v.push_back(t.record.ChannelNo);
+        return v;
+    }
+    // line -> first reason id
+    static std::map<int, int> Refused(const CsvImportPlan& p) {
+        std::map<int, int> m;
+        for (const auto& r : p.refused)
+            m[r.line] = r.reasons.empty() ? 0 : r.reasons.front().textId;
+        return m;
+    }
+};
+
+TEST_F(CsvChannelsTest, ExportImportsBackUnchanged) {
+    const DocumentCopy original = Sample();
+    const std::string csv = ExportChannelsCsv(app, original);
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
+              "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+              "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE");
+    EXPECT_NE(csv.find("\r\n2,,29.620000,-,0.100000,TSQL,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,"
+                       "zt: ampower=1 busylock=2 rogerbeep=3,,,,\r\n"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find("\r\n300,,29.600000,+,0.100000,DTCS,88.5,88.5,023,NR,023,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n401,,28.000000,,0.000000,Cross,88.5,254.1,754,RN,023,DTCS->Tone,AM"),
+              std::string::npos)
+        << csv;
+
+    // Into the same document after every channel was changed: the export's values come back.
+    DocumentCopy changed = original;
+    for (int i = 0; i < UsedSlots(changed); ++i) {
+        ChannelRecord& r = changed.channels[static_cast<std::size_t>(i)];
+        r.DecodeTone = r.EncodeTone = 7;
+        r.Mode = static_cast<i16>(1 - r.Mode);
+        r.ScanSkip = static_cast<i16>(1 - r.ScanSkip);
+        r.Spacing = 2;
+        r.TxOffsetDir = 0;
+    }
+    CsvImportPlan plan = PlanCsvImport(app, changed, csv);
+    EXPECT_EQ(plan.fileError, 0);
+    EXPECT_TRUE(plan.refused.empty()) << CsvIssueText(app, plan.refused.front().reasons.front());
+    EXPECT_TRUE(ApplyCsvImport(plan, changed));
+    EXPECT_EQ(ByNumber(changed), ByNumber(original));
+
+    // Into an empty table: the same channels, in channel order.
+    DocumentCopy empty;
+    empty.settings.Options.Features.FreqEditable = 1;
+    plan = PlanCsvImport(app, empty, csv);
+    EXPECT_TRUE(plan.refused.empty());
+    ApplyCsvImport(plan, empty);
+    EXPECT_EQ(ByNumber(empty), ByNumber(original));
+    // A second import of the same file changes nothing.
+    EXPECT_FALSE(ApplyCsvImport(PlanCsvImport(app, empty, csv), empty));
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(CsvChannelsTest, OtherProgramsFilesAreTakenRowByRow) {
+    // Another program's shape: byte-order mark, CRLF, columns in another order with extra ones,
+    // quoted names with commas, quotes and a line break, watts for power, DCS codes.
+    const std::string csv =
+        "\xEF\xBB\xBF"
+        "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+        "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE,Extra\r\n"
+        "401,\"Net, \"\"Sunday\"\"\",28.400000,,0.000000,Tone,67.0,88.5,023,NN,023,Tone->Tone,FM,5.00,,"
+        "4.0W,,,,,,x\r\n" // line 2: taken
+        "402,\"two\r\nlines\",29.620000,-,0.100000,DTCS,88.5,88.5,023,RN,023,Tone->Tone,FM,5.00,S,"
+        "1.0W,free text,,,,,\r\n" // lines 3-4: taken
+        "403,Out,145.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,\r\n" // 5
+        "404,USB,28.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,USB,5.00,,High,,,,,,\r\n" // 6
+        "401,Dup,28.600000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,\r\n"  // 7
+        "0,Zero,28.600000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,\r\n"   // 8
+        "405,BadTone,28.600000,,0.000000,TSQL,88.5,61.2,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,\r\n"
+        "406,BadDcs,28.600000,,0.000000,DTCS,88.5,88.5,024,NN,023,Tone->Tone,FM,5.00,,High,,,,,,\r\n"
+        "407,Grid,28.601000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,\r\n" // 11
+        "408,TxOut,30.100000,+,0.100000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,\r\n"
+        "5,Fixed,28.000000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,,,,,,\r\n" // 13
+        "409,Cross,28.700000,,0.000000,Cross,88.5,100.0,023,NN,125,->DTCS,AM,5.00,,Low,,,,,,\r\n"
+        ",,,,,,,,,,,,,,,,,,,,,\r\n"
+        "410,Split,28.000000,split,28.100000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,P,High,,,,,,\r\n";
+    DocumentCopy d;
+    Add(d, 1, "27.00000");
+    const DocumentCopy before = d;
+    const CsvImportPlan plan = PlanCsvImport(app, d, csv);
+    ASSERT_EQ(plan.fileError, 0);
+    EXPECT_EQ(Taken(plan), (std::vector<int>{401, 402, 409, 410}));
+    EXPECT_EQ(Refused(plan), (std::map<int, int>{{5, csvtext::FrequencyOutOfBand},
+                                                 {6, csvtext::ModeUnsupported},
+                                                 {7, csvtext::LocationRepeated},
+                                                 {8, csvtext::LocationRange},
+                                                 {9, csvtext::CtcssUnknown},
+                                                 {10, csvtext::DcsUnknown},
+                                                 {11, csvtext::FrequencyOffGrid},
+                                                 {12, csvtext::TxOutOfBand},
+                                                 {13, csvtext::FrequencyFixed}}));
+    EXPECT_EQ(d.count(), before.count());
+    EXPECT_EQ(ByNumber(d), ByNumber(before)) << "planning changes nothing";
+
+    const auto& t = plan.taken;
+    EXPECT_EQ(t[0].record.EncodeTone, Tone("67.0"));
+    EXPECT_EQ(t[0].record.DecodeTone, 0);
+    EXPECT_EQ(t[0].record.FmPower, 1); // 4 W is the higher of the file's two wattages
+    EXPECT_EQ(t[1].line, 3);
+    EXPECT_EQ(t[1].record.EncodeTone, Tone("D023I"));
+    EXPECT_EQ(t[1].record.DecodeTone, Tone("D023N"));
+    EXPECT_EQ(t[1].record.TxOffsetDir, 1);
+    EXPECT_EQ(t[1].record.TxOffset.raw(), "0010000");
+    EXPECT_EQ(t[1].record.ScanSkip, 1);
+    EXPECT_EQ(t[1].record.FmPower, 0);
+    EXPECT_EQ(t[2].record.EncodeTone, 0);
+    EXPECT_EQ(t[2].record.DecodeTone, Tone("D125N"));
+    EXPECT_EQ(t[2].record.Mode, 0);
+    EXPECT_EQ(t[3].record.TxOffsetDir, 2);
+    EXPECT_EQ(t[3].record.TxOffset.raw(), "0010000");
+    EXPECT_EQ(t[3].notes.front().textId, csvtext::NotePriorityScan);
+
+    ApplyCsvImport(plan, d);
+    EXPECT_EQ(d.count(), 5);
+    EXPECT_EQ(d.channels[1].RxFreq.raw(), "02840000");
+}
+
+TEST_F(CsvChannelsTest, FixedGroupsAndMinimalFiles) {
+    DocumentCopy d;
+    Add(d, 5, "27.00000");
+    // Only the two required columns; a fixed band-plan channel takes its own frequency back (its
+    // other columns may change) but no other; group 6 takes the .125 points off the 5 kHz grid.
+    const std::string csv = "Frequency,Location\n27.000000,5\n27.010000,6\n";
+    CsvImportPlan plan = PlanCsvImport(app, d, csv);
+    EXPECT_EQ(Taken(plan), std::vector<int>{5});
+    EXPECT_EQ(Refused(plan), (std::map<int, int>{{3, csvtext::FrequencyFixed}}));
+    d.settings.Options.Features.FreqEditable = 1;
+    plan = PlanCsvImport(app, d, "Location,Frequency\n241,27.611250\n1,27.611250\n2,27.6112567\n");
+    EXPECT_EQ(Taken(plan), std::vector<int>{241});
+    EXPECT_EQ(Refused(plan),
+              (std::map<int, int>{{3, csvtext::FrequencyOffGrid}, {4, csvtext::FrequencyTooFine}}));
+
+    EXPECT_EQ(PlanCsvImport(app, d, "Name,Comment\nx,y\n").fileError, csvtext::NoLocationOrFrequency);
+    EXPECT_EQ(PlanCsvImport(app, d, "").fileError, csvtext::FileUnreadable);
+    EXPECT_EQ(PlanCsvImport(app, d, "Location,Frequency\n401,28\n").taken.front().record.RxFreq.raw(),
+              "02800000");
+    // Columns left out leave the channel's values alone: here its repeater shift and tones.
+    ChannelRecord& rep = Add(d, 420, "29.60000");
+    rep.TxOffsetDir = 2;
+    rep.TxOffset = std::string("0010000");
+    rep.DecodeTone = 3;
+    plan = PlanCsvImport(app, d, "Location,Frequency,Mode\n420,29.6,FM\n");
+    ASSERT_EQ(plan.taken.size(), 1u);
+    EXPECT_EQ(plan.taken.front().record.TxOffsetDir, 2);
+    EXPECT_EQ(plan.taken.front().record.TxOffset.raw(), "0010000");
+    EXPECT_EQ(plan.taken.front().record.DecodeTone, 3);
+    EXPECT_EQ(plan.taken.front().record.Mode, 1);
+    // A comment of this program with a value the field cannot hold refuses the row.
+    plan =
+        PlanCsvImport(app, d, "Location,Frequency,Comment\n401,28,zt: busylock=9\n402,28,zt: rep=1 tsq=1\n");
+    EXPECT_EQ(Refused(plan), (std::map<int, int>{{2, csvtext::CommentInvalid}}));
+    ASSERT_EQ(plan.taken.size(), 1u);
+    EXPECT_EQ(plan.taken.front().record.Rep, 1);
+}
+
+} // namespace
+} // namespace zt

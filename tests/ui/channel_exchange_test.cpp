@@ -1,0 +1,212 @@
+// The channel exchange as a user meets it: the File menu entries, the import preview (Import takes
+// the good rows, Cancel changes nothing), the toolbar's Print button opening the print preview, and
+// the PDF channel list read back as text in both languages.
+#include "app/frm_main.h"
+#include "codec/freq.h"
+#include "exchange/channel_exchange.h"
+#include "exchange/channel_list_print.h"
+#include "exchange/frm_csv_import.h"
+#include "files/app_settings.h"
+#include "files/data_files.h"
+#include "model/channel_table.h"
+#include "ui_test_support.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace zt;
+using zt::test::FakeChooser;
+using zt::test::PrepareProgramState;
+using zt::test::ScriptedPrompter;
+
+class ChannelExchangeTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<AppState> app;
+    std::unique_ptr<Document> doc;
+    std::unique_ptr<RadioInfoRecord> info;
+    std::unique_ptr<frmMain> w;
+    ScriptedPrompter prompter;
+    FakeChooser chooser;
+
+    QString path(const char* name) const { return dir->filePath(name); }
+
+    void writeFile(const char* name, const QByteArray& data) {
+        QFile f(path(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(data);
+    }
+
+    // Runs `check` on the modal dialog that the next call opens.
+    template <class Dialog> void onModal(std::function<void(Dialog*)> check, bool* seen) {
+        QTimer::singleShot(0, this, [check, seen] {
+            auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            *seen = d != nullptr;
+            if (d != nullptr)
+                check(d);
+            else if (QApplication::activeModalWidget())
+                QApplication::activeModalWidget()->close();
+        });
+    }
+
+    // Channels in several groups, group 7 named ABC, a repeater and tones.
+    void fillChannels() {
+        for (int no : {281, 290, 320, 401, 402, 440})
+            QVERIFY(AppendChannel(*app, doc->work, no, "28.00000"));
+        doc->work.settings.GroupNames[7] = std::string("ABC");
+        ChannelRecord& r = doc->work.channels[static_cast<std::size_t>(FindChannel(doc->work, 401))];
+        r.TxOffsetDir = 1;
+        r.TxOffset = std::string("0010000");
+        r.DecodeTone = r.EncodeTone = 9;
+    }
+
+    QString pdfText(const QString& pdf) {
+        QProcess p;
+        p.start("pdftotext", {"-layout", pdf, "-"});
+        if (!p.waitForFinished(30000) || p.exitCode() != 0)
+            return "(pdftotext failed: " + p.errorString() + ")";
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+  private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication::setOrganizationName("ztprog-test");
+        QApplication::setApplicationName("ztprog-test");
+    }
+
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        app = std::make_unique<AppState>();
+        doc = std::make_unique<Document>();
+        info = std::make_unique<RadioInfoRecord>();
+        PrepareProgramState(*dir, *app, *doc, *info, prompter);
+        w = std::make_unique<frmMain>(*app, *doc, *info);
+        w->setFileChooser(&chooser);
+        w->Form_Load();
+        w->show();
+        prompter.asked.clear();
+    }
+    void cleanup() { w.reset(); }
+
+    void fileMenuOffersTheEntriesAndPrintIsEnabled() {
+        const QList<QAction*> file = w->menu("mnuFile")->actions();
+        for (const char* name : {"mnuImportCsv", "mnuExportCsv", "mnuPrintList", "mnuExportPdf"}) {
+            QAction* a = w->action(name);
+            QVERIFY2(a != nullptr && file.contains(a) && a->isVisible() && a->isEnabled(), name);
+        }
+        QCOMPARE(w->action("mnuImportCsv")->text(), QString("&Import Channels from CSV..."));
+        QVERIFY(!w->action("mnuFilePrint")->isVisible());
+        QVERIFY(w->action("Print")->isEnabled());
+        // Running an exchange refuses them, as the other document commands.
+        w->SetExchangeRunning(true);
+        QVERIFY(!w->action("mnuImportCsv")->isEnabled());
+        QVERIFY(!w->action("Print")->isEnabled());
+        w->SetExchangeRunning(false);
+        QVERIFY(w->action("Print")->isEnabled());
+    }
+
+    void importPreviewTakesGoodRowsOnlyWhenConfirmed() {
+        writeFile("in.csv", "\xEF\xBB\xBFLocation,Name,Frequency,Duplex,Offset,Mode\r\n"
+                            "401,\"Net, one\",28.400000,-,0.100000,FM\r\n"
+                            "402,Far,145.500000,,0.000000,FM\r\n");
+        const int before = doc->work.count();
+        bool seen = false;
+        onModal<FrmCsvImport>(
+            [](FrmCsvImport* d) {
+                QCOMPARE(d->takenTable()->rowCount(), 1);
+                QCOMPARE(d->takenTable()->item(0, 1)->text(), QString("401"));
+                QCOMPARE(d->takenTable()->item(0, 2)->text(), QString("28.40000"));
+                QCOMPARE(d->takenTable()->item(0, 3)->text(), QString("-0.10000"));
+                QCOMPARE(d->takenTable()->item(0, 6)->text(), QString("FM"));
+                QCOMPARE(d->refusedTable()->rowCount(), 1);
+                QCOMPARE(d->refusedTable()->item(0, 0)->text(), QString("3"));
+                QVERIFY(d->refusedTable()->item(0, 2)->text().contains("outside the radio's band"));
+                QTest::mouseClick(d->cancelButton(), Qt::LeftButton);
+            },
+            &seen);
+        QVERIFY(!ImportChannelsCsv(*w, *app, *doc, path("in.csv")));
+        QVERIFY(seen);
+        QCOMPARE(doc->work.count(), before);
+        QCOMPARE(FindChannel(doc->work, 401), -1);
+
+        onModal<FrmCsvImport>([](FrmCsvImport* d) { QTest::mouseClick(d->importButton(), Qt::LeftButton); },
+                              &seen);
+        QVERIFY(ImportChannelsCsv(*w, *app, *doc, path("in.csv")));
+        QVERIFY(seen);
+        QCOMPARE(doc->work.count(), before + 1);
+        const ChannelRecord& r = doc->work.channels[static_cast<std::size_t>(FindChannel(doc->work, 401))];
+        QCOMPARE(r.RxFreq.raw(), std::string("02840000"));
+        QCOMPARE(int(r.TxOffsetDir), 1);
+        QCOMPARE(int(r.Mode), 1);
+        QVERIFY(IsModified(*doc));
+
+        // A file that is not a channel list is reported; no preview opens.
+        writeFile("other.csv", "a,b\r\n1,2\r\n");
+        QVERIFY(!ImportChannelsCsv(*w, *app, *doc, path("other.csv")));
+        QCOMPARE(prompter.asked.size(), std::size_t(1));
+        QVERIFY(QString::fromStdString(prompter.asked[0]).contains("Location"));
+    }
+
+    void toolbarPrintOpensThePrintPreview() {
+        bool seen = false;
+        onModal<QPrintPreviewDialog>([](QPrintPreviewDialog* d) { d->reject(); }, &seen);
+        w->action("Print")->trigger();
+        QVERIFY(seen);
+    }
+
+    void pdfListsEveryChannelGroupByGroupInBothLanguages() {
+        fillChannels();
+        app->DocFileName = path("club.dat").toStdString();
+        app->IsUntitled = false;
+        QVERIFY(ExportChannelListPdf(*app, *doc, path("list.pdf")));
+        const QString text = pdfText(path("list.pdf"));
+        QVERIFY2(text.contains("Channel List") && text.contains("club.dat") && text.contains("ZT-450E"),
+                 qPrintable(text));
+        QVERIFY2(text.contains("Group 7 -- ABC") && text.contains("Group 12 -- VFO"), qPrintable(text));
+        for (int i = 0; i < UsedSlots(doc->work); ++i) {
+            const ChannelRecord& r = doc->work.channels[static_cast<std::size_t>(i)];
+            const QString rx = QString::fromStdString(RxText(*app, r.RxFreq.raw()));
+            const QRegularExpression row(
+                QString("(^|\\n)\\s*%1\\s+%2\\s").arg(r.ChannelNo).arg(QRegularExpression::escape(rx)));
+            QVERIFY2(row.match(text).hasMatch(),
+                     qPrintable(QString("channel %1 missing:\n%2").arg(r.ChannelNo).arg(text)));
+        }
+        // Channel 401: the offset (the channel window's default view) and its tones.
+        QVERIFY2(QRegularExpression("401\\s+28\\.00000\\s+-0\\.10000\\s+88\\.5\\s+88\\.5\\s+AM\\s+Low")
+                     .match(text)
+                     .hasMatch(),
+                 qPrintable(text));
+
+        SelectLanguage(*app, 2);
+        QVERIFY(ExportChannelListPdf(*app, *doc, path("list-zh.pdf")));
+        const QString zh = pdfText(path("list-zh.pdf"));
+        QVERIFY2(zh.contains(QString::fromUtf8("信道表")) &&
+                     zh.contains(QString::fromUtf8("信道组 7 -- ABC")),
+                 qPrintable(zh));
+        QVERIFY2(QRegularExpression("\\b481\\s+27\\.86000").match(zh).hasMatch(), qPrintable(zh));
+
+        // A folder that cannot be written is reported as a failure.
+        QVERIFY(!ExportChannelListPdf(*app, *doc, path("missing/list.pdf")));
+    }
+};
+
+QTEST_MAIN(ChannelExchangeTest)
+#include "channel_exchange_test.moc"
