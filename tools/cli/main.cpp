@@ -94,7 +94,8 @@ int RunExchange(Run& r, bool (LinkEngine::*start)()) {
         QCoreApplication::exec(); // until LinkHost::exchangeEnded
         if (r.prompter.verbose)
             std::cerr << "Port " << r.app.ComPortName << ": low-latency mode "
-                      << (r.port.lowLatency() ? "on" : "off (the driver does not offer it or refused it)") << '\n';
+                      << (r.port.lowLatency() ? "on" : "off (the driver does not offer it or refused it)")
+                      << '\n';
     }
     const LinkResult& result = r.engine.lastResult();
     return result.ok() ? 0 : Fail(ExchangeFailure(r.app, result));
@@ -192,9 +193,12 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"read", 1, true, false, CmdRead},      {"write", 1, true, true, CmdWrite},
-    {"info", 0, true, false, CmdInfo},      {"image", 1, true, false, CmdImage},
-    {"decode", 2, false, false, CmdDecode}, {"encode", 2, false, true, CmdEncode},
+    {"read", 1, true, false, CmdRead},
+    {"write", 1, true, true, CmdWrite},
+    {"info", 0, true, false, CmdInfo},
+    {"image", 1, true, false, CmdImage},
+    {"decode", 2, false, false, CmdDecode},
+    {"encode", 2, false, true, CmdEncode},
     {"new", 1, false, false, CmdNew},
     // The CSV commands open the data file pair themselves.
     {"export-csv", 2, false, false,

@@ -5,11 +5,11 @@
 #include "app/frm_main.h"
 #include "app/frm_model_info.h"
 #include "app/frm_splash.h"
-#include "files/app_settings.h"
-#include "lang/frm_set_language.h"
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
 #include "channels/frm_habits.h"
+#include "files/app_settings.h"
+#include "lang/frm_set_language.h"
 #include "model/channel_table.h"
 #include "model/new_document.h"
 
@@ -83,8 +83,10 @@ bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
     FrmModelInfo model(app, &w);
     frmSplash* splash = new frmSplash(app, {});
     splash->Timer1().stop();
-    for (auto [widget, name] : {std::pair<QWidget*, const char*>{&about, "about"}, {&language, "language"},
-                                {&model, "model"}, {splash, "splash"}}) {
+    for (auto [widget, name] : {std::pair<QWidget*, const char*>{&about, "about"},
+                                {&language, "language"},
+                                {&model, "model"},
+                                {splash, "splash"}}) {
         widget->show();
         QApplication::processEvents();
         ok = Shoot(widget, dir + "/" + name + "_" + tag + ".png") && ok;

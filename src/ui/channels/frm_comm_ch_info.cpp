@@ -6,9 +6,9 @@
 #include "codec/numbers.h"
 #include "codec/tone.h"
 #include "common/child_window.h"
+#include "common/legacy_text.h"
 #include "common/text_guard.h"
 #include "common/wheel_guard.h"
-#include "common/legacy_text.h"
 #include "model/channel_table.h"
 
 #include <QAbstractButton>
