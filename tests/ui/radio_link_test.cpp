@@ -170,15 +170,20 @@ class RadioLinkTest : public QObject {
     }
 
     // A window opened between the end of a read and the decoding shows the old document: it
-    // is closed again before the new one arrives.
+    // is closed again before the new one arrives. The document read starts a new undo history.
     void windowOpenedBeforeTheDecodeIsClosed() {
         SimRadio sim;
         usePort(sim);
+        QVERIFY(AppendChannel(*app, doc->work, 333, "27.33300"));
+        w->Checkpoint();
+        QVERIFY(w->undoHistory().CanUndo());
+        prompter.script = {Answer::No};
         QSignalSpy spy(link, &RadioLink::ended);
         QVERIFY(run("mnuReadFromRadio", spy));
         w->ShowChildWindow(FrmRadioInfo::kName);
         QTRY_VERIFY(!link->ReadOKTimer().isActive());
         QCOMPARE(openWindows(), std::vector<QString>{frmCommChInfo::kName});
+        QVERIFY(!w->undoHistory().CanUndo());
     }
 
     // Before a read replaces a changed document it is offered for saving; Cancel stops.

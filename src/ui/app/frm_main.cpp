@@ -13,6 +13,7 @@
 #include "lang/frm_set_language.h"
 #include "model/model_config.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -21,6 +22,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -110,10 +112,13 @@ frmMain::frmMain(AppState& app, Document& doc, RadioInfoRecord& info, QWidget* p
 
     Change_Language();
     ShowCHInfo(false);
-    UpdateCommandStates();
+    // Every input anywhere in the program may change the document: the history looks after it.
+    qApp->installEventFilter(this);
+    DocumentReplaced();
 }
 
 frmMain::~frmMain() {
+    qApp->removeEventFilter(this);
     // Child windows go before the shared channel-editor state they point into.
     for (QMdiSubWindow* w : mdi_->subWindowList())
         delete w;
@@ -167,6 +172,8 @@ QAction* frmMain::addCommand(QMenu* menu, const char* name, std::function<void()
     connect(a, &QAction::triggered, this, [this, n = QString(name)] {
         if (const auto run = commands_.value(n))
             run();
+        // A command's change (an import, say) is a step of its own.
+        recordChange(false);
     });
     return a;
 }
@@ -223,6 +230,18 @@ void frmMain::buildMenus() {
     blockable_.push_back(cmd(model, "mnuModelInfo", 10101, [this] { mnuModelInfo_Click(); }));
 
     QMenu* edit = addMenu({"mnuEdit", 10200});
+    QAction* undo = cmd(edit, "mnuUndo", 33100, [this] { mnuUndo_Click(); });
+    QAction* redo = cmd(edit, "mnuRedo", 33101, [this] { mnuRedo_Click(); });
+    undo->setShortcut(QKeySequence::Undo);
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    for (const QKeySequence& k :
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
+        if (!redoKeys.contains(k))
+            redoKeys.append(k);
+    redo->setShortcuts(redoKeys);
+    blockable_.push_back(undo);
+    blockable_.push_back(redo);
+    edit->addSeparator();
     win(edit, "mnuChannelInfo", 10201, frmCommChInfo::kName);
     win(edit, "mnuOptFeature", 10202, "FrmOptFeatures");
     win(edit, "MnuRadioFre", 10203, "FrmRadio")->setVisible(false);
@@ -385,9 +404,12 @@ QWidget* frmMain::ShowChildWindow(const QString& name) {
         return open;
     }
     const auto make = factories_.value(name);
+    // A window may normalise what it shows as it opens: that is no step of the history.
+    recordChange(false);
     QWidget* w = make ? make() : nullptr;
     if (w == nullptr)
         return nullptr;
+    undo_.Rebase(doc_.work);
     const QSize size = w->size();
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -560,6 +582,20 @@ bool frmMain::event(QEvent* e) {
 bool frmMain::eventFilter(QObject* o, QEvent* e) {
     if (o == mdi_->viewport() && e->type() == QEvent::Resize)
         LoadBKPic();
+    switch (e->type()) {
+    case QEvent::KeyRelease:
+        scheduleRecord(true);
+        break;
+    case QEvent::MouseButtonPress:
+        undo_.EndRun();
+        break;
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+        scheduleRecord(false);
+        break;
+    default:
+        break;
+    }
     return QMainWindow::eventFilter(o, e);
 }
 
@@ -570,6 +606,7 @@ void frmMain::Form_Load() {
     Change_Language();
     // The main window builds the new document again as it opens.
     InitDocument(app_, doc_, *info_);
+    DocumentReplaced();
     Change_Language();
     ShowChildWindow(frmCommChInfo::kName);
     ShowMainTxt();
@@ -686,6 +723,7 @@ void frmMain::LoadNewDoc() {
 void frmMain::onNewDocTimer() {
     newDocTimer_.stop();
     InitDocument(app_, doc_, *info_);
+    DocumentReplaced();
     Change_Language();
     ShowChildWindow(frmCommChInfo::kName);
     ShowMainTxt();
@@ -705,6 +743,8 @@ bool frmMain::mnuFileOpen_Click() {
         return false;
     CloseCurAllWindows();
     const OpenResult r = OpenDocument(app_, doc_, QFile::encodeName(path).toStdString(), info_);
+    if (r == OpenResult::Opened)
+        DocumentReplaced();
     if (r == OpenResult::HandedOver) {
         QuitAfterHandOver();
         return true;
@@ -806,6 +846,62 @@ void frmMain::mnuHelpAbout_Click() {
     dlg.exec();
 }
 
+// ---- undo and redo --------------------------------------------------------------------------
+
+void frmMain::DocumentReplaced() {
+    undo_.Reset(doc_.work);
+    UpdateCommandStates();
+}
+
+void frmMain::scheduleRecord(bool typing) {
+    // The change an input makes is stored while the input is handled: the record follows it.
+    pendingTyping_ = pendingTyping_ && typing;
+    if (recordPending_)
+        return;
+    recordPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        const bool typing = pendingTyping_;
+        recordPending_ = false;
+        pendingTyping_ = true;
+        recordChange(typing);
+    });
+}
+
+void frmMain::recordChange(bool typing) {
+    // While the document is being replaced (a read, a new document) its history waits.
+    if (CommandsBlocked())
+        return;
+    const QWidget* source = nullptr;
+    if (typing) {
+        QWidget* f = QApplication::focusWidget();
+        if (qobject_cast<QLineEdit*>(f) != nullptr || qobject_cast<QAbstractSpinBox*>(f) != nullptr)
+            source = f;
+    }
+    const bool couldUndo = undo_.CanUndo();
+    const bool couldRedo = undo_.CanRedo();
+    undo_.Record(doc_.work, source);
+    if (undo_.CanUndo() != couldUndo || undo_.CanRedo() != couldRedo)
+        UpdateCommandStates();
+}
+
+void frmMain::stepHistory(bool back) {
+    if (CommandsBlocked())
+        return;
+    // A half-typed entry is stored and recorded first, so that undo takes back that entry.
+    CommitAllEdits();
+    recordChange(false);
+    if (back ? !undo_.CanUndo() : !undo_.CanRedo())
+        return;
+    doc_.work = back ? undo_.Undo() : undo_.Redo();
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (auto* w = qobject_cast<EditorWindow*>(sub->widget()))
+            w->reload();
+    // What the windows normalised as they were filled belongs to the restored state.
+    undo_.Rebase(doc_.work);
+    ShowMainTxt();
+    UpdateCommandStates();
+}
+
 // ---- busy state -------------------------------------------------------------------------
 
 void frmMain::SetExchangeRunning(bool running) {
@@ -846,6 +942,8 @@ void frmMain::UpdateCommandStates() {
             enabled = false;
         a->setEnabled(enabled);
     }
+    action("mnuUndo")->setEnabled(action("mnuUndo")->isEnabled() && undo_.CanUndo());
+    action("mnuRedo")->setEnabled(action("mnuRedo")->isEnabled() && undo_.CanRedo());
 }
 
 // ---- channel editing habits ---------------------------------------------------------------

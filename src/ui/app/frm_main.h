@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/file_chooser.h"
+#include "app/undo_history.h"
 #include "channels/channel_editor.h"
 #include "common/editor_window.h"
 #include "model/radio_info.h"
@@ -79,6 +80,16 @@ class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     void mnuModelInfo_Click();
     void mnuLanguage_Click();
     void mnuHelpAbout_Click();
+    // One step back or forward in the document's history; every open window shows the result.
+    void mnuUndo_Click() { stepHistory(true); }
+    void mnuRedo_Click() { stepHistory(false); }
+    // The document was replaced as a whole (new, opened, initialised, read): its history starts
+    // again from the working copy.
+    void DocumentReplaced();
+    // Records a change of the working copy as a step of its own (for commands that change the
+    // document outside a user input event).
+    void Checkpoint() { recordChange(false); }
+    const UndoHistory& undoHistory() const { return undo_; }
     // Closes the child windows and builds a new document when NewDocTimer fires.
     void LoadNewDoc();
     // Opens the editing habits dialog after the menu has closed.
@@ -149,6 +160,11 @@ class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     void saveRectangle();
     void installQtTranslations();
     void applyModel(const std::string& model, const std::string& band);
+    // Records a change of the working copy in the history; with `typing`, a change made by
+    // typing into the focused text box joins the step that box started.
+    void recordChange(bool typing);
+    void scheduleRecord(bool typing);
+    void stepHistory(bool back);
 
     AppState& app_;
     Document& doc_;
@@ -181,6 +197,9 @@ class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     QTimer newDocTimer_;
     QPointer<QWidget> lastActive_;
     enum class Pending { None, Habits } pending_ = Pending::None;
+    UndoHistory undo_;
+    bool recordPending_ = false;
+    bool pendingTyping_ = true; // every input since the last record was a key release
     int appliedLanguage_ = 0;
     bool exchangeRunning_ = false;
     bool handedOver_ = false;

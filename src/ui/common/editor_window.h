@@ -48,6 +48,11 @@ class EditorWindow : public QWidget {
     virtual void commitPendingEdit() {}
     // A change made elsewhere that this window shows.
     virtual void refresh(Refresh /*what*/) {}
+    // Shows the working copy again after it was replaced as a whole (undo, redo).
+    void reload() {
+        FillGuard g(*this);
+        loadFromDocument();
+    }
 
     bool filling() const { return filling_ > 0; }
     // Closes the window the way its title bar does (the MDI frame goes with it).

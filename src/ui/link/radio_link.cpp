@@ -205,6 +205,7 @@ void RadioLink::onReadOK() {
     // Windows opened since the read ended show the old document: they go before it is replaced.
     w_.CloseCurAllWindows();
     AcceptReadImage(engine_, app_, doc_);
+    w_.DocumentReplaced();
     w_.radioInfo() = engine_.radioInfo();
     w_.ShowMainTxt();
     w_.Change_Language();
