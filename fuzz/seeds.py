@@ -21,10 +21,10 @@ from test_image_codec import rich_image  # noqa: E402
 
 
 def load_sim():
-    spec = importlib.util.spec_from_file_location("ztradio_sim", os.path.join(ROOT, "tools", "ztradio-sim",
+    found = importlib.util.spec_from_file_location("ztradio_sim", os.path.join(ROOT, "tools", "ztradio-sim",
                                                                              "ztradio-sim.py"))
-    mod = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(mod)
+    mod = importlib.util.module_from_spec(found)
+    found.loader.exec_module(mod)
     return mod
 
 

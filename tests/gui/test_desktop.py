@@ -59,6 +59,16 @@ class DesktopCase(unittest.TestCase):
             f.write(ztlayout.write_settings(settings))
         return dat
 
+    def save_as_and_quit(self, main, name):
+        """File > Save As to `name` in the scratch folder, then File > Exit; returns the path."""
+        self.app.menu("File", "Save As...")
+        target = self.path(name)
+        self.file_dialog(target)
+        wait_for("the new name in the title", lambda: main.name.endswith("[File:%s]" % name))
+        self.app.menu("File", "Exit")
+        self.assertEqual(self.app.wait_exit(), 0)
+        return target
+
     def file_dialog(self, path):
         """Types a path into the open or save dialog that has just appeared and confirms it."""
         wait_for("the file dialog", lambda: self.app.find("dialog"))
@@ -148,12 +158,7 @@ class SettingsWindows(DesktopCase):
         if SHOTS:
             screenshot(os.path.join(SHOTS, "tone-tips.png"))
 
-        self.app.menu("File", "Save As...")
-        target = self.path("settings.dat")
-        self.file_dialog(target)
-        wait_for("the new name in the title", lambda: main.name.endswith("[File:settings.dat]"))
-        self.app.menu("File", "Exit")
-        self.assertEqual(self.app.wait_exit(), 0)
+        target = self.save_as_and_quit(main, "settings.dat")
 
         with open(target, "rb") as f:
             s = ztlayout.read_settings(f.read())
@@ -326,12 +331,7 @@ class MessageAndResetWindows(DesktopCase):
         if SHOTS:
             screenshot(os.path.join(SHOTS, "settings-windows.png"))
 
-        self.app.menu("File", "Save As...")
-        target = self.path("settings.dat")
-        self.file_dialog(target)
-        wait_for("the new name in the title", lambda: main.name.endswith("[File:settings.dat]"))
-        self.app.menu("File", "Exit")
-        self.assertEqual(self.app.wait_exit(), 0)
+        target = self.save_as_and_quit(main, "settings.dat")
 
         with open(target, "rb") as f:
             settings = ztlayout.read_settings(f.read())
