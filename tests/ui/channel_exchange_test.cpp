@@ -34,16 +34,8 @@ using zt::test::FakeChooser;
 using zt::test::PrepareProgramState;
 using zt::test::ScriptedPrompter;
 
-class ChannelExchangeTest : public QObject {
+class ChannelExchangeTest : public QObject, zt::test::ProgramUnderTest {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<Document> doc;
-    std::unique_ptr<RadioInfoRecord> info;
-    std::unique_ptr<frmMain> w;
-    ScriptedPrompter prompter;
-    FakeChooser chooser;
 
     QString path(const char* name) const { return dir->filePath(name); }
 

@@ -44,16 +44,8 @@ using zt::test::FakeChooser;
 using zt::test::PrepareProgramState;
 using zt::test::ScriptedPrompter;
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, zt::test::ProgramUnderTest {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<Document> doc;
-    std::unique_ptr<RadioInfoRecord> info;
-    std::unique_ptr<frmMain> w;
-    ScriptedPrompter prompter;
-    FakeChooser chooser;
 
     QString path(const char* name) const { return dir->filePath(name); }
     std::string spath(const char* name) const { return path(name).toStdString(); }

@@ -41,15 +41,9 @@ using zt::test::SimRadio;
 
 Q_DECLARE_METATYPE(zt::LinkMode)
 
-class RadioLinkTest : public QObject {
+class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<Document> doc;
-    std::unique_ptr<RadioInfoRecord> info;
-    std::unique_ptr<frmMain> w;
-    ScriptedPrompter prompter;
     RadioLink* link = nullptr;
 
     bool asked(int id) const { return askedText(app->LangText(id)); }

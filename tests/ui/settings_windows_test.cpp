@@ -79,15 +79,8 @@ struct ManualClock : StepClock {
 
 } // namespace
 
-class SettingsWindowsTest : public QObject {
+class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<AppState> app;
-    std::unique_ptr<Document> doc;
-    std::unique_ptr<RadioInfoRecord> info;
-    std::unique_ptr<frmMain> w;
-    ScriptedPrompter prompter;
 
     FeatureBlock& features() { return doc->work.settings.Options.Features; }
     ChannelRecord& vfo() { return features().VfoChannel; }

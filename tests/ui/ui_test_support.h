@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/file_chooser.h"
+#include "app/frm_main.h"
 #include "files/app_settings.h"
 #include "files/data_files.h"
 #include "util/prompter.h"
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,5 +72,17 @@ inline void PrepareProgramState(const QTemporaryDir& dir, AppState& app, Documen
     PrepareTestApp(app, dir, prompter);
     InitDocument(app, doc, info);
 }
+
+// What a main-window test holds: its scratch folder, the program's state and document, the main
+// window, and the answers to its questions and file dialogs.
+struct ProgramUnderTest {
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<AppState> app;
+    std::unique_ptr<Document> doc;
+    std::unique_ptr<RadioInfoRecord> info;
+    std::unique_ptr<frmMain> w;
+    ScriptedPrompter prompter;
+    FakeChooser chooser;
+};
 
 } // namespace zt::test
