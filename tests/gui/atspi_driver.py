@@ -37,13 +37,55 @@ def showing(node):
     return node.getState().contains(pyatspi.STATE_SHOWING)
 
 
+def registry_ready():
+    """Waits until the accessibility registry answers. A program that starts while the registry is
+    still being activated may never announce itself, so no program starts before this."""
+    wait_for("the accessibility registry", lambda: pyatspi.Registry.getDesktop(0).childCount >= 0, timeout=60)
+
+
+def has_window(pid):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)], capture_output=True)
+    return found.returncode == 0 and found.stdout.strip() != b""
+
+
 class App:
     def __init__(self, argv, env=None, cwd=None, log=os.devnull):
-        self.log = open(log, "wb")
-        self.proc = subprocess.Popen(argv, env=env, cwd=cwd, stdout=self.log, stderr=subprocess.STDOUT)
+        registry_ready()
+        self.argv, self.env, self.cwd, self.log_path = argv, env, cwd, log
         self.name = os.path.basename(argv[0])
-        # A loaded machine may take a while to start the program.
-        self.root = wait_for("the program on the accessibility bus", self._find_app, timeout=90)
+        self.log = None
+        self._launch()
+        try:
+            # A loaded machine may take a while to start the program.
+            self.root = wait_for("the program on the accessibility bus", self._find_app, timeout=45)
+        except AssertionError:
+            # A program whose window shows but which the registry never heard of lost its
+            # announcement on the bus, not its start: one more start. Anything else is a failure.
+            if not (self.running() and has_window(self.proc.pid)):
+                self.kill()
+                raise AssertionError("the program did not start; its output:\n" + self.output())
+            print("the program's window shows but it is not on the accessibility bus; starting it again",
+                  flush=True)
+            self.kill()
+            self._launch()
+            try:
+                self.root = wait_for("the program on the accessibility bus", self._find_app, timeout=45)
+            except AssertionError:
+                self.kill()
+                raise AssertionError("the program never showed on the accessibility bus; its output:\n"
+                                     + self.output())
+
+    def _launch(self):
+        self.log = open(self.log_path, "wb")
+        self.proc = subprocess.Popen(self.argv, env=self.env, cwd=self.cwd, stdout=self.log,
+                                     stderr=subprocess.STDOUT)
+
+    def output(self):
+        try:
+            with open(self.log_path, "rb") as f:
+                return f.read()[-4000:].decode("utf-8", "replace")
+        except OSError:
+            return ""
 
     def _find_app(self):
         """This run's program: an earlier run's entry may still linger on the bus."""
@@ -107,7 +149,8 @@ class App:
         if self.running():
             self.proc.kill()
             self.proc.wait()
-        self.log.close()
+        if self.log is not None and not self.log.closed:
+            self.log.close()
 
 
 def xdotool(*args):

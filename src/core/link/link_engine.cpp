@@ -17,6 +17,8 @@ constexpr int kInfoEnd = 0x3FFF;
 constexpr int kImageEnd = 0x243F;
 constexpr std::int16_t kBlockRetries = 3;
 constexpr int kMaxHandshakes = 3; // time-outs before the user is asked
+// A radio that has just ended a write may take a moment to answer a handshake again.
+constexpr int kMaxReadBackHandshakes = 9;
 const char* const kOwnVersion = "V300";
 
 // Message text ids.
@@ -31,6 +33,9 @@ constexpr int kMsgBandFamily = 9014;
 constexpr int kMsgBandDiffers = 9030;
 constexpr int kMsgRadioLocked = 9031;
 constexpr int kMsgRadioProtected = 9032;
+constexpr int kMsgVerified = 33212;
+constexpr int kMsgVerifyDiffers = 33213;
+constexpr int kMsgVerifyUnfinished = 33214;
 
 // Sum of the bytes from the address-high byte through the last data byte, modulo 256.
 u8 Checksum(ByteSpan bytes) {
@@ -144,7 +149,7 @@ Answer LinkEngine::ask(const std::string& text, Icon icon, Buttons buttons) {
 }
 
 LinkStep& LinkEngine::step() {
-    return mode_ == LinkMode::Write ? writeStep_ : readStep_;
+    return sendsBlocks() ? writeStep_ : readStep_;
 }
 
 // ---- commands ----------------------------------------------------------------------------
@@ -236,6 +241,10 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
         host_.closeProgress();
         return notStarted(LinkOutcome::PortUnavailable);
     }
+    readingBack_ = false;
+    differences_.clear();
+    if (mode == LinkMode::Write)
+        host_.keepBackup(mode, image_); // what is about to be written, before the first frame
     handshakeAttempts_ = 0;
     sendHandshake();
     return true;
@@ -299,8 +308,8 @@ void LinkEngine::sendHandshake() {
         writeStep_ = LinkStep::Idle;
         break;
     case LinkMode::Write:
-        writeStep_ = LinkStep::Handshake;
-        readStep_ = LinkStep::Idle;
+        (readingBack_ ? readStep_ : writeStep_) = LinkStep::Handshake;
+        (readingBack_ ? writeStep_ : readStep_) = LinkStep::Idle;
         break;
     case LinkMode::LinkTest:
         break;
@@ -339,7 +348,7 @@ void LinkEngine::sendWriteBlock() {
 
 // The current block again: write frames in a write exchange, read requests otherwise.
 void LinkEngine::sendBlock() {
-    if (mode_ == LinkMode::Write)
+    if (sendsBlocks())
         sendWriteBlock();
     else
         sendReadBlock();
@@ -388,7 +397,7 @@ void LinkEngine::onReceive(ByteSpan bytes) {
     } else if (r.size() == 1 && r[0] == 0x0A) {
         // The radio asks for the write frame again; no retry is counted for it. Only a write
         // exchange sends write frames: elsewhere the request is ignored.
-        if (mode_ == LinkMode::Write) {
+        if (sendsBlocks()) {
             timer_.stop();
             sendWriteBlock();
         }
@@ -408,8 +417,8 @@ void LinkEngine::onReceive(ByteSpan bytes) {
 }
 
 void LinkEngine::onIdentReply(ByteSpan r) {
-    if (mode_ == LinkMode::Info) {
-        advance(); // not looked at in this exchange
+    if (mode_ == LinkMode::Info || readingBack_) {
+        advance(); // not looked at in this exchange, nor again when a write is read back
         return;
     }
     ident_.modelId = AsciiUntil(r, 1, 6, false);
@@ -467,8 +476,9 @@ void LinkEngine::onPasswordReply(ByteSpan r) {
 
 void LinkEngine::storeBlock(ByteSpan data) {
     const long a = blockAddress_;
-    if (a >= 0 && a + static_cast<long>(data.size()) <= static_cast<long>(image_.size()))
-        std::copy(data.begin(), data.end(), image_.begin() + a);
+    RadioImage& into = readingBack_ ? readBack_ : image_;
+    if (a >= 0 && a + static_cast<long>(data.size()) <= static_cast<long>(into.size()))
+        std::copy(data.begin(), data.end(), into.begin() + a);
     else if (a >= kInfoBase && a + static_cast<long>(data.size()) <= kInfoEnd + 1)
         std::copy(data.begin(), data.end(), infoBlock_.begin() + (a - kInfoBase));
 }
@@ -503,7 +513,7 @@ void LinkEngine::advance() {
         sendPasswordBlockRead();
         return;
     case LinkStep::PasswordBlock:
-        if (isImageExchange() && !checkRadioCompatible())
+        if (isImageExchange() && !readingBack_ && !checkRadioCompatible())
             break;
         s = blockStep();
         sendNextBlock();
@@ -567,7 +577,7 @@ bool LinkEngine::blockRetriesLeft() const {
 
 // Another handshake with the other echo guess while attempts remain; false once they are spent.
 bool LinkEngine::retryHandshake() {
-    if (++handshakeAttempts_ > kMaxHandshakes)
+    if (++handshakeAttempts_ > (readingBack_ ? kMaxReadBackHandshakes : kMaxHandshakes))
         return false;
     noEcho_ = !noEcho_;
     sendHandshake();
@@ -594,6 +604,17 @@ void LinkEngine::onReplyTimeout() {
         return;
     } else if (s == LinkStep::End) {
         endLink(true); // an unacknowledged end frame still counts as success
+    } else if (readingBack_) {
+        // The write itself is done: a radio that stops answering now is not asked for again (that
+        // would start the write over), the read-back just ends unfinished.
+        if (s == LinkStep::Handshake && retryHandshake())
+            return;
+        if (atBlockStep() && blockRetriesLeft()) {
+            --blockRetries_[blockIndex()];
+            sendBlock();
+            return;
+        }
+        endLink(false);
     } else if (mode_ == LinkMode::Info) {
         // Any silence of the radio but the handshake's, whose echo guess is flipped first, asks
         // whether to try again.
@@ -653,22 +674,82 @@ void LinkEngine::endLink(bool ok) {
     closeLink(ok);
 }
 
+void LinkEngine::beginReadBack() {
+    readingBack_ = true;
+    readBack_.fill(0xFF);
+    differences_.clear();
+    blockAddress_ = -kBlockLength;
+    endAddress_ = kImageEnd;
+    lastPercent_ = 0;
+    blockRetries_.assign(static_cast<std::size_t>((endAddress_ + kBlockLength / 2) / kBlockLength) + 1,
+                         kBlockRetries);
+    handshakeAttempts_ = 0;
+    host_.beginReadBack();
+    sendHandshake();
+}
+
+VerifyStatus LinkEngine::finishReadBack(bool complete) {
+    readingBack_ = false;
+    if (!complete)
+        return VerifyStatus::Unfinished;
+    differences_ = CompareWrittenImage(image_, readBack_);
+    return differences_.empty() ? VerifyStatus::Verified : VerifyStatus::Differs;
+}
+
+void LinkEngine::writeEndMessage(VerifyStatus verify) {
+    int id = kMsgWriteDone;
+    std::string text = app_.LangText(kMsgWriteDone);
+    Icon icon = Icon::None;
+    if (verify == VerifyStatus::Verified) {
+        text += "\r\n" + app_.LangText(kMsgVerified);
+    } else if (verify == VerifyStatus::Differs) {
+        id = kMsgVerifyDiffers;
+        text = app_.LangText(kMsgVerifyDiffers);
+        for (const std::string& line : DescribeDifferences(app_, differences_))
+            text += "\r\n" + line;
+        icon = Icon::Warning;
+    } else if (verify == VerifyStatus::Unfinished) {
+        id = kMsgVerifyUnfinished;
+        text = app_.LangText(kMsgVerifyUnfinished);
+        icon = Icon::Warning;
+    }
+    message(text, icon);
+    result_.messageId = id;
+    result_.text = text;
+}
+
 void LinkEngine::closeLink(bool ok) {
+    // A write the radio acknowledged is read back before it ends, when asked to.
+    if (ok && mode_ == LinkMode::Write && verifyAfterWrite_ && !readingBack_ && port_.isOpen()) {
+        beginReadBack();
+        return;
+    }
+    VerifyStatus verify = VerifyStatus::NotRun;
+    if (readingBack_) {
+        // Whatever ended the read-back, the write before it was acknowledged block by block.
+        verify = finishReadBack(ok);
+        ok = true;
+        result_ = LinkResult{LinkMode::Write, LinkOutcome::Success, 0, {}, false, result_.radioVersion};
+    }
     const LinkMode mode = mode_;
     listening_ = false;
     port_.close();
+    if (ok && mode == LinkMode::Read)
+        host_.keepBackup(mode, image_); // the whole memory as read, before anything else
     if (mode == LinkMode::Read || mode == LinkMode::Write)
         host_.closeProgress();
     if (ok) {
         if (mode == LinkMode::Info)
             DecodeRadioInfo(infoBlock_, info_);
-        if (isImageExchange()) {
-            const int id = mode == LinkMode::Read ? kMsgReadDone : kMsgWriteDone;
-            message(app_.LangText(id));
-            result_.messageId = id;
-            result_.text = app_.LangText(id);
+        if (mode == LinkMode::Read) {
+            message(app_.LangText(kMsgReadDone));
+            result_.messageId = kMsgReadDone;
+            result_.text = app_.LangText(kMsgReadDone);
+        } else if (mode == LinkMode::Write) {
+            writeEndMessage(verify);
         }
     }
+    result_.verify = verify;
     timer_.stop();
     mode_ = LinkMode::None;
     readStep_ = LinkStep::Idle;

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "link/image_verify.h"
 #include "link/link_io.h"
 #include "link/radio_image.h"
 #include "link/radio_info.h"
@@ -113,6 +114,17 @@ class LinkEngine {
     void setProgrammingPassword(std::string p) { password_ = std::move(p); }
     int lastProgressPercent() const { return lastPercent_; }
 
+    // Verify after write: once the radio has acknowledged the end of a write, the same exchange
+    // reads the memory back (a second phase of the progress window) and compares it with what was
+    // sent; LinkResult::verify says what it found. Off at start.
+    void setVerifyAfterWrite(bool on) { verifyAfterWrite_ = on; }
+    bool verifyAfterWrite() const { return verifyAfterWrite_; }
+    // The write is being read back.
+    bool readingBack() const { return readingBack_; }
+    // The memory as the last read-back found it, and how it differs from what was written.
+    const RadioImage& readBackImage() const { return readBack_; }
+    const std::vector<ImageDifference>& verifyDifferences() const { return differences_; }
+
   private:
     bool openLinkPort();
     bool reopenForExchange();
@@ -130,9 +142,13 @@ class LinkEngine {
     bool isImageExchange() const { return mode_ == LinkMode::Read || mode_ == LinkMode::Write; }
     bool isRadioExchange() const { return isImageExchange() || mode_ == LinkMode::Info; }
     // The step that carries the blocks in this exchange.
-    LinkStep blockStep() const {
-        return mode_ == LinkMode::Write ? LinkStep::WriteBlocks : LinkStep::ReadBlocks;
-    }
+    LinkStep blockStep() const { return sendsBlocks() ? LinkStep::WriteBlocks : LinkStep::ReadBlocks; }
+    // The exchange sends write frames now (a write, before its read-back).
+    bool sendsBlocks() const { return mode_ == LinkMode::Write && !readingBack_; }
+    void beginReadBack();
+    // What the read-back found, and the message that ends a write with it.
+    VerifyStatus finishReadBack(bool complete);
+    void writeEndMessage(VerifyStatus verify);
     bool atBlockStep() { return isRadioExchange() && step() == blockStep(); }
     bool awaitsPasswordBlock() { return isImageExchange() && step() == LinkStep::PasswordBlock; }
     void sendFrame(const LinkFrame& frame);
@@ -192,6 +208,10 @@ class LinkEngine {
     RadioInfoRecord info_;
     RadioFlags readFlags_{};
     LinkResult result_;
+    bool verifyAfterWrite_ = false;
+    bool readingBack_ = false;
+    RadioImage readBack_{};
+    std::vector<ImageDifference> differences_;
 };
 
 // After a successful read (the host's 500 ms timer): decodes image() into the working copy,

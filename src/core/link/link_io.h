@@ -11,6 +11,7 @@
 //   - reply timer expired: call LinkEngine::onReplyTimeout once.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -44,6 +45,14 @@ enum class LinkOutcome : int {
     Failed,          // a reply the exchange cannot go on from
 };
 
+// What the read-back after a write found (LinkEngine::setVerifyAfterWrite).
+enum class VerifyStatus : int {
+    NotRun = 0, // no read-back: verifying is off, or the write did not end with the radio's acknowledgement
+    Verified,   // the radio holds what was written
+    Differs,    // the radio acknowledged the write but holds something else (LinkEngine::verifyDifferences)
+    Unfinished, // the radio stopped answering during the read-back: the write is not checked
+};
+
 // The end of an exchange, as data: what the host needs to decide what to do and what to say,
 // without looking at the texts that were shown.
 struct LinkResult {
@@ -62,6 +71,8 @@ struct LinkResult {
     // OtherVersion: the user chose to start the program version for radioVersion; the host's
     // handOver follows exchangeEnded.
     bool handOver = false;
+    // A write that succeeded and was read back: what the read-back found.
+    VerifyStatus verify = VerifyStatus::NotRun;
 
     bool ok() const { return outcome == LinkOutcome::Success; }
 };
@@ -113,6 +124,16 @@ class LinkHost {
     virtual void setProgress(int percent) = 0;
     // Unloads the progress window; called at the end of every read and write exchange.
     virtual void closeProgress() = 0;
+    // A write that the radio acknowledged is now read back to check it: the progress window shows
+    // this second phase (its own caption) and the bar starts again from 0.
+    virtual void beginReadBack() {}
+    // Keep a backup, now and before anything else happens: `mode` Read when a read has received
+    // the whole memory (before the success message), Write when a confirmed write is about to send
+    // `image` (the encoded working copy). The engine goes on whatever the host does.
+    virtual void keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) {
+        (void)mode;
+        (void)image;
+    }
     // The password dialog, shown modally with `password` (the password last confirmed) in its
     // text box. OK stores the typed text, cut at its first NUL and without trailing blanks, into
     // `password`; Cancel leaves it unchanged. Returns false only when the dialog could not be

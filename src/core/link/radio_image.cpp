@@ -130,43 +130,47 @@ template <class Rec> struct ByteField {
     int shift;
     int width;
     i16 Rec::*field;
+    const char* name; // the record field's name, for naming a byte that differs (see MemoryMap)
     int scale = 1;
     constexpr int mask() const { return (1 << width) - 1; }
 };
+
+// A record field and its name, written once.
+#define ZT_FIELD(Rec, f) &Rec::f, #f
 
 using ChannelField = ByteField<ChannelRecord>;
 
 // Byte 5 of a channel slot: power and mode, each with its lock.
 constexpr ChannelField kSlotPowerByte[] = {
-    {5, 0, 1, &ChannelRecord::FmPower}, {5, 1, 1, &ChannelRecord::FmPowerLock},
-    {5, 3, 1, &ChannelRecord::AmPower}, {5, 4, 1, &ChannelRecord::AmPowerLock},
-    {5, 5, 1, &ChannelRecord::Mode},    {5, 6, 1, &ChannelRecord::ModeLock},
+    {5, 0, 1, ZT_FIELD(ChannelRecord, FmPower)}, {5, 1, 1, ZT_FIELD(ChannelRecord, FmPowerLock)},
+    {5, 3, 1, ZT_FIELD(ChannelRecord, AmPower)}, {5, 4, 1, ZT_FIELD(ChannelRecord, AmPowerLock)},
+    {5, 5, 1, ZT_FIELD(ChannelRecord, Mode)},    {5, 6, 1, ZT_FIELD(ChannelRecord, ModeLock)},
 };
 // The five signalling bytes that a channel slot (from byte 10) and the VFO (from byte 4) share.
 constexpr ChannelField kSignalBytes[] = {
-    {0, 0, 1, &ChannelRecord::RxExpander},  {0, 1, 1, &ChannelRecord::TxCompressor},
-    {0, 2, 1, &ChannelRecord::NbAnl},       {0, 3, 1, &ChannelRecord::Att},
-    {0, 4, 1, &ChannelRecord::HiCut},       {0, 5, 1, &ChannelRecord::Tsq},
-    {0, 6, 2, &ChannelRecord::BusyLock},    {1, 0, 4, &ChannelRecord::RogerBeep},
-    {1, 4, 4, &ChannelRecord::SquelchMode}, {2, 0, 5, &ChannelRecord::PttIdBot},
-    {2, 5, 1, &ChannelRecord::RepLock},     {2, 6, 2, &ChannelRecord::Rep},
-    {3, 0, 8, &ChannelRecord::PttIdEot},    {4, 0, 8, &ChannelRecord::CallCode},
+    {0, 0, 1, ZT_FIELD(ChannelRecord, RxExpander)},  {0, 1, 1, ZT_FIELD(ChannelRecord, TxCompressor)},
+    {0, 2, 1, ZT_FIELD(ChannelRecord, NbAnl)},       {0, 3, 1, ZT_FIELD(ChannelRecord, Att)},
+    {0, 4, 1, ZT_FIELD(ChannelRecord, HiCut)},       {0, 5, 1, ZT_FIELD(ChannelRecord, Tsq)},
+    {0, 6, 2, ZT_FIELD(ChannelRecord, BusyLock)},    {1, 0, 4, ZT_FIELD(ChannelRecord, RogerBeep)},
+    {1, 4, 4, ZT_FIELD(ChannelRecord, SquelchMode)}, {2, 0, 5, ZT_FIELD(ChannelRecord, PttIdBot)},
+    {2, 5, 1, ZT_FIELD(ChannelRecord, RepLock)},     {2, 6, 2, ZT_FIELD(ChannelRecord, Rep)},
+    {3, 0, 8, ZT_FIELD(ChannelRecord, PttIdEot)},    {4, 0, 8, ZT_FIELD(ChannelRecord, CallCode)},
 };
 constexpr int kSlotSignalBytes = 10;
 constexpr int kVfoSignalBytes = 4;
 
 // The option bytes from addr::kOptions, one a field.
 constexpr ByteField<FeatureBlock> kFeatureBytes[] = {
-    {0x0, 0, 8, &FeatureBlock::TotTime, 15},    {0x2, 0, 8, &FeatureBlock::ChannelGroup},
-    {0x3, 0, 8, &FeatureBlock::DisplayMode},    {0x4, 0, 8, &FeatureBlock::BacklightColor},
-    {0x5, 0, 8, &FeatureBlock::ScanMode},       {0x6, 0, 8, &FeatureBlock::ScanResumeTime},
-    {0x7, 0, 8, &FeatureBlock::Beep},           {0x8, 0, 8, &FeatureBlock::PublicData},
-    {0xE, 0, 8, &FeatureBlock::PttIdPauseTime}, {0xF, 0, 8, &FeatureBlock::FreqEditable},
+    {0x0, 0, 8, ZT_FIELD(FeatureBlock, TotTime), 15},    {0x2, 0, 8, ZT_FIELD(FeatureBlock, ChannelGroup)},
+    {0x3, 0, 8, ZT_FIELD(FeatureBlock, DisplayMode)},    {0x4, 0, 8, ZT_FIELD(FeatureBlock, BacklightColor)},
+    {0x5, 0, 8, ZT_FIELD(FeatureBlock, ScanMode)},       {0x6, 0, 8, ZT_FIELD(FeatureBlock, ScanResumeTime)},
+    {0x7, 0, 8, ZT_FIELD(FeatureBlock, Beep)},           {0x8, 0, 8, ZT_FIELD(FeatureBlock, PublicData)},
+    {0xE, 0, 8, ZT_FIELD(FeatureBlock, PttIdPauseTime)}, {0xF, 0, 8, ZT_FIELD(FeatureBlock, FreqEditable)},
 };
 constexpr ByteField<DtmfBlock> kDtmfBytes[] = {
-    {0x1, 0, 8, &DtmfBlock::SideTone},        {0x9, 0, 8, &DtmfBlock::DtmfRate},
-    {0xA, 0, 8, &DtmfBlock::FirstDigitDelay}, {0xB, 0, 8, &DtmfBlock::FirstDigitTime},
-    {0xC, 0, 8, &DtmfBlock::StarHashTime},    {0xD, 0, 8, &DtmfBlock::DKeySetting},
+    {0x1, 0, 8, ZT_FIELD(DtmfBlock, SideTone)},        {0x9, 0, 8, ZT_FIELD(DtmfBlock, DtmfRate)},
+    {0xA, 0, 8, ZT_FIELD(DtmfBlock, FirstDigitDelay)}, {0xB, 0, 8, ZT_FIELD(DtmfBlock, FirstDigitTime)},
+    {0xC, 0, 8, ZT_FIELD(DtmfBlock, StarHashTime)},    {0xD, 0, 8, ZT_FIELD(DtmfBlock, DKeySetting)},
 };
 
 // Each table's fields lie within their byte and share no bit, and the two option tables share no
@@ -216,11 +220,19 @@ constexpr TextRule kGroupNameRule{3, 0x20, true, false};
 constexpr TextRule kIdentRule{6, 0x00, true, false};
 constexpr TextRule kIdentVersionRule{4, 0x00, true, false};
 
-// ---- the two directions --------------------------------------------------------------------
+// ---- the directions -------------------------------------------------------------------------
+
+// The name of what a walk step holds: a record field, and its element (1..) in a list of them.
+struct Name {
+    const char* field;
+    int index = -1; // -1: not a list
+};
 
 // Record -> image.
 struct Encode {
     RadioImage& img;
+
+    void section(int, const char*) {}
 
     template <class Rec, std::size_t N>
     void fields(int base, const Rec& r, const ByteField<Rec> (&table)[N]) {
@@ -230,12 +242,12 @@ struct Encode {
             img[static_cast<std::size_t>(base + f.offset)] |=
                 static_cast<u8>(((r.*f.field / f.scale) & f.mask()) << f.shift);
     }
-    void byte(int at, const i16& v) { Put(img, at, Low8(v)); }
-    void flag(int at, const i16& v) { Put(img, at, Low8(v)); }
+    void byte(int at, const i16& v, Name) { Put(img, at, Low8(v)); }
+    void flag(int at, const i16& v, Name) { Put(img, at, Low8(v)); }
     // A channel number as a reference byte: 0xFF for none, else the number less one.
-    void ref(int at, const i16& n) { Put(img, at, n == 0 ? 0xFF : Low8(n - 1)); }
-    void tone(int at, const i16& index, const ToneCodec& c) { PutU16Be(img, at, c.toCode(index)); }
-    template <std::size_t N> void text(int at, const FixedText<N>& field, const TextRule& rule) {
+    void ref(int at, const i16& n, Name) { Put(img, at, n == 0 ? 0xFF : Low8(n - 1)); }
+    void tone(int at, const i16& index, const ToneCodec& c, Name) { PutU16Be(img, at, c.toCode(index)); }
+    template <std::size_t N> void text(int at, const FixedText<N>& field, const TextRule& rule, Name) {
         putText(at, field.raw(), rule);
     }
     void putText(int at, std::string_view field, const TextRule& rule) {
@@ -245,31 +257,33 @@ struct Encode {
                 i < static_cast<int>(s.size()) ? static_cast<u8>(s[static_cast<std::size_t>(i)]) : rule.fill);
     }
     // A slot whose text holds no frequency that fits keeps the erased bytes.
-    void frequency(int at, const FixedText<8>& rx) {
+    void frequency(int at, const FixedText<8>& rx, Name) {
         if (const long khz = FrequencyKhz(rx.raw()); khz >= 0 && rx.trimmed() != "FFFFFFFF")
             PutU16Le(img, at, static_cast<std::uint16_t>(khz));
     }
-    void dtmf(int at, const DtmfCodeEntry& e) { PutDtmfCode(img, at, e); }
+    void dtmf(int at, const DtmfCodeEntry& e, Name) { PutDtmfCode(img, at, e); }
 };
 
 // Image -> record.
 struct Decode {
     const RadioImage& img;
 
+    void section(int, const char*) {}
+
     template <class Rec, std::size_t N> void fields(int base, Rec& r, const ByteField<Rec> (&table)[N]) {
         for (const auto& f : table)
             r.*f.field = static_cast<i16>((Get(img, base + f.offset) >> f.shift & f.mask()) * f.scale);
     }
-    void byte(int at, i16& v) { v = Get(img, at); }
-    void flag(int at, i16& v) { v = Get(img, at) != 0 ? 1 : 0; }
-    void ref(int at, i16& n) {
+    void byte(int at, i16& v, Name) { v = Get(img, at); }
+    void flag(int at, i16& v, Name) { v = Get(img, at) != 0 ? 1 : 0; }
+    void ref(int at, i16& n, Name) {
         const u8 b = Get(img, at);
         n = b == 0xFF ? 0 : static_cast<i16>(b + 1);
     }
-    void tone(int at, i16& index, const ToneCodec& c) {
+    void tone(int at, i16& index, const ToneCodec& c, Name) {
         index = static_cast<i16>(c.toTone(GetU16Be(img, at)));
     }
-    template <std::size_t N> void text(int at, FixedText<N>& field, const TextRule& rule) {
+    template <std::size_t N> void text(int at, FixedText<N>& field, const TextRule& rule, Name) {
         std::string t = readText(at, rule);
         if (rule.trim)
             t = TrimFixed(t);
@@ -285,8 +299,38 @@ struct Decode {
         }
         return t;
     }
-    void frequency(int at, FixedText<8>& rx) { rx = FrequencyText(GetU16Le(img, at)); }
-    void dtmf(int at, DtmfCodeEntry& e) { GetDtmfCode(img, at, e); }
+    void frequency(int at, FixedText<8>& rx, Name) { rx = FrequencyText(GetU16Le(img, at)); }
+    void dtmf(int at, DtmfCodeEntry& e, Name) { GetDtmfCode(img, at, e); }
+};
+
+// Names every bit of the memory that a field holds: the map of MemoryMap.
+struct Describe {
+    std::vector<std::vector<MemoryBits>>& map;
+    int channel = 0;
+    const char* prefix = "";
+
+    void section(int ch, const char* p) {
+        channel = ch;
+        prefix = p;
+    }
+    void mark(int at, int width, std::uint8_t mask, Name n) {
+        for (int i = 0; i < width; ++i)
+            map[static_cast<std::size_t>(at + i)].push_back(
+                {mask, {channel, std::string(prefix) + n.field, n.index}});
+    }
+    template <class Rec, std::size_t N> void fields(int base, const Rec&, const ByteField<Rec> (&table)[N]) {
+        for (const auto& f : table)
+            mark(base + f.offset, 1, static_cast<std::uint8_t>(f.mask() << f.shift), {f.name});
+    }
+    void byte(int at, const i16&, Name n) { mark(at, 1, 0xFF, n); }
+    void flag(int at, const i16&, Name n) { mark(at, 1, 0xFF, n); }
+    void ref(int at, const i16&, Name n) { mark(at, 1, 0xFF, n); }
+    void tone(int at, const i16&, const ToneCodec&, Name n) { mark(at, 2, 0xFF, n); }
+    template <std::size_t N> void text(int at, const FixedText<N>&, const TextRule& rule, Name n) {
+        mark(at, rule.width, 0xFF, n);
+    }
+    void frequency(int at, const FixedText<8>&, Name n) { mark(at, 2, 0xFF, n); }
+    void dtmf(int at, const DtmfCodeEntry&, Name n) { mark(at, 16, 0xFF, n); }
 };
 
 // ---- the walks: every field of the memory map, in one place ---------------------------------
@@ -304,51 +348,57 @@ template <class Entry> auto& ToneTipValue(Entry& e, int k) {
 // Slot `n` (16 bytes at n * 16): frequency, power byte, two tone words, signalling bytes.
 template <class Rec, class Dir> void WalkSlot(Rec& r, int n, Dir&& d) {
     const int at = n * kSlotSize;
-    d.frequency(at, r.RxFreq);
+    d.section(n, "");
+    d.frequency(at, r.RxFreq, {"RxFreq"});
     d.fields(at, r, kSlotPowerByte);
-    d.tone(at + 6, r.DecodeTone, kChannelTones);
-    d.tone(at + 8, r.EncodeTone, kChannelTones);
+    d.tone(at + 6, r.DecodeTone, kChannelTones, {"DecodeTone"});
+    d.tone(at + 8, r.EncodeTone, kChannelTones, {"EncodeTone"});
     d.fields(at + kSlotSignalBytes, r, kSignalBytes);
 }
 
 // Everything the settings record holds in the radio (addresses 0x2140 on).
 template <class Settings, class Dir> void WalkSettings(Settings& s, Dir&& d) {
     auto& f = s.Options.Features;
+    d.section(0, "");
     d.fields(addr::kOptions, f, kFeatureBytes);
     d.fields(addr::kOptions, s.Options.Dtmf, kDtmfBytes);
     // Group k's two channels and flags: the first of each pair in bytes 0..11, the second in 12..23.
     for (int g = 0; g < 12; ++g) {
         for (int h = 0; h < 2; ++h) {
             const auto i = static_cast<std::size_t>(2 * g + h);
-            d.ref(addr::kGroupChan + 12 * h + g, f.GroupChan[i]);
-            d.flag(addr::kGroupFlag + 12 * h + g, f.GroupFlag[i]);
+            d.ref(addr::kGroupChan + 12 * h + g, f.GroupChan[i], {"GroupChan", g});
+            d.flag(addr::kGroupFlag + 12 * h + g, f.GroupFlag[i], {"GroupFlag", g});
         }
     }
     // Reset mode: a value, then a channel, three times.
     for (int j = 0; j < 6; ++j) {
         if (j % 2 == 1)
-            d.ref(addr::kResetMode + j, f.ResetMode[static_cast<std::size_t>(j)]);
+            d.ref(addr::kResetMode + j, f.ResetMode[static_cast<std::size_t>(j)], {"ResetMode", j + 1});
         else
-            d.byte(addr::kResetMode + j, f.ResetMode[static_cast<std::size_t>(j)]);
+            d.byte(addr::kResetMode + j, f.ResetMode[static_cast<std::size_t>(j)], {"ResetMode", j + 1});
     }
-    d.text(addr::kPowerOnText, f.PowerOnText, kPowerOnRule);
+    d.text(addr::kPowerOnText, f.PowerOnText, kPowerOnRule, {"PowerOnText"});
 
     auto& vfo = f.VfoChannel;
-    d.tone(addr::kVfo, vfo.DecodeTone, kVfoTones);
-    d.tone(addr::kVfo + 2, vfo.EncodeTone, kVfoTones);
+    d.section(0, "Vfo.");
+    d.tone(addr::kVfo, vfo.DecodeTone, kVfoTones, {"DecodeTone"});
+    d.tone(addr::kVfo + 2, vfo.EncodeTone, kVfoTones, {"EncodeTone"});
     d.fields(addr::kVfo + kVfoSignalBytes, vfo, kSignalBytes);
+    d.section(0, "");
 
     for (int k = 0; k < 16; ++k)
-        d.dtmf(addr::kDtmfCodes + 16 * k, s.Options.Dtmf.CodeList[static_cast<std::size_t>(k)]);
+        d.dtmf(addr::kDtmfCodes + 16 * k, s.Options.Dtmf.CodeList[static_cast<std::size_t>(k)],
+               {"CodeList", k + 1});
     for (int m = 0; m < 4; ++m)
         d.text(addr::kEmbeddedMessage + 16 * m, s.Options.EmbeddedMessage[static_cast<std::size_t>(m)],
-               kEmbeddedRule);
+               kEmbeddedRule, {"EmbeddedMessage", m + 1});
     for (int g = 0; g < 12; ++g)
-        d.text(addr::kGroupNames + 3 * g, s.GroupNames[static_cast<std::size_t>(g)], kGroupNameRule);
+        d.text(addr::kGroupNames + 3 * g, s.GroupNames[static_cast<std::size_t>(g)], kGroupNameRule,
+               {"GroupNames", g});
     for (int i = 0; i < 8; ++i) {
         auto& e = s.ToneTips[static_cast<std::size_t>(i)];
         for (int k = 0; k < 30; ++k)
-            d.byte(addr::kToneTips + 30 * i + ToneTipOffset(k), ToneTipValue(e, k));
+            d.byte(addr::kToneTips + 30 * i + ToneTipOffset(k), ToneTipValue(e, k), {"ToneTips", i + 1});
     }
 }
 
@@ -360,6 +410,25 @@ void SetBitmapBit(RadioImage& img, int base, int s) {
 }
 
 } // namespace
+
+const std::vector<std::vector<MemoryBits>>& MemoryMap() {
+    static const std::vector<std::vector<MemoryBits>> map = [] {
+        std::vector<std::vector<MemoryBits>> m(kRadioImageSize);
+        Describe d{m};
+        ChannelRecord channel;
+        for (int n = 1; n <= kLastChannel; ++n)
+            WalkSlot(channel, n, d);
+        SettingsRecord settings;
+        WalkSettings(settings, d);
+        for (int s = 0; s < kLastChannel; ++s) {
+            const auto bit = static_cast<std::uint8_t>(1 << (s % 8));
+            m[static_cast<std::size_t>(addr::kUsedBitmap + s / 8)].push_back({bit, {s + 1, "Used", -1}});
+            m[static_cast<std::size_t>(addr::kScanBitmap + s / 8)].push_back({bit, {s + 1, "ScanSkip", -1}});
+        }
+        return m;
+    }();
+    return map;
+}
 
 void ClearRadioImage(RadioImage& img) {
     img.fill(0xFF);

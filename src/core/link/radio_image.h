@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zt {
 
@@ -68,5 +69,23 @@ struct DecodedIdent {
 // the radio holds, ModelInfo. Returns the flags of address 0x21FC. The current model of `app`
 // is not touched here (see AcceptReadImage).
 RadioFlags DecodeRadioImage(const RadioImage& img, DocumentCopy& work, DecodedIdent* ident = nullptr);
+
+// What a part of the memory holds: a field of channel 1..481, or a radio-wide field (channel 0),
+// named as its record field ("RxFreq", "TotTime", "Vfo.DecodeTone", "Used" and "ScanSkip" for the
+// bits of the used and scan maps), with its element in a list field (group, code, line, entry;
+// -1 when the field is not a list).
+struct MemoryField {
+    int channel = 0;
+    std::string field;
+    int index = -1;
+    bool operator==(const MemoryField&) const = default;
+};
+struct MemoryBits {
+    std::uint8_t mask; // the bits of the byte that the field holds
+    MemoryField what;
+};
+// For every image address, the fields held there; empty for a byte no field holds. It is drawn
+// from the same description of the memory as the codec, so it cannot disagree with it.
+const std::vector<std::vector<MemoryBits>>& MemoryMap();
 
 } // namespace zt

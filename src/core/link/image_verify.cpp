@@ -1,0 +1,178 @@
+#include "link/image_verify.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string_view>
+
+namespace zt {
+
+namespace {
+
+constexpr int kOwnedFirst = addr::kIdent;
+constexpr int kOwnedLast = addr::kRadioFlags + 1;
+
+// Text ids of the labels the windows show for each field; the field's own name when it has none.
+const std::map<std::string_view, int>& FieldTextIds() {
+    static const std::map<std::string_view, int> ids = {
+        {"RxFreq", 15002},
+        {"DecodeTone", 15005},
+        {"EncodeTone", 15006},
+        {"FmPower", 15204},
+        {"FmPowerLock", 15402},
+        {"AmPower", 15203},
+        {"AmPowerLock", 15401},
+        {"Mode", 15202},
+        {"ModeLock", 15400},
+        {"RxExpander", 15300},
+        {"TxCompressor", 15301},
+        {"NbAnl", 15302},
+        {"Att", 15303},
+        {"HiCut", 15304},
+        {"Tsq", 15023},
+        {"BusyLock", 15011},
+        {"RogerBeep", 15200},
+        {"SquelchMode", 15201},
+        {"PttIdBot", 15037},
+        {"PttIdEot", 15038},
+        {"RepLock", 15403},
+        {"Rep", 15205},
+        {"CallCode", 15013},
+        {"ScanSkip", 15014},
+        {"Used", 33200},
+        {"TotTime", 16005},
+        {"ChannelGroup", 33201},
+        {"DisplayMode", 16013},
+        {"BacklightColor", 16014},
+        {"ScanMode", 16500},
+        {"ScanResumeTime", 16501},
+        {"Beep", 16026},
+        {"PublicData", 33202},
+        {"PttIdPauseTime", 16502},
+        {"FreqEditable", 16028},
+        {"SideTone", 18030},
+        {"DtmfRate", 18005},
+        {"FirstDigitDelay", 18007},
+        {"FirstDigitTime", 18006},
+        {"StarHashTime", 18008},
+        {"DKeySetting", 18009},
+        {"GroupChan", 33203},
+        {"GroupFlag", 33204},
+        {"ResetMode", 31000},
+        {"PowerOnText", 16100},
+        {"CodeList", 18004},
+        {"EmbeddedMessage", 20000},
+        {"GroupNames", 30000},
+        {"ToneTips", 29000},
+    };
+    return ids;
+}
+
+constexpr int kTextOtherData = 33205;
+constexpr int kTextMore = 33215;
+constexpr int kTextSettings = 33216;
+constexpr int kTextChannel = 33217;
+constexpr int kTextVfo = 16027;
+
+std::string Label(const AppState& app, int id, std::string_view fallback) {
+    std::string t = app.LangText(id);
+    // A label that ends in a colon or runs over lines reads badly inside a list.
+    while (!t.empty() && (t.back() == ':' || t.back() == ' '))
+        t.pop_back();
+    return t.empty() ? std::string(fallback) : t;
+}
+
+std::string FieldLabel(const AppState& app, const ImageDifference& d) {
+    const MemoryField& f = d.what;
+    if (f.field.empty()) {
+        char at[16];
+        std::snprintf(at, sizeof at, " 0x%04X", d.address);
+        return Label(app, kTextOtherData, "Other data at") + at;
+    }
+    std::string_view name = f.field;
+    std::string prefix;
+    if (name.starts_with("Vfo.")) {
+        name.remove_prefix(4);
+        prefix = Label(app, kTextVfo, "VFO") + " - ";
+    }
+    const auto& ids = FieldTextIds();
+    const auto it = ids.find(name);
+    std::string label = prefix + (it == ids.end() ? std::string(name) : Label(app, it->second, name));
+    if (f.index >= 0)
+        label += " " + std::to_string(f.index);
+    return label;
+}
+
+} // namespace
+
+bool IsRadioOwnedAddress(int address) {
+    return address >= kOwnedFirst && address <= kOwnedLast;
+}
+
+std::vector<ImageDifference> CompareWrittenImage(const RadioImage& written, const RadioImage& readBack) {
+    const auto& map = MemoryMap();
+    std::vector<ImageDifference> out;
+    auto add = [&out](const MemoryField& what, int address) {
+        for (const ImageDifference& d : out)
+            if (d.what == what)
+                return;
+        out.push_back({what, address});
+    };
+    for (int a = 0; a < static_cast<int>(written.size()); ++a) {
+        const auto i = static_cast<std::size_t>(a);
+        const std::uint8_t changed = written[i] ^ readBack[i];
+        if (changed == 0 || IsRadioOwnedAddress(a))
+            continue;
+        std::uint8_t named = 0;
+        for (const MemoryBits& bits : map[i]) {
+            if ((bits.mask & changed) != 0)
+                add(bits.what, a);
+            named |= bits.mask;
+        }
+        if ((changed & ~named) != 0) {
+            // Bits no field holds: still a difference, named by the channel whose slot holds them.
+            const int slotChannel = a / 16;
+            MemoryField unnamed;
+            unnamed.channel = a < addr::kScanBitmap && slotChannel >= 1 ? slotChannel : 0;
+            out.push_back({unnamed, a});
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> DescribeDifferences(const AppState& app, const std::vector<ImageDifference>& diffs,
+                                             std::size_t maxLines) {
+    // One line a channel, channels in number order, the radio-wide settings first.
+    std::map<int, std::vector<std::string>> byChannel;
+    for (const ImageDifference& d : diffs) {
+        auto& labels = byChannel[d.what.channel];
+        const std::string label = FieldLabel(app, d);
+        if (std::find(labels.begin(), labels.end(), label) == labels.end())
+            labels.push_back(label);
+    }
+    std::vector<std::string> lines;
+    std::size_t shown = 0;
+    for (const auto& [channel, labels] : byChannel) {
+        if (maxLines > 0 && shown + 1 == maxLines && byChannel.size() > maxLines) {
+            std::string more = Label(app, kTextMore, "... and %1 more");
+            const auto at = more.find("%1");
+            const std::string count = std::to_string(byChannel.size() - shown);
+            if (at == std::string::npos)
+                more += " " + count;
+            else
+                more.replace(at, 2, count);
+            lines.push_back(more);
+            break;
+        }
+        std::string line = channel == 0 ? Label(app, kTextSettings, "Settings")
+                                        : Label(app, kTextChannel, "Channel") + " " + std::to_string(channel);
+        line += ": ";
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            line += (i ? ", " : "") + labels[i];
+        lines.push_back(line);
+        ++shown;
+    }
+    return lines;
+}
+
+} // namespace zt
