@@ -125,6 +125,21 @@ class FaultTest(SimTestCase):
         port.send(write_frame(0x0040, [1] * 16))
         self.assertEqual(port.recv(1), b"\x06")
 
+    def test_writes_acknowledged_but_lost_or_altered(self):
+        radio, port = self.start("--lose", "write:0x0050", "--alter", "write:0x0060")
+        self.handshake(port)
+        port.send(read_frame(0x0050))
+        before = port.recv(22)[4:20]
+        for addr in (0x0050, 0x0060, 0x0070):
+            port.send(write_frame(addr, [0x42] * 16))
+            self.assertEqual(port.recv(1), b"\x06")  # every one acknowledged
+        port.send(b"END")
+        self.assertEqual(port.recv(1), b"\x06")
+        memory = radio.dumped()
+        self.assertEqual(memory[0x0050:0x0060], before)  # what the radio held before
+        self.assertEqual(memory[0x0060:0x0070], b"\x43" + b"\x42" * 15)
+        self.assertEqual(memory[0x0070:0x0080], b"\x42" * 16)
+
     def test_silent_after_and_vanish(self):
         radio, port = self.start("--echo", "--silent-after", "2")
         port.send(b"PROGRAM")

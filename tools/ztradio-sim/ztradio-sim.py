@@ -5,8 +5,8 @@ Serves the radio's side of the programming protocol: the "PROGRAM" handshake, th
 request, 16-byte block reads and writes of the memory 0x0000..0x243F and of the information area
 0x3F00..0x3FFF, and the "END" frame. It can behave like an echoing cable, pace its line at 9600 baud,
 hold each reply back for a fixed time, hold a programming password and misbehave on purpose (ignored
-handshakes, dropped replies, corrupt checksums, repeat requests, silence, a vanishing port) so the
-link can be tested end to end.
+handshakes, dropped replies, corrupt checksums, repeat requests, silence, a vanishing port, written
+blocks acknowledged but lost or stored altered) so the link can be tested end to end.
 """
 
 import argparse
@@ -158,7 +158,8 @@ class Radio:
         self.frames = 0
         self.silent = False
         self.vanish = False
-        self.faults = {"drop": args.drop or [], "corrupt": args.corrupt or [], "nak": args.nak or []}
+        self.faults = {"drop": args.drop or [], "corrupt": args.corrupt or [], "nak": args.nak or [],
+                       "lose": args.lose or [], "alter": args.alter or []}
 
     # --- faults -----------------------------------------------------------------------------
     def fault(self, action, kind, addr):
@@ -304,8 +305,13 @@ class Radio:
                 reply = bytes([REPEAT])
             elif self.fault("nak", kind, addr):
                 reply = bytes([REPEAT])
+            elif self.fault("lose", kind, addr):
+                reply = bytes([ACK])  # acknowledged, never stored
             else:
-                self.write_mem(addr, frame[4:4 + n])
+                data = bytearray(frame[4:4 + n])
+                if self.fault("alter", kind, addr):
+                    data[0] ^= 0x01  # stored with one bit changed
+                self.write_mem(addr, data)
                 reply = bytes([ACK])
         else:  # end
             self.programming = False
@@ -395,6 +401,11 @@ def parse_args(argv):
     p.add_argument("--nak", type=Fault, action="append", metavar="KIND[:ADDR][:COUNT]",
                    help="answer the matching frames with a repeat request (0x0A) in place of the "
                         "reply; only a write frame is kept back for it")
+    p.add_argument("--lose", type=Fault, action="append", metavar="write[:ADDR][:COUNT]",
+                   help="acknowledge the matching write frames without storing them")
+    p.add_argument("--alter", type=Fault, action="append", metavar="write[:ADDR][:COUNT]",
+                   help="acknowledge the matching write frames but store their first byte with bit 0 "
+                        "inverted")
     p.add_argument("--silent-after", type=int, metavar="N", help="answer nothing after N frames")
     p.add_argument("--vanish-after", type=int, metavar="N", help="close the port and exit at frame N+1")
     return p.parse_args(argv)

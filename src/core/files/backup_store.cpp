@@ -1,0 +1,274 @@
+#include "files/backup_store.h"
+
+#include "files/data_files.h"
+#include "files/file_io.h"
+#include "files/ini_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+namespace zt {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSection = "Backup";
+constexpr const char* kInfoSection = "RadioInfo";
+constexpr const char* kPartialPrefix = ".partial-";
+// An unfinished folder this old was left by a backup that was interrupted, not one being written.
+constexpr auto kStalePartial = std::chrono::hours(1);
+
+const char* KindText(BackupKind k) {
+    return k == BackupKind::Read ? "read" : "write";
+}
+
+std::tm LocalTime(std::time_t when) {
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &when);
+#else
+    localtime_r(&when, &tm);
+#endif
+    return tm;
+}
+
+std::string Format(const std::tm& tm, const char* pattern) {
+    char buf[32];
+    return std::strftime(buf, sizeof buf, pattern, &tm) > 0 ? std::string(buf) : std::string();
+}
+
+// A serial number as it may appear in a folder name: letters, digits, '-' and '_' only.
+std::string NamePart(const std::string& serial) {
+    std::string out;
+    for (unsigned char c : serial)
+        if (std::isalnum(c) || c == '-' || c == '_')
+            out += static_cast<char>(c);
+    return out.substr(0, 24);
+}
+
+// A text on one line, for an INI value.
+std::string OneLineValue(std::string s) {
+    for (char& c : s)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return s;
+}
+
+int UsedChannels(const RadioImage& image) {
+    int n = 0;
+    for (int s = 0; s < kMaxChannels; ++s)
+        if ((image[static_cast<std::size_t>(addr::kUsedBitmap + s / 8)] >> (s % 8) & 1) != 0)
+            ++n;
+    return n;
+}
+
+// The texts of the radio information record, by name: written to and read from info.ini.
+template <class Info, class F> void InfoFields(Info& i, F&& f) {
+    f("SalesArea", i.SalesArea);
+    f("ProductionBatch", i.ProductionBatch);
+    f("CustomerCode", i.CustomerCode);
+    f("Model", i.InfoModel);
+    f("SerialNumber", i.SerialNumber);
+    f("FactoryDate", i.FactoryDate);
+    f("RepairDate", i.RepairDate);
+    f("Version", i.InfoVersion);
+    f("RepairReason", i.RepairReason);
+    f("DealerCode", i.DealerCode);
+    f("StockInDate", i.StockInDate);
+    f("SaleDate", i.SaleDate);
+    f("HandledBy", i.HandledBy);
+}
+
+std::string TextOf(const std::string& s) {
+    return s;
+}
+template <std::size_t N> std::string TextOf(const FixedText<N>& t) {
+    return t.trimmed();
+}
+void SetText(std::string& s, const std::string& v) {
+    s = v;
+}
+template <std::size_t N> void SetText(FixedText<N>& t, const std::string& v) {
+    // Shorter than the field: ended by a NUL, as the radio's own texts are.
+    t = v.size() < N ? v + std::string(1, '\0') : v;
+}
+
+bool WriteBytes(const fs::path& p, std::span<const std::uint8_t> bytes) {
+    return WriteFileReplacing(p.string(), bytes);
+}
+
+std::optional<BackupEntry> ReadEntry(const fs::path& dir) {
+    IniFile ini;
+    if (!ini.loadFile((dir / backup_file::kDescription).string()))
+        return std::nullopt;
+    const auto size = RegularFileSize((dir / backup_file::kImage).string());
+    if (!size || *size != kRadioImageSize || !RegularFileSize((dir / backup_file::kPair).string()))
+        return std::nullopt;
+    BackupEntry e;
+    e.folder = dir.string();
+    e.kind = ini.text(kSection, "Kind") == "write" ? BackupKind::Write : BackupKind::Read;
+    e.date = ini.text(kSection, "Date");
+    e.time = ini.text(kSection, "Time");
+    e.serial = ini.text(kSection, "Serial");
+    e.channelCount = static_cast<int>(ParseIniInt(ini.text(kSection, "Channels")).value_or(0));
+    e.model = ini.text(kSection, "Model");
+    return e;
+}
+
+} // namespace
+
+BackupStore::BackupStore(std::string folder, int keep)
+    : folder_(std::move(folder)), keep_(std::max(1, keep)) {}
+
+std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& image,
+                                             const DocumentCopy& pair, const RadioInfoRecord& info,
+                                             const RadioInfoBlock* infoBlock, std::time_t when,
+                                             std::string* error) {
+    auto fail = [error](std::string why) -> std::optional<std::string> {
+        if (error)
+            *error = std::move(why);
+        return std::nullopt;
+    };
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    if (ec)
+        return fail("cannot create " + folder_ + ": " + ec.message());
+
+    const std::tm tm = LocalTime(when);
+    const std::string serial = info.SerialNumber.trimmed();
+    std::string name = Format(tm, "%Y%m%d-%H%M%S") + "-" + KindText(kind);
+    if (const std::string part = NamePart(serial); !part.empty())
+        name += "-" + part;
+    // Two backups in the same second (a write and its read, a quick second read) get a number.
+    std::string unique = name;
+    for (int n = 2; fs::exists(fs::path(folder_) / unique, ec) ||
+                    fs::exists(fs::path(folder_) / (kPartialPrefix + unique), ec);
+         ++n)
+        unique = name + "-" + std::to_string(n);
+
+    const fs::path partial = fs::path(folder_) / (kPartialPrefix + unique);
+    const fs::path final = fs::path(folder_) / unique;
+    fs::create_directory(partial, ec);
+    if (ec)
+        return fail("cannot create " + partial.string() + ": " + ec.message());
+    auto abandon = [&](const std::string& what) {
+        std::error_code ignored;
+        fs::remove_all(partial, ignored);
+        return fail("cannot write " + what + " in " + folder_);
+    };
+
+    if (!WriteBytes(partial / backup_file::kImage, image))
+        return abandon(backup_file::kImage);
+    const PairBytes bytes = EncodePair(pair);
+    if (!WriteBytes(partial / backup_file::kPair, bytes.settings) ||
+        !WriteBytes(partial / ChannelFilePath(backup_file::kPair), bytes.channels))
+        return abandon(backup_file::kPair);
+    if (infoBlock && !WriteBytes(partial / backup_file::kInfoBlock, *infoBlock))
+        return abandon(backup_file::kInfoBlock);
+
+    IniFile infoIni;
+    InfoFields(info, [&](const char* key, const auto& v) {
+        infoIni.setValue(kInfoSection, key, OneLineValue(TextOf(v)));
+    });
+    infoIni.setValue(kInfoSection, "BandCode", std::to_string(info.InfoBandCode));
+    if (!infoIni.saveFile((partial / backup_file::kInfo).string()))
+        return abandon(backup_file::kInfo);
+
+    // The description is written last: a folder without it is never listed.
+    IniFile desc;
+    desc.setValue(kSection, "Kind", KindText(kind));
+    desc.setValue(kSection, "Date", Format(tm, "%Y-%m-%d"));
+    desc.setValue(kSection, "Time", Format(tm, "%H:%M:%S"));
+    desc.setValue(kSection, "Stamp", std::to_string(static_cast<long long>(when)));
+    desc.setValue(kSection, "Serial", OneLineValue(serial));
+    desc.setValue(kSection, "Channels", std::to_string(UsedChannels(image)));
+    desc.setValue(kSection, "Model", OneLineValue(pair.settings.Model.ModelName.trimmed()));
+    if (!desc.saveFile((partial / backup_file::kDescription).string()))
+        return abandon(backup_file::kDescription);
+
+    fs::rename(partial, final, ec);
+    if (ec)
+        return abandon("the backup folder");
+    prune();
+    return final.string();
+}
+
+std::vector<BackupEntry> BackupStore::list() const {
+    struct Found {
+        BackupEntry entry;
+        long long stamp;
+    };
+    std::vector<Found> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.' || !it->is_directory(ec))
+            continue;
+        if (auto e = ReadEntry(it->path())) {
+            IniFile ini;
+            ini.loadFile((it->path() / backup_file::kDescription).string());
+            found.push_back({*e, ParseIniInt(ini.text(kSection, "Stamp")).value_or(0)});
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.stamp != b.stamp ? a.stamp > b.stamp : a.entry.folder > b.entry.folder;
+    });
+    std::vector<BackupEntry> out;
+    for (auto& f : found)
+        out.push_back(std::move(f.entry));
+    return out;
+}
+
+void BackupStore::prune() const {
+    const std::vector<BackupEntry> all = list();
+    std::error_code ec;
+    for (std::size_t i = static_cast<std::size_t>(keep_); i < all.size(); ++i)
+        fs::remove_all(all[i].folder, ec);
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!name.starts_with(kPartialPrefix))
+            continue;
+        std::error_code timeEc;
+        const auto written = fs::last_write_time(it->path(), timeEc);
+        if (!timeEc && now - written > kStalePartial) {
+            std::error_code removeEc;
+            fs::remove_all(it->path(), removeEc);
+        }
+    }
+}
+
+std::optional<std::string> KeepExchangeBackup(BackupStore& store, BackupKind kind, const RadioImage& image,
+                                              const Document& doc, const RadioInfoRecord& info,
+                                              const RadioInfoBlock* infoBlock, std::string* error) {
+    DocumentCopy pair = doc.work;
+    if (kind == BackupKind::Read)
+        DecodeRadioImage(image, pair);
+    return store.keep(kind, image, pair, info, infoBlock, std::time(nullptr), error);
+}
+
+std::string BackupFolder(const std::string& dataDir) {
+    return (fs::path(dataDir) / "backups").string();
+}
+
+int OpenBackup(AppState& app, Document& doc, RadioInfoRecord& info, const BackupEntry& entry) {
+    LoadedPair pair;
+    if (const int id = ReadPair((fs::path(entry.folder) / backup_file::kPair).string(), true, pair))
+        return id;
+    InstallPair(app, doc, pair, &info);
+    IniFile ini;
+    if (ini.loadFile((fs::path(entry.folder) / backup_file::kInfo).string()))
+        InfoFields(info, [&](const char* key, auto& v) {
+            if (const auto value = ini.value(kInfoSection, key))
+                SetText(v, *value);
+        });
+    app.DocFileName = "new.dat";
+    app.IsUntitled = true;
+    return 0;
+}
+
+} // namespace zt
