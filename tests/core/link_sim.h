@@ -33,6 +33,10 @@ struct SimRadio {
     std::set<int> repeatOnce;        // write addresses answered once with 0x0A
     std::map<int, int> badChecksum;  // address -> replies sent with a wrong checksum
     std::map<int, int> wrongAddress; // address -> replies that name another address
+    std::set<int> lostWrites;        // write addresses acknowledged but not stored
+    std::set<int> alteredWrites;     // write addresses stored with bit 0 of their first byte inverted
+    bool silentAfterEnd = false;     // after an end frame the radio answers nothing more
+    bool ended = false;
     bool silentIdent = false;
     bool ackEnd = true;
     int silentPasswordReads = 0;
@@ -66,6 +70,8 @@ struct SimRadio {
 
     Frame handle(const Frame& f) {
         const std::string s(f.begin(), f.end());
+        if (ended && silentAfterEnd)
+            return {};
         if (s == "PROGRAM") {
             if (silentHandshakes > 0) {
                 --silentHandshakes;
@@ -106,12 +112,18 @@ struct SimRadio {
                 return {};
             if (repeatOnce.erase(a))
                 return {0x0A};
+            if (lostWrites.count(a))
+                return {0x06};
             for (int i = 0; i < 16; ++i)
                 memory[static_cast<std::size_t>(a + i)] = f[4 + static_cast<std::size_t>(i)];
+            if (alteredWrites.count(a))
+                memory[static_cast<std::size_t>(a)] ^= 0x01;
             return {0x06};
         }
-        if (s == "END")
+        if (s == "END") {
+            ended = true;
             return ackEnd ? Frame{0x06} : Frame{};
+        }
         return {};
     }
 };
@@ -179,12 +191,16 @@ struct FakeHost : LinkHost {
     bool dialogShows = true;
     int passwordDialogs = 0;
     std::vector<std::string> handOvers;
+    int readBacks = 0;
+    std::vector<std::pair<LinkMode, RadioImage>> backups;
     std::vector<std::pair<LinkMode, bool>> ended;
     std::vector<LinkResult> results;
 
     void openProgress(LinkMode) override { ++progressOpened; }
     void setProgress(int p) override { progress.push_back(p); }
     void closeProgress() override { ++progressClosed; }
+    void beginReadBack() override { ++readBacks; }
+    void keepBackup(LinkMode mode, const RadioImage& image) override { backups.emplace_back(mode, image); }
     bool askPassword(std::string& pw) override {
         ++passwordDialogs;
         if (!dialogShows)

@@ -103,6 +103,17 @@ std::string FieldLabel(const AppState& app, const ImageDifference& d) {
     return label;
 }
 
+constexpr std::size_t kFieldsALine = 6;
+
+// "... and 5 more"
+std::string MoreText(const AppState& app, std::size_t count) {
+    std::string more = Label(app, kTextMore, "... and %1 more");
+    const auto at = more.find("%1");
+    if (at == std::string::npos)
+        return more + " " + std::to_string(count);
+    return more.replace(at, 2, std::to_string(count));
+}
+
 } // namespace
 
 bool IsRadioOwnedAddress(int address) {
@@ -154,21 +165,18 @@ std::vector<std::string> DescribeDifferences(const AppState& app, const std::vec
     std::size_t shown = 0;
     for (const auto& [channel, labels] : byChannel) {
         if (maxLines > 0 && shown + 1 == maxLines && byChannel.size() > maxLines) {
-            std::string more = Label(app, kTextMore, "... and %1 more");
-            const auto at = more.find("%1");
-            const std::string count = std::to_string(byChannel.size() - shown);
-            if (at == std::string::npos)
-                more += " " + count;
-            else
-                more.replace(at, 2, count);
-            lines.push_back(more);
+            lines.push_back(MoreText(app, byChannel.size() - shown));
             break;
         }
         std::string line = channel == 0 ? Label(app, kTextSettings, "Settings")
                                         : Label(app, kTextChannel, "Channel") + " " + std::to_string(channel);
         line += ": ";
-        for (std::size_t i = 0; i < labels.size(); ++i)
+        // A channel the radio did not store at all differs in every field: the first few say it.
+        const std::size_t named = std::min(labels.size(), kFieldsALine);
+        for (std::size_t i = 0; i < named; ++i)
             line += (i ? ", " : "") + labels[i];
+        if (named < labels.size())
+            line += " " + MoreText(app, labels.size() - named);
         lines.push_back(line);
         ++shown;
     }

@@ -1,0 +1,137 @@
+// The backups folder: what a backup holds, listing newest first, keeping the newest, never
+// listing a half-written one, and opening one as an untitled document.
+#include "temp_dir.h"
+
+#include "files/backup_store.h"
+#include "files/data_files.h"
+#include "files/file_io.h"
+#include "model/new_document.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace zt::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Fixture {
+    TempDir dir;
+    AppState app;
+    Document doc;
+    RadioInfoRecord info;
+    RadioImage image{};
+
+    Fixture() {
+        SetNewDocumentValues(app, doc, info, {2026, 12, 10});
+        image.fill(0xFF);
+        // Channels 1 and 3 in use.
+        std::fill_n(image.begin() + addr::kUsedBitmap, addr::kBitmapSize, std::uint8_t{0});
+        image[addr::kUsedBitmap] = 0x05;
+        info.SerialNumber = std::string("SN-4711") + '\0';
+    }
+    BackupStore store(int keep = BackupStore::kKeep) const { return BackupStore(dir.path("backups"), keep); }
+};
+
+TEST(BackupStore, KeepsImagePairAndInformationAndListsNewestFirst) {
+    Fixture f;
+    BackupStore store = f.store();
+    EXPECT_TRUE(store.list().empty()) << "no folder yet is an empty list";
+
+    DocumentCopy pair = f.doc.work;
+    DecodeRadioImage(f.image, pair);
+    const std::time_t t0 = 1'800'000'000;
+    const auto first = store.keep(BackupKind::Read, f.image, pair, f.info, nullptr, t0);
+    ASSERT_TRUE(first);
+    f.info.SerialNumber = std::string(1, '\0');
+    const auto second = store.keep(BackupKind::Write, f.image, pair, f.info, nullptr, t0 + 60);
+    ASSERT_TRUE(second);
+
+    const auto all = store.list();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].folder, *second);
+    EXPECT_EQ(all[0].kind, BackupKind::Write);
+    EXPECT_EQ(all[0].serial, "");
+    EXPECT_EQ(all[1].kind, BackupKind::Read);
+    EXPECT_EQ(all[1].serial, "SN-4711");
+    EXPECT_EQ(all[1].channelCount, 2);
+    EXPECT_NE(fs::path(*first).filename().string().find("-read-SN-4711"), std::string::npos);
+    EXPECT_EQ(all[1].date.size(), 10u);
+    EXPECT_EQ(all[1].time.size(), 8u);
+
+    // The image byte for byte; the pair opens as any data file does.
+    const auto bytes = ReadFileBytes((fs::path(*first) / backup_file::kImage).string());
+    ASSERT_TRUE(bytes);
+    EXPECT_TRUE(std::equal(bytes->begin(), bytes->end(), f.image.begin(), f.image.end()));
+    LoadedPair loaded;
+    EXPECT_EQ(ReadPair((fs::path(*first) / backup_file::kPair).string(), true, loaded), 0);
+    EXPECT_EQ(loaded.settings.ChannelCount, 3) << "channels 1 and 3, and 481 always";
+}
+
+TEST(BackupStore, KeepsTheNewestAndNeverListsAnUnfinishedOne) {
+    Fixture f;
+    BackupStore store = f.store(3);
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(store.keep(BackupKind::Read, f.image, f.doc.work, f.info, nullptr, 1'800'000'000 + i));
+    auto all = store.list();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_NE(all[0].folder.find("-read"), std::string::npos);
+
+    // Interrupted backups: a hidden folder still being written, and a folder without its
+    // description or with a short image. None is listed; the kept ones stay.
+    fs::create_directories(fs::path(store.folder()) / ".partial-20261210-000000-read");
+    const fs::path broken = fs::path(store.folder()) / "20261210-000001-read";
+    fs::copy(all[0].folder, broken, fs::copy_options::recursive);
+    fs::remove(broken / backup_file::kDescription);
+    const fs::path shortImage = fs::path(store.folder()) / "20261210-000002-read";
+    fs::copy(all[0].folder, shortImage, fs::copy_options::recursive);
+    fs::resize_file(shortImage / backup_file::kImage, 100);
+    EXPECT_EQ(store.list().size(), 3u);
+
+    // Two in the same second do not overwrite each other.
+    const auto a = store.keep(BackupKind::Write, f.image, f.doc.work, f.info, nullptr, 1'900'000'000);
+    const auto b = store.keep(BackupKind::Write, f.image, f.doc.work, f.info, nullptr, 1'900'000'000);
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(*a, *b);
+    EXPECT_EQ(store.list().size(), 3u);
+}
+
+TEST(BackupStore, FolderThatCannotBeCreatedKeepsNothingAndSaysWhy) {
+    Fixture f;
+    f.dir.write("backups", std::string("a file where the folder should be"));
+    BackupStore store = f.store();
+    std::string error;
+    EXPECT_FALSE(store.keep(BackupKind::Read, f.image, f.doc.work, f.info, nullptr, 0, &error));
+    EXPECT_NE(error.find("backups"), std::string::npos);
+}
+
+TEST(BackupStore, OpensAsAnUntitledDocumentWithTheRadioInformation) {
+    Fixture f;
+    BackupStore store = f.store();
+    std::string error;
+    ASSERT_TRUE(KeepExchangeBackup(store, BackupKind::Read, f.image, f.doc, f.info, nullptr, &error))
+        << error;
+
+    Document other;
+    RadioInfoRecord otherInfo;
+    SetNewDocumentValues(f.app, other, otherInfo, {2026, 1, 1});
+    f.app.DocFileName = "/somewhere/else.dat";
+    f.app.IsUntitled = false;
+    ASSERT_EQ(OpenBackup(f.app, other, otherInfo, store.list().at(0)), 0);
+    EXPECT_EQ(f.app.DocFileName, "new.dat");
+    EXPECT_TRUE(f.app.IsUntitled);
+    EXPECT_EQ(other.work.settings.ChannelCount, 3);
+    EXPECT_EQ(other.work.channels[1].ChannelNo, 3);
+    EXPECT_EQ(otherInfo.SerialNumber.trimmed(), "SN-4711");
+
+    // A backup whose pair is damaged is refused and changes nothing.
+    const BackupEntry entry = store.list().at(0);
+    f.dir.write("backups/" + fs::path(entry.folder).filename().string() + "/radio.dat", std::string("short"));
+    const Document before = other;
+    EXPECT_NE(OpenBackup(f.app, other, otherInfo, entry), 0);
+    EXPECT_EQ(other.work.settings, before.work.settings);
+}
+
+} // namespace
+} // namespace zt::test
