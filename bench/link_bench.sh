@@ -22,6 +22,8 @@ cli=$build/dist/V300/ztprog-cli
 sim=$build/bin/ztradio-sim
 [ -x "$cli" ] && [ -x "$sim" ] || { echo "build ztprog-cli first ($cli, $sim)" >&2; exit 1; }
 work=$(mktemp -d)
+# Reads and writes keep their backups as they do for a user, here in the scratch folder.
+export XDG_DATA_HOME="$work/data"
 simpid=
 cleanup() {
   [ -n "$simpid" ] && kill "$simpid" 2>/dev/null && wait "$simpid" 2>/dev/null || true

@@ -20,6 +20,10 @@ class CliCase(unittest.TestCase):
         self.dir = tempfile.mkdtemp(prefix=self.scratch_prefix)
         self.addCleanup(shutil.rmtree, self.dir, True)
 
+    def env(self):
+        """The user's data folder, where backups are kept, is the test's own."""
+        return dict(os.environ, XDG_DATA_HOME=self.path("data"))
+
     def path(self, name):
         return os.path.join(self.dir, name)
 
@@ -36,7 +40,7 @@ class CliCase(unittest.TestCase):
         """Runs ztprog-cli; returns (status, stdout, stderr), as text or, with text=False, bytes."""
         try:
             p = subprocess.run([CLI, "--quiet"] + [str(a) for a in args], capture_output=True, text=text,
-                               timeout=TIME_LIMIT_S, stdin=subprocess.DEVNULL)
+                               timeout=TIME_LIMIT_S, stdin=subprocess.DEVNULL, env=self.env())
         except subprocess.TimeoutExpired:
             self.fail("ztprog-cli %s did not end within %d s" % (" ".join(map(str, args)), TIME_LIMIT_S))
         return p.returncode, p.stdout, p.stderr

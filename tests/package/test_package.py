@@ -133,9 +133,11 @@ class Package(unittest.TestCase):
         try:
             self.assertEqual(sim.stdout.readline().strip(), device)
             r = run([link, "read", "--yes", "--quiet", "--port", device,
-                     os.path.join(work, "read.dat")])
+                     os.path.join(work, "read.dat")], env=dict(os.environ, XDG_DATA_HOME=work))
             self.assertEqual(r.returncode, 0, r.stderr)
             self.assertGreater(os.path.getsize(os.path.join(work, "read.fre")), 0)
+            # The read was kept in the user's data folder, not in the read-only program folder.
+            self.assertEqual(len(os.listdir(os.path.join(work, "ztprog", "ztprog", "backups"))), 1)
         finally:
             sim.terminate()
             sim.communicate(timeout=10)

@@ -100,6 +100,13 @@ void CliHost::setProgress(int percent) {
         drawBar(percent < 0 ? 0 : percent > 100 ? 100 : percent);
 }
 
+void CliHost::beginReadBack() {
+    closeProgress();
+    if (progressBar)
+        std::cerr << "Reading back to verify\n";
+    setProgress(0);
+}
+
 void CliHost::closeProgress() {
     if (barShown_) {
         std::fputc('\n', stderr);

@@ -5,6 +5,7 @@
 #include "link/link_io.h"
 #include "util/prompter.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,14 @@ class CliHost : public LinkHost {
     void handOver(const std::string&) override {}
     // Ends the event loop that runs the exchange.
     void exchangeEnded(const LinkResult& result) override;
+    // The read-back after a write gets a progress bar of its own.
+    void beginReadBack() override;
+    // Keeps the backup the engine asks for (see main.cpp); nothing when unset.
+    std::function<void(LinkMode, const std::array<std::uint8_t, 0x2440>&)> onBackup;
+    void keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) override {
+        if (onBackup)
+            onBackup(mode, image);
+    }
 
   private:
     void drawBar(int percent);

@@ -10,13 +10,20 @@
 //   ztprog-cli [options] export-csv FILE.dat OUT.csv   the pair's channels as CSV
 //   ztprog-cli [options] import-csv IN.csv FILE.dat    CSV channels into the pair (all rows or none)
 //
-// Exit status 0 on success; otherwise 1 (2 for a usage error) with one line on stderr saying why.
+// Every complete read (read, image) and every write first keeps a backup in the backups folder
+// the window program uses too (--backup-dir to choose another, --no-backup for none). write
+// --verify reads the radio back after the write and prints "verified" or what differs.
+//
+// Exit status 0 on success; otherwise 1 (2 for a usage error) with one line on stderr saying why;
+// after write --verify, 3 when the radio holds something else than was written and 4 when it
+// stopped answering during the read-back (the write itself was acknowledged).
 #include "cli_host.h"
 #include "csv_commands.h"
 #include "serial_link.h"
 
 #include "app/app_state.h"
 #include "files/app_settings.h"
+#include "files/backup_store.h"
 #include "files/data_files.h"
 #include "files/file_io.h"
 #include "files/version_table.h"
@@ -27,6 +34,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 #include <unistd.h>
 
@@ -40,6 +48,8 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitVerifyDiffers = 3;
+constexpr int kExitVerifyUnfinished = 4;
 
 int Fail(const std::string& why) {
     std::cerr << "ztprog-cli: " << OneLine(why) << '\n';
@@ -165,8 +175,26 @@ int CmdInfo(Run& r) {
     return 0;
 }
 
+// With --verify: "verified", or one line for each channel (and the settings) that differs.
 int CmdWrite(Run& r) {
-    return RunExchange(r, &LinkEngine::startWrite);
+    if (const int status = RunExchange(r, &LinkEngine::startWrite))
+        return status;
+    switch (r.engine.lastResult().verify) {
+    case VerifyStatus::Verified:
+        std::cout << "verified\n";
+        return 0;
+    case VerifyStatus::Differs:
+        for (const std::string& line : DescribeDifferences(r.app, r.engine.verifyDifferences(), 0))
+            std::cout << line << '\n';
+        std::cerr << "ztprog-cli: " << OneLine(Text(r.app, 33213, "The radio holds something else.")) << '\n';
+        return kExitVerifyDiffers;
+    case VerifyStatus::Unfinished:
+        std::cerr << "ztprog-cli: " << OneLine(Text(r.app, 33214, "The write is not verified.")) << '\n';
+        return kExitVerifyUnfinished;
+    case VerifyStatus::NotRun:
+        break;
+    }
+    return 0;
 }
 
 // read and image: the files are written only after the whole exchange succeeded, so a failed read
@@ -216,6 +244,16 @@ const Command* FindCommand(const std::string& name) {
     return nullptr;
 }
 
+// The data folder of the window program, so that both keep their backups in one place.
+QString SharedDataFolder() {
+    const QString own = QCoreApplication::applicationName();
+    QCoreApplication::setOrganizationName("ztprog");
+    QCoreApplication::setApplicationName("ztprog");
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QCoreApplication::setApplicationName(own);
+    return dir;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -251,10 +289,18 @@ int main(int argc, char** argv) {
     const QCommandLineOption factoryOpt("factory",
                                         "new: start from the factory data template (as the "
                                         "Initialise command does) instead of the new-document one.");
+    const QCommandLineOption verifyOpt("verify",
+                                       "write: read the radio back after writing and compare (exit status 3 "
+                                       "when it holds something else, 4 when it stopped answering).");
+    const QCommandLineOption backupDirOpt("backup-dir",
+                                          "Keep the backups of reads and writes in this folder (default: "
+                                          "the backups folder of ztprog in the user's data folder).",
+                                          "dir");
+    const QCommandLineOption noBackupOpt("no-backup", "Keep no backup of reads and writes.");
     // --version alone: -v is --verbose.
     const QCommandLineOption versionOpt("version", "Show the program's version.");
-    parser.addOptions(
-        {portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt, versionOpt});
+    parser.addOptions({portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt,
+                       verifyOpt, backupDirOpt, noBackupOpt, versionOpt});
     parser.addPositionalArgument("command",
                                  "read, write, info, image, decode, encode, new, export-csv or import-csv");
     parser.addPositionalArgument("files", "the files of the command", "[files...]");
@@ -290,6 +336,14 @@ int main(int argc, char** argv) {
     }
     if (parser.isSet(factoryOpt) && command->run != CmdNew) {
         std::cerr << "ztprog-cli: --factory goes with the new command only\n";
+        return kExitUsage;
+    }
+    if (parser.isSet(verifyOpt) && command->run != CmdWrite) {
+        std::cerr << "ztprog-cli: --verify goes with the write command only\n";
+        return kExitUsage;
+    }
+    if (parser.isSet(backupDirOpt) && parser.isSet(noBackupOpt)) {
+        std::cerr << "ztprog-cli: --backup-dir and --no-backup exclude each other\n";
         return kExitUsage;
     }
     if (command->radio && !parser.isSet(portOpt)) {
@@ -332,6 +386,25 @@ int main(int argc, char** argv) {
     AttachLinkEngine(port, timer, engine);
     if (host.password)
         engine.setProgrammingPassword(*host.password);
+    engine.setVerifyAfterWrite(parser.isSet(verifyOpt));
+    std::optional<BackupStore> backups;
+    if (!parser.isSet(noBackupOpt))
+        backups.emplace(parser.isSet(backupDirOpt)
+                            ? QDir(parser.value(backupDirOpt)).absolutePath().toStdString()
+                            : BackupFolder(SharedDataFolder().toStdString()));
+    host.onBackup = [&](LinkMode mode, const RadioImage& image) {
+        if (!backups)
+            return;
+        std::string error;
+        const auto kind = mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write;
+        if (const auto kept =
+                KeepExchangeBackup(*backups, kind, image, doc, engine.radioInfo(), nullptr, &error)) {
+            if (prompter.verbose)
+                std::cerr << "Backup kept in " << *kept << '\n';
+        } else {
+            std::cerr << "ztprog-cli: warning: no backup kept: " << error << '\n';
+        }
+    };
     app.InitFromFactory = parser.isSet(factoryOpt);
     InitDocument(app, doc, engine.radioInfo());
     app.InitFromFactory = false;
