@@ -10,7 +10,9 @@
 #    16 ms (ZT_REPLY_DELAYS_MS="..." gives others), and its time over the first of these reads,
 #    in total and per reply;
 #  - the window's read (section gui): a paced full read through the main window's read command,
-#    progress window included, over the same read by ztprog-cli (the best of three runs each).
+#    progress window included, over the same read by ztprog-cli (the best of three runs each);
+#  - section safety: a paced write with --verify over the same write without it, and what keeping
+#    the backup of a read costs (unpaced reads with and without it).
 # Usage: bench/link_bench.sh [BUILD_DIR [SECTION...]]   (default: build, and the sections paced,
 # unpaced and delay; needs ztprog-cli and ztradio-sim built)
 set -euo pipefail
@@ -43,19 +45,21 @@ stop_sim() { kill "$simpid"; wait "$simpid" 2>/dev/null || true; simpid=; }
 now() { date +%s.%N; }
 
 # One exchange of ztprog-cli against the running simulated radio.
-run_cli() { # read|write
-  if [ "$1" = read ]; then
-    "$cli" --quiet read --yes --port "$work/radio" "$work/out.dat"
+run_cli() { # read|write [options...]
+  local op=$1
+  shift
+  if [ "$op" = read ]; then
+    "$cli" --quiet read --yes "$@" --port "$work/radio" "$work/out.dat"
   else
-    "$cli" --quiet write --yes --port "$work/radio" "$work/doc.dat"
+    "$cli" --quiet write --yes "$@" --port "$work/radio" "$work/doc.dat" >/dev/null
   fi
 }
 
 # The same, timed: prints the elapsed seconds.
-timed_cli() { # read|write
+timed_cli() { # read|write [options...]
   local t0 t1
   t0=$(now)
-  run_cli "$1"
+  run_cli "$@"
   t1=$(now)
   python3 -c 'import sys; print("%.6f" % (float(sys.argv[2]) - float(sys.argv[1])))' "$t0" "$t1"
 }
@@ -120,6 +124,27 @@ PY
   else
     echo "build bench_gui_radio_read for the gui section" >&2
   fi
+fi
+
+if [[ $sections == *" safety "* ]]; then
+  echo "Verify after write (paced) and the backup of a read (unpaced, best of 5 each)"
+  start_sim --paced
+  plain=$(timed_cli write)
+  verified=$(timed_cli write --verify)
+  stop_sim
+  start_sim
+  without=$(for _ in 1 2 3 4 5; do timed_cli read --no-backup; done)
+  with=$(for _ in 1 2 3 4 5; do timed_cli read; done)
+  stop_sim
+  python3 - "$plain" "$verified" "$without" "$with" <<'PY'
+import sys
+plain, verified = float(sys.argv[1]), float(sys.argv[2])
+without = min(float(t) for t in sys.argv[3].split())
+with_backup = min(float(t) for t in sys.argv[4].split())
+print("  write %.3f s, write --verify %.3f s: ratio %.3f" % (plain, verified, verified / plain))
+print("  read %.3f s without backup, %.3f s with: the backup costs %.1f ms" %
+      (without, with_backup, (with_backup - without) * 1000))
+PY
 fi
 
 if [[ $sections == *" delay "* ]]; then

@@ -1,5 +1,6 @@
-// The image decoder fed arbitrary radio memory: no read past a buffer, and what it decodes
-// encodes again without fault.
+// The image decoder fed arbitrary radio memory: no read past a buffer, what it decodes encodes
+// again without fault, and the differences between the two are named within the memory.
+#include "link/image_verify.h"
 #include "link/radio_image.h"
 #include "link/radio_info.h"
 
@@ -21,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zt::RadioImage again;
     zt::ClearRadioImage(again);
     zt::EncodeRadioImage(app, work, again);
+    // What differs between any memory and its re-encoding can always be named and described.
+    const auto diffs = zt::CompareWrittenImage(img, again);
+    for (const auto& d : diffs)
+        if (d.address < 0 || d.address >= static_cast<int>(img.size()) || zt::IsRadioOwnedAddress(d.address))
+            __builtin_trap();
+    zt::DescribeDifferences(app, diffs);
 
     zt::RadioInfoBlock block;
     block.fill(0xFF);

@@ -42,6 +42,9 @@ struct Host : zt::LinkHost {
         // Every result names its exchange, and a success was ended by no declined question.
         if (r.mode == zt::LinkMode::None || (r.ok() && r.declined))
             __builtin_trap();
+        // Only a write that succeeded is read back; a cut read-back never fails the write.
+        if (r.verify != zt::VerifyStatus::NotRun && (r.mode != zt::LinkMode::Write || !r.ok()))
+            __builtin_trap();
     }
 };
 
@@ -82,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Versions versions;
     zt::LinkEngine engine(app, doc, port, timer, host, versions);
     engine.setNoEcho((data[0] & 8) != 0);
+    engine.setVerifyAfterWrite((data[0] & 16) != 0);
     switch (data[0] & 3) {
     case 0:
         engine.startRead();
