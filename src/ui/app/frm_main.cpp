@@ -215,6 +215,8 @@ void frmMain::buildMenus() {
     blockable_.push_back(cmd(file, "mnuFileOpen", 10002, [this] { mnuFileOpen_Click(); }));
     blockable_.push_back(cmd(file, "mnuFileSave", 10003, [this] { mnuFileSave_Click(); }));
     blockable_.push_back(cmd(file, "mnuFileSaveAs", 10004, [this] { mnuFileSaveAs_Click(); }));
+    // The backups of radio reads and writes (link/radio_link.cpp gives it its action).
+    blockable_.push_back(cmd(file, "MnuRestoreBackup", 33220, nullptr));
     cmd(file, "mnuFilePrint", 10005, nullptr)->setVisible(false);
     // Channel exchange and the printed channel list (exchange/channel_exchange.cpp).
     file->addSeparator();
@@ -261,6 +263,10 @@ void frmMain::buildMenus() {
     blockable_.push_back(cmd(program, "mnuReadFromRadio", 10301, nullptr));
     blockable_.push_back(cmd(program, "mnuWriteToRadio", 10302, nullptr));
     blockable_.push_back(cmd(program, "MnuProPassWord", 10303, nullptr));
+    program->addSeparator();
+    QAction* verify = cmd(program, "MnuVerifyWrite", 33210, nullptr);
+    verify->setCheckable(true);
+    blockable_.push_back(verify);
 
     QMenu* set = addMenu({"mnuSet", 10400});
     blockable_.push_back(cmd(set, "mnuComm", 10401, nullptr));
@@ -723,12 +729,15 @@ void frmMain::LoadNewDoc() {
 void frmMain::onNewDocTimer() {
     newDocTimer_.stop();
     InitDocument(app_, doc_, *info_);
+    app_.InitFromFactory = false;
+    ShowReplacedDocument();
+}
+
+void frmMain::ShowReplacedDocument() {
     DocumentReplaced();
     Change_Language();
     ShowChildWindow(frmCommChInfo::kName);
-    ShowMainTxt();
     CascadeWindows();
-    app_.InitFromFactory = false;
     UpdateCommandStates();
 }
 

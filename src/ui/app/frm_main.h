@@ -90,6 +90,9 @@ class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     // document outside a user input event).
     void Checkpoint() { recordChange(false); }
     const UndoHistory& undoHistory() const { return undo_; }
+    // The document was replaced as a whole (a new one, a read, a backup): its history starts again,
+    // the title, menus and tree follow it and the channel window shows it.
+    void ShowReplacedDocument();
     // Closes the child windows and builds a new document when NewDocTimer fires.
     void LoadNewDoc();
     // Opens the editing habits dialog after the menu has closed.

@@ -32,6 +32,16 @@ QLabel* FormDialog::addRow(QWidget* control, const char* name) {
     label->setBuddy(control);
     form_->addRow(label, control);
     enterMovesOn(control);
+    chain(control);
+    return label;
+}
+
+void FormDialog::addWideRow(QWidget* control) {
+    form_->addRow(control);
+    chain(control);
+}
+
+void FormDialog::chain(QWidget* control) {
     // Tab and Enter go through the controls in their rows' order, then to the buttons.
     if (lastControl_ != nullptr)
         QWidget::setTabOrder(lastControl_, control);
@@ -40,7 +50,6 @@ QLabel* FormDialog::addRow(QWidget* control, const char* name) {
     QWidget::setTabOrder(control, ok_);
     QWidget::setTabOrder(ok_, cancel_);
     lastControl_ = control;
-    return label;
 }
 
 void FormDialog::enterMovesOn(QWidget* w) {

@@ -23,6 +23,9 @@ class FormDialog : public QDialog {
   protected:
     // Adds a row "label: control"; Enter in the control moves the focus to the next control.
     QLabel* addRow(QWidget* control, const char* name);
+    // Adds a control across the whole form, without a label (a list, a table). Enter in it is left
+    // to the control and then to the dialog, which presses its default button.
+    void addWideRow(QWidget* control);
     // Makes Enter in `w` move the focus to the next control instead of closing the dialog.
     void enterMovesOn(QWidget* w);
     bool eventFilter(QObject* o, QEvent* e) override;
@@ -33,6 +36,9 @@ class FormDialog : public QDialog {
     const AppState& app_;
 
   private:
+    // Puts `control` next in the Tab order, before the buttons.
+    void chain(QWidget* control);
+
     QFormLayout* form_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;

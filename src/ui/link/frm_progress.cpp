@@ -44,6 +44,11 @@ void FrmProgress::SetProgressValue(int percent) {
     percent_->setText(QString::number(p) + "%");
 }
 
+void FrmProgress::SetPhase(const QString& caption) {
+    setWindowTitle(caption);
+    SetProgressValue(0);
+}
+
 void FrmProgress::reject() {
     // Esc does not end an exchange.
     if (closable_)

@@ -21,6 +21,8 @@ class FrmProgress : public QDialog {
     FrmProgress(const AppState& app, LinkMode mode, QWidget* parent = nullptr);
 
     void SetProgressValue(int percent);
+    // A second phase of the same exchange (the read-back of a write): its caption, the bar from 0.
+    void SetPhase(const QString& caption);
     QProgressBar* ProgressBar1() const { return bar_; }
     QLabel* Label2() const { return percent_; }
     // Lets the window close (the exchange is over).

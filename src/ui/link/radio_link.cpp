@@ -2,10 +2,16 @@
 
 #include "app/frm_main.h"
 #include "channels/frm_comm_ch_info.h"
+#include "link/frm_backups.h"
 #include "link/frm_pass_word.h"
 #include "link/frm_progress.h"
 #include "link/frm_set_comm.h"
 
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <algorithm>
 #include <cerrno>
 #include <unistd.h>
 
@@ -16,6 +22,10 @@ namespace {
 constexpr int kMsgPortPermission = 22003;
 constexpr int kReadOkMs = 500;
 constexpr int kWaitSaveDataMs = 100;
+constexpr int kVerifyCaption = 33211;
+constexpr int kMsgBackupNotOpened = 33231;
+constexpr int kMsgBackupNotKept = 33232;
+constexpr const char* kVerifySetting = "link/verifyAfterWrite";
 
 } // namespace
 
@@ -76,6 +86,9 @@ RadioLink::RadioLink(AppState& app, Document& doc, frmMain& w)
     w.SetCommand("MnuProPassWord", [this] { MnuProPassWord_Click(); });
     w.SetCommand("MnuLocalInfo", [this] { MnuLocalInfo_Click(); });
     w.SetCommand("mnuComm", [this] { mnuComm_Click(); });
+    w.SetCommand("MnuVerifyWrite", [this] { MnuVerifyWrite_Click(); });
+    w.SetCommand("MnuRestoreBackup", [this] { MnuRestoreBackup_Click(); });
+    applyVerifySetting(QSettings().value(kVerifySetting, false).toBool());
 }
 
 RadioLink::~RadioLink() = default;
@@ -137,10 +150,52 @@ void RadioLink::mnuComm_Click() {
     w_.ShowMainTxt(); // the port in the status bar
 }
 
+void RadioLink::applyVerifySetting(bool on) {
+    engine_.setVerifyAfterWrite(on);
+    w_.action("MnuVerifyWrite")->setChecked(on);
+}
+
+void RadioLink::MnuVerifyWrite_Click() {
+    if (engine_.busy())
+        return;
+    const bool on = w_.action("MnuVerifyWrite")->isChecked();
+    applyVerifySetting(on);
+    QSettings().setValue(kVerifySetting, on);
+}
+
+std::string RadioLink::BackupsFolder() {
+    return BackupFolder(
+        QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).toStdString());
+}
+
+void RadioLink::MnuRestoreBackup_Click() {
+    if (!commitEditsForExchange())
+        return;
+    const std::string folder = BackupsFolder();
+    FrmBackups dlg(app_, BackupStore(folder).list(), QFile::decodeName(QByteArray::fromStdString(folder)),
+                   &w_);
+    if (dlg.exec() != QDialog::Accepted || !dlg.chosen())
+        return;
+    // The backup replaces the document: a changed one is offered for saving first.
+    if (!w_.AskSaveFirst())
+        return;
+    w_.CloseCurAllWindows();
+    if (const int refused = OpenBackup(app_, doc_, w_.radioInfo(), *dlg.chosen())) {
+        // The document stays as it was, shown again in the channel window.
+        app_.prompter->ask(app_.LangText(kMsgBackupNotOpened) + "\r\n" + app_.LangText(refused),
+                           Icon::Critical, Buttons::Ok);
+        w_.ShowChildWindow(frmCommChInfo::kName);
+        w_.CascadeWindows();
+        return;
+    }
+    w_.ShowReplacedDocument();
+}
+
 void RadioLink::startExchange(bool (LinkEngine::*start)()) {
     // The engine works on its own information record: it starts from the one the windows show
     // (model, band and version are not read from the radio).
     engine_.radioInfo() = w_.radioInfo();
+    backupFailureShown_ = false;
     w_.SetExchangeRunning(true);
     if (!(engine_.*start)())
         w_.SetExchangeRunning(engine_.busy());
@@ -167,6 +222,27 @@ void RadioLink::closeProgress() {
     p->allowClose();
     p->close();
     p->deleteLater();
+}
+
+void RadioLink::beginReadBack() {
+    if (progress_ != nullptr)
+        progress_->SetPhase(QString::fromStdString(app_.LangText(kVerifyCaption)));
+}
+
+void RadioLink::keepBackup(LinkMode mode, const RadioImage& image) {
+    BackupStore store(BackupsFolder());
+    // The raw information area goes with it only when this run has read it from a radio.
+    const RadioInfoBlock& block = engine_.infoBlock();
+    const bool blockRead = std::any_of(block.begin(), block.end(), [](std::uint8_t b) { return b != 0xFF; });
+    std::string error;
+    if (KeepExchangeBackup(store, mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write, image, doc_,
+                           engine_.radioInfo(), blockRead ? &block : nullptr, &error))
+        return;
+    // The exchange goes on without it; the user hears of it once.
+    if (backupFailureShown_ || app_.prompter == nullptr)
+        return;
+    backupFailureShown_ = true;
+    app_.prompter->ask(app_.LangText(kMsgBackupNotKept) + "\r\n" + error, Icon::Warning, Buttons::Ok);
 }
 
 bool RadioLink::askPassword(std::string& password) {
@@ -205,13 +281,8 @@ void RadioLink::onReadOK() {
     // Windows opened since the read ended show the old document: they go before it is replaced.
     w_.CloseCurAllWindows();
     AcceptReadImage(engine_, app_, doc_);
-    w_.DocumentReplaced();
     w_.radioInfo() = engine_.radioInfo();
-    w_.ShowMainTxt();
-    w_.Change_Language();
-    w_.ShowChildWindow(frmCommChInfo::kName);
-    w_.CascadeWindows();
-    w_.UpdateCommandStates();
+    w_.ShowReplacedDocument();
 }
 
 RadioLink* InstallRadioLink(frmMain& w, AppState& app, Document& doc) {

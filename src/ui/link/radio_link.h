@@ -1,9 +1,10 @@
 // The radio exchanges in the main window: the read, write, password, radio information and port
-// commands, and the link engine's host (progress window, password dialog, hand-over, end of an
-// exchange). It owns the serial port, the reply timer and the engine; every exchange of the main
-// window goes through here.
+// commands, verify after write and the restoring of a backup, and the link engine's host (progress
+// window, password dialog, backups, hand-over, end of an exchange). It owns the serial port, the
+// reply timer and the engine; every exchange of the main window goes through here.
 #pragma once
 
+#include "files/backup_store.h"
 #include "files/version_table.h"
 #include "link/frm_progress.h"
 #include "link/link_engine.h"
@@ -59,6 +60,13 @@ class RadioLink : public QObject, public LinkHost {
     void MnuProPassWord_Click();
     void MnuLocalInfo_Click();
     void mnuComm_Click();
+    // Verify after write on or off, as the menu entry's check mark says (remembered for later runs).
+    void MnuVerifyWrite_Click();
+    // The backups dialog; the chosen backup replaces the document, as a read does.
+    void MnuRestoreBackup_Click();
+
+    // Where the backups of this user's reads and writes are kept.
+    static std::string BackupsFolder();
 
     LinkEngine& engine() { return engine_; }
     SerialLinkPort& port() { return serial_; }
@@ -73,6 +81,8 @@ class RadioLink : public QObject, public LinkHost {
     void openProgress(LinkMode mode) override;
     void setProgress(int percent) override;
     void closeProgress() override;
+    void beginReadBack() override;
+    void keepBackup(LinkMode mode, const RadioImage& image) override;
     bool askPassword(std::string& password) override;
     void handOver(const std::string& radioVersion) override;
     void exchangeEnded(const LinkResult& result) override;
@@ -88,6 +98,7 @@ class RadioLink : public QObject, public LinkHost {
     void startExchange(bool (LinkEngine::*start)());
     void onWaitSaveData();
     void onReadOK();
+    void applyVerifySetting(bool on);
 
     AppState& app_;
     Document& doc_;
@@ -100,6 +111,7 @@ class RadioLink : public QObject, public LinkHost {
     QPointer<FrmProgress> progress_;
     QTimer readOkTimer_;
     QTimer waitSaveDataTimer_;
+    bool backupFailureShown_ = false; // in this exchange
 };
 
 // Gives the main window its radio commands (read, write, password, radio information, port).

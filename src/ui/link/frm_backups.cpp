@@ -1,0 +1,86 @@
+#include "link/frm_backups.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace zt {
+
+namespace {
+
+constexpr int kCaption = 33221;
+constexpr int kFirstColumnText = 33222; // date, time, kind, serial number, channels
+constexpr int kColumns = 5;
+constexpr int kKindRead = 33227;
+constexpr int kKindWrite = 33228;
+constexpr int kOpen = 33229;
+constexpr int kNoBackups = 33230;
+constexpr int kFolder = 33233;
+constexpr int kCancel = 28005;
+
+} // namespace
+
+FrmBackups::FrmBackups(const AppState& app, std::vector<BackupEntry> entries, const QString& folder,
+                       QWidget* parent)
+    : FormDialog(app, kName, parent), entries_(std::move(entries)) {
+    setWindowTitle(T(kCaption));
+    CommandOK()->setText(T(kOpen));
+    CommandCancel()->setText(T(kCancel));
+
+    if (entries_.empty()) {
+        empty_ = new QLabel(T(kNoBackups), this);
+        empty_->setObjectName("LabelEmpty");
+        addWideRow(empty_);
+        CommandOK()->setEnabled(false);
+    } else {
+        table_ = new QTableWidget(static_cast<int>(entries_.size()), kColumns, this);
+        table_->setObjectName("BackupList");
+        table_->setAccessibleName(T(kCaption));
+        QStringList headers;
+        for (int c = 0; c < kColumns; ++c)
+            headers << T(kFirstColumnText + c);
+        table_->setHorizontalHeaderLabels(headers);
+        table_->verticalHeader()->hide();
+        table_->horizontalHeader()->setStretchLastSection(true);
+        table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+        table_->setSelectionMode(QAbstractItemView::SingleSelection);
+        table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table_->setTabKeyNavigation(false);
+        for (std::size_t r = 0; r < entries_.size(); ++r) {
+            const BackupEntry& e = entries_[r];
+            const QString cells[kColumns] = {QString::fromStdString(e.date), QString::fromStdString(e.time),
+                                             T(e.kind == BackupKind::Read ? kKindRead : kKindWrite),
+                                             QString::fromStdString(e.serial),
+                                             QString::number(e.channelCount)};
+            for (int c = 0; c < kColumns; ++c) {
+                auto* item = new QTableWidgetItem(cells[c]);
+                if (c == kColumns - 1)
+                    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                table_->setItem(static_cast<int>(r), c, item);
+            }
+        }
+        table_->resizeColumnsToContents();
+        table_->setCurrentCell(0, 0);
+        addWideRow(table_);
+        connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { open(); });
+    }
+
+    auto* where = new QLabel(QDir::toNativeSeparators(folder), this);
+    where->setObjectName("LabelFolder");
+    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    where->setWordWrap(true);
+    addRow(where, "Label1")->setText(T(kFolder));
+    connect(CommandOK(), &QPushButton::clicked, this, [this] { open(); });
+    setMinimumSize(520, 320);
+}
+
+void FrmBackups::open() {
+    if (table_ == nullptr || table_->currentRow() < 0)
+        return;
+    chosen_ = entries_[static_cast<std::size_t>(table_->currentRow())];
+    accept();
+}
+
+} // namespace zt

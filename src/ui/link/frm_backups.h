@@ -1,0 +1,41 @@
+// The backups of radio reads and writes, newest first: date, time, kind, the radio's serial number
+// and the channels in use. Open (also a double click or Enter on a row) chooses one to be loaded
+// as an untitled document; with no backups kept the list is replaced by a line saying so.
+#pragma once
+
+#include "common/form_dialog.h"
+#include "files/backup_store.h"
+
+#include <optional>
+#include <vector>
+
+class QLabel;
+class QTableWidget;
+
+namespace zt {
+
+class FrmBackups : public FormDialog {
+    Q_OBJECT
+  public:
+    static constexpr const char* kName = "FrmBackups";
+    // `entries` as BackupStore::list gives them; `folder` is the folder they are kept in.
+    FrmBackups(const AppState& app, std::vector<BackupEntry> entries, const QString& folder,
+               QWidget* parent = nullptr);
+
+    // The backup chosen with Open; empty after Cancel.
+    const std::optional<BackupEntry>& chosen() const { return chosen_; }
+    // The list of backups; nullptr when there are none.
+    QTableWidget* BackupList() const { return table_; }
+    // The line shown in place of the list when there are none; nullptr otherwise.
+    QLabel* EmptyLabel() const { return empty_; }
+
+  private:
+    void open();
+
+    std::vector<BackupEntry> entries_;
+    std::optional<BackupEntry> chosen_;
+    QTableWidget* table_ = nullptr;
+    QLabel* empty_ = nullptr;
+};
+
+} // namespace zt
