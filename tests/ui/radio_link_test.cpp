@@ -1,17 +1,21 @@
 // The radio commands of the main window with the real serial adapter against the simulated
 // radio on a pseudo-terminal: read and write with their questions and progress window, the
-// password step, the radio information read, a radio that stops answering, and the paths that
-// end before an exchange starts.
+// password step, the radio information read, a radio that stops answering, the paths that end
+// before an exchange starts, the backups every read and write keeps, verify after write and the
+// restoring of a backup.
 #include "app/frm_main.h"
 #include "app/twips.h"
 #include "channels/frm_comm_ch_info.h"
 #include "files/app_settings.h"
+#include "files/backup_store.h"
 #include "files/data_files.h"
 #include "files/ini_file.h"
+#include "link/frm_backups.h"
 #include "link/frm_pass_word.h"
 #include "link/frm_progress.h"
 #include "link/frm_radio_info.h"
 #include "link/frm_set_comm.h"
+#include "link/image_verify.h"
 #include "link/radio_link.h"
 #include "model/channel_table.h"
 #include "sim_radio.h"
@@ -29,6 +33,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,6 +45,33 @@ using zt::test::ScriptedPrompter;
 using zt::test::SimRadio;
 
 Q_DECLARE_METATYPE(zt::LinkMode)
+Q_DECLARE_METATYPE(zt::VerifyStatus)
+
+namespace {
+
+// The captions the progress windows show, in order.
+class CaptionLog : public QObject {
+  public:
+    QStringList seen;
+    CaptionLog() { qApp->installEventFilter(this); }
+    ~CaptionLog() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::WindowTitleChange && o->objectName() == FrmProgress::kName)
+            seen << static_cast<QWidget*>(o)->windowTitle();
+        return false;
+    }
+};
+
+QByteArray BackupFile(const BackupEntry& e, const char* name) {
+    QFile f(QString::fromStdString(e.folder) + "/" + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray Bytes(const RadioImage& im) {
+    return QByteArray(reinterpret_cast<const char*>(im.data()), static_cast<int>(im.size()));
+}
+
+} // namespace
 
 class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
     Q_OBJECT
@@ -77,14 +109,35 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         DecodeRadioImage(im, d);
         return d;
     }
-    QByteArray image() const {
-        const RadioImage& im = link->engine().image();
-        return QByteArray(reinterpret_cast<const char*>(im.data()), static_cast<int>(im.size()));
+    QByteArray image() const { return Bytes(link->engine().image()); }
+    static std::vector<BackupEntry> backups() { return BackupStore(RadioLink::BackupsFolder()).list(); }
+    void newMainWindow() {
+        w.reset();
+        w = std::make_unique<frmMain>(*app, *doc, *info);
+        w->Form_Load();
+        w->show();
+        link = w->findChild<RadioLink*>(RadioLink::kName);
+        QVERIFY(link != nullptr);
+    }
+    // Runs File > Restore from Backup... with `inDialog` acting on the open dialog.
+    void restore(std::function<void(FrmBackups&)> inDialog) {
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<FrmBackups*>(QApplication::activeModalWidget());
+            QVERIFY(d != nullptr);
+            shown = true;
+            inDialog(*d);
+            if (d->isVisible())
+                d->reject();
+        });
+        w->action("MnuRestoreBackup")->trigger();
+        QVERIFY(shown);
     }
 
   private slots:
     void initTestCase() {
         qRegisterMetaType<zt::LinkMode>();
+        // Backups and settings go to the test folders, not to the user's own.
         QStandardPaths::setTestModeEnabled(true);
         QApplication::setOrganizationName("ztprog-test");
         QApplication::setApplicationName("ztprog-test");
@@ -93,6 +146,8 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
     void init() {
         dir = std::make_unique<QTemporaryDir>();
         QSettings().clear();
+        QFile::remove(QString::fromStdString(RadioLink::BackupsFolder()));
+        QDir(QString::fromStdString(RadioLink::BackupsFolder())).removeRecursively();
         app = std::make_unique<AppState>();
         zt::test::PrepareTestApp(*app, *dir, prompter);
         app->versions = LoadVersionTable(std::string(ZT_PROGRAM_DIR) + "/../Version.ini");
@@ -101,11 +156,7 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         InitDocument(*app, *doc, *info);
         prompter.script.clear();
         prompter.asked.clear();
-        w = std::make_unique<frmMain>(*app, *doc, *info);
-        w->Form_Load();
-        w->show();
-        link = w->findChild<RadioLink*>(RadioLink::kName);
-        QVERIFY(link != nullptr);
+        newMainWindow();
     }
     void cleanup() { w.reset(); }
 
@@ -439,6 +490,180 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QCOMPARE(w->HandedOver(), installed);
         QCOMPARE(asked(9063), !installed);
         QVERIFY(!link->port().isOpen());
+    }
+
+    // Every complete read keeps the radio's memory as read, every write what it sends; the raw
+    // information area goes with them once this run has read it.
+    void readsAndWritesKeepBackups() {
+        QByteArray infoArea(256, char(0xFF));
+        infoArea.replace(0x30, 8, QByteArray("SN-4711", 8));
+        QFile area(dir->filePath("info.bin"));
+        QVERIFY(area.open(QIODevice::WriteOnly));
+        area.write(infoArea);
+        area.close();
+        SimRadio sim({"--info", area.fileName()});
+        usePort(sim);
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("mnuReadFromRadio", spy));
+        QTRY_VERIFY(!link->ReadOKTimer().isActive());
+        std::vector<BackupEntry> kept = backups();
+        QCOMPARE(kept.size(), std::size_t(1));
+        QCOMPARE(kept[0].kind, BackupKind::Read);
+        QCOMPARE(BackupFile(kept[0], backup_file::kImage), sim.dumped().left(0x2440));
+        QVERIFY(!QFile::exists(QString::fromStdString(kept[0].folder) + "/" + backup_file::kInfoBlock));
+
+        QVERIFY(run("MnuLocalInfo", spy));
+        QVERIFY(run("mnuWriteToRadio", spy));
+        kept = backups();
+        QCOMPARE(kept.size(), std::size_t(2));
+        const auto write = std::find_if(kept.begin(), kept.end(),
+                                        [](const BackupEntry& e) { return e.kind == BackupKind::Write; });
+        QVERIFY(write != kept.end());
+        // The bytes the radio owns are learnt from it after the backup was kept.
+        const QByteArray sent = image(), written = BackupFile(*write, backup_file::kImage);
+        QCOMPARE(written.size(), sent.size());
+        for (int a = 0; a < sent.size(); ++a)
+            if (!IsRadioOwnedAddress(a))
+                QCOMPARE(written[a], sent[a]);
+        QCOMPARE(write->serial, std::string("SN-4711"));
+        QCOMPARE(BackupFile(*write, backup_file::kInfoBlock), infoArea);
+    }
+
+    // A backup that cannot be kept is reported once; the exchange goes on and succeeds.
+    void backupThatCannotBeKeptIsReported() {
+        QFile blocker(QString::fromStdString(RadioLink::BackupsFolder()));
+        QVERIFY(QDir().mkpath(QFileInfo(blocker).path()));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+        blocker.close();
+        SimRadio sim;
+        usePort(sim);
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("mnuReadFromRadio", spy));
+        const std::string warning = app->LangText(33232) + "\r\n";
+        QCOMPARE(std::count_if(prompter.asked.begin(), prompter.asked.end(),
+                               [&](const std::string& t) { return t.starts_with(warning); }),
+                 1);
+        QVERIFY(asked(9009));
+        QTRY_VERIFY(!link->ReadOKTimer().isActive());
+        QCOMPARE(doc->work.count(), decoded(sim.dumped()).count());
+    }
+
+    // Verify after write: the progress window goes on into a second phase, and the message at the
+    // end says the write was verified, or names the channel the radio holds differently.
+    void verifyAfterWrite_data() {
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<zt::VerifyStatus>("status");
+        QTest::addColumn<int>("message");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("stored") << QStringList{} << VerifyStatus::Verified << 33212 << "";
+        QTest::newRow("channel 12 lost")
+            << QStringList{"--lose", "write:0x00C0"} << VerifyStatus::Differs << 33213 << "\r\nChannel 12:";
+    }
+    void verifyAfterWrite() {
+        QFETCH(QStringList, faults);
+        QFETCH(zt::VerifyStatus, status);
+        QFETCH(int, message);
+        QFETCH(QString, names);
+        SimRadio sim(faults);
+        usePort(sim);
+        QVERIFY(AppendChannel(*app, doc->work, 12, "27.18500"));
+        w->action("MnuVerifyWrite")->trigger();
+        QVERIFY(link->engine().verifyAfterWrite());
+        CaptionLog captions;
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("mnuWriteToRadio", spy));
+        QCOMPARE(captions.seen, (QStringList{QString::fromStdString(app->LangText(9028)),
+                                             QString::fromStdString(app->LangText(33211))}));
+        QCOMPARE(link->engine().lastResult().verify, status);
+        const std::string& end = prompter.asked.back();
+        QVERIFY2(end.find(app->LangText(message)) != std::string::npos, end.c_str());
+        QVERIFY2(end.find(names.toStdString()) != std::string::npos, end.c_str());
+        QCOMPARE(memoryReads(sim), 580);
+        QVERIFY(!w->CommandsBlocked());
+    }
+
+    // The option is off at first, remembered for the next run, refused while an exchange runs,
+    // and the new entries follow the language.
+    void verifyOptionIsRemembered() {
+        QVERIFY(!w->action("MnuVerifyWrite")->isChecked());
+        QVERIFY(!link->engine().verifyAfterWrite());
+        w->action("MnuVerifyWrite")->trigger();
+        newMainWindow();
+        QVERIFY(w->action("MnuVerifyWrite")->isChecked());
+        QVERIFY(link->engine().verifyAfterWrite());
+        w->SetExchangeRunning(true);
+        QVERIFY(!w->action("MnuVerifyWrite")->isEnabled());
+        QVERIFY(!w->action("MnuRestoreBackup")->isEnabled());
+        w->SetExchangeRunning(false);
+        SelectLanguage(*app, 2);
+        w->Change_Language();
+        QCOMPARE(w->action("MnuVerifyWrite")->text(), QString("写入后校验(&V)"));
+        QCOMPARE(w->action("MnuRestoreBackup")->text(), QString("从备份恢复(&R)..."));
+    }
+
+    // Restoring: the backups newest first; the chosen one, after the save question, becomes the
+    // untitled document in the channel window; a damaged one is refused and changes nothing.
+    void restoreOpensTheChosenBackup_data() {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("sound") << false;
+        QTest::newRow("damaged") << true;
+    }
+    void restoreOpensTheChosenBackup() {
+        QFETCH(bool, damaged);
+        BackupStore store(RadioLink::BackupsFolder());
+        auto keep = [&](BackupKind kind, int channel, std::time_t when) {
+            DocumentCopy pair = doc->work;
+            QVERIFY(AppendChannel(*app, pair, channel, "27.18500"));
+            RadioImage im{};
+            ClearRadioImage(im);
+            EncodeRadioImage(*app, pair, im);
+            QVERIFY(store.keep(kind, im, pair, *info, nullptr, when));
+        };
+        keep(BackupKind::Read, 7, 1'700'000'000);
+        keep(BackupKind::Write, 9, 1'800'000'000);
+        const std::vector<BackupEntry> kept = store.list();
+        if (damaged)
+            QFile(QString::fromStdString(kept[1].folder) + "/" + backup_file::kPair).resize(10);
+        QVERIFY(AppendChannel(*app, doc->work, 333, "27.33300"));
+        const DocumentCopy before = doc->work;
+        prompter.script = {Answer::No};
+        restore([&](FrmBackups& d) {
+            QTableWidget* list = d.BackupList();
+            QVERIFY(list != nullptr);
+            QCOMPARE(list->rowCount(), 2);
+            QCOMPARE(list->item(0, 2)->text(), QString("write"));
+            QCOMPARE(list->item(1, 2)->text(), QString("read"));
+            QCOMPARE(list->item(1, 0)->text(), QString::fromStdString(kept[1].date));
+            QCOMPARE(list->currentRow(), 0);
+            list->setCurrentCell(1, 0);
+            QTest::keyClick(list, Qt::Key_Return);
+        });
+        QCOMPARE(prompter.asked.front(), app->LangText(9006));
+        QCOMPARE(openWindows(), std::vector<QString>{frmCommChInfo::kName});
+        if (damaged) {
+            QVERIFY(prompter.asked.back().starts_with(app->LangText(33231) + "\r\n"));
+            QVERIFY(FindChannel(doc->work, 333) >= 0);
+            QCOMPARE(doc->work.count(), before.count());
+            return;
+        }
+        QCOMPARE(app->DocFileName, std::string("new.dat"));
+        QVERIFY(app->IsUntitled);
+        QVERIFY(w->windowTitle().contains("new.dat"));
+        QVERIFY(FindChannel(doc->work, 7) >= 0);
+        QVERIFY(FindChannel(doc->work, 9) < 0);
+        QVERIFY(FindChannel(doc->work, 333) < 0);
+        QVERIFY(!w->undoHistory().CanUndo());
+    }
+
+    // With no backup kept the dialog says so and offers nothing to open.
+    void restoreWithNoBackups() {
+        restore([&](FrmBackups& d) {
+            QVERIFY(d.BackupList() == nullptr);
+            QCOMPARE(d.EmptyLabel()->text(), QString::fromStdString(app->LangText(33230)));
+            QVERIFY(!d.CommandOK()->isEnabled());
+            QVERIFY(d.findChild<QLabel*>("LabelFolder")->text().endsWith("backups"));
+        });
+        QVERIFY(prompter.asked.empty());
     }
 
     // The port dialog: USB adapters first; the configured port stays chosen and listed (greyed)
