@@ -196,39 +196,43 @@ class RadioReadWrite(DesktopCase):
         self.assertEqual(dumped[:ident.start], expected[:ident.start])
         self.assertEqual(dumped[ident.stop:], expected[ident.stop:])
 
+    def read_radio(self, main, radio):
+        """Types the simulated radio's path into the port dialog, reads the radio and saves what
+        was read as radio.dat; returns the path."""
+        self.app.menu("Settings", "Serial Port...")
+        dialog = self.app.wait("dialog", "Serial Port")
+        box = self.app.wait("text", "Device path", within=dialog)
+        self.app.click(box)
+        key("ctrl+a")
+        type_text(radio.device)
+        self.app.click(self.app.wait("push button", "OK", within=dialog))
+        wait_for("the port in the status bar", lambda: any(
+            n.getRoleName() == "label" and n.name.endswith(radio.device) for n in walk(self.app.root)))
+
+        self.app.menu("Program", "Read from Radio")
+        self.answer("Read the data from the radio? The data being edited will be replaced.")
+        self.answer("The data has been read from the radio.")
+        wait_for("the read data in the title", lambda: "new.dat" in main.name)
+        self.app.wait("table")
+
+        self.app.menu("File", "Save As...")
+        target = self.path("radio.dat")
+        self.file_dialog(target)
+        wait_for("the new name in the title", lambda: main.name.endswith("[File:radio.dat]"))
+        return target
+
+    def assert_radio_channels(self, target):
+        """The pair `target` holds the simulated radio's 40 channels from 26.965 MHz in 10 kHz steps."""
+        dat, fre = ztlayout.pair_paths(target)
+        with open(dat, "rb") as f, open(fre, "rb") as g:
+            frequencies = [c["RxFreq"] for c in ztlayout.read_pair(f.read(), g.read())[1]]
+        self.assertEqual(frequencies[:40], [b"0%d00" % (26965 + 10 * n) for n in range(40)])
+
     def test_choose_the_port_read_save_and_write_back(self):
         with SimRadio() as radio:
             main = self.start()
-
-            # The simulated radio's path typed into the port dialog.
-            self.app.menu("Settings", "Serial Port...")
-            dialog = self.app.wait("dialog", "Serial Port")
-            box = self.app.wait("text", "Device path", within=dialog)
-            self.app.click(box)
-            key("ctrl+a")
-            type_text(radio.device)
-            self.app.click(self.app.wait("push button", "OK", within=dialog))
-            wait_for("the port in the status bar", lambda: any(
-                n.getRoleName() == "label" and n.name.endswith(radio.device) for n in walk(self.app.root)))
-
-            self.app.menu("Program", "Read from Radio")
-            self.answer("Read the data from the radio? The data being edited will be replaced.")
-            self.answer("The data has been read from the radio.")
-            wait_for("the read data in the title", lambda: "new.dat" in main.name)
-            self.app.wait("table")
-
-            self.app.menu("File", "Save As...")
-            target = self.path("radio.dat")
-            self.file_dialog(target)
-            wait_for("the new name in the title", lambda: main.name.endswith("[File:radio.dat]"))
-            dat, fre = ztlayout.pair_paths(target)
-
-            def frequencies():
-                with open(dat, "rb") as f, open(fre, "rb") as g:
-                    return [c["RxFreq"] for c in ztlayout.read_pair(f.read(), g.read())[1]]
-
-            # The radio's 40 channels from 26.965 MHz in 10 kHz steps, as the simulated radio holds them.
-            self.assertEqual(frequencies()[:40], [b"0%d00" % (26965 + 10 * n) for n in range(40)])
+            target = self.read_radio(main, radio)
+            self.assert_radio_channels(target)
 
             self.write_and_compare(radio, target)
             self.assertEqual(len(radio.frames("RX", "write")), 580)
@@ -243,6 +247,19 @@ class RadioReadWrite(DesktopCase):
 
             self.app.menu("File", "Exit")
             self.assertEqual(self.app.wait_exit(), 0)
+
+    def test_a_read_is_kept_and_restored_from_its_backup(self):
+        with SimRadio() as radio:
+            main = self.start()
+            self.read_radio(main, radio)
+        # The newest backup is chosen; Enter opens it as the untitled document.
+        self.app.menu("File", "Restore from Backup...")
+        dialog = self.app.wait("dialog", "Backups")
+        self.app.wait("table", "Backups", within=dialog)
+        time.sleep(0.4)
+        key("Return")
+        wait_for("the restored document in the title", lambda: main.name.endswith("[File:new.dat]"))
+        self.assert_radio_channels(self.save_as_and_quit(main, "restored.dat"))
 
 
 @unittest.skipUnless(ZTPROG and CLI, "ztprog or ztprog-cli not built")
