@@ -661,7 +661,8 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
             QVERIFY(d.BackupList() == nullptr);
             QCOMPARE(d.EmptyLabel()->text(), QString::fromStdString(app->LangText(33230)));
             QVERIFY(!d.CommandOK()->isEnabled());
-            QVERIFY(d.findChild<QLabel*>("LabelFolder")->text().endsWith("backups"));
+            QCOMPARE(d.findChild<QLineEdit*>("TextFolder")->text(),
+                     QDir::toNativeSeparators(QString::fromStdString(RadioLink::BackupsFolder())));
         });
         QVERIFY(prompter.asked.empty());
     }

@@ -10,6 +10,7 @@
 #include "channels/frm_habits.h"
 #include "files/app_settings.h"
 #include "lang/frm_set_language.h"
+#include "link/frm_backups.h"
 #include "model/channel_table.h"
 #include "model/new_document.h"
 
@@ -81,11 +82,16 @@ bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
     frmAbout about(app, &w);
     FrmSetLanguage language(app, &w);
     FrmModelInfo model(app, &w);
+    FrmBackups backups(app,
+                       {{"b2", BackupKind::Write, "2025-01-02", "09:15:40", "SN-4711", 40, "ZT-450E"},
+                        {"b1", BackupKind::Read, "2025-01-01", "18:02:11", "SN-4711", 40, "ZT-450E"}},
+                       "/home/user/.local/share/ztprog/ztprog/backups", &w);
     frmSplash* splash = new frmSplash(app, {});
     splash->Timer1().stop();
     for (auto [widget, name] : {std::pair<QWidget*, const char*>{&about, "about"},
                                 {&language, "language"},
                                 {&model, "model"},
+                                {&backups, "backups"},
                                 {splash, "splash"}}) {
         widget->show();
         QApplication::processEvents();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -67,10 +68,12 @@ FrmBackups::FrmBackups(const AppState& app, std::vector<BackupEntry> entries, co
         connect(table_, &QTableWidget::cellDoubleClicked, this, [this] { open(); });
     }
 
-    auto* where = new QLabel(QDir::toNativeSeparators(folder), this);
-    where->setObjectName("LabelFolder");
-    where->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    where->setWordWrap(true);
+    // A long path scrolls in its box and can be copied from there.
+    auto* where = new QLineEdit(QDir::toNativeSeparators(folder), this);
+    where->setObjectName("TextFolder");
+    where->setReadOnly(true);
+    where->setAccessibleName(T(kFolder));
+    where->setCursorPosition(0);
     addRow(where, "Label1")->setText(T(kFolder));
     connect(CommandOK(), &QPushButton::clicked, this, [this] { open(); });
     setMinimumSize(520, 320);

@@ -156,8 +156,6 @@ void RadioLink::applyVerifySetting(bool on) {
 }
 
 void RadioLink::MnuVerifyWrite_Click() {
-    if (engine_.busy())
-        return;
     const bool on = w_.action("MnuVerifyWrite")->isChecked();
     applyVerifySetting(on);
     QSettings().setValue(kVerifySetting, on);
