@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string_view>
 
 namespace zt {
@@ -123,11 +124,13 @@ bool IsRadioOwnedAddress(int address) {
 std::vector<ImageDifference> CompareWrittenImage(const RadioImage& written, const RadioImage& readBack) {
     const auto& map = MemoryMap();
     std::vector<ImageDifference> out;
-    auto add = [&out](const MemoryField& what, int address) {
-        for (const ImageDifference& d : out)
-            if (d.what == what)
-                return;
-        out.push_back({what, address});
+    // A memory that was not stored at all differs in every field: each is named once.
+    std::vector<bool> seen(MemoryFieldCount());
+    auto add = [&](const MemoryBits& bits, int address) {
+        if (!seen[static_cast<std::size_t>(bits.id)]) {
+            seen[static_cast<std::size_t>(bits.id)] = true;
+            out.push_back({bits.what, address});
+        }
     };
     for (int a = 0; a < static_cast<int>(written.size()); ++a) {
         const auto i = static_cast<std::size_t>(a);
@@ -137,7 +140,7 @@ std::vector<ImageDifference> CompareWrittenImage(const RadioImage& written, cons
         std::uint8_t named = 0;
         for (const MemoryBits& bits : map[i]) {
             if ((bits.mask & changed) != 0)
-                add(bits.what, a);
+                add(bits, a);
             named |= bits.mask;
         }
         if ((changed & ~named) != 0) {
@@ -153,17 +156,14 @@ std::vector<ImageDifference> CompareWrittenImage(const RadioImage& written, cons
 
 std::vector<std::string> DescribeDifferences(const AppState& app, const std::vector<ImageDifference>& diffs,
                                              std::size_t maxLines) {
-    // One line a channel, channels in number order, the radio-wide settings first.
-    std::map<int, std::vector<std::string>> byChannel;
-    for (const ImageDifference& d : diffs) {
-        auto& labels = byChannel[d.what.channel];
-        const std::string label = FieldLabel(app, d);
-        if (std::find(labels.begin(), labels.end(), label) == labels.end())
-            labels.push_back(label);
-    }
+    // One line a channel, channels in number order, the radio-wide settings first. Labels are
+    // made only for what is shown: a radio that stored nothing differs in thousands of fields.
+    std::map<int, std::vector<const ImageDifference*>> byChannel;
+    for (const ImageDifference& d : diffs)
+        byChannel[d.what.channel].push_back(&d);
     std::vector<std::string> lines;
     std::size_t shown = 0;
-    for (const auto& [channel, labels] : byChannel) {
+    for (const auto& [channel, fields] : byChannel) {
         if (maxLines > 0 && shown + 1 == maxLines && byChannel.size() > maxLines) {
             lines.push_back(MoreText(app, byChannel.size() - shown));
             break;
@@ -172,11 +172,11 @@ std::vector<std::string> DescribeDifferences(const AppState& app, const std::vec
                                         : Label(app, kTextChannel, "Channel") + " " + std::to_string(channel);
         line += ": ";
         // A channel the radio did not store at all differs in every field: the first few say it.
-        const std::size_t named = std::min(labels.size(), kFieldsALine);
+        const std::size_t named = std::min(fields.size(), kFieldsALine);
         for (std::size_t i = 0; i < named; ++i)
-            line += (i ? ", " : "") + labels[i];
-        if (named < labels.size())
-            line += " " + MoreText(app, labels.size() - named);
+            line += (i ? ", " : "") + FieldLabel(app, *fields[i]);
+        if (named < fields.size())
+            line += " " + MoreText(app, fields.size() - named);
         lines.push_back(line);
         ++shown;
     }

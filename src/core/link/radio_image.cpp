@@ -5,7 +5,10 @@
 #include "model/model_config.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <string_view>
+#include <tuple>
 
 // The memory map is described once: tables of byte and bit fields (address, shift, width, record
 // field) and one walk per area that names every field's place and kind. The encoder and the
@@ -303,9 +306,13 @@ struct Decode {
     void dtmf(int at, DtmfCodeEntry& e, Name) { GetDtmfCode(img, at, e); }
 };
 
-// Names every bit of the memory that a field holds: the map of MemoryMap.
+// Names every bit of the memory that a field holds: the map of MemoryMap. Each distinct field gets
+// a number, and its name is kept once (the map refers to it), so that comparing two memories that
+// differ everywhere allocates nothing per byte.
 struct Describe {
     std::vector<std::vector<MemoryBits>>& map;
+    std::set<std::string>& names;
+    std::map<std::tuple<int, std::string_view, int>, int>& ids;
     int channel = 0;
     const char* prefix = "";
 
@@ -313,10 +320,15 @@ struct Describe {
         channel = ch;
         prefix = p;
     }
+    void add(int at, std::uint8_t mask, int ch, std::string_view field, int index) {
+        const std::string_view name = *names.insert(std::string(field)).first;
+        const auto id =
+            ids.emplace(std::make_tuple(ch, name, index), static_cast<int>(ids.size())).first->second;
+        map[static_cast<std::size_t>(at)].push_back({mask, {ch, name, index}, id});
+    }
     void mark(int at, int width, std::uint8_t mask, Name n) {
         for (int i = 0; i < width; ++i)
-            map[static_cast<std::size_t>(at + i)].push_back(
-                {mask, {channel, std::string(prefix) + n.field, n.index}});
+            add(at + i, mask, channel, std::string(prefix) + n.field, n.index);
     }
     template <class Rec, std::size_t N> void fields(int base, const Rec&, const ByteField<Rec> (&table)[N]) {
         for (const auto& f : table)
@@ -412,9 +424,11 @@ void SetBitmapBit(RadioImage& img, int base, int s) {
 } // namespace
 
 const std::vector<std::vector<MemoryBits>>& MemoryMap() {
+    static std::set<std::string> names; // what the map's field names refer to
     static const std::vector<std::vector<MemoryBits>> map = [] {
         std::vector<std::vector<MemoryBits>> m(kRadioImageSize);
-        Describe d{m};
+        std::map<std::tuple<int, std::string_view, int>, int> ids;
+        Describe d{m, names, ids};
         ChannelRecord channel;
         for (int n = 1; n <= kLastChannel; ++n)
             WalkSlot(channel, n, d);
@@ -422,12 +436,23 @@ const std::vector<std::vector<MemoryBits>>& MemoryMap() {
         WalkSettings(settings, d);
         for (int s = 0; s < kLastChannel; ++s) {
             const auto bit = static_cast<std::uint8_t>(1 << (s % 8));
-            m[static_cast<std::size_t>(addr::kUsedBitmap + s / 8)].push_back({bit, {s + 1, "Used", -1}});
-            m[static_cast<std::size_t>(addr::kScanBitmap + s / 8)].push_back({bit, {s + 1, "ScanSkip", -1}});
+            d.add(addr::kUsedBitmap + s / 8, bit, s + 1, "Used", -1);
+            d.add(addr::kScanBitmap + s / 8, bit, s + 1, "ScanSkip", -1);
         }
         return m;
     }();
     return map;
+}
+
+std::size_t MemoryFieldCount() {
+    static const std::size_t count = [] {
+        int top = -1;
+        for (const auto& bits : MemoryMap())
+            for (const MemoryBits& b : bits)
+                top = std::max(top, b.id);
+        return static_cast<std::size_t>(top + 1);
+    }();
+    return count;
 }
 
 void ClearRadioImage(RadioImage& img) {

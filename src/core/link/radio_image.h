@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zt {
@@ -76,16 +77,18 @@ RadioFlags DecodeRadioImage(const RadioImage& img, DocumentCopy& work, DecodedId
 // -1 when the field is not a list).
 struct MemoryField {
     int channel = 0;
-    std::string field;
+    std::string_view field; // names kept for the whole run by MemoryMap, or literals
     int index = -1;
     bool operator==(const MemoryField&) const = default;
 };
 struct MemoryBits {
     std::uint8_t mask; // the bits of the byte that the field holds
     MemoryField what;
+    int id; // the same for every part of one field, 0 .. MemoryFieldCount() - 1
 };
 // For every image address, the fields held there; empty for a byte no field holds. It is drawn
 // from the same description of the memory as the codec, so it cannot disagree with it.
 const std::vector<std::vector<MemoryBits>>& MemoryMap();
+std::size_t MemoryFieldCount();
 
 } // namespace zt
