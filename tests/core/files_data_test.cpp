@@ -109,9 +109,13 @@ TEST_F(DataFiles, SavingFewerChannelsOverALongerPairLeavesExactlyThoseChannels) 
     SavePair("radio", 20);
     const auto path = SavePair("radio", 5);
     EXPECT_EQ(dir.read("radio.fre").size(), 5 * kChannelRecordSize);
-    Document d = MakeDoc(0);
+    // Opened over a document of 20 channels, nothing of those stays behind the five.
+    Document d = MakeDoc(20);
     ASSERT_EQ(OpenDocument(app, d, path), OpenResult::Opened);
     EXPECT_EQ(d.work.count(), 5);
+    for (const DocumentCopy* copy : {&d.work, &d.file})
+        for (std::size_t i = 5; i < copy->channels.size(); ++i)
+            ASSERT_EQ(copy->channels[i], ChannelRecord{}) << "slot " << i;
 }
 
 // A full table: all 481 channels, the last one 481 itself, save and open again unchanged.

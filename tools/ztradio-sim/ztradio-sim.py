@@ -341,10 +341,12 @@ class Log:
 
 
 def default_image():
-    """Erased memory holding the radio's identification and a first group of channels."""
+    """Erased memory holding the radio's identification, a first group of channels and channel 481."""
     mem = bytearray([0xFF]) * IMAGE_SIZE
-    for n in range(1, 41):
-        khz = 26965 + 10 * (n - 1)
+    # Channels 1..40 on the 10 kHz raster from 26.965 MHz, and channel 481, which the radio
+    # always holds (an erased slot there would read back as 65.535 MHz, outside the band).
+    for n in list(range(1, 41)) + [481]:
+        khz = 26965 + 10 * (n - 1) if n <= 40 else 29600
         slot = bytearray([khz & 0xFF, khz >> 8, 0xFF, 0xFF, 0xFF, 0x09, 0xFF, 0xFF, 0xFF, 0xFF,
                           0, 0, 0, 0, 0, 0xFF])
         mem[n * 16:n * 16 + 16] = slot

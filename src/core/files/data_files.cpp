@@ -151,13 +151,14 @@ int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out
 
 void InstallPair(AppState& app, Document& doc, const LoadedPair& p, RadioInfoRecord* info) {
     doc.file.settings = p.settings;
-    for (std::size_t i = 0; i < p.channels.size(); ++i)
-        doc.file.channels[i] = p.channels[i];
+    // Slots past the file's channels are cleared, so nothing of the previous document stays behind
+    // them in memory.
+    for (std::size_t i = 0; i < doc.file.channels.size(); ++i)
+        doc.file.channels[i] = i < p.channels.size() ? p.channels[i] : ChannelRecord{};
     doc.work.settings = doc.file.settings;
     RadioInfoRecord scratch;
     LoadModelInfo(app, doc.file.settings, info ? *info : scratch);
-    for (std::size_t i = 0; i < p.channels.size(); ++i)
-        doc.work.channels[i] = doc.file.channels[i];
+    doc.work.channels = doc.file.channels;
 }
 
 PairBytes EncodePair(const DocumentCopy& copy) {
