@@ -1,6 +1,6 @@
-// Writes PNG pictures of the channel grid and the channel edit window in English and Chinese
-// into the folder given as the argument (default: the current folder). Runs on the offscreen
-// platform unless QT_QPA_PLATFORM says otherwise; Chinese needs a CJK font installed.
+// Writes PNG pictures of the program's windows (channel, settings and radio windows, dialogs and
+// the splash) in English and Chinese into the folder given as the argument (default: the current folder).
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise; Chinese needs a CJK font installed.
 #include "app/frm_about.h"
 #include "app/frm_main.h"
 #include "app/frm_model_info.h"
@@ -11,6 +11,10 @@
 #include "files/app_settings.h"
 #include "lang/frm_set_language.h"
 #include "link/frm_backups.h"
+#include "link/frm_pass_word.h"
+#include "link/frm_progress.h"
+#include "link/frm_set_comm.h"
+#include "link/load_frm_link.h"
 #include "model/channel_table.h"
 #include "model/new_document.h"
 
@@ -73,6 +77,16 @@ bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
     QApplication::processEvents();
     ok = Shoot(edit, dir + "/edit_" + tag + ".png") && ok;
     ok = w.grab().save(dir + "/main_" + tag + ".png") && ok;
+    // Every other editor window, each alone in the main window as a user opens it.
+    for (const char* name :
+         {"FrmOptFeatures", "FrmDTMF", "FrmToneTips", "FrmResetMode", "FrmEmbMsg", "FrmGroupName", "FrmScan",
+          "FrmAlert", "FrmKey", "FrmRadio", "FrmTestFre", "FrmRadioInfo"}) {
+        w.CloseCurAllWindows();
+        QWidget* child = w.ShowChildWindow(name);
+        QApplication::processEvents();
+        ok = child != nullptr && Shoot(child, dir + "/" + QString(name).toLower() + "_" + tag + ".png") && ok;
+    }
+    w.CloseCurAllWindows();
     FrmHabits habits(app, &w);
     habits.show();
     QApplication::processEvents();
@@ -86,12 +100,24 @@ bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
                        {{"b2", BackupKind::Write, "2025-01-02", "09:15:40", "SN-4711", 40, "ZT-450E"},
                         {"b1", BackupKind::Read, "2025-01-01", "18:02:11", "SN-4711", 40, "ZT-450E"}},
                        "/home/user/.local/share/ztprog/ztprog/backups", &w);
+    const FrmSetComm::PortLister ports = [] {
+        return QList<SerialPortEntry>{{"ttyUSB0", "USB-Serial Controller", true}, {"ttyS0", "", false}};
+    };
+    FrmSetComm port(app, &w, ports);
+    FrmPassWord password(app, "", &w);
+    FrmProgress progress(app, LinkMode::Read, &w);
+    progress.SetProgressValue(42);
+    LoadFrmLink firstRun(app, &w, ports);
     frmSplash* splash = new frmSplash(app, {});
     splash->Timer1().stop();
     for (auto [widget, name] : {std::pair<QWidget*, const char*>{&about, "about"},
                                 {&language, "language"},
                                 {&model, "model"},
                                 {&backups, "backups"},
+                                {&port, "port"},
+                                {&password, "password"},
+                                {&progress, "progress"},
+                                {&firstRun, "firstrun"},
                                 {splash, "splash"}}) {
         widget->show();
         QApplication::processEvents();

@@ -416,7 +416,9 @@ QWidget* frmMain::ShowChildWindow(const QString& name) {
     if (w == nullptr)
         return nullptr;
     undo_.Rebase(doc_.work);
-    const QSize size = w->size();
+    // A window that never chose its size (only a minimum) opens at that minimum, not at the
+    // default size of a new widget, which leaves an empty band below small windows.
+    const QSize size = w->testAttribute(Qt::WA_Resized) ? w->size() : w->minimumSize();
     QMdiSubWindow* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setObjectName(name + "_frame");
