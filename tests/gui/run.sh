@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the desktop tests: ztprog on its own X display (Xvfb) and session bus, driven through the
-# accessibility interface with real key presses. Usage: run.sh ZTPROG ZTPROG_CLI
+# accessibility interface with real key presses. Usage: run.sh ZTPROG ZTPROG_CLI [TEST...]
+# (TEST: a class or test of test_desktop, e.g. test_desktop.RadioReadWrite; default all)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 export ZTPROG="$1" ZT_CLI="$2"
@@ -20,6 +21,8 @@ export NO_AT_BRIDGE=0 PYTHONDONTWRITEBYTECODE=1
 # The accessibility bindings belong to the system's own Python.
 cd "$here"
 status=0
-dbus-run-session -- /usr/bin/python3 -m unittest -v test_desktop >"$tmp/out" 2>&1 || status=$?
+tests=("${@:3}")
+[ ${#tests[@]} -gt 0 ] || tests=(test_desktop)
+dbus-run-session -- /usr/bin/python3 -m unittest -v "${tests[@]}" >"$tmp/out" 2>&1 || status=$?
 grep -v "Failed to set fd limit" "$tmp/out" || true
 exit "$status"

@@ -59,12 +59,17 @@ class DesktopCase(unittest.TestCase):
             f.write(ztlayout.write_settings(settings))
         return dat
 
-    def save_as_and_quit(self, main, name):
-        """File > Save As to `name` in the scratch folder, then File > Exit; returns the path."""
+    def save_as(self, main, name):
+        """File > Save As to `name` in the scratch folder; returns the path."""
         self.app.menu("File", "Save As...")
         target = self.path(name)
         self.file_dialog(target)
         wait_for("the new name in the title", lambda: main.name.endswith("[File:%s]" % name))
+        return target
+
+    def save_as_and_quit(self, main, name):
+        """File > Save As to `name` in the scratch folder, then File > Exit; returns the path."""
+        target = self.save_as(main, name)
         self.app.menu("File", "Exit")
         self.assertEqual(self.app.wait_exit(), 0)
         return target
@@ -215,11 +220,7 @@ class RadioReadWrite(DesktopCase):
         wait_for("the read data in the title", lambda: "new.dat" in main.name)
         self.app.wait("table")
 
-        self.app.menu("File", "Save As...")
-        target = self.path("radio.dat")
-        self.file_dialog(target)
-        wait_for("the new name in the title", lambda: main.name.endswith("[File:radio.dat]"))
-        return target
+        return self.save_as(main, "radio.dat")
 
     def assert_radio_channels(self, target):
         """The pair `target` holds the simulated radio's 40 channels from 26.965 MHz in 10 kHz steps."""
@@ -228,13 +229,32 @@ class RadioReadWrite(DesktopCase):
             frequencies = [c["RxFreq"] for c in ztlayout.read_pair(f.read(), g.read())[1]]
         self.assertEqual(frequencies[:40], [b"0%d00" % (26965 + 10 * n) for n in range(40)])
 
-    def test_choose_the_port_read_save_and_write_back(self):
+    def test_choose_the_port_read_save_change_a_channel_and_write(self):
         with SimRadio() as radio:
             main = self.start()
             target = self.read_radio(main, radio)
             self.assert_radio_channels(target)
 
-            self.write_and_compare(radio, target)
+            # Group 8 through the grid's group list, then a new channel typed into its first row.
+            grid = self.app.wait("table")
+            # The group list is the window's first list (a list is named by the entry it shows).
+            group = self.app.wait("combo box", "0", within=grid.parent)
+            self.app.click(group)
+            time.sleep(0.5)
+            key("Home", *["Down"] * 8, "Return")
+            time.sleep(0.5)
+            self.app.click(grid.queryTable().getAccessibleAt(0, 0))
+            time.sleep(0.3)
+            type_text("27.125")
+            key("Return")
+            time.sleep(0.3)
+            changed = self.save_as(main, "changed.dat")
+            dat, fre = ztlayout.pair_paths(changed)
+            with open(dat, "rb") as f, open(fre, "rb") as g:
+                channels = {c["ChannelNo"]: c["RxFreq"] for c in ztlayout.read_pair(f.read(), g.read())[1]}
+            self.assertEqual(channels.get(321), b"02712500", "the first channel of group 8 was not created")
+
+            self.write_and_compare(radio, changed)
             self.assertEqual(len(radio.frames("RX", "write")), 580)
 
             # Another document opened from disk and written: the radio now holds it.
