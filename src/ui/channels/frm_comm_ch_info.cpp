@@ -890,9 +890,12 @@ int frmCommChInfo::lastVisibleRow() const {
 // an emptied RX box moves to the next line and any other column to the next column.
 void frmCommChInfo::enterInBox(bool store) {
     const int col = ed_.EditCell.col;
+    // Decided on the text as the user left it: storing may redisplay the row and refill the box
+    // with the frequency the channel keeps.
+    const bool emptied = text1_->text().isEmpty();
     if (store && col >= 1 && col <= 3)
         StoreGridEdit();
-    if (col == 1 && text1_->text().isEmpty())
+    if (col == 1 && emptied)
         GridNextLine();
     else if (col >= 1 && col <= 10)
         GridNextCol();
