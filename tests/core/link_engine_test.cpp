@@ -173,6 +173,29 @@ TEST(LinkRead, RetryQuestionRestartsFromTheHandshake) {
     EXPECT_TRUE(std::equal(b.engine.image().begin(), b.engine.image().end(), b.radio.memory.begin()));
 }
 
+// A host that decides the retry itself (the command line's bounded retries) is asked instead of
+// the user: no question shows, the exchange restarts on yes and ends as unanswered on no.
+TEST(LinkRetry, HostThatDecidesIsNotAsked) {
+    for (const LinkMode mode : {LinkMode::Read, LinkMode::Info}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        Bench b;
+        b.port.echoCable = true;
+        b.radio.silentHandshakes = 1000;
+        b.host.retryDecisions = {true, false};
+        ASSERT_TRUE(mode == LinkMode::Read ? b.engine.startRead() : b.engine.startInfoRead());
+        b.run();
+        EXPECT_EQ(b.host.retriesDecided, 2);
+        const auto asked = b.askedTexts();
+        EXPECT_EQ(std::count(asked.begin(), asked.end(), b.text(9008)), 0);
+        // A read starts again with four handshakes; the information read keeps counting its
+        // handshakes across the restart, so it asks again after one more.
+        EXPECT_EQ(b.port.count("PROGRAM"), mode == LinkMode::Read ? 8u : 5u);
+        EXPECT_EQ(b.engine.lastResult().outcome, LinkOutcome::NoReply);
+        EXPECT_EQ(b.engine.lastResult().messageId, 9008);
+        EXPECT_EQ(b.host.ended.back(), std::make_pair(mode, false));
+    }
+}
+
 TEST(LinkRead, BlockRetriesAreCountedOverTheWholeExchange) {
     struct Case {
         int silent;           // time-outs of block 0x0100

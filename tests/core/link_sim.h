@@ -195,6 +195,8 @@ struct FakeHost : LinkHost {
     std::vector<std::pair<LinkMode, RadioImage>> backups;
     std::vector<std::pair<LinkMode, bool>> ended;
     std::vector<LinkResult> results;
+    std::vector<bool> retryDecisions; // taken in turn without a question; when none is left, ask
+    int retriesDecided = 0;
 
     void openProgress(LinkMode) override { ++progressOpened; }
     void setProgress(int p) override { progress.push_back(p); }
@@ -208,6 +210,11 @@ struct FakeHost : LinkHost {
         if (typedPassword)
             pw = TrimFixed(*typedPassword);
         return true;
+    }
+    std::optional<bool> decideRetry() override {
+        if (retriesDecided >= static_cast<int>(retryDecisions.size()))
+            return std::nullopt;
+        return retryDecisions[static_cast<std::size_t>(retriesDecided++)];
     }
     void handOver(const std::string& v) override { handOvers.push_back(v); }
     void exchangeEnded(const LinkResult& r) override {

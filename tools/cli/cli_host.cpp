@@ -66,18 +66,25 @@ Answer CliPrompter::ask(const std::string& text, Icon, Buttons buttons, const st
         std::cerr << last_ << '\n';
     if (buttons == Buttons::Ok)
         return Answer::Ok;
-    if (!retryText.empty() && OneLine(text) == OneLine(retryText)) {
-        // A radio that stopped answering: retry a bounded number of times, then give up, so that
-        // a script never waits for ever.
-        if (retries > 0) {
-            --retries;
-            return Positive(buttons);
-        }
-        return Negative(buttons);
-    }
     if (yes || (interactive && AskTerminal(text)))
         return Positive(buttons);
     return Negative(buttons);
+}
+
+std::optional<bool> CliHost::decideRetry() {
+    if (retries <= 0)
+        return false;
+    --retries;
+    if (verbose) {
+        std::cerr << (barShown_ ? "\n" : "") << "No reply from the radio: starting again";
+        if (retries == 0)
+            std::cerr << " for the last time.\n";
+        else
+            std::cerr << " (" << retries << (retries == 1 ? " more retry" : " more retries")
+                      << " allowed).\n";
+    }
+    barShown_ = false;
+    return true;
 }
 
 void CliHost::openProgress(LinkMode) {

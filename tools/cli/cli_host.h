@@ -16,8 +16,6 @@ namespace zt {
 class CliPrompter : public Prompter {
   public:
     bool yes = false;         // --yes: confirm every question
-    int retries = 1;          // how often the "communication failed, retry?" question is answered OK
-    std::string retryText;    // the text of that question, to recognise it
     bool verbose = false;     // echo every message on stderr
     bool interactive = false; // stdin is a terminal: questions not covered by a flag are asked there
 
@@ -35,11 +33,15 @@ class CliHost : public LinkHost {
     bool progressBar = true;
     std::optional<std::string> password; // --password
     bool interactive = false;
+    int retries = 1;      // --retries: how often to start again when the radio stops answering
+    bool verbose = false; // say so on stderr when starting again
 
     void openProgress(LinkMode mode) override;
     void setProgress(int percent) override;
     void closeProgress() override;
     bool askPassword(std::string& password) override;
+    // A bounded number of new starts, then give up, so that a script never waits for ever.
+    std::optional<bool> decideRetry() override;
     // Nothing to start from the command line: the result names the version (see ExchangeFailure).
     void handOver(const std::string&) override {}
     // Ends the event loop that runs the exchange.

@@ -366,8 +366,8 @@ int main(int argc, char** argv) {
     CliPrompter prompter;
     CliHost host;
     prompter.yes = parser.isSet(yesOpt);
-    prompter.retries = retries;
-    prompter.retryText = app.LangText(9008);
+    host.retries = retries;
+    host.verbose = parser.isSet(verboseOpt);
     prompter.verbose = parser.isSet(verboseOpt);
     prompter.interactive = terminal;
     app.prompter = &prompter;

@@ -639,7 +639,8 @@ void LinkEngine::askRetryLink() {
     handshakeAttempts_ = 0;
     passwordBlockRetries_ = 3;
     const std::string question = app_.LangText(kMsgRetryLink);
-    if (ask(question, Icon::Question, Buttons::OkCancel) == Answer::Ok) {
+    const auto decided = host_.decideRetry();
+    if (decided ? *decided : ask(question, Icon::Question, Buttons::OkCancel) == Answer::Ok) {
         sendHandshake();
         blockAddress_ = -kBlockLength; // the whole memory again from the first block
         lastPercent_ = 0;
@@ -653,7 +654,8 @@ void LinkEngine::askRetryLink() {
 void LinkEngine::askRetryInfo() {
     listening_ = false;
     const std::string question = app_.LangText(kMsgRetryLink);
-    if (ask(question, Icon::None, Buttons::RetryCancel) != Answer::Retry) {
+    const auto decided = host_.decideRetry();
+    if (!(decided ? *decided : ask(question, Icon::None, Buttons::RetryCancel) == Answer::Retry)) {
         settle(LinkOutcome::NoReply, kMsgRetryLink, question, true);
         endLink(false);
         return;

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -139,6 +140,10 @@ class LinkHost {
     // `password`; Cancel leaves it unchanged. Returns false only when the dialog could not be
     // shown at all (the exchange then ends without a further message).
     virtual bool askPassword(std::string& password) = 0;
+    // The radio stopped answering and the exchange would ask (text 9008) whether to start again.
+    // A host that decides without a question, such as a script with a bounded number of retries,
+    // returns its decision; by default the user is asked.
+    virtual std::optional<bool> decideRetry() { return std::nullopt; }
     // The user chose to start the program version that handles the radio's firmware version
     // `radioVersion` (for example "V301"): start it (the version table's hand-over) and end this
     // program. The engine has already ended the exchange when this is called.
