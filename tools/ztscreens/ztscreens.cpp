@@ -9,14 +9,26 @@
 #include "channels/frm_comm_ch_info.h"
 #include "channels/frm_habits.h"
 #include "files/app_settings.h"
+#include "freqlists/frm_radio.h"
+#include "freqlists/frm_test_fre.h"
 #include "lang/frm_set_language.h"
 #include "link/frm_backups.h"
 #include "link/frm_pass_word.h"
 #include "link/frm_progress.h"
+#include "link/frm_radio_info.h"
 #include "link/frm_set_comm.h"
 #include "link/load_frm_link.h"
 #include "model/channel_table.h"
 #include "model/new_document.h"
+#include "settings/frm_alert.h"
+#include "settings/frm_dtmf.h"
+#include "settings/frm_emb_msg.h"
+#include "settings/frm_group_name.h"
+#include "settings/frm_key.h"
+#include "settings/frm_opt_features.h"
+#include "settings/frm_reset_mode.h"
+#include "settings/frm_scan.h"
+#include "settings/frm_tone_tips.h"
 
 #include <QApplication>
 #include <QDir>
@@ -78,9 +90,9 @@ bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
     ok = Shoot(edit, dir + "/edit_" + tag + ".png") && ok;
     ok = w.grab().save(dir + "/main_" + tag + ".png") && ok;
     // Every other editor window, each alone in the main window as a user opens it.
-    for (const char* name :
-         {"FrmOptFeatures", "FrmDTMF", "FrmToneTips", "FrmResetMode", "FrmEmbMsg", "FrmGroupName", "FrmScan",
-          "FrmAlert", "FrmKey", "FrmRadio", "FrmTestFre", "FrmRadioInfo"}) {
+    for (const char* name : {FrmOptFeatures::kName, FrmDTMF::kName, FrmToneTips::kName, FrmResetMode::kName,
+                             FrmEmbMsg::kName, FrmGroupName::kName, FrmScan::kName, FrmAlert::kName,
+                             FrmKey::kName, FrmRadio::kName, FrmTestFre::kName, FrmRadioInfo::kName}) {
         w.CloseCurAllWindows();
         QWidget* child = w.ShowChildWindow(name);
         QApplication::processEvents();
