@@ -159,6 +159,19 @@ class ChannelGridTest : public QObject {
         QVERIFY(g->windowTitle().contains("12 -- VFO"));
     }
 
+    // A stored RX frequency that is no number (a damaged file) shows as the band's low edge, and
+    // the user is told which channel it is.
+    void junkRxFrequencyIsShownAndReported() {
+        add(Channel(2, "02X61125"));
+        frmCommChInfo* g = open(0);
+        QCOMPARE(g->cellText(2, 1), QString("25.615"));
+        QVERIFY(!prompter->asked.empty());
+        const std::string& said = prompter->asked.front().text;
+        QVERIFY2(said.find("not a number") != std::string::npos && said.find(" 2") != std::string::npos,
+                 said.c_str());
+        QCOMPARE(prompter->asked.front().icon, Icon::Warning);
+    }
+
     void frequencyColumnLockedInLowGroups() {
         frmCommChInfo* g = open(3);
         add(Channel(121, "02700000"));

@@ -3,11 +3,11 @@
 #include "app/frm_main.h"
 #include "app/frm_model_info.h"
 #include "app/frm_splash.h"
-#include "app/twips.h"
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
 #include "common/bound_list.h"
 #include "common/text_guard.h"
+#include "common/twips.h"
 #include "files/app_settings.h"
 #include "files/data_files.h"
 #include "files/ini_file.h"
@@ -324,6 +324,17 @@ class MainWindowTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(w->close());
         QCOMPARE(askedText(0), app->LangText(9006));
         QVERIFY(FindChannel(doc->work, 323) >= 0);
+    }
+
+    // Every command id has its action and every window id opens the window of that name.
+    void everyCommandAndWindowIdIsKnown() {
+        QCOMPARE(w->RegistryProblems(), QStringList());
+        for (const char* name : kCommandNames)
+            QVERIFY2(w->action(QString(name)) != nullptr, name);
+        for (std::size_t i = 0; i < kWindowNames.size(); ++i) {
+            const QWidget* opened = w->ShowChildWindow(static_cast<Win>(i));
+            QVERIFY2(opened != nullptr && opened->objectName() == kWindowNames[i], kWindowNames[i]);
+        }
     }
 
     void commandsWaitWhileAnExchangeRuns() {

@@ -4,8 +4,8 @@
 // before an exchange starts, the backups every read and write keeps, verify after write and the
 // restoring of a backup.
 #include "app/frm_main.h"
-#include "app/twips.h"
 #include "channels/frm_comm_ch_info.h"
+#include "common/twips.h"
 #include "files/app_settings.h"
 #include "files/backup_store.h"
 #include "files/data_files.h"

@@ -149,6 +149,35 @@ class UndoTest : public QObject, public zt::test::EditorFixture {
         QCOMPARE(w->undoHistory().UndoSteps(), std::size_t(3));
     }
 
+    // Ctrl+Z in a cell editor that has nothing of its own to take back undoes the document, and
+    // the grid keeps the group it shows; picking a group is no step of its own.
+    void undoFromACellEditorKeepsTheGroup() {
+        auto* g = open<frmCommChInfo>();
+        auto* r = open<FrmResetMode>();
+        const int resetBefore = r->list(3)->currentIndex();
+        r->list(3)->setFocus();
+        key(Qt::Key_Down);
+        QVERIFY(r->list(3)->currentIndex() != resetBefore);
+        QCOMPARE(w->undoHistory().UndoSteps(), std::size_t(1));
+        g->Combo7()->setFocus();
+        key(Qt::Key_Down); // group 9
+        QCOMPARE(g->Combo7()->currentIndex(), 9);
+        clickCell(g, 1, 1);
+        QVERIFY(g->Text1()->isVisible() && g->Text1()->hasFocus());
+        QCOMPARE(w->undoHistory().UndoSteps(), std::size_t(1));
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(r->list(3)->currentIndex(), resetBefore);
+        QCOMPARE(g->Combo7()->currentIndex(), 9);
+        QCOMPARE(doc->work.settings.Options.Features.ChannelGroup, i16(9));
+        // Typing of its own is the box's to take back first.
+        clickCell(g, 1, 1);
+        QVERIFY(g->Text1()->hasFocus());
+        typeInto(g->Text1(), "27.1");
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(w->undoHistory().CanRedo());
+        QVERIFY(g->Text1()->text() != QString("27.1"));
+    }
+
     void typingIntoOneBoxIsOneStep() {
         auto* m = open<FrmEmbMsg>();
         const QString first = m->box(0)->text(), second = m->box(1)->text();

@@ -47,26 +47,6 @@ std::string StoredFromUnits(long long units) {
     return std::string(buf).substr(0, 8);
 }
 
-// Where a frequency lies relative to the band's low edge: class 0 on the 5 kHz grid, 1 on the
-// 6.25 kHz grid, 2 on the 8.33 kHz grid. A frequency on none of them is lowered onto the 5 kHz grid;
-// one 10 Hz below a 25 kHz point (the third 8.33 kHz step) is raised onto that point.
-struct GridPlace {
-    long long units;
-    i16 stepClass;
-};
-
-GridPlace Classify(long long units, long long low) {
-    const long long o = units - low;
-    if (o % 500 == 0)
-        return {units, 0};
-    if (o % 625 == 0)
-        return {units, 1};
-    const long long q = o % 2500;
-    if (q % 833 == 0)
-        return {q == 2499 ? units + 1 : units, 2};
-    return {units - o % 500, 0};
-}
-
 // The MHz value of a stored RX text that holds digits (first three whole MHz, then the fraction).
 std::optional<double> StoredRxValue(std::string_view stored) {
     std::string t(stored.substr(0, std::min<std::size_t>(3, stored.size())));
@@ -111,18 +91,36 @@ std::string StorageForm(const AppState& app, std::string_view display) {
     return digits;
 }
 
-std::string RxText(const AppState& app, std::string_view stored) {
+namespace {
+
+// The display value of a stored RX text: nullopt for blanks or "FFFFFFFF" (no channel), and a
+// set flag `junk` for a text that holds no number.
+std::optional<double> StoredRxDisplay(std::string_view stored, bool& junk) {
+    junk = false;
     const std::string t = TrimFixed(stored);
     if (t.empty() || t == "FFFFFFFF")
-        return {};
+        return std::nullopt;
     std::string composed = t.substr(0, std::min<std::size_t>(3, t.size())) + ".";
     if (t.size() > 3)
         composed += t.substr(3);
-    if (const auto v = ParseNumber(composed))
+    const auto v = ParseNumber(composed);
+    junk = !v;
+    return v;
+}
+
+} // namespace
+
+std::string RxText(const AppState& app, std::string_view stored) {
+    bool junk = false;
+    if (const auto v = StoredRxDisplay(stored, junk))
         return FormatFixed5(*v);
-    if (app.prompter)
-        app.prompter->message("Not IsNumeric");
-    return ShortestDecimal(app.BandLow);
+    return junk ? ShortestDecimal(app.BandLow) : std::string();
+}
+
+bool StoredRxIsJunk(std::string_view stored) {
+    bool junk = false;
+    StoredRxDisplay(stored, junk);
+    return junk;
 }
 
 std::string OffsetText(std::string_view offset, int dir) {
@@ -182,15 +180,6 @@ TxOffsetValue ParseTxText(const AppState& app, std::string_view rx, std::string_
     return {std::string(buf), newDir};
 }
 
-double SnapFrequency(const AppState& app, double mhz, int group) {
-    long long d = Units(mhz);
-    const long long b = Units(app.BandLow);
-    const long long r = (d - b) % 500;
-    if (r != 0 && !(d % 1000 == 125 && group == 6))
-        d -= r;
-    return static_cast<double>(d) / 100000.0;
-}
-
 void SnapChannel(const AppState& app, ChannelRecord& r) {
     const std::string rx = r.RxFreq.trimmed();
     if (!AllDigits(rx))
@@ -199,7 +188,7 @@ void SnapChannel(const AppState& app, ChannelRecord& r) {
     if (!rxValue)
         return;
     const long long low = Units(app.BandLow);
-    const GridPlace rxPlace = Classify(Units(*rxValue), low);
+    const GridPlace rxPlace = PlaceOnStepGrid(Units(*rxValue), low);
     r.RxStepClass = rxPlace.stepClass;
     r.RxFreq = StoredFromUnits(rxPlace.units);
     if (r.TxOffsetDir == 0) {
@@ -209,7 +198,7 @@ void SnapChannel(const AppState& app, ChannelRecord& r) {
     const double rxMhz = static_cast<double>(rxPlace.units) / 100000.0;
     const double signedOffset = ParseNumber(OffsetText(r.TxOffset.raw(), r.TxOffsetDir)).value_or(0.0);
     const double tx = std::abs(rxMhz + signedOffset);
-    const GridPlace txPlace = Classify(Units(tx), low);
+    const GridPlace txPlace = PlaceOnStepGrid(Units(tx), low);
     r.TxStepClass = txPlace.stepClass;
     const TxOffsetValue v =
         ParseTxText(app, r.RxFreq.raw(), FormatFixed5(static_cast<double>(txPlace.units) / 100000.0), false,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "model/radio_rules.h" // the band and the step grids
 #include "model/records.h"
 
 #include <cstdint>
@@ -15,8 +16,10 @@ namespace zt {
 long long Units(double mhz);
 // Display text -> 8-character stored form ("" stays "", the field becomes blanks).
 std::string StorageForm(const AppState& app, std::string_view display);
-// Stored RX text -> display text, "" for blanks or "FFFFFFFF"; "Not IsNumeric" for other junk.
+// Stored RX text -> display text, "" for blanks or "FFFFFFFF"; other junk shows as the band's
+// low edge (StoredRxIsJunk tells it apart, for the windows to report).
 std::string RxText(const AppState& app, std::string_view stored);
+bool StoredRxIsJunk(std::string_view stored);
 // Signed offset display text ("+0.10000"); dir 0 none, 1 minus, 2 plus.
 std::string OffsetText(std::string_view offset, int dir);
 // Text of the TX column: the TX frequency, or the signed offset when asOffset.
@@ -29,11 +32,9 @@ struct TxOffsetValue {
 // New offset and direction from a typed TX text (a TX frequency, or a signed offset when asOffset).
 TxOffsetValue ParseTxText(const AppState& app, std::string_view rx, std::string_view typed, bool asOffset,
                           std::string_view offset, int dir);
-// Validated display text of a typed frequency; out-of-band or non-numeric input is reported
-// (message 9021) and replaced by the nearest band edge.
+// Validated display text of a typed frequency (CheckBand); out-of-band or non-numeric input is
+// reported through the prompter (message 9021) and replaced by the nearest band edge.
 std::string CheckFrequency(const AppState& app, std::string_view value, int group);
-// Value snapped down to the 5 kHz grid (group 6 keeps frequencies ending in 125).
-double SnapFrequency(const AppState& app, double mhz, int group);
 // RX and TX moved onto their grids, step classes set, offset recomputed.
 void SnapChannel(const AppState& app, ChannelRecord& r);
 

@@ -1,6 +1,5 @@
 // Validation of a typed frequency against the band, with the band-edge substitution.
 #include "codec/freq.h"
-#include "codec/numbers.h"
 
 namespace zt {
 
@@ -8,28 +7,13 @@ namespace {
 
 constexpr int kMsgOutOfBand = 9021;
 
-void ReportOutOfBand(const AppState& app) {
-    if (app.prompter)
-        app.prompter->ask(app.LangText(kMsgOutOfBand), Icon::Warning, Buttons::Ok);
-}
-
 } // namespace
 
 std::string CheckFrequency(const AppState& app, std::string_view value, int group) {
-    const auto v = ParseNumber(value);
-    if (!v) {
-        ReportOutOfBand(app);
-        return FormatFixed5(app.BandLow);
-    }
-    if (*v < app.BandLow) {
-        ReportOutOfBand(app);
-        return FormatFixed5(app.BandLow);
-    }
-    if (*v > app.BandHigh) {
-        ReportOutOfBand(app);
-        return FormatFixed5(app.BandHigh);
-    }
-    return FormatFixed5(SnapFrequency(app, *v, group));
+    BandCheck c = CheckBand(app, value, group);
+    if (c.outOfBand && app.prompter)
+        app.prompter->ask(app.LangText(kMsgOutOfBand), Icon::Warning, Buttons::Ok);
+    return std::move(c.text);
 }
 
 } // namespace zt

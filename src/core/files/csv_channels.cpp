@@ -427,10 +427,8 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
     case MhzParse::Ok:
         break;
     }
-    const long long low = Units(app_.BandLow);
-    const long long high = Units(app_.BandHigh);
-    const int group = (r.ChannelNo - 1) / 40;
-    if (rx < low || rx > high) {
+    const int group = GroupOfChannel(r.ChannelNo);
+    if (!InBand(app_, rx)) {
         reasons.push_back({csvtext::FrequencyOutOfBand, freqText});
         return;
     }
@@ -480,7 +478,7 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
     }
     if (dir != 0) {
         const long long tx = dir == 2 ? rx + magnitude : rx - magnitude;
-        if (tx < low || tx > high) {
+        if (!InBand(app_, tx)) {
             reasons.push_back({csvtext::TxOutOfBand, MhzText(std::max(0LL, tx))});
             return;
         }
@@ -493,8 +491,7 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
                       OffsetUnits(*existing) == magnitude;
     if (same)
         return;
-    const bool editable = group > 6 || d_.settings.Options.Features.FreqEditable != 0;
-    if (!editable) {
+    if (!FrequencyEditable(group, d_.settings.Options.Features)) {
         reasons.push_back({csvtext::FrequencyFixed, freqText});
         return;
     }

@@ -3,6 +3,7 @@
 #include "codec/freq.h"
 #include "codec/numbers.h"
 #include "model/channel_table.h"
+#include "model/radio_rules.h"
 
 #include <limits>
 #include <optional>
@@ -13,7 +14,7 @@ namespace zt {
 namespace {
 
 // The 16-bit field behind a plain column id, or nullptr for ids that change nothing.
-i16* PlainField(ChannelRecord& r, int column) {
+template <class Record> auto PlainField(Record& r, int column) -> decltype(&r.ScanSkip) {
     switch (column) {
     case col::ScanSkip:
         return &r.ScanSkip;
@@ -82,6 +83,20 @@ i16* PlainField(ChannelRecord& r, int column) {
     }
 }
 
+// The field behind any column id that stores a whole number.
+template <class Record> auto AnyField(Record& r, int column) -> decltype(&r.ScanSkip) {
+    switch (column) {
+    case col::DecodeTone:
+        return &r.DecodeTone;
+    case col::EncodeTone:
+        return &r.EncodeTone;
+    case col::OptSignal:
+        return &r.OptSignal;
+    default:
+        return PlainField(r, column);
+    }
+}
+
 // A whole 16-bit number from a cell text: halves go to the even neighbour; anything else
 // (empty, not a number, out of range) is no value.
 std::optional<i16> CellNumber(std::string_view text) {
@@ -113,8 +128,7 @@ bool SetTone(ChannelRecord& r, int column, i16 v) {
     const ChannelRecord before = r;
     if (column == col::DecodeTone) {
         r.DecodeTone = v;
-        if (v == 0 && r.BusyLock == 2)
-            r.BusyLock = 1;
+        r.BusyLock = BusyLockForTone(r.BusyLock, v);
         if (before.DecodeTone == 0 && r.EncodeTone == 0)
             r.EncodeTone = v;
     } else {
@@ -130,8 +144,7 @@ bool SetField(const AppState& app, ChannelRecord& r, int column, std::string_vie
     if (column == col::RxFreq) {
         if (value == RxText(app, r.RxFreq.raw()))
             return false;
-        // Channels 1..400 keep their RX frequency; only the free channels above take a new one.
-        if (r.ChannelNo <= 400)
+        if (KeepsRxFrequency(r.ChannelNo))
             return false;
         const FixedText<8> before = r.RxFreq;
         r.RxFreq = StorageForm(app, value);
@@ -157,8 +170,7 @@ bool SetField(const AppState& app, ChannelRecord& r, int column, std::string_vie
     if (column == col::OptSignal) {
         const ChannelRecord before = r;
         r.OptSignal = *v;
-        if (r.DecodeTone == 0 && r.BusyLock > 1)
-            r.BusyLock = 1;
+        r.BusyLock = BusyLockAfterSignalChange(r.BusyLock, r.DecodeTone);
         return !(r == before);
     }
     i16* field = PlainField(r, column);
@@ -171,13 +183,12 @@ bool SetField(const AppState& app, ChannelRecord& r, int column, std::string_vie
 } // namespace
 
 bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int column, std::string_view value) {
-    if (g < 0 || g > kVfoGroup || row < 1 || row > GroupSize(g))
+    if (!IsGroup(g) || row < 1 || row > GroupSize(g))
         return false;
     const bool freqColumn = column == col::RxFreq || column == col::TxFreq;
     DocumentCopy& work = doc.work;
     const FeatureBlock& features = work.settings.Options.Features;
-    // The fixed band-plan groups 0..6 take no frequency unless frequencies are made editable.
-    if (freqColumn && !(g > 6 || features.FreqEditable != 0))
+    if (freqColumn && !FrequencyEditable(g, features))
         return false;
 
     std::string text(value);
@@ -185,7 +196,7 @@ bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int colu
     if (validate && !text.empty())
         text = CheckFrequency(app, text, features.ChannelGroup);
 
-    const int channelNo = GroupBase(g) + row;
+    const int channelNo = ChannelNumber(g, row);
     const int slot = FindChannel(work, channelNo);
     bool changed = false;
     if (slot < 0) {
@@ -216,6 +227,15 @@ bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int colu
     if (addedOrDeleted && doc.editor.ChannelsChanged)
         doc.editor.ChannelsChanged();
     return changed;
+}
+
+i16* ChannelField(ChannelRecord& r, int column) {
+    return AnyField(r, column);
+}
+
+int ChannelFieldValue(const ChannelRecord& r, int column) {
+    const i16* field = AnyField(r, column);
+    return field != nullptr ? *field : 0;
 }
 
 bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int column, int value) {

@@ -9,12 +9,16 @@
 
 namespace zt {
 
-// Column ids shared by the grid and the edit window.
+// Column ids shared by the grid and the edit window. The grid shows columns 1..9 and the
+// details link in column 10; Name and Power are shown but store nothing (the radio keeps no
+// channel names, and a channel's power is per mode: AmPower, FmPower).
 namespace col {
 constexpr int RxFreq = 1;
 constexpr int TxFreq = 2;
+constexpr int Name = 3;
 constexpr int DecodeTone = 4;
 constexpr int EncodeTone = 5;
+constexpr int Power = 6;
 constexpr int ScanSkip = 7;
 constexpr int OptSignal = 8;
 constexpr int Spacing = 9;
@@ -58,5 +62,11 @@ constexpr int RepLock = 45;
 // channel's row; the edit window reloads after every call.
 bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int column, std::string_view value);
 bool SetChannelCell(const AppState& app, Document& doc, int g, int row, int column, int value);
+
+// The stored whole number behind a column id (0 for the frequency columns and the columns that
+// store nothing).
+int ChannelFieldValue(const ChannelRecord& r, int column);
+// The stored field behind a column id, or nullptr (frequency columns, columns that store nothing).
+i16* ChannelField(ChannelRecord& r, int column);
 
 } // namespace zt

@@ -4,15 +4,13 @@
 
 #include "app/app_state.h"
 #include "model/document.h"
+#include "model/radio_rules.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zt {
-
-constexpr int kVfoGroup = 12;
-constexpr int kVfoChannelNo = 481;
 
 // Slots in use, kept within 0..481 whatever the stored count says.
 int UsedSlots(const DocumentCopy& d);
@@ -26,13 +24,6 @@ bool AppendChannel(const AppState& app, DocumentCopy& d, int channelNo, std::str
 // Removes a slot, moving every later slot one place down. Out-of-range slots are ignored.
 void DeleteChannelAt(DocumentCopy& d, int slot);
 void DeleteChannelNo(DocumentCopy& d, int channelNo);
-
-constexpr int GroupBase(int g) {
-    return 40 * g;
-}
-constexpr int GroupSize(int g) {
-    return g == kVfoGroup ? 1 : 40;
-}
 
 // In-group numbers of the existing channels of group g, ascending.
 std::vector<int> GroupChannelList(const DocumentCopy& d, int g);

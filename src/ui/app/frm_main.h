@@ -2,18 +2,24 @@
 // the navigation tree in a resizable left pane, the status bar and the background picture. It
 // runs the document commands (New, Initialise, Open, Save, Save As, Exit), the model and language
 // changes, opens child windows through one open-or-focus step, finds them by name and routes the
-// changes one window makes to the others.
+// changes one window makes to the others. Its code: frm_main.cpp (construction, menus, toolbar,
+// tree and texts), frm_main_windows.cpp (child windows, routing, busy state),
+// frm_main_document.cpp (opening, closing, document commands, undo and redo) and
+// window_catalog.cpp (the windows it can open).
 #pragma once
 
 #include "app/file_chooser.h"
 #include "app/undo_history.h"
 #include "channels/channel_editor.h"
+#include "common/command_ids.h"
 #include "common/editor_window.h"
+#include "common/main_host.h"
 #include "model/radio_info.h"
 
 #include <QMainWindow>
 #include <QMap>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -33,7 +39,7 @@ class QTreeWidgetItem;
 
 namespace zt {
 
-class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
+class frmMain : public QMainWindow, public ChannelHost, public MainHost {
     Q_OBJECT
   public:
     frmMain(AppState& app, Document& doc, RadioInfoRecord& info, QWidget* parent = nullptr);
@@ -45,24 +51,28 @@ class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     // background and tree, a new document built and the channel window opened.
     void Form_Load();
 
-    // Child windows.
+    // Child windows (made known in window_catalog.cpp).
     using WindowFactory = std::function<QWidget*()>;
-    void RegisterWindow(const QString& name, WindowFactory make);
+    void RegisterWindow(Win w, WindowFactory make);
     bool HasWindow(const QString& name) const { return factories_.contains(name); }
     QWidget* ShowChildWindow(const QString& name) override;
+    QWidget* ShowChildWindow(Win w) override { return ShowChildWindow(Name(w)); }
     bool FindWindowByName(const QString& name) const override;
     void Route(Refresh what, QWidget* from = nullptr) override;
-    QWidget* ChildByName(const QString& name) const;
-    void CloseCurAllWindows();
+    QWidget* ChildByName(const QString& name) const override;
+    void CloseCurAllWindows() override;
     // Offsets the child windows down and to the right of each other, keeping their sizes.
-    void CascadeWindows();
+    void CascadeWindows() override;
     // Makes the channel grid store its pending cell edit.
     void SetSaveEditData();
     // Every open window stores what is typed but not yet stored (before a document command).
-    void CommitAllEdits();
+    void CommitAllEdits() override;
+    // What the start-up check found wrong in the command and window registry: a window without a
+    // factory, a window command, tree node or toolbar button without its action. Empty when sound.
+    QStringList RegistryProblems() const;
 
     // Texts.
-    void ShowMainTxt();
+    void ShowMainTxt() override;
     void Change_Language();
     void LoadTree() override;
     void LoadBKPic();
@@ -92,7 +102,7 @@ class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     const UndoHistory& undoHistory() const { return undo_; }
     // The document was replaced as a whole (a new one, a read, a backup): its history starts again,
     // the title, menus and tree follow it and the channel window shows it.
-    void ShowReplacedDocument();
+    void ShowReplacedDocument() override;
     // Closes the child windows and builds a new document when NewDocTimer fires.
     void LoadNewDoc();
     // Opens the editing habits dialog after the menu has closed.
@@ -103,37 +113,40 @@ class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     // Starts the program version that handles `version` and ends this one without the
     // shut-down steps. With `askSave` a modified document is offered for saving first (Cancel
     // stays). Returns true when the other program runs.
-    bool HandOverAndQuit(const std::string& version, bool askSave);
+    bool HandOverAndQuit(const std::string& version, bool askSave) override;
     bool HandedOver() const { return handedOver_; }
     // 9006 before a command that replaces the document. Yes saves; returns false when the
     // command must stop (Cancel, or a save that was cancelled or failed).
-    bool AskSaveFirst() { return askSaveFirst(); }
+    bool AskSaveFirst() override { return askSaveFirst(); }
     void QuitAfterHandOver();
 
     // While a radio exchange runs or one of the main window's timers is pending, the document,
     // link, model and language commands and Exit are refused.
-    void SetExchangeRunning(bool running);
-    void AddBlockingTimer(QTimer* t);
-    bool CommandsBlocked() const;
-    void UpdateCommandStates();
+    void SetExchangeRunning(bool running) override;
+    void AddBlockingTimer(QTimer* t) override;
+    bool CommandsBlocked() const override;
+    void UpdateCommandStates() override;
 
     // Gives a menu or toolbar command its action (commands without one stay disabled).
-    void SetCommand(const QString& name, std::function<void()> run);
+    void SetCommand(Cmd c, std::function<void()> run) override;
 
     void ShowCHInfo(bool show) override;
     void ShowEditWindow() override;
 
     void setFileChooser(FileChooser* c) { chooser_ = c != nullptr ? c : &qtChooser_; }
+    QWidget* hostWidget() override { return this; }
+    QAction* action(Cmd c) const override { return actions_.value(Name(c)); }
+    // By object name (also the toolbar's buttons and separators), for the tests.
     QAction* action(const QString& name) const { return actions_.value(name); }
     QMenu* menu(const QString& name) const { return menus_.value(name); }
-    ChannelEditor& channels() { return channels_; }
-    RadioInfoRecord& radioInfo() { return *info_; }
+    ChannelEditor& channels() override { return channels_; }
+    RadioInfoRecord& radioInfo() override { return *info_; }
     QMdiArea* mdiArea() const { return mdi_; }
     QTreeWidget* TreeView1() const { return tree_; }
     QWidget* Picture1() const { return leftPane_; }
     QToolBar* tbToolBar() const { return toolbar_; }
     QLabel* StatusPanel(int i) const { return panels_[static_cast<std::size_t>(i - 1)]; }
-    QAction* habitsAction() const { return action("MnuCHHabits"); }
+    QAction* habitsAction() const { return action(Cmd::MnuCHHabits); }
     QMenu* channelEditMenu() const { return menu("MnuCHEdit"); }
     QTimer& TimerCHEdit() { return timerCHEdit_; }
     QTimer& NewDocTimer() { return newDocTimer_; }
@@ -151,8 +164,8 @@ class frmMain : public QMainWindow, public ChannelHost, public WindowRouter {
     void buildPane();
     void registerWindows();
     bool nodeEnabled(const QString& key) const;
-    QAction* addCommand(QMenu* menu, const char* name, std::function<void()> run);
-    QAction* addWindowCommand(QMenu* menu, const char* name, const char* window);
+    QAction* addCommand(QMenu* menu, Cmd c, std::function<void()> run);
+    QAction* addWindowCommand(QMenu* menu, Cmd c, Win window);
     // 9006 before a command that replaces the document. Yes saves; returns false when the
     // command must stop (Cancel, or a save that was cancelled or failed).
     bool askSaveFirst();

@@ -33,6 +33,8 @@ class UndoHistory {
     const DocumentCopy& Undo();
     const DocumentCopy& Redo();
 
+    // The state shown now.
+    const DocumentCopy& Current() const { return states_[pos_]; }
     std::size_t UndoSteps() const { return pos_; }
     std::size_t RedoSteps() const { return states_.size() - pos_ - 1; }
 

@@ -15,7 +15,7 @@ namespace zt {
 
 int ChannelEditor::ChannelGroup() const {
     const int g = doc.work.settings.Options.Features.ChannelGroup;
-    return g >= 0 && g <= kVfoGroup ? g : 0;
+    return IsGroup(g) ? g : 0;
 }
 
 ChannelEditor::ChannelEditor(AppState& a, Document& d) : app(a), doc(d) {
@@ -54,7 +54,7 @@ ChannelEditor::~ChannelEditor() {
 }
 
 void ChannelEditor::SetChannelGroup(int g) {
-    features().ChannelGroup = static_cast<i16>(std::clamp(g, 0, kVfoGroup));
+    features().ChannelGroup = static_cast<i16>(ClampGroup(g));
 }
 
 ChannelRecord* ChannelEditor::Find(int no) {
@@ -92,10 +92,6 @@ void ChannelEditor::EditWindowUnloaded(FrmCHInfoEdit* w) {
         return;
     edit = nullptr;
     doc.editor.EditWindowOpen = false;
-}
-
-int EffectiveDecodeTone(const ChannelRecord& r) {
-    return r.Scrambler != 0 ? r.EncodeTone : r.DecodeTone;
 }
 
 void FillList(QComboBox* c, const std::vector<QString>& items) {

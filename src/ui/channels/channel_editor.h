@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "common/editor_window.h"
 #include "model/document.h"
+#include "model/radio_rules.h"
 
 #include <QString>
 
@@ -72,8 +73,8 @@ struct ChannelEditor {
     int ChannelGroup() const;
     void SetChannelGroup(int g);
     bool FreqEditable() const { return doc.work.settings.Options.Features.FreqEditable != 0; }
-    // Frequencies of groups 0..6 are fixed unless the radio-wide option allows editing them.
-    bool FrequencyEditable(int group) const { return group > 6 || FreqEditable(); }
+    // Whether the frequencies of a group may be edited (radio rule: fixed groups need the option).
+    bool FrequencyEditable(int group) const { return zt::FrequencyEditable(group, FreqEditable()); }
     bool TxAsOffset() const { return app.habits.TxAsOffset; }
 
     // The record of channel `no`, or nullptr when the table has none.
@@ -87,9 +88,6 @@ struct ChannelEditor {
     // Texts of the channel windows' lists.
     std::string Text(int id) const { return app.LangText(id); }
 };
-
-// Effective decode tone of a channel: the encode tone when the scrambler is on.
-int EffectiveDecodeTone(const ChannelRecord& r);
 
 // Busy lock 2 (lock on a wrong tone) needs a decode tone: without one it becomes 1. While the
 // edit window is open its busy-lock list is refilled and the stored value normalised to what the

@@ -1,15 +1,17 @@
 #include "channels/frm_ch_info_edit.h"
 
-#include "app/twips.h"
 #include "channels/frm_comm_ch_info.h"
 #include "codec/freq.h"
 #include "codec/numbers.h"
 #include "codec/tone.h"
 #include "common/child_window.h"
+#include "common/signal_fields.h"
 #include "common/text_guard.h"
+#include "common/twips.h"
 #include "common/wheel_guard.h"
+#include "model/channel_editor.h"
 #include "model/channel_table.h"
-#include "model/tone_tips.h"
+#include "settings/settings_common.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -29,97 +31,71 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// Column ids of the channel table for Combo2(0..18) and Check1(0..15).
-constexpr std::array<int, FrmCHInfoEdit::kCombo2Count> kComboColumn = {4,  5,  6,  8,  10, 9,  11, 12, 13, 21,
-                                                                       22, 23, 24, 25, 26, 27, 28, 29, 30};
-constexpr std::array<int, FrmCHInfoEdit::kCombo2Count> kComboLabel = {
-    15005, 15006, 15007, 15008, 15009, 15010, 15011, 15012, 15037, 15022,
-    15038, 15200, 15201, 15202, 15203, 15204, 15013, 0,     15023};
-constexpr std::array<bool, FrmCHInfoEdit::kCombo2Count> kComboVisible = {
-    true, true, false, false, false, false, true, false, true, false,
-    true, true, false, true,  false, false, true, true,  true};
-constexpr std::array<int, FrmCHInfoEdit::kCheckCount> kCheckColumn = {7,  14, 15, 16, 17, 18, 19, 37,
-                                                                      38, 39, 40, 41, 42, 43, 44, 45};
-constexpr std::array<bool, FrmCHInfoEdit::kCheckCount> kCheckVisible = {
-    true, false, false, false, false, false, false, true, true, true, true, true, false, false, false, true};
+// One line per field. The lists Combo2(0..18) and the switches Check1(0..15), in control order:
+// the channel field (column id), the caption (kShared: the signalling field's caption, from
+// common/signal_fields), whether the window shows it, and a list's own entries (text ids; none:
+// the signalling field's entries, or a list filled from the document).
+constexpr int kShared = 0;
+struct ListField {
+    int column;
+    int captionId;
+    bool shown;
+    std::array<int, 4> texts;
+};
+constexpr std::array<ListField, FrmCHInfoEdit::kCombo2Count> kLists = {{
+    {col::DecodeTone, kShared, true, {}},
+    {col::EncodeTone, kShared, true, {}},
+    {col::Power, 15007, false, {15044, 15045, 15046}},
+    {col::OptSignal, 15008, false, {15030, 15043}},
+    {col::PttIdMode, 15009, false, {15030, 15037, 15038, 15039}},
+    {col::Spacing, 15010, false, {15040, 15041, 15042}},
+    {col::BusyLock, kShared, true, {}},
+    {col::ScrambleTalkaround, 15012, false, {15034, 15035}},
+    {col::PttIdBot, kShared, true, {}},
+    {col::SignalRelation, 15022, false, {15050, 15051}},
+    {col::PttIdEot, kShared, true, {}},
+    {col::RogerBeep, kShared, true, {}},
+    {col::SquelchMode, kShared, false, {}},
+    {col::Mode, 15202, true, {15500, 15501}},
+    {col::AmPower, 15203, false, {15502, 15503}},
+    {col::FmPower, 15204, false, {15504, 15505}},
+    {col::CallCode, kShared, true, {}},
+    {col::Rep, kShared, true, {}}, // captioned "Rep" in this window
+    {col::Tsq, kShared, true, {}},
+}};
+struct CheckField {
+    int column;
+    int captionId;
+    bool shown;
+};
+constexpr std::array<CheckField, FrmCHInfoEdit::kCheckCount> kChecks = {{
+    {col::ScanSkip, 15014, true},
+    {col::VoiceEncrypt, 15015, false},
+    {col::TxInhibit, 15016, false},
+    {col::Talkaround, 15017, false},
+    {col::Scrambler, 15018, false},
+    {col::Whisper, 15019, false},
+    {col::Compander, 15020, false},
+    {col::RxExpander, kShared, true},
+    {col::TxCompressor, kShared, true},
+    {col::NbAnl, kShared, true},
+    {col::Att, kShared, true},
+    {col::HiCut, kShared, true},
+    {col::ModeLock, 15400, false},
+    {col::AmPowerLock, 15401, false},
+    {col::FmPowerLock, 15402, false},
+    {col::RepLock, kShared, true},
+}};
 
-int CheckText(int k) {
-    return k <= 6 ? 15014 + k : (k <= 11 ? 15300 + k - 7 : 15400 + k - 12);
+int ListColumn(int k) {
+    return kLists[static_cast<std::size_t>(k)].column;
+}
+int CheckColumn(int k) {
+    return kChecks[static_cast<std::size_t>(k)].column;
 }
 
-int FieldValue(const ChannelRecord& r, int col) {
-    switch (col) {
-    case 4:
-        return r.DecodeTone;
-    case 5:
-        return r.EncodeTone;
-    case 7:
-        return r.ScanSkip;
-    case 8:
-        return r.OptSignal;
-    case 9:
-        return r.Spacing;
-    case 10:
-        return r.PttIdMode;
-    case 11:
-        return r.BusyLock;
-    case 12:
-        return r.ScrambleTalkaround;
-    case 13:
-        return r.PttIdBot;
-    case 14:
-        return r.VoiceEncrypt;
-    case 15:
-        return r.TxInhibit;
-    case 16:
-        return r.Talkaround;
-    case 17:
-        return r.Scrambler;
-    case 18:
-        return r.Whisper;
-    case 19:
-        return r.Compander;
-    case 21:
-        return r.SignalRelation;
-    case 22:
-        return r.PttIdEot;
-    case 23:
-        return r.RogerBeep;
-    case 24:
-        return r.SquelchMode;
-    case 25:
-        return r.Mode;
-    case 26:
-        return r.AmPower;
-    case 27:
-        return r.FmPower;
-    case 28:
-        return r.CallCode;
-    case 29:
-        return r.Rep;
-    case 30:
-        return r.Tsq;
-    case 37:
-        return r.RxExpander;
-    case 38:
-        return r.TxCompressor;
-    case 39:
-        return r.NbAnl;
-    case 40:
-        return r.Att;
-    case 41:
-        return r.HiCut;
-    case 42:
-        return r.ModeLock;
-    case 43:
-        return r.AmPowerLock;
-    case 44:
-        return r.FmPowerLock;
-    case 45:
-        return r.RepLock;
-    default:
-        return 0;
-    }
+std::vector<QString> List(const QStringList& entries) {
+    return {entries.begin(), entries.end()};
 }
 
 // Entry v of a list, the first entry when v has none.
@@ -195,11 +171,11 @@ FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent)
     label2_[2]->hide();
     label2_[3]->hide();
     for (int k = 0; k < kCombo2Count; ++k) {
-        combo2_[static_cast<std::size_t>(k)]->setVisible(kComboVisible[static_cast<std::size_t>(k)]);
-        label3_[static_cast<std::size_t>(k)]->setVisible(kComboVisible[static_cast<std::size_t>(k)]);
+        combo2_[static_cast<std::size_t>(k)]->setVisible(kLists[static_cast<std::size_t>(k)].shown);
+        label3_[static_cast<std::size_t>(k)]->setVisible(kLists[static_cast<std::size_t>(k)].shown);
     }
     for (int k = 0; k < kCheckCount; ++k)
-        check1_[static_cast<std::size_t>(k)]->setVisible(kCheckVisible[static_cast<std::size_t>(k)]);
+        check1_[static_cast<std::size_t>(k)]->setVisible(kChecks[static_cast<std::size_t>(k)].shown);
     combo3_->hide();
     combo5_->hide();
 
@@ -228,11 +204,8 @@ FrmCHInfoEdit::~FrmCHInfoEdit() {
 }
 
 void FrmCHInfoEdit::FillCodeLists() {
-    std::vector<QString> codes{Q(ed_.Text(14013))};
-    const auto& list = ed_.doc.work.settings.Options.Dtmf.CodeList;
-    for (std::size_t i = 0; i < list.size(); ++i)
-        if (list[i].Len > 0)
-            codes.push_back(QString::number(i + 1));
+    const std::vector<QString> codes =
+        List(DtmfCodeEntries(ed_.doc.work.settings.Options.Dtmf, text()(14013)));
     // A rebuilt list keeps its shown code while the code is still in the list.
     for (int k : {8, 10, 16}) {
         QComboBox* c = combo2_[static_cast<std::size_t>(k)];
@@ -243,50 +216,22 @@ void FrmCHInfoEdit::FillCodeLists() {
 }
 
 std::vector<QString> FrmCHInfoEdit::listEntries(int k) const {
-    auto t = [this](std::initializer_list<int> ids) {
-        std::vector<QString> out;
-        for (int id : ids)
-            out.push_back(Q(ed_.Text(id)));
-        return out;
-    };
-    switch (k) {
-    case 0:
-    case 1: {
-        std::vector<QString> out{Q(ed_.Text(15030))};
+    const ListField& f = kLists[static_cast<std::size_t>(k)];
+    std::vector<QString> out;
+    if (f.column == col::DecodeTone || f.column == col::EncodeTone) {
+        out.push_back(Q(ed_.Text(15030)));
         const auto& tones = ToneList();
         for (std::size_t i = 1; i < tones.size(); ++i)
             out.push_back(Q(tones[i]));
         return out;
     }
-    case 2:
-        return t({15044, 15045, 15046});
-    case 3:
-        return t({15030, 15043});
-    case 4:
-        return t({15030, 15037, 15038, 15039});
-    case 5:
-        return t({15040, 15041, 15042});
-    case 6:
-        return t({15030, 15031, 15032});
-    case 7:
-        return t({15034, 15035});
-    case 9:
-        return t({15050, 15051});
-    case 12:
-        return t({15031, 15032});
-    case 13:
-        return t({15500, 15501});
-    case 14:
-        return t({15502, 15503});
-    case 15:
-        return t({15504, 15505});
-    case 17:
-        return {Q(ed_.Text(15030)), "+100K", "-100K"};
-    case 18:
-        return t({15052, 15053});
-    default:
-        return {};
-    }
+    for (int id : f.texts)
+        if (id != 0)
+            out.push_back(Q(ed_.Text(id)));
+    if (out.empty())
+        for (const QString& e : SignalEntries(f.column, text()))
+            out.push_back(e);
+    return out;
 }
 
 void FrmCHInfoEdit::setTexts() {
@@ -297,11 +242,18 @@ void FrmCHInfoEdit::setTexts() {
     label2_[1]->setText(Q(ed_.Text(ed_.TxAsOffset() ? 15100 : 15003)));
     label2_[2]->setText(Q(ed_.Text(15004)));
     label2_[3]->setText(Q(ed_.Text(15021)));
-    for (int k = 0; k < kCombo2Count; ++k)
-        label3_[static_cast<std::size_t>(k)]->setText(
-            k == 17 ? QString("Rep") : Q(ed_.Text(kComboLabel[static_cast<std::size_t>(k)])));
-    for (int k = 0; k < kCheckCount; ++k)
-        check1_[static_cast<std::size_t>(k)]->setText(Q(ed_.Text(CheckText(k))));
+    for (int k = 0; k < kCombo2Count; ++k) {
+        const ListField& f = kLists[static_cast<std::size_t>(k)];
+        label3_[static_cast<std::size_t>(k)]->setText(f.column == col::Rep ? QString("Rep")
+                                                      : f.captionId == kShared
+                                                          ? SignalCaption(f.column, text())
+                                                          : text()(f.captionId));
+    }
+    for (int k = 0; k < kCheckCount; ++k) {
+        const CheckField& f = kChecks[static_cast<std::size_t>(k)];
+        check1_[static_cast<std::size_t>(k)]->setText(f.captionId == kShared ? SignalCaption(f.column, text())
+                                                                             : text()(f.captionId));
+    }
     cmdClose_->setText(Q(ed_.Text(15024)));
     FillList(combo3_, {Q(ed_.Text(15030)), Q(ed_.Text(15031)), Q(ed_.Text(15032)), Q(ed_.Text(15033))});
 }
@@ -365,7 +317,7 @@ void FrmCHInfoEdit::layoutControls() {
     // Hidden controls keep a place beside the visible ones; the user never sees them.
     int yh = bottomLeft;
     for (int k = 0; k < kCombo2Count; ++k) {
-        if (kComboVisible[static_cast<std::size_t>(k)])
+        if (kLists[static_cast<std::size_t>(k)].shown)
             continue;
         combo2_[static_cast<std::size_t>(k)]->setGeometry(x1, yh, ctlW, rowH);
     }
@@ -380,7 +332,7 @@ void FrmCHInfoEdit::layoutControls() {
 
 void FrmCHInfoEdit::ChangShowCHs(int rGroupID) {
     std::vector<QString> items;
-    const int n = GroupSize(std::clamp(rGroupID, 0, kVfoGroup));
+    const int n = GroupSize(ClampGroup(rGroupID));
     for (int i = 1; i <= n; ++i)
         items.push_back(QString::number(i));
     FillList(combo1_, items);
@@ -388,15 +340,14 @@ void FrmCHInfoEdit::ChangShowCHs(int rGroupID) {
 
 int FrmCHInfoEdit::ShownChannel() const {
     const int g = std::max(0, combo4_->currentIndex());
-    return GroupBase(g) + combo1_->currentText().toInt();
+    return ChannelNumber(g, combo1_->currentText().toInt());
 }
 
 void FrmCHInfoEdit::SetGridEditData(bool rIsGridChange) {
-    const bool wasFilling = filling_;
-    filling_ = true;
+    const FillGuard guard(*this);
     WandToSave = false;
     if (rIsGridChange) {
-        Select(combo4_, std::clamp(ed_.EditGroup(), 0, kVfoGroup));
+        Select(combo4_, ClampGroup(ed_.EditGroup()));
         ChangShowCHs(combo4_->currentIndex());
         SelectText(combo1_, QString::number(ed_.EditCell.row));
     } else {
@@ -416,7 +367,6 @@ void FrmCHInfoEdit::SetGridEditData(bool rIsGridChange) {
         clearForMissing();
     SetShowFreModify();
     WandToSave = true;
-    filling_ = wasFilling;
 }
 
 void FrmCHInfoEdit::fillFromRecord(ChannelRecord& r) {
@@ -436,20 +386,20 @@ void FrmCHInfoEdit::fillFromRecord(ChannelRecord& r) {
         if (k == 8 || k == 10 || k == 16 || k == 6 || k == 11)
             continue;
         FillList(c, listEntries(k));
-        Select(c, FieldValue(r, kComboColumn[static_cast<std::size_t>(k)]));
+        Select(c, ChannelFieldValue(r, ListColumn(k)));
     }
     for (int k : {8, 10, 16}) {
         QComboBox* c = combo2_[static_cast<std::size_t>(k)];
         if (c->count() == 0 || c->itemText(0).trimmed().isEmpty())
             FillCodeLists();
-        const int v = FieldValue(r, kComboColumn[static_cast<std::size_t>(k)]);
+        const int v = ChannelFieldValue(r, ListColumn(k));
         const int i = v == 0 ? 0 : c->findText(QString::number(v));
         Select(c, std::max(i, 0));
     }
     for (int k = 0; k < kCheckCount; ++k) {
         QCheckBox* c = check1_[static_cast<std::size_t>(k)];
         c->setEnabled(true);
-        c->setChecked(FieldValue(r, kCheckColumn[static_cast<std::size_t>(k)]) == 1);
+        c->setChecked(ChannelFieldValue(r, CheckColumn(k)) == 1);
     }
     ShowBusyLock(r);
     {
@@ -501,12 +451,8 @@ void FrmCHInfoEdit::SetShowFreModify() {
 
 void FrmCHInfoEdit::ShowBusyLock(ChannelRecord& r) {
     QComboBox* c = combo2_[6];
-    std::vector<QString> items{Q(ed_.Text(15030)), Q(ed_.Text(15031))};
-    if (EffectiveDecodeTone(r) != 0)
-        items.push_back(Q(ed_.Text(15032)));
-    FillList(c, items);
-    if (EffectiveDecodeTone(r) == 0 && r.BusyLock == 2)
-        r.BusyLock = 1;
+    FillList(c, List(BusyLockEntries(text(), EffectiveDecodeTone(r) != 0)));
+    r.BusyLock = BusyLockForTone(r.BusyLock, EffectiveDecodeTone(r));
     const QString full = r.BusyLock >= 0 && r.BusyLock < combo3_->count() ? combo3_->itemText(r.BusyLock)
                                                                           : combo3_->itemText(0);
     SelectText(c, full);
@@ -523,8 +469,7 @@ void BusyLockCheck(ChannelEditor& ed, int channelNo) {
         ed.edit->ShowBusyLock(*r);
         return;
     }
-    if (EffectiveDecodeTone(*r) == 0 && r->BusyLock == 2)
-        r->BusyLock = 1;
+    r->BusyLock = BusyLockForTone(r->BusyLock, EffectiveDecodeTone(*r));
 }
 
 void FrmCHInfoEdit::ShowRB() {
@@ -533,11 +478,7 @@ void FrmCHInfoEdit::ShowRB() {
     if (r == nullptr || !c->isEnabled())
         return;
     Select(combo5_, r->RogerBeep);
-    std::vector<QString> items{Q(ed_.Text(15030))};
-    for (int n = 1; n <= 8; ++n)
-        if (ToneDefined(ed_.doc.work.settings, n) != 0)
-            items.push_back(QString::number(n));
-    FillList(c, items);
+    FillList(c, List(ToneTipEntries(ed_.doc.work.settings, text())));
     SelectText(c, combo5_->currentText());
 }
 
@@ -547,7 +488,7 @@ void FrmCHInfoEdit::ReShowEditTxFre(bool rOffSet) {
 }
 
 void FrmCHInfoEdit::onPickerChanged() {
-    if (!WandToSave || filling_)
+    if (!WandToSave || filling())
         return;
     const int group = combo4_->currentIndex();
     const int index = combo1_->currentIndex();
@@ -568,7 +509,7 @@ void FrmCHInfoEdit::onPickerChanged() {
 }
 
 void FrmCHInfoEdit::onCombo2(int k) {
-    if (!WandToSave || filling_)
+    if (!WandToSave || filling())
         return;
     QComboBox* c = combo2_[static_cast<std::size_t>(k)];
     const QString t = c->currentText();
@@ -576,11 +517,8 @@ void FrmCHInfoEdit::onCombo2(int k) {
         return;
     int value = c->currentIndex();
     if (k == 0 || k == 3) {
-        std::vector<QString> items{Q(ed_.Text(15030)), Q(ed_.Text(15031))};
-        if (combo2_[0]->currentText() != Q(ed_.Text(15030)))
-            items.push_back(Q(ed_.Text(15032)));
         const QString keep = combo2_[6]->currentText();
-        FillList(combo2_[6], items);
+        FillList(combo2_[6], List(BusyLockEntries(text(), combo2_[0]->currentText() != Q(ed_.Text(15030)))));
         SelectText(combo2_[6], keep);
     }
     if (k == 6) {
@@ -590,20 +528,18 @@ void FrmCHInfoEdit::onCombo2(int k) {
     } else if (k == 8 || k == 10 || k == 16) {
         value = c->currentIndex() == 0 ? 0 : t.toInt();
     }
-    ed_.SetCell(combo4_->currentIndex(), combo1_->currentIndex() + 1,
-                kComboColumn[static_cast<std::size_t>(k)], value);
+    ed_.SetCell(combo4_->currentIndex(), combo1_->currentIndex() + 1, ListColumn(k), value);
 }
 
 void FrmCHInfoEdit::onCheck(int k) {
-    if (!WandToSave || filling_)
+    if (!WandToSave || filling())
         return;
-    ed_.SetCell(combo4_->currentIndex(), combo1_->currentIndex() + 1,
-                kCheckColumn[static_cast<std::size_t>(k)],
+    ed_.SetCell(combo4_->currentIndex(), combo1_->currentIndex() + 1, CheckColumn(k),
                 check1_[static_cast<std::size_t>(k)]->isChecked() ? 1 : 0);
 }
 
 void FrmCHInfoEdit::onText1Left() {
-    if (!WandToSave || filling_ || !text1_->isModified())
+    if (!WandToSave || filling() || !text1_->isModified())
         return;
     storeText1(combo4_->currentIndex(), combo1_->currentIndex() + 1);
     if (ed_.edit == this)
@@ -620,7 +556,7 @@ void FrmCHInfoEdit::storeText1(int group, int row) {
 }
 
 void FrmCHInfoEdit::onText2Left() {
-    if (!WandToSave || filling_ || !text2_->isModified())
+    if (!WandToSave || filling() || !text2_->isModified())
         return;
     text2_->setModified(false);
     const std::string typed = text2_->text().toStdString();

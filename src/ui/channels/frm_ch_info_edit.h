@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -78,6 +79,10 @@ class FrmCHInfoEdit : public EditorWindow {
     void onText2Left();
     void onPickerChanged();
     std::vector<QString> listEntries(int k) const;
+    // The window's texts by id, for the shared field descriptions.
+    std::function<QString(int)> text() const {
+        return [this](int id) { return QString::fromStdString(ed_.Text(id)); };
+    }
 
     ChannelEditor& ed_;
     QComboBox* combo4_ = nullptr;
@@ -95,7 +100,6 @@ class FrmCHInfoEdit : public EditorWindow {
     std::array<QLabel*, 4> label2_{};
     std::array<QLabel*, kCombo2Count> label3_{};
     QPushButton* cmdClose_ = nullptr;
-    bool filling_ = false;
 };
 
 } // namespace zt

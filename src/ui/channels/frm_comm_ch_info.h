@@ -1,5 +1,8 @@
 // The channel grid window: the channels of one group, one row per channel slot, with the
 // group picker, the group's name and its two special channels, and in-place cell editors.
+// Its code is split by part: frm_comm_ch_info.cpp (controls, layout, texts),
+// _display.cpp (a group's rows), _header.cpp (the group header and caption), _editors.cpp (the
+// cell editors) and _navigation.cpp (entering cells, next line/column, scrolling, keys).
 #pragma once
 
 #include "channels/channel_editor.h"
@@ -10,6 +13,7 @@
 #include <QWidget>
 
 #include <array>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -117,7 +121,9 @@ class frmCommChInfo : public EditorWindow {
     bool text2Key(QKeyEvent* k);
     void onText1Left();
     void storeGroupName();
-    void fail(const char* routine);
+    void onHeaderPick(int i, int idx);
+    // Tells the user what the window was doing (text id) and the system's reason.
+    void fail(int textId, const std::exception& e);
     QComboBox* listForColumn(int col) const;
 
     ChannelEditor& ed_;

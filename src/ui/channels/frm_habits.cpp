@@ -1,6 +1,6 @@
 #include "channels/frm_habits.h"
 
-#include "app/twips.h"
+#include "common/twips.h"
 #include "files/app_settings.h"
 
 #include <QCheckBox>

@@ -1,5 +1,7 @@
 #include "common/form_dialog.h"
 
+#include "common/form_keys.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QKeyEvent>
@@ -63,11 +65,9 @@ void FormDialog::showEvent(QShowEvent* e) {
 }
 
 bool FormDialog::eventFilter(QObject* o, QEvent* e) {
-    if (e->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(e)->key();
-        auto* w = qobject_cast<QWidget*>(o);
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && w != nullptr) {
-            w->nextInFocusChain()->setFocus(Qt::TabFocusReason);
+    if (e->type() == QEvent::KeyPress && IsEnterKey(static_cast<QKeyEvent*>(e))) {
+        if (auto* w = qobject_cast<QWidget*>(o)) {
+            FocusNext(w); // the Tab order set by chain(): the next row, then the buttons
             return true;
         }
     }

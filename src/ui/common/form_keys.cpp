@@ -1,7 +1,12 @@
 #include "common/form_keys.h"
 
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLineEdit>
+#include <QTabBar>
 
 namespace zt {
 
@@ -20,11 +25,42 @@ void FocusChain::add(QWidget* w, bool enterMoves) {
 }
 
 bool FocusChain::eventFilter(QObject* o, QEvent* e) {
-    if (e->type() == QEvent::KeyPress && IsEnterKey(static_cast<QKeyEvent*>(e))) {
-        next(static_cast<QWidget*>(o));
+    if (e->type() != QEvent::KeyPress || !IsEnterKey(static_cast<QKeyEvent*>(e)))
+        return false;
+    auto* w = qobject_cast<QWidget*>(o);
+    if (w == nullptr)
+        return false;
+    if (!tabOrder_) {
+        next(w);
         return true;
     }
-    return false;
+    if (auto* c = qobject_cast<QComboBox*>(w); c != nullptr && c->view()->isVisible())
+        return false;
+    if (auto* box = qobject_cast<QLineEdit*>(w))
+        emit box->editingFinished();
+    FocusNext(w);
+    return true;
+}
+
+FocusChain* FocusChain::FollowTabOrder(QWidget* window) {
+    auto* chain = new FocusChain(window);
+    chain->tabOrder_ = true;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (qobject_cast<QComboBox*>(w) != nullptr || qobject_cast<QCheckBox*>(w) != nullptr ||
+            qobject_cast<QLineEdit*>(w) != nullptr || qobject_cast<QTabBar*>(w) != nullptr)
+            w->installEventFilter(chain);
+    }
+    return chain;
+}
+
+void FocusNext(QWidget* from) {
+    for (QWidget* n = from->nextInFocusChain(); n != nullptr && n != from; n = n->nextInFocusChain()) {
+        const bool takesFocus = (n->focusPolicy() & Qt::TabFocus) != 0 && n->isVisible() && n->isEnabled();
+        if (takesFocus && n->window() == from->window()) {
+            n->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 void FocusChain::next(const QWidget* from) const {

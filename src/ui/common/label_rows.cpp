@@ -1,7 +1,7 @@
 #include "common/label_rows.h"
 
-#include "app/twips.h"
 #include "common/bound_list.h"
+#include "common/twips.h"
 
 #include <algorithm>
 

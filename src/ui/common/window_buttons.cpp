@@ -1,7 +1,7 @@
 #include "common/window_buttons.h"
 
-#include "app/twips.h"
 #include "common/editor_window.h"
+#include "common/twips.h"
 
 #include <algorithm>
 
@@ -26,6 +26,16 @@ void WindowButtons::place(int right, int top) {
     const int h = close->sizeHint().height();
     close->setGeometry(right - w + 1, top, w, h);
     help->setGeometry(close->x() - w - Tw(120, close), top, w, h);
+}
+
+WindowButtons WindowButtons::CloseAtTw(EditorWindow* w, int leftTw, int topTw) {
+    constexpr int width = 1200;
+    constexpr int height = 380;
+    WindowButtons b;
+    b.create(w, false);
+    SetGeometryTw(b.close, leftTw, topTw, width, height);
+    w->setFixedSize(Tw(leftTw + width + 120, w), Tw(topTw + height + 140, w));
+    return b;
 }
 
 } // namespace zt

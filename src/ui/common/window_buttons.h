@@ -16,6 +16,9 @@ struct WindowButtons {
     void setTexts(const QString& closeText, const QString& helpText);
     // Close with its right edge at `right`, Help to its left, both with their top at `top` (pixels).
     void place(int right, int top);
+    // For windows laid out in twips: Close (1200 x 380 twips) at (leftTw, topTw) is the window's
+    // bottom right corner, and the window takes its fixed size from it; Help stays hidden.
+    static WindowButtons CloseAtTw(EditorWindow* w, int leftTw, int topTw);
 };
 
 } // namespace zt

@@ -1,6 +1,5 @@
 #include "exchange/channel_exchange.h"
 
-#include "app/frm_main.h"
 #include "exchange/channel_list_print.h"
 #include "exchange/frm_csv_import.h"
 #include "files/csv_channels.h"
@@ -29,34 +28,35 @@ QString StartName(const AppState& app, const char* suffix) {
     return f.dir().filePath(f.completeBaseName() + "." + suffix);
 }
 
-QString AskSavePath(frmMain& main, const AppState& app, int captionId, int filterId, const char* suffix) {
-    QString path = QFileDialog::getSaveFileName(&main, T(app, captionId).remove('&'), StartName(app, suffix),
-                                                T(app, filterId) + QString(" (*.%1)").arg(suffix));
+QString AskSavePath(MainHost& main, const AppState& app, int captionId, int filterId, const char* suffix) {
+    QString path =
+        QFileDialog::getSaveFileName(main.hostWidget(), T(app, captionId).remove('&'), StartName(app, suffix),
+                                     T(app, filterId) + QString(" (*.%1)").arg(suffix));
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += QString(".") + suffix;
     return path;
 }
 
-void ImportCommand(frmMain& main, AppState& app, Document& doc) {
+void ImportCommand(MainHost& main, AppState& app, Document& doc) {
     main.CommitAllEdits();
-    const QString path = QFileDialog::getOpenFileName(&main, T(app, 33000).remove('&'), QString(),
+    const QString path = QFileDialog::getOpenFileName(main.hostWidget(), T(app, 33000).remove('&'), QString(),
                                                       T(app, 33004) + " (*.csv *.CSV);;* (*)");
     if (!path.isEmpty())
         ImportChannelsCsv(main, app, doc, path);
 }
 
-void ExportCommand(frmMain& main, AppState& app, Document& doc) {
+void ExportCommand(MainHost& main, AppState& app, Document& doc) {
     main.CommitAllEdits();
     const QString path = AskSavePath(main, app, 33001, 33004, "csv");
     if (!path.isEmpty() && !ExportChannelsCsvFile(app, doc.work, path.toStdString()))
         Warn(app, app.LangText(33018));
 }
 
-void PrintCommand(frmMain& main, AppState& app, Document& doc) {
+void PrintCommand(MainHost& main, AppState& app, Document& doc) {
     main.CommitAllEdits();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QFileInfo(QString::fromStdString(app.DocFileName)).fileName());
-    QPrintPreviewDialog preview(&printer, &main);
+    QPrintPreviewDialog preview(&printer, main.hostWidget());
     preview.setObjectName("FrmPrintPreview");
     preview.setWindowTitle(T(app, 33068));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
@@ -64,7 +64,7 @@ void PrintCommand(frmMain& main, AppState& app, Document& doc) {
     preview.exec();
 }
 
-void PdfCommand(frmMain& main, AppState& app, Document& doc) {
+void PdfCommand(MainHost& main, AppState& app, Document& doc) {
     main.CommitAllEdits();
     const QString path = AskSavePath(main, app, 33003, 33005, "pdf");
     if (!path.isEmpty() && !ExportChannelListPdf(app, doc, path))
@@ -75,21 +75,21 @@ void PdfCommand(frmMain& main, AppState& app, Document& doc) {
 
 const std::vector<ExchangeCommand>& ChannelExchangeCommands() {
     static const std::vector<ExchangeCommand> list{
-        {"mnuImportCsv", 33000, ImportCommand},
-        {"mnuExportCsv", 33001, ExportCommand},
-        {"mnuPrintList", 33002, PrintCommand},
-        {"mnuExportPdf", 33003, PdfCommand},
+        {Cmd::mnuImportCsv, 33000, ImportCommand},
+        {Cmd::mnuExportCsv, 33001, ExportCommand},
+        {Cmd::mnuPrintList, 33002, PrintCommand},
+        {Cmd::mnuExportPdf, 33003, PdfCommand},
     };
     return list;
 }
 
-bool ImportChannelsCsv(frmMain& main, AppState& app, Document& doc, const QString& path) {
+bool ImportChannelsCsv(MainHost& main, AppState& app, Document& doc, const QString& path) {
     const CsvImportPlan plan = PlanCsvImportFile(app, doc.work, path.toStdString());
     if (plan.fileError != 0) {
         Warn(app, CsvIssueText(app, {plan.fileError, QFileInfo(path).fileName().toStdString()}));
         return false;
     }
-    FrmCsvImport preview(app, plan, QFileInfo(path).fileName(), &main);
+    FrmCsvImport preview(app, plan, QFileInfo(path).fileName(), main.hostWidget());
     if (preview.exec() != QDialog::Accepted)
         return false;
     if (!ApplyCsvImport(plan, doc.work))

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "common/main_host.h"
 #include "model/document.h"
 
 #include <QString>
@@ -11,18 +12,16 @@
 
 namespace zt {
 
-class frmMain;
-
 struct ExchangeCommand {
-    const char* name; // action name
-    int textId;       // caption
-    void (*run)(frmMain& main, AppState& app, Document& doc);
+    Cmd command; // its menu command
+    int textId;  // caption
+    void (*run)(MainHost& main, AppState& app, Document& doc);
 };
 // In menu order. mnuPrintList is also the toolbar's Print button.
 const std::vector<ExchangeCommand>& ChannelExchangeCommands();
 
 // The import of one file: the preview, and on confirmation the taken rows go into the working
 // copy as one change and the channel windows redisplay. Returns whether the document changed.
-bool ImportChannelsCsv(frmMain& main, AppState& app, Document& doc, const QString& path);
+bool ImportChannelsCsv(MainHost& main, AppState& app, Document& doc, const QString& path);
 
 } // namespace zt

@@ -1,8 +1,8 @@
 #include "freqlists/freq_grid.h"
 
-#include "app/twips.h"
 #include "common/form_keys.h"
 #include "common/text_guard.h"
+#include "common/twips.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

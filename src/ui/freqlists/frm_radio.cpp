@@ -1,9 +1,9 @@
 #include "freqlists/frm_radio.h"
 
-#include "app/twips.h"
 #include "codec/freq.h"
 #include "codec/radio_freq.h"
 #include "common/label_rows.h"
+#include "common/twips.h"
 
 namespace zt {
 

@@ -1,7 +1,7 @@
 #include "freqlists/frm_test_fre.h"
 
-#include "app/twips.h"
 #include "codec/freq.h"
+#include "common/twips.h"
 #include "model/new_document.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "link/frm_radio_info.h"
 
-#include "app/twips.h"
+#include "common/twips.h"
 #include "model/model_config.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "link/radio_link.h"
 
-#include "app/frm_main.h"
 #include "channels/frm_comm_ch_info.h"
+#include "common/main_host.h"
 #include "link/frm_backups.h"
 #include "link/frm_pass_word.h"
 #include "link/frm_progress.h"
@@ -66,8 +66,8 @@ bool UserLinkPort::open(const std::string& name) {
     return false;
 }
 
-RadioLink::RadioLink(AppState& app, Document& doc, frmMain& w)
-    : QObject(&w), app_(app), doc_(doc), w_(w), port_(serial_, app), versions_(app),
+RadioLink::RadioLink(AppState& app, Document& doc, MainHost& w)
+    : QObject(w.hostWidget()), app_(app), doc_(doc), w_(w), port_(serial_, app), versions_(app),
       engine_(app, doc, port_, timer_, *this, versions_) {
     setObjectName(kName);
     AttachLinkEngine(serial_, timer_, engine_);
@@ -81,13 +81,13 @@ RadioLink::RadioLink(AppState& app, Document& doc, frmMain& w)
     connect(&waitSaveDataTimer_, &QTimer::timeout, this, &RadioLink::onWaitSaveData);
     w.AddBlockingTimer(&waitSaveDataTimer_);
 
-    w.SetCommand("mnuReadFromRadio", [this] { mnuReadFromRadio_Click(); });
-    w.SetCommand("mnuWriteToRadio", [this] { mnuWriteToRadio_Click(); });
-    w.SetCommand("MnuProPassWord", [this] { MnuProPassWord_Click(); });
-    w.SetCommand("MnuLocalInfo", [this] { MnuLocalInfo_Click(); });
-    w.SetCommand("mnuComm", [this] { mnuComm_Click(); });
-    w.SetCommand("MnuVerifyWrite", [this] { MnuVerifyWrite_Click(); });
-    w.SetCommand("MnuRestoreBackup", [this] { MnuRestoreBackup_Click(); });
+    w.SetCommand(Cmd::mnuReadFromRadio, [this] { mnuReadFromRadio_Click(); });
+    w.SetCommand(Cmd::mnuWriteToRadio, [this] { mnuWriteToRadio_Click(); });
+    w.SetCommand(Cmd::MnuProPassWord, [this] { MnuProPassWord_Click(); });
+    w.SetCommand(Cmd::MnuLocalInfo, [this] { MnuLocalInfo_Click(); });
+    w.SetCommand(Cmd::mnuComm, [this] { mnuComm_Click(); });
+    w.SetCommand(Cmd::MnuVerifyWrite, [this] { MnuVerifyWrite_Click(); });
+    w.SetCommand(Cmd::MnuRestoreBackup, [this] { MnuRestoreBackup_Click(); });
     applyVerifySetting(QSettings().value(kVerifySetting, false).toBool());
 }
 
@@ -128,7 +128,7 @@ void RadioLink::onWaitSaveData() {
 void RadioLink::MnuLocalInfo_Click() {
     if (w_.CommandsBlocked() || engine_.busy())
         return;
-    if (auto* open = qobject_cast<EditorWindow*>(w_.ChildByName("FrmRadioInfo")))
+    if (auto* open = qobject_cast<EditorWindow*>(w_.ChildByName(Name(Win::FrmRadioInfo))))
         open->closeWindow();
     startExchange(&LinkEngine::startInfoRead);
 }
@@ -137,7 +137,7 @@ void RadioLink::MnuProPassWord_Click() {
     if (engine_.busy())
         return;
     std::string password = engine_.programmingPassword();
-    FrmPassWord dlg(app_, password, &w_);
+    FrmPassWord dlg(app_, password, w_.hostWidget());
     dlg.exec();
     engine_.setProgrammingPassword(dlg.password());
 }
@@ -145,18 +145,18 @@ void RadioLink::MnuProPassWord_Click() {
 void RadioLink::mnuComm_Click() {
     if (w_.CommandsBlocked() || engine_.busy())
         return;
-    FrmSetComm dlg(app_, &w_);
+    FrmSetComm dlg(app_, w_.hostWidget());
     dlg.exec();
     w_.ShowMainTxt(); // the port in the status bar
 }
 
 void RadioLink::applyVerifySetting(bool on) {
     engine_.setVerifyAfterWrite(on);
-    w_.action("MnuVerifyWrite")->setChecked(on);
+    w_.action(Cmd::MnuVerifyWrite)->setChecked(on);
 }
 
 void RadioLink::MnuVerifyWrite_Click() {
-    const bool on = w_.action("MnuVerifyWrite")->isChecked();
+    const bool on = w_.action(Cmd::MnuVerifyWrite)->isChecked();
     applyVerifySetting(on);
     QSettings().setValue(kVerifySetting, on);
 }
@@ -171,7 +171,7 @@ void RadioLink::MnuRestoreBackup_Click() {
         return;
     const std::string folder = BackupsFolder();
     FrmBackups dlg(app_, BackupStore(folder).list(), QFile::decodeName(QByteArray::fromStdString(folder)),
-                   &w_);
+                   w_.hostWidget());
     if (dlg.exec() != QDialog::Accepted || !dlg.chosen())
         return;
     // The backup replaces the document: a changed one is offered for saving first.
@@ -182,7 +182,7 @@ void RadioLink::MnuRestoreBackup_Click() {
         // The document stays as it was, shown again in the channel window.
         app_.prompter->ask(app_.LangText(kMsgBackupNotOpened) + "\r\n" + app_.LangText(refused),
                            Icon::Critical, Buttons::Ok);
-        w_.ShowChildWindow(frmCommChInfo::kName);
+        w_.ShowChildWindow(Win::frmCommChInfo);
         w_.CascadeWindows();
         return;
     }
@@ -203,7 +203,7 @@ void RadioLink::startExchange(bool (LinkEngine::*start)()) {
 
 void RadioLink::openProgress(LinkMode mode) {
     closeProgress();
-    progress_ = new FrmProgress(app_, mode, &w_);
+    progress_ = new FrmProgress(app_, mode, w_.hostWidget());
     progress_->show();
 }
 
@@ -246,7 +246,7 @@ void RadioLink::keepBackup(LinkMode mode, const RadioImage& image) {
 bool RadioLink::askPassword(std::string& password) {
     if (passwordDialog)
         return passwordDialog(password);
-    QWidget* parent = progress_ != nullptr ? static_cast<QWidget*>(progress_) : &w_;
+    QWidget* parent = progress_ != nullptr ? static_cast<QWidget*>(progress_) : w_.hostWidget();
     FrmPassWord dlg(app_, password, parent);
     dlg.exec();
     password = dlg.password();
@@ -269,7 +269,7 @@ void RadioLink::exchangeEnded(const LinkResult& result) {
         w_.UpdateCommandStates();
     } else if (ok && mode == LinkMode::Info) {
         w_.radioInfo() = engine_.radioInfo();
-        w_.ShowChildWindow("FrmRadioInfo");
+        w_.ShowChildWindow(Win::FrmRadioInfo);
     }
     emit ended(mode, ok);
 }
@@ -283,7 +283,7 @@ void RadioLink::onReadOK() {
     w_.ShowReplacedDocument();
 }
 
-RadioLink* InstallRadioLink(frmMain& w, AppState& app, Document& doc) {
+RadioLink* InstallRadioLink(MainHost& w, AppState& app, Document& doc) {
     return new RadioLink(app, doc, w);
 }
 

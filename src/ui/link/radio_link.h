@@ -19,7 +19,7 @@
 
 namespace zt {
 
-class frmMain;
+class MainHost;
 
 // The port of the main window's exchanges: the serial adapter, with a message that names the
 // dialout group when the port exists but the user may not open it.
@@ -51,7 +51,7 @@ class RadioLink : public QObject, public LinkHost {
     Q_OBJECT
   public:
     static constexpr const char* kName = "RadioLink";
-    RadioLink(AppState& app, Document& doc, frmMain& w);
+    RadioLink(AppState& app, Document& doc, MainHost& w);
     ~RadioLink() override;
 
     // Menu and toolbar commands.
@@ -102,7 +102,7 @@ class RadioLink : public QObject, public LinkHost {
 
     AppState& app_;
     Document& doc_;
-    frmMain& w_;
+    MainHost& w_;
     SerialLinkPort serial_;
     UserLinkPort port_;
     SerialLinkTimer timer_;
@@ -115,6 +115,6 @@ class RadioLink : public QObject, public LinkHost {
 };
 
 // Gives the main window its radio commands (read, write, password, radio information, port).
-RadioLink* InstallRadioLink(frmMain& w, AppState& app, Document& doc);
+RadioLink* InstallRadioLink(MainHost& w, AppState& app, Document& doc);
 
 } // namespace zt

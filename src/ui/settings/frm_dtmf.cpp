@@ -1,7 +1,9 @@
 #include "settings/frm_dtmf.h"
 
-#include "app/twips.h"
+#include "common/form_keys.h"
 #include "common/text_guard.h"
+#include "common/twips.h"
+#include "common/window_buttons.h"
 #include "model/channel_table.h"
 #include "settings/settings_common.h"
 
@@ -125,9 +127,9 @@ FrmDTMF::FrmDTMF(AppState& app, Document& doc, WindowRouter* router, QWidget* pa
                 [this, k] { listCodeChanged(static_cast<int>(k)); });
     }
 
-    cmdClose_ = AddCloseButton(this, 5520, 4490);
+    cmdClose_ = WindowButtons::CloseAtTw(this, 5520, 4490).close;
 
-    EnterMovesOn(this);
+    FocusChain::FollowTabOrder(this);
     loadWindow();
 }
 

@@ -1,9 +1,9 @@
 #include "settings/frm_group_name.h"
 
-#include "app/twips.h"
 #include "common/label_rows.h"
 #include "common/legacy_text.h"
 #include "common/text_guard.h"
+#include "common/twips.h"
 
 #include <QKeyEvent>
 #include <QLabel>

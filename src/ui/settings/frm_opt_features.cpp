@@ -1,9 +1,14 @@
 #include "settings/frm_opt_features.h"
 
-#include "app/twips.h"
 #include "codec/vfo_tone.h"
+#include "common/form_keys.h"
+#include "common/signal_fields.h"
 #include "common/text_guard.h"
+#include "common/twips.h"
+#include "common/window_buttons.h"
+#include "model/channel_editor.h"
 #include "model/fixed_text.h"
+#include "model/radio_rules.h"
 #include "model/tone_tips.h"
 #include "settings/settings_common.h"
 
@@ -21,24 +26,172 @@ namespace {
 
 constexpr int kPowerOnChars = 16;
 constexpr int kFirstShownChar = 8;
+constexpr int kCheckBase = 100; // SaveOptFeat's id of Check1(i) is 100 + i
 
-// The lists the window shows, in the order of the screen.
-constexpr std::array<int, 7> kLeftLists = {4, 12, 13, 14, 15, 38, 39};
-constexpr std::array<int, 10> kVfoLists = {29, 30, 31, 32, 33, 34, 35, 36, 40, 37};
-// Lists and boxes the window fills and stores but never shows.
-constexpr std::array<int, 10> kHiddenLists = {0, 1, 11, 2, 3, 5, 6, 7, 8, 9};
-constexpr std::array<int, 6> kHiddenChecks = {0, 1, 2, 3, 4, 5};
-// The VFO's switches, two to a row.
-constexpr std::array<int, 6> kVfoChecks = {14, 8, 9, 10, 11, 12};
+// Where a control sits: the common-settings switch at the top of the left column, the left
+// column's lists, the VFO block (greyed while the common settings are off), or nowhere (filled
+// and stored, never shown).
+enum class Place { Switch, Left, Vfo, Hidden };
+enum class Kind { List, Check };
+// Stored value <-> shown entry.
+enum class Conv {
+    Index,      // the entry's position
+    IndexPlus1, // the position + 1
+    Times15,    // the position x 15 (seconds in steps of 15)
+    CodeNumber, // the entry's text, a DTMF code number; the first entry ("OFF") is 0
+    TipNumber,  // the entry's text, a tone tip number; the first entry is 0
+};
+// When a control may be used (besides its place).
+enum class Rule {
+    Always,
+    Vox,        // while VOX is on
+    DecodeTone, // while the VFO has a decode tone
+    RepUnlocked // while the repeater offset is not locked
+};
 
-int LabelId(int i) {
-    if (i <= 13)
-        return 16001 + i;
-    if (i <= 28)
-        return 16486 + i;
-    constexpr std::array<int, 12> ids = {15005, 15006, 15011, 15037, 15038, 15013,
-                                         15200, 15201, 15205, 16026, 16028, 15023};
-    return ids[static_cast<std::size_t>(i - 29)];
+struct EntryContext {
+    const TextOf& text;
+    const SettingsRecord& settings;
+    QStringList texts(std::initializer_list<int> ids) const {
+        QStringList out;
+        for (int id : ids)
+            out << text(id);
+        return out;
+    }
+    QString off() const { return text(16040); }
+};
+using EntriesFn = QStringList (*)(const EntryContext&);
+
+constexpr int kShared = -1; // caption: the signalling field's caption (common/signal_fields)
+
+// One settings field of the window: its control (Combo1_<index> or Check1_<index>), where it
+// sits, the stored field (of the feature block, or a column of the VFO channel), its caption,
+// its list's entries (nullptr: the signalling field's), the conversion and the enable rule.
+struct OptField {
+    int index;
+    Kind kind;
+    Place place;
+    i16 FeatureBlock::*feature;
+    int vfoColumn;
+    int captionId;
+    EntriesFn entries;
+    Conv conv = Conv::Index;
+    Rule rule = Rule::Always;
+};
+
+using FB = FeatureBlock;
+constexpr Kind L = Kind::List;
+constexpr Kind C = Kind::Check;
+
+QStringList VfoTones(const EntryContext& c) {
+    QStringList tones;
+    for (const std::string& t : VfoToneList())
+        tones << QString::fromStdString(t);
+    tones[0] = c.text(15030);
+    return tones;
+}
+QStringList Codes(const EntryContext& c) {
+    return DtmfCodeEntries(c.settings.Options.Dtmf, c.text(14013));
+}
+
+// The window's fields, one line each, in the order of the screen (which is also the order of
+// Tab and Enter, and of filling).
+const OptField kFields[] = {
+    {7, C, Place::Switch, &FB::PublicData, 0, 16027, nullptr},
+    {4, L, Place::Left, &FB::TotTime, 0, 16005,
+     [](const EntryContext& c) { return QStringList{c.off()} + NumberEntries(15, 600, 15); }, Conv::Times15},
+    {12, L, Place::Left, &FB::DisplayMode, 0, 16013,
+     [](const EntryContext& c) {
+         return c.texts({16040, 16041, 16049});
+     }},
+    {13, L, Place::Left, &FB::BacklightColor, 0, 16014,
+     [](const EntryContext& c) {
+         return c.texts({16050, 16051, 16052, 16053, 16054, 16055, 16056, 16057});
+     }},
+    {14, L, Place::Left, &FB::ScanMode, 0, 16500,
+     [](const EntryContext& c) {
+         return c.texts({16058, 16059});
+     }},
+    {15, L, Place::Left, &FB::ScanResumeTime, 0, 16501,
+     [](const EntryContext&) { return NumberEntries(5, 60, 5); }},
+    {38, L, Place::Left, &FB::Beep, 0, 16026,
+     [](const EntryContext& c) {
+         return c.texts({16040, 16041});
+     }},
+    {39, L, Place::Left, &FB::FreqEditable, 0, 16028,
+     [](const EntryContext& c) {
+         return c.texts({16040, 16041});
+     }},
+    {0, L, Place::Hidden, &FB::SquelchLevel, 0, 16001,
+     [](const EntryContext&) { return NumberEntries(0, 9, 1); }},
+    {1, L, Place::Hidden, &FB::VoicePrompt, 0, 16002,
+     [](const EntryContext& c) {
+         return c.texts({16042, 16043});
+     },
+     Conv::IndexPlus1},
+    {11, L, Place::Hidden, &FB::VoiceVolume, 0, 16012,
+     [](const EntryContext&) { return NumberEntries(1, 5, 1); }, Conv::IndexPlus1},
+    {2, L, Place::Hidden, &FB::TailElimMode, 0, 16003,
+     [](const EntryContext& c) {
+         return c.texts({16300, 16301, 16044, 16045});
+     }},
+    {3, L, Place::Hidden, &FB::BatterySave, 0, 16004,
+     [](const EntryContext& c) {
+         return c.texts({16040, 16046, 16047, 16048});
+     }},
+    {5, L, Place::Hidden, &FB::TotPreAlert, 0, 16006,
+     [](const EntryContext& c) { return QStringList{c.off()} + NumberEntries(1, 10, 1); }},
+    {6, L, Place::Hidden, &FB::TotRekeyTime, 0, 16007,
+     [](const EntryContext&) { return NumberEntries(0, 60, 1); }},
+    {7, L, Place::Hidden, &FB::TotResetTime, 0, 16008,
+     [](const EntryContext&) { return NumberEntries(0, 30, 1); }},
+    {8, L, Place::Hidden, &FB::VoxLevel, 0, 16009,
+     [](const EntryContext& c) { return QStringList{c.off()} + NumberEntries(1, 6, 1); }, Conv::Index,
+     Rule::Vox},
+    {9, L, Place::Hidden, &FB::VoxDelay, 0, 16010,
+     [](const EntryContext&) {
+         QStringList delays;
+         for (int i = 1; i <= 10; ++i)
+             delays << QString::number(i * 0.5, 'f', 1);
+         return delays;
+     },
+     Conv::Index, Rule::Vox},
+    {0, C, Place::Hidden, &FB::Vox, 0, 16020, nullptr},
+    {1, C, Place::Hidden, &FB::VoxTone, 0, 16021, nullptr, Conv::Index, Rule::Vox},
+    {2, C, Place::Hidden, &FB::ChannelLock, 0, 16022, nullptr},
+    {3, C, Place::Hidden, &FB::GroupSelect, 0, 16023, nullptr},
+    {4, C, Place::Hidden, &FB::WiredClone, 0, 16024, nullptr},
+    {5, C, Place::Hidden, &FB::TailElimNoSig, 0, 16025, nullptr},
+    // The VFO's signalling settings (the same fields as a channel's).
+    {29, L, Place::Vfo, nullptr, col::DecodeTone, kShared, VfoTones},
+    {30, L, Place::Vfo, nullptr, col::EncodeTone, kShared, VfoTones},
+    {31, L, Place::Vfo, nullptr, col::BusyLock, kShared,
+     [](const EntryContext& c) { return BusyLockEntries(c.text, false); }},
+    {32, L, Place::Vfo, nullptr, col::PttIdBot, kShared, Codes, Conv::CodeNumber},
+    {33, L, Place::Vfo, nullptr, col::PttIdEot, kShared, Codes, Conv::CodeNumber},
+    {34, L, Place::Vfo, nullptr, col::CallCode, kShared, Codes, Conv::CodeNumber},
+    {35, L, Place::Vfo, nullptr, col::RogerBeep, kShared,
+     [](const EntryContext& c) { return ToneTipEntries(c.settings, c.text); }, Conv::TipNumber},
+    {36, L, Place::Vfo, nullptr, col::SquelchMode, kShared, nullptr, Conv::Index, Rule::DecodeTone},
+    {40, L, Place::Vfo, nullptr, col::Tsq, kShared, nullptr},
+    {37, L, Place::Vfo, nullptr, col::Rep, kShared, nullptr, Conv::Index, Rule::RepUnlocked},
+    {14, C, Place::Vfo, nullptr, col::RepLock, 0, nullptr}, // captioned "Rep Lock" in this window
+    {8, C, Place::Vfo, nullptr, col::RxExpander, kShared, nullptr},
+    {9, C, Place::Vfo, nullptr, col::TxCompressor, kShared, nullptr},
+    {10, C, Place::Vfo, nullptr, col::NbAnl, kShared, nullptr},
+    {11, C, Place::Vfo, nullptr, col::Att, kShared, nullptr},
+    {12, C, Place::Vfo, nullptr, col::HiCut, kShared, nullptr},
+};
+
+const OptField* FindField(Kind kind, int index) {
+    for (const OptField& f : kFields)
+        if (f.kind == kind && f.index == index)
+            return &f;
+    return nullptr;
+}
+
+i16* Stored(const OptField& f, FeatureBlock& block) {
+    return f.feature != nullptr ? &(block.*f.feature) : ChannelField(block.VfoChannel, f.vfoColumn);
 }
 
 bool PowerOnChar(QChar c) {
@@ -57,33 +210,7 @@ FrmOptFeatures::FrmOptFeatures(AppState& app, Document& doc, WindowRouter* route
     frame3_->setObjectName("Frame3");
     SetGeometryTw(frame3_, 4350, 150, 4420, 5700);
 
-    auto makeList = [this](int i, QWidget* parent) {
-        auto* c = new BoundList(parent);
-        c->setObjectName(QString("Combo1_%1").arg(i));
-        label1_[static_cast<std::size_t>(i)] = new QLabel(parent);
-        c->onPick([this, i](int) {
-            SaveOptFeat(i);
-            if (i == 29)
-                decodeRule();
-        });
-        combo1_[static_cast<std::size_t>(i)] = c;
-        return c;
-    };
-    auto makeCheck = [this](int i, QWidget* parent) {
-        auto* c = new QCheckBox(parent);
-        c->setObjectName(QString("Check1_%1").arg(i));
-        connect(c, &QCheckBox::clicked, this, [this, i] {
-            SaveOptFeat(100 + i);
-            if (i == 0)
-                vfoRules();
-            if (i == 7)
-                EnablePublic(Check1(7)->isChecked());
-        });
-        check1_[static_cast<std::size_t>(i)] = c;
-        return c;
-    };
-
-    // Left column: the power-on text, the common-settings switch, the radio-wide lists.
+    // Left column: the power-on text, then the fields.
     label2_ = new QLabel(frame1_);
     label2_->setObjectName("Label2");
     for (int i = 0; i < kPowerOnChars; ++i) {
@@ -109,84 +236,86 @@ FrmOptFeatures::FrmOptFeatures(AppState& app, Document& doc, WindowRouter* route
         else
             SetGeometryTw(t, 1600 + (i - kFirstShownChar) * 320, 400, 290, 330);
     }
-    SetGeometryTw(makeCheck(7, frame1_), 240, 900, 3950, 330);
-    for (std::size_t r = 0; r < kLeftLists.size(); ++r)
-        SetGeometryTw(makeList(kLeftLists[r], frame1_), 2450, 1450 + static_cast<int>(r) * 460, 1750, 330);
-    for (int i : kHiddenLists) {
-        makeList(i, frame1_)->hide();
-        label1_[static_cast<std::size_t>(i)]->hide();
+
+    int leftRow = 0;
+    int vfoListRow = 0;
+    int vfoCheck = 0;
+    for (const OptField& f : kFields) {
+        QWidget* parentBox = f.place == Place::Vfo ? frame3_ : frame1_;
+        QWidget* control = nullptr;
+        if (f.kind == Kind::List) {
+            auto* c = new BoundList(parentBox);
+            c->setObjectName(QString("Combo1_%1").arg(f.index));
+            label1_[static_cast<std::size_t>(f.index)] = new QLabel(parentBox);
+            c->onPick([this, i = f.index, decode = f.vfoColumn == col::DecodeTone](int) {
+                SaveOptFeat(i);
+                if (decode)
+                    decodeRule();
+            });
+            combo1_[static_cast<std::size_t>(f.index)] = c;
+            control = c;
+        } else {
+            auto* c = new QCheckBox(parentBox);
+            c->setObjectName(QString("Check1_%1").arg(f.index));
+            connect(c, &QCheckBox::clicked, this, [this, i = f.index] {
+                SaveOptFeat(kCheckBase + i);
+                applyRules();
+            });
+            check1_[static_cast<std::size_t>(f.index)] = c;
+            control = c;
+        }
+        switch (f.place) {
+        case Place::Switch:
+            SetGeometryTw(control, 240, 900, 3950, 330);
+            break;
+        case Place::Left:
+            SetGeometryTw(control, 2450, 1450 + leftRow++ * 460, 1750, 330);
+            break;
+        case Place::Vfo:
+            if (f.kind == Kind::List) {
+                SetGeometryTw(control, 2200, 300 + vfoListRow++ * 420, 2070, 330);
+            } else {
+                // The VFO's switches, two to a row.
+                SetGeometryTw(control, 200 + (vfoCheck % 2) * 2100, 4560 + (vfoCheck / 2) * 380, 2050, 330);
+                ++vfoCheck;
+            }
+            break;
+        case Place::Hidden:
+            control->hide();
+            if (f.kind == Kind::List)
+                label1_[static_cast<std::size_t>(f.index)]->hide();
+            break;
+        }
     }
-    for (int i : kHiddenChecks)
-        makeCheck(i, frame1_)->hide();
 
-    // Right column: the VFO's signalling settings.
-    for (std::size_t r = 0; r < kVfoLists.size(); ++r)
-        SetGeometryTw(makeList(kVfoLists[r], frame3_), 2200, 300 + static_cast<int>(r) * 420, 2070, 330);
-    for (std::size_t k = 0; k < kVfoChecks.size(); ++k)
-        SetGeometryTw(makeCheck(kVfoChecks[k], frame3_), 200 + static_cast<int>(k % 2) * 2100,
-                      4560 + static_cast<int>(k / 2) * 380, 2050, 330);
+    cmdClose_ = WindowButtons::CloseAtTw(this, 7820, 6180).close;
 
-    cmdClose_ = AddCloseButton(this, 7820, 6180);
-
-    EnterMovesOn(this);
+    FocusChain::FollowTabOrder(this);
     loadWindow();
 }
 
 void FrmOptFeatures::retranslate() {
     setWindowTitle(T(16000));
-    for (std::size_t i = 0; i < label1_.size(); ++i)
-        if (label1_[i] != nullptr)
-            label1_[i]->setText(T(LabelId(static_cast<int>(i))));
-    for (std::size_t i = 0; i < check1_.size(); ++i) {
-        if (check1_[i] == nullptr)
+    const TextOf text = [this](int id) { return T(id); };
+    const EntryContext context{text, doc_.work.settings};
+    for (const OptField& f : kFields) {
+        QString caption;
+        if (f.captionId == kShared)
+            caption = SignalCaption(f.vfoColumn, text);
+        else if (f.captionId != 0)
+            caption = T(f.captionId);
+        else if (f.vfoColumn == col::RepLock)
+            caption = "Rep Lock";
+        if (f.kind == Kind::Check) {
+            Check1(f.index)->setText(caption);
             continue;
-        const int k = static_cast<int>(i);
-        check1_[i]->setText(k <= 7 ? T(16020 + k) : (k <= 12 ? T(15292 + k) : QString("Rep Lock")));
+        }
+        Label1(f.index)->setText(caption);
+        Combo1(f.index)->setEntries(f.entries != nullptr ? f.entries(context)
+                                                         : SignalEntries(f.vfoColumn, text));
     }
     label2_->setText(T(16100));
     cmdClose_->setText(T(9023));
-
-    auto texts = [this](std::initializer_list<int> ids) {
-        QStringList out;
-        for (int id : ids)
-            out << T(id);
-        return out;
-    };
-    const QString off = T(16040);
-    Combo1(0)->setEntries(NumberEntries(0, 9, 1));
-    Combo1(1)->setEntries(texts({16042, 16043}));
-    Combo1(11)->setEntries(NumberEntries(1, 5, 1));
-    Combo1(2)->setEntries(texts({16300, 16301, 16044, 16045}));
-    Combo1(3)->setEntries(texts({16040, 16046, 16047, 16048}));
-    Combo1(4)->setEntries(QStringList{off} + NumberEntries(15, 600, 15));
-    Combo1(5)->setEntries(QStringList{off} + NumberEntries(1, 10, 1));
-    Combo1(6)->setEntries(NumberEntries(0, 60, 1));
-    Combo1(7)->setEntries(NumberEntries(0, 30, 1));
-    Combo1(8)->setEntries(QStringList{off} + NumberEntries(1, 6, 1));
-    QStringList delays;
-    for (int i = 1; i <= 10; ++i)
-        delays << QString::number(i * 0.5, 'f', 1);
-    Combo1(9)->setEntries(delays);
-    Combo1(12)->setEntries(texts({16040, 16041, 16049}));
-    Combo1(13)->setEntries(texts({16050, 16051, 16052, 16053, 16054, 16055, 16056, 16057}));
-    Combo1(14)->setEntries(texts({16058, 16059}));
-    Combo1(15)->setEntries(NumberEntries(5, 60, 5));
-    QStringList tones;
-    for (const std::string& t : VfoToneList())
-        tones << QString::fromStdString(t);
-    tones[0] = T(15030);
-    Combo1(29)->setEntries(tones);
-    Combo1(30)->setEntries(tones);
-    Combo1(31)->setEntries(texts({15030, 15031}));
-    const QStringList codes = DtmfCodeEntries(doc_.work.settings.Options.Dtmf, T(14013));
-    for (int i : {32, 33, 34})
-        Combo1(i)->setEntries(codes);
-    Combo1(35)->setEntries({T(15030)});
-    Combo1(36)->setEntries(texts({15031, 15032}));
-    Combo1(37)->setEntries({T(15030), "+100K", "-100K"});
-    Combo1(38)->setEntries(texts({16040, 16041}));
-    Combo1(39)->setEntries(texts({16040, 16041}));
-    Combo1(40)->setEntries(texts({15052, 15053}));
     placeLabels();
 }
 
@@ -198,57 +327,46 @@ void FrmOptFeatures::placeLabels() {
 }
 
 void FrmOptFeatures::loadFromDocument() {
-    const FeatureBlock c = doc_.work.settings.Options.Features; // the record as it was at opening
-    const ChannelRecord& v = c.VfoChannel;
+    FeatureBlock opened = doc_.work.settings.Options.Features; // the record as it was at opening
     const ChannelRecord& live = doc_.work.settings.Options.Features.VfoChannel;
-    Combo1(0)->showValue(c.SquelchLevel);
-    Combo1(1)->showValue(c.VoicePrompt - 1);
-    Combo1(11)->showValue(c.VoiceVolume - 1);
-    Combo1(2)->showValue(c.TailElimMode);
-    Combo1(3)->showValue(c.BatterySave);
-    Combo1(4)->showValue(static_cast<int>(std::lround(c.TotTime / 15.0)));
-    for (auto [i, value] : {std::pair<int, int>{5, c.TotPreAlert},
-                            {6, c.TotRekeyTime},
-                            {7, c.TotResetTime},
-                            {8, c.VoxLevel},
-                            {9, c.VoxDelay},
-                            {12, c.DisplayMode},
-                            {13, c.BacklightColor},
-                            {14, c.ScanMode},
-                            {15, c.ScanResumeTime},
-                            {29, v.DecodeTone},
-                            {30, v.EncodeTone}})
-        Combo1(i)->showValue(value);
-    // A busy lock on a wrong tone needs a decode tone: without one it becomes a lock on carrier.
-    Combo1(31)->showValue(live.DecodeTone == 0 && v.BusyLock == 2 ? 1 : v.BusyLock);
-    ShowText(Combo1(32), QString::number(v.PttIdBot));
-    ShowText(Combo1(33), QString::number(v.PttIdEot));
-    ShowText(Combo1(34), QString::number(v.CallCode));
-    ShowRBOpt();
-    // Without a decode tone the squelch opens on carrier only.
-    Combo1(36)->setEnabled(live.DecodeTone != 0);
-    Combo1(36)->showValue(live.DecodeTone == 0 ? 0 : v.SquelchMode);
-    Combo1(37)->showValue(v.Rep);
-    Combo1(40)->showValue(v.Tsq);
-    const std::array<i16, 6> hiddenChecks = {c.Vox,         c.VoxTone,    c.ChannelLock,
-                                             c.GroupSelect, c.WiredClone, c.TailElimNoSig};
-    auto showCheck = [this](int i, i16 value) {
-        Check1(i)->setChecked(value == 1);
-        SaveOptFeat(100 + i);
-    };
-    for (std::size_t i = 0; i < hiddenChecks.size(); ++i)
-        showCheck(static_cast<int>(i), hiddenChecks[i]);
-    Combo1(38)->showValue(c.Beep);
-    showCheck(7, c.PublicData);
-    showCheck(8, v.RxExpander);
-    showCheck(9, v.TxCompressor);
-    showCheck(10, v.NbAnl);
-    showCheck(11, v.Att);
-    showCheck(12, v.HiCut);
-    showCheck(14, v.RepLock);
-    Combo1(39)->showValue(c.FreqEditable);
-    vfoRules();
-    EnablePublic(Check1(7)->isChecked());
+    for (const OptField& f : kFields) {
+        const int stored = *Stored(f, opened);
+        if (f.kind == Kind::Check) {
+            // Anything but 1 is stored back as 0.
+            Check1(f.index)->setChecked(stored == 1);
+            SaveOptFeat(kCheckBase + f.index);
+            continue;
+        }
+        BoundList* list = Combo1(f.index);
+        if (f.vfoColumn == col::BusyLock) {
+            list->showValue(BusyLockForTone(static_cast<i16>(stored), live.DecodeTone));
+            continue;
+        }
+        if (f.rule == Rule::DecodeTone) {
+            // Without a decode tone the squelch opens on carrier only.
+            list->setEnabled(live.DecodeTone != 0);
+            list->showValue(live.DecodeTone == 0 ? 0 : stored);
+            continue;
+        }
+        switch (f.conv) {
+        case Conv::Index:
+            list->showValue(stored);
+            break;
+        case Conv::IndexPlus1:
+            list->showValue(stored - 1);
+            break;
+        case Conv::Times15:
+            list->showValue(static_cast<int>(std::lround(stored / 15.0)));
+            break;
+        case Conv::CodeNumber:
+            ShowText(list, QString::number(stored));
+            break;
+        case Conv::TipNumber:
+            ShowRBOpt();
+            break;
+        }
+    }
+    applyRules();
     showPowerOnText();
 }
 
@@ -262,153 +380,78 @@ void FrmOptFeatures::showPowerOnText() {
 }
 
 void FrmOptFeatures::SaveOptFeat(int id) {
-    FeatureBlock& f = doc_.work.settings.Options.Features;
-    ChannelRecord& v = f.VfoChannel;
-    auto comboField = [&f, &v](int i) -> i16* {
-        switch (i) {
-        case 0:
-            return &f.SquelchLevel;
-        case 1:
-            return &f.VoicePrompt;
-        case 2:
-            return &f.TailElimMode;
-        case 3:
-            return &f.BatterySave;
-        case 4:
-            return &f.TotTime;
-        case 5:
-            return &f.TotPreAlert;
-        case 6:
-            return &f.TotRekeyTime;
-        case 7:
-            return &f.TotResetTime;
-        case 8:
-            return &f.VoxLevel;
-        case 9:
-            return &f.VoxDelay;
-        case 11:
-            return &f.VoiceVolume;
-        case 12:
-            return &f.DisplayMode;
-        case 13:
-            return &f.BacklightColor;
-        case 14:
-            return &f.ScanMode;
-        case 15:
-            return &f.ScanResumeTime;
-        case 29:
-            return &v.DecodeTone;
-        case 30:
-            return &v.EncodeTone;
-        case 31:
-            return &v.BusyLock;
-        case 32:
-            return &v.PttIdBot;
-        case 33:
-            return &v.PttIdEot;
-        case 34:
-            return &v.CallCode;
-        case 35:
-            return &v.RogerBeep;
-        case 36:
-            return &v.SquelchMode;
-        case 37:
-            return &v.Rep;
-        case 38:
-            return &f.Beep;
-        case 39:
-            return &f.FreqEditable;
-        case 40:
-            return &v.Tsq;
-        default:
-            return nullptr;
-        }
-    };
-    auto checkField = [&f, &v](int i) -> i16* {
-        switch (i) {
-        case 0:
-            return &f.Vox;
-        case 1:
-            return &f.VoxTone;
-        case 2:
-            return &f.ChannelLock;
-        case 3:
-            return &f.GroupSelect;
-        case 4:
-            return &f.WiredClone;
-        case 5:
-            return &f.TailElimNoSig;
-        case 7:
-            return &f.PublicData;
-        case 8:
-            return &v.RxExpander;
-        case 9:
-            return &v.TxCompressor;
-        case 10:
-            return &v.NbAnl;
-        case 11:
-            return &v.Att;
-        case 12:
-            return &v.HiCut;
-        case 14:
-            return &v.RepLock;
-        default:
-            return nullptr;
-        }
-    };
-    const i16 freqEditable = f.FreqEditable;
-    if (i16* field = id >= 0 && id <= 40 ? comboField(id) : nullptr) {
-        const BoundList* c = Combo1(id);
-        const int x = c->currentIndex();
-        if (x >= 0) {
+    FeatureBlock& block = doc_.work.settings.Options.Features;
+    const i16 freqEditable = block.FreqEditable;
+    const bool check = id >= kCheckBase && id < kCheckBase + static_cast<int>(check1_.size());
+    if (const OptField* f = check ? FindField(Kind::Check, id - kCheckBase) : FindField(Kind::List, id)) {
+        i16* field = Stored(*f, block);
+        if (check) {
+            *field = Check1(f->index)->isChecked() ? 1 : 0;
+        } else if (const int x = Combo1(id)->currentIndex(); x >= 0) {
             int value = x;
-            if (id == 1 || id == 11)
+            switch (f->conv) {
+            case Conv::Index:
+                break;
+            case Conv::IndexPlus1:
                 value = x + 1;
-            else if (id == 4)
+                break;
+            case Conv::Times15:
                 value = x * 15;
-            else if (id >= 32 && id <= 35) {
+                break;
+            case Conv::CodeNumber:
+            case Conv::TipNumber: {
                 // The entries after the first are the numbers of codes or tone tips.
                 bool ok = false;
-                value = c->currentText().toInt(&ok);
+                value = Combo1(id)->currentText().toInt(&ok);
                 if (!ok || x == 0)
                     value = 0;
+                break;
+            }
             }
             *field = static_cast<i16>(value);
         }
-    } else if (i16* check = id >= 100 && id <= 114 ? checkField(id - 100) : nullptr) {
-        *check = Check1(id - 100)->isChecked() ? 1 : 0;
     } else if (id == kPowerOnTextId) {
         std::string s;
         for (QLineEdit* t : text1_)
             s += t->text().isEmpty() ? ' ' : t->text().at(0).toLatin1();
-        f.PowerOnText = s;
-    }
-    // A locked repeater offset cannot be changed.
-    if (Check1(14)->isEnabled()) {
-        const bool locked = v.RepLock == 1;
-        Combo1(37)->setEnabled(!locked);
-        Label1(37)->setEnabled(!locked);
+        block.PowerOnText = s;
     }
     // Also while opening: a stored value without an entry that becomes 0 changes what the channel
     // windows allow.
-    if (f.FreqEditable != freqEditable)
+    if (block.FreqEditable != freqEditable)
         route(Refresh::FreqEdit);
 }
 
-void FrmOptFeatures::EnablePublic(bool enable) {
-    frame3_->setEnabled(enable);
-    for (QWidget* w : frame3_->findChildren<QWidget*>())
-        w->setEnabled(enable);
-    // The squelch mode follows a decode tone, whatever the common settings say.
-    if (enable)
-        Combo1(36)->setEnabled(Combo1(29)->currentIndex() > 0);
-}
-
-void FrmOptFeatures::vfoRules() {
+void FrmOptFeatures::applyRules() {
+    const bool common = Check1(7)->isChecked();
     const bool vox = Check1(0)->isChecked();
-    Check1(1)->setEnabled(vox);
-    Combo1(8)->setEnabled(vox);
-    Combo1(9)->setEnabled(vox);
+    const bool decodeTone = Combo1(29)->currentIndex() > 0;
+    const bool repUnlocked = doc_.work.settings.Options.Features.VfoChannel.RepLock != 1;
+    frame3_->setEnabled(common);
+    for (const OptField& f : kFields) {
+        if (f.place == Place::Switch)
+            continue;
+        bool ruleAllows = true;
+        switch (f.rule) {
+        case Rule::Always:
+            break;
+        case Rule::Vox:
+            ruleAllows = vox;
+            break;
+        case Rule::DecodeTone:
+            ruleAllows = decodeTone;
+            break;
+        case Rule::RepUnlocked:
+            ruleAllows = repUnlocked;
+            break;
+        }
+        const bool placeAllows = f.place != Place::Vfo || common;
+        QWidget* control = f.kind == Kind::List ? static_cast<QWidget*>(Combo1(f.index)) : Check1(f.index);
+        control->setEnabled(placeAllows && ruleAllows);
+        // A caption greys with its place, and with the repeater lock.
+        if (f.kind == Kind::List && f.place == Place::Vfo)
+            Label1(f.index)->setEnabled(placeAllows && (f.rule != Rule::RepUnlocked || ruleAllows));
+    }
 }
 
 void FrmOptFeatures::fillBusyLock(bool withTone) {
@@ -416,10 +459,7 @@ void FrmOptFeatures::fillBusyLock(bool withTone) {
     if (b->count() == (withTone ? 3 : 2))
         return;
     int shown = b->currentIndex();
-    QStringList entries{T(15030), T(15031)};
-    if (withTone)
-        entries << T(15032);
-    b->setEntries(entries);
+    b->setEntries(BusyLockEntries([this](int id) { return T(id); }, withTone));
     if (shown < 0)
         return;
     // Losing the decode tone turns a lock on a wrong tone into a lock on carrier.
@@ -445,10 +485,7 @@ void FrmOptFeatures::decodeRule() {
 void FrmOptFeatures::ShowRBOpt() {
     const SettingsRecord& s = doc_.work.settings;
     const int stored = s.Options.Features.VfoChannel.RogerBeep;
-    QStringList entries{T(15030)};
-    for (int n = 1; n <= kToneTipCount; ++n)
-        if (ToneDefined(s, n) != 0)
-            entries << QString::number(n);
+    const QStringList entries = ToneTipEntries(s, [this](int id) { return T(id); });
     BoundList* rb = Combo1(35);
     rb->setEntries(entries);
     ShowText(rb, stored >= 1 && stored <= kToneTipCount ? QString::number(stored) : entries[0]);
@@ -456,8 +493,9 @@ void FrmOptFeatures::ShowRBOpt() {
 
 void FrmOptFeatures::FillCodeLists() {
     const QStringList codes = DtmfCodeEntries(doc_.work.settings.Options.Dtmf, T(14013));
-    for (int i : {32, 33, 34})
-        RefillCodeList(Combo1(i), codes);
+    for (const OptField& f : kFields)
+        if (f.conv == Conv::CodeNumber)
+            RefillCodeList(Combo1(f.index), codes);
 }
 
 void FrmOptFeatures::refresh(Refresh what) {

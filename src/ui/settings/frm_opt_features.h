@@ -28,10 +28,8 @@ class FrmOptFeatures : public EditorWindow {
     void refresh(Refresh what) override;
 
     // Copies one control into the record: a Combo1 index (0..40), 100 + a Check1 index, or 140
-    // for the power-on text; other ids copy nothing but still run the repeater-lock rule.
+    // for the power-on text (the fields are described in one table, frm_opt_features.cpp).
     void SaveOptFeat(int id);
-    // Enables or disables the VFO's common signalling settings together.
-    void EnablePublic(bool enable);
     // Rebuilds the roger-beep list from the defined tone tips and shows the stored choice.
     void ShowRBOpt();
     // Rebuilds the PTT-ID and call code lists from the DTMF code list.
@@ -44,9 +42,13 @@ class FrmOptFeatures : public EditorWindow {
     QGroupBox* Frame3() const { return frame3_; }
 
   private:
+    // Enables each control by its place and rule: the VFO block while its common settings are
+    // on, the VOX settings while VOX is on, the squelch mode with a decode tone, the repeater
+    // offset while it is not locked.
+    void applyRules();
+    // A change of the VFO's decode tone: the busy-lock and squelch lists follow.
     void decodeRule();
     void fillBusyLock(bool withTone);
-    void vfoRules();
     void showPowerOnText();
     void placeLabels();
 

@@ -1,9 +1,9 @@
 #include "settings/frm_reset_mode.h"
 
-#include "app/twips.h"
 #include "common/bound_list.h"
 #include "common/label_rows.h"
 #include "common/legacy_text.h"
+#include "common/twips.h"
 
 #include <QLabel>
 

@@ -1,8 +1,8 @@
 #include "settings/frm_scan.h"
 
-#include "app/twips.h"
 #include "common/bound_list.h"
 #include "common/label_rows.h"
+#include "common/twips.h"
 #include "settings/settings_lists.h"
 
 #include <QCheckBox>

@@ -1,6 +1,8 @@
 #include "settings/frm_tone_tips.h"
 
-#include "app/twips.h"
+#include "common/form_keys.h"
+#include "common/twips.h"
+#include "common/window_buttons.h"
 #include "model/tone_tips.h"
 #include "settings/settings_common.h"
 #include "tone_output.h"
@@ -141,7 +143,7 @@ FrmToneTips::FrmToneTips(AppState& app, Document& doc, WindowRouter* router,
     stop_->setObjectName("Command2_0");
     SetGeometryTw(stop_, 1440, 6060, 1200, 380);
     connect(stop_, &QPushButton::clicked, this, [this] { stopPreview(); });
-    cmdClose_ = AddCloseButton(this, 7020, 6060);
+    cmdClose_ = WindowButtons::CloseAtTw(this, 7020, 6060).close;
 
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (index < 0 || index + 1 == current_)
@@ -150,7 +152,7 @@ FrmToneTips::FrmToneTips(AppState& app, Document& doc, WindowRouter* router,
         ShowTone();
     });
     current_ = tabs_->currentIndex() + 1;
-    EnterMovesOn(this);
+    FocusChain::FollowTabOrder(this);
     loadWindow();
 }
 

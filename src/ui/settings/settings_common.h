@@ -1,6 +1,6 @@
-// Pieces the radio-wide settings windows share: Enter moving on through the controls, boxes that
-// select their text when entered, number lists, selecting a list entry by its text, and the list
-// of defined DTMF code numbers that several windows offer.
+// Pieces the radio-wide settings windows share (their buttons and keys: common/window_buttons.h,
+// common/form_keys.h): boxes that select their text when entered, number lists, selecting a list entry by its
+// text, and the list of defined DTMF code numbers that several windows offer.
 #pragma once
 
 #include "common/bound_list.h"
@@ -19,19 +19,10 @@ namespace zt {
 
 class EditorWindow;
 
-// The window's Close button at (left, top) in twips, the window's bottom right corner: the window
-// takes its fixed size from it.
-QPushButton* AddCloseButton(EditorWindow* window, int left, int top);
-
 // Places `label` `gapTwips` left of `control` and makes it the control's caption (the name the
 // control is known by, also to assistive technology).
 void PlaceCaption(QLabel* label, QWidget* control, int gapTwips = 100);
 
-// Enter in a list, check box, text box or tab bar of `window` moves the focus to the next
-// control of the focus chain and is swallowed (an open drop-down keeps its Enter).
-void EnterMovesOn(QWidget* window);
-// Moves the focus from `from` to the next enabled, visible control that takes the focus.
-void FocusNext(QWidget* from);
 // Entering the box selects its whole text, so what is typed replaces it.
 void SelectAllOnFocus(QLineEdit* box);
 
