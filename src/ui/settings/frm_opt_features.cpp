@@ -257,9 +257,11 @@ FrmOptFeatures::FrmOptFeatures(AppState& app, Document& doc, WindowRouter* route
         } else {
             auto* c = new QCheckBox(parentBox);
             c->setObjectName(QString("Check1_%1").arg(f.index));
-            connect(c, &QCheckBox::clicked, this, [this, i = f.index] {
+            connect(c, &QCheckBox::clicked, this, [this, i = f.index, common = f.place == Place::Switch] {
                 SaveOptFeat(kCheckBase + i);
-                applyRules();
+                // Switching the common settings on opens the whole VFO block; the repeater lock
+                // applies again with the next change stored.
+                applyRules(!common);
             });
             check1_[static_cast<std::size_t>(f.index)] = c;
             control = c;
@@ -416,13 +418,19 @@ void FrmOptFeatures::SaveOptFeat(int id) {
             s += t->text().isEmpty() ? ' ' : t->text().at(0).toLatin1();
         block.PowerOnText = s;
     }
+    // A locked repeater offset cannot be changed.
+    if (Check1(14)->isEnabled()) {
+        const bool locked = block.VfoChannel.RepLock == 1;
+        Combo1(37)->setEnabled(!locked);
+        Label1(37)->setEnabled(!locked);
+    }
     // Also while opening: a stored value without an entry that becomes 0 changes what the channel
     // windows allow.
     if (block.FreqEditable != freqEditable)
         route(Refresh::FreqEdit);
 }
 
-void FrmOptFeatures::applyRules() {
+void FrmOptFeatures::applyRules(bool repLockRule) {
     const bool common = Check1(7)->isChecked();
     const bool vox = Check1(0)->isChecked();
     const bool decodeTone = Combo1(29)->currentIndex() > 0;
@@ -442,7 +450,7 @@ void FrmOptFeatures::applyRules() {
             ruleAllows = decodeTone;
             break;
         case Rule::RepUnlocked:
-            ruleAllows = repUnlocked;
+            ruleAllows = repUnlocked || !repLockRule;
             break;
         }
         const bool placeAllows = f.place != Place::Vfo || common;

@@ -44,8 +44,8 @@ class FrmOptFeatures : public EditorWindow {
   private:
     // Enables each control by its place and rule: the VFO block while its common settings are
     // on, the VOX settings while VOX is on, the squelch mode with a decode tone, the repeater
-    // offset while it is not locked.
-    void applyRules();
+    // offset while it is not locked (unless `repLockRule` is false).
+    void applyRules(bool repLockRule = true);
     // A change of the VFO's decode tone: the busy-lock and squelch lists follow.
     void decodeRule();
     void fillBusyLock(bool withTone);
