@@ -12,6 +12,7 @@
 #include "files/version_table.h"
 #include "lang/frm_set_language.h"
 #include "model/model_config.h"
+#include "util/shown_text.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -48,6 +49,21 @@ QString Q(const std::string& s) {
 std::string FileNamePart(const std::string& path) {
     const auto cut = path.find_last_of("/\\");
     return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// Where Save As starts: the document's own path when its folder exists; otherwise its file name in
+// the user's documents folder (made when missing), or in the home folder when that cannot be made.
+// After a read or a new document the name is "new.dat", which has no folder of its own.
+QString SaveAsStart(const std::string& docFileName) {
+    const QString doc = QFile::decodeName(QByteArray::fromStdString(docFileName));
+    const QFileInfo info(doc);
+    if (info.isAbsolute() && info.absoluteDir().exists())
+        return doc;
+    const QString name = info.fileName().isEmpty() ? QStringLiteral("new.dat") : info.fileName();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir().mkpath(documents))
+        return QDir(documents).filePath(name);
+    return QDir::home().filePath(name);
 }
 
 // Window rectangle defaults, in twips.
@@ -491,10 +507,11 @@ QString frmMain::FileFilter() const {
 
 void frmMain::ShowMainTxt() {
     setWindowTitle(Q(app_.LangText(12000) + "[" + app_.ModelNameText + ":" + app_.BandText + "][" +
-                     app_.LangText(12009) + ":" + FileNamePart(app_.DocFileName) + "]"));
+                     app_.LangText(12009) + ":" + ShownText(FileNamePart(app_.DocFileName)) + "]"));
     if (QTreeWidgetItem* root = tree_->topLevelItemCount() > 0 ? tree_->topLevelItem(0) : nullptr)
         root->setText(0, Q(app_.ModelNameText));
-    panels_[0]->setText(app_.IsUntitled ? QString() : QDir::toNativeSeparators(Q(app_.DocFileName)));
+    panels_[0]->setText(app_.IsUntitled ? QString()
+                                        : QDir::toNativeSeparators(Q(ShownText(app_.DocFileName))));
     panels_[1]->setText(Q(app_.ModelNameText + "[" + app_.BandText + "]"));
     const std::string port = app_.ComPortName.empty() ? std::to_string(app_.ComPort) : app_.ComPortName;
     panels_[2]->setText(Q(app_.LangText(12008) + port));
@@ -773,7 +790,8 @@ bool frmMain::mnuFileSave_Click() {
     CommitAllEdits();
     if (app_.IsUntitled)
         return mnuFileSaveAs_Click();
-    const std::string question = "\"" + FileNamePart(app_.DocFileName) + "\"" + app_.LangText(9007);
+    const std::string question =
+        "\"" + ShownText(FileNamePart(app_.DocFileName)) + "\"" + app_.LangText(9007);
     if (app_.prompter->ask(question, Icon::Question, Buttons::OkCancel) != Answer::Ok)
         return false;
     const bool ok = SaveDocument(app_, doc_);
@@ -785,10 +803,7 @@ bool frmMain::mnuFileSaveAs_Click() {
     if (CommandsBlocked())
         return false;
     CommitAllEdits();
-    QString start = Q(app_.DocFileName);
-    if (QFileInfo(start).isRelative())
-        start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(start);
-    const QString path = chooser_->saveFileName(this, start, FileFilter());
+    const QString path = chooser_->saveFileName(this, SaveAsStart(app_.DocFileName), FileFilter());
     if (path.isEmpty())
         return false;
     // The document takes the new name only when it was saved under it.
