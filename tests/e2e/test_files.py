@@ -2,6 +2,7 @@
 (ztlayout.py): the factory templates in the program folder, and new documents saved by
 `ztprog-cli new`, with the full templates, with only the factory settings file, and with none."""
 
+import errno
 import os
 import shutil
 import struct
@@ -216,7 +217,7 @@ class SavingRefuses(StoredFilesTestCase):
         write(self.path("x.fre", "inside", "keep.txt"), b"precious")
         p = self.run_cli("new", self.path("x.dat"))
         self.assertEqual(p.returncode, 1, p.stderr)
-        self.assertIn(self.path("x.fre") + ": " + os.strerror(21), p.stderr)  # EISDIR
+        self.assertIn(self.path("x.fre") + ": " + os.strerror(errno.EISDIR), p.stderr)
         self.assertEqual(read(self.path("x.fre", "inside", "keep.txt")), b"precious")
         self.assertFalse(os.path.exists(self.path("x.dat")))
 
@@ -226,6 +227,15 @@ class SavingRefuses(StoredFilesTestCase):
         self.assertNotIn("\x1b", p.stderr)
         self.assertNotIn("\r", p.stderr)
         self.assertIn("fake\\e[2J\\rdone.dat", p.stderr)
+
+    def test_csv_values_are_printed_with_control_characters_escaped(self):
+        self.assertEqual(self.run_cli("new", self.path("x.dat")).returncode, 0)
+        csv = self.path("in.csv")
+        write(csv, b"Location,Frequency\r\n401,\"28.0\x1b[32mimport done\r\n\"\r\n")
+        p = self.run_cli("import-csv", csv, self.path("x.dat"))
+        self.assertEqual(p.returncode, 1, p.stderr)
+        self.assertNotIn("\x1b", p.stderr)
+        self.assertIn("\\e[32m", p.stderr)
 
 
 if __name__ == "__main__":

@@ -170,6 +170,11 @@ bool StagedFile::fail(const std::string& path, int err) {
 
 bool StagedFile::write(std::span<const std::uint8_t> data) {
     error_ = {};
+    if (written_) { // written before: start again on a fresh temporary file
+        std::error_code ec;
+        fs::remove(fs::path(temp_), ec);
+        written_ = false;
+    }
     if (const int err = InjectedFault(FileStep::Create, temp_))
         return fail(target_, err);
 #ifdef _WIN32
