@@ -115,7 +115,8 @@ int RunExchange(Run& r, bool (LinkEngine::*start)()) {
 
 void PrintInfo(const AppState& app, const RadioInfoRecord& info) {
     auto row = [&](int id, const char* fallback, const std::string& value) {
-        std::cout << OneLine(Text(app, id, fallback)) << ": " << ShownText(value) << '\n';
+        // The radio's texts are bytes of its own code page: only control characters are escaped.
+        std::cout << OneLine(Text(app, id, fallback)) << ": " << ShownText(value, HighBytes::Legacy) << '\n';
     };
     row(21002, "Sales area code", TrimFixed(info.SalesArea));
     row(21003, "Production batch number", info.ProductionBatch.trimmed());

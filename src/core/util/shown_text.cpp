@@ -85,7 +85,7 @@ std::size_t DecodeUtf8(std::string_view s, std::uint32_t& cp) {
 
 } // namespace
 
-std::string ShownText(std::string_view text) {
+std::string ShownText(std::string_view text, HighBytes high) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
@@ -100,7 +100,7 @@ std::string ShownText(std::string_view text) {
             ++i;
             continue;
         }
-        if (c < 0x80) {
+        if (c < 0x80 || high == HighBytes::Legacy) {
             out += static_cast<char>(c);
             ++i;
             continue;

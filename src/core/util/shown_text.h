@@ -15,6 +15,11 @@ namespace zt {
 // U+2066..U+2069, which reorder what follows them). Bytes that are not valid UTF-8 become \xNN.
 // A backslash is kept as it is (folder separators stay readable), so an escape in the input and
 // one made here look alike; what matters is that nothing shown is a control character.
-std::string ShownText(std::string_view text);
+//
+// Texts in a legacy code page (the radio's own texts, read as bytes) use HighBytes::Legacy: every
+// byte from 0x80 up is kept as it is (it is part of a character of that code page, which a UTF-8
+// reading would break), and only C0 controls and DEL are escaped.
+enum class HighBytes { Utf8, Legacy };
+std::string ShownText(std::string_view text, HighBytes high = HighBytes::Utf8);
 
 } // namespace zt
