@@ -353,6 +353,15 @@ class MainWindowTest : public QObject, zt::test::ProgramUnderTest {
         QCOMPARE(app->DocFileName, std::string("new.dat"));
     }
 
+    // A file name's control characters are shown escaped in the title and the status bar.
+    void fileNamesAreShownWithControlCharactersEscaped() {
+        app->DocFileName = "/tmp/x\x1b[31m\r\nfake.dat";
+        app->IsUntitled = false;
+        w->ShowMainTxt();
+        QVERIFY(w->windowTitle().endsWith("[File:x\\e[31m\\r\\nfake.dat]"));
+        QCOMPARE(w->StatusPanel(1)->text(), QDir::toNativeSeparators("/tmp/x\\e[31m\\r\\nfake.dat"));
+    }
+
     void exitAsksAndCommitsTheHalfTypedEntry() {
         // A frequency typed into the grid but not yet stored counts as a change.
         auto* g = static_cast<frmCommChInfo*>(w->ChildByName(frmCommChInfo::kName));
