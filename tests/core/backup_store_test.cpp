@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <system_error>
 
 namespace zt::test {
 namespace {
@@ -104,6 +106,36 @@ TEST(BackupStore, FolderThatCannotBeCreatedKeepsNothingAndSaysWhy) {
     std::string error;
     EXPECT_FALSE(store.keep(BackupKind::Read, f.image, f.doc.work, f.info, nullptr, 0, &error));
     EXPECT_NE(error.find("backups"), std::string::npos);
+}
+
+// Removing an old backup removes the files a backup holds, never what someone put in its folder.
+TEST(BackupStore, PruningRemovesOnlyTheBackupsOwnFiles) {
+    Fixture f;
+    BackupStore store = f.store(1);
+    const auto old = store.keep(BackupKind::Read, f.image, f.doc.work, f.info, nullptr, 1'800'000'000);
+    ASSERT_TRUE(old);
+    fs::create_directories(fs::path(*old) / "notes");
+    f.dir.write(fs::relative(fs::path(*old) / "notes" / "keep.txt", f.dir.path()).string(), "mine");
+    ASSERT_TRUE(store.keep(BackupKind::Read, f.image, f.doc.work, f.info, nullptr, 1'800'000'100));
+    EXPECT_EQ(store.list().size(), 1u);
+    EXPECT_FALSE(fs::exists(fs::path(*old) / backup_file::kImage));
+    EXPECT_FALSE(fs::exists(fs::path(*old) / backup_file::kDescription));
+    EXPECT_EQ(f.dir.read(fs::relative(fs::path(*old) / "notes" / "keep.txt", f.dir.path()).string()), "mine");
+}
+
+// A backup that cannot be written completely keeps nothing and names the file and the reason.
+TEST(BackupStore, AFullDiskKeepsNothingAndSaysWhy) {
+    Fixture f;
+    BackupStore store = f.store();
+    std::string error;
+    const FileFaultHook previous = SetFileFaultHook([](FileStep s, const std::string& path) {
+        return s == FileStep::Write && path.find("radio.fre") != std::string::npos ? ENOSPC : 0;
+    });
+    EXPECT_FALSE(store.keep(BackupKind::Read, f.image, f.doc.work, f.info, nullptr, 0, &error));
+    SetFileFaultHook(previous);
+    EXPECT_NE(error.find("radio.fre: " + std::generic_category().message(ENOSPC)), std::string::npos)
+        << error;
+    EXPECT_TRUE(fs::is_empty(store.folder()));
 }
 
 TEST(BackupStore, OpensAsAnUntitledDocumentWithTheRadioInformation) {

@@ -142,6 +142,37 @@ TEST_F(ChannelEditorTest, TxColumnSetsOffsetAndDirection) {
     EXPECT_TRUE(prompter.asked.empty()); // an offset is not checked against the band
 }
 
+// A typed TX frequency or offset is moved onto a step grid measured from the band's low edge
+// (25.615): 28.003 is on none (lowered to 28.000, simplex), an offset to 28.0025 is on the 6.25 kHz
+// grid, 27.89997 is lowered onto the 5 kHz grid. A typed TX frequency (not an offset) is first
+// checked as a frequency, which keeps it on the 5 kHz channel grid.
+TEST_F(ChannelEditorTest, TypedTxIsSnappedOntoAStepGrid) {
+    const struct {
+        bool asOffset;
+        const char* typed;
+        int dir;
+        const char* offset;
+        int txClass;
+    } cases[] = {
+        {true, "+0.003", 0, "", 0},          {false, "28.003", 0, "", 0},
+        {true, "+0.0025", 2, "0000250", 1},  {false, "27.99625", 1, "0000500", 0},
+        {true, "-0.10003", 1, "0010500", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        doc = Document{};
+        Add(401, "28.00000");
+        app.habits.TxAsOffset = c.asOffset;
+        SetChannelCell(app, doc, 10, 1, col::TxFreq, c.typed);
+        EXPECT_EQ(Ch(401).TxOffsetDir, c.dir);
+        if (c.dir != 0) {
+            EXPECT_EQ(Ch(401).TxOffset.raw(), c.offset);
+        }
+        EXPECT_EQ(Ch(401).TxStepClass, c.txClass);
+        EXPECT_EQ(Rx(401), "02800000");
+    }
+}
+
 TEST_F(ChannelEditorTest, ToneRules) {
     Add(1);
     ChannelRecord& r = Ch(1);

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <system_error>
 
 using namespace zt;
 using zt::test::TempDir;
@@ -56,6 +58,11 @@ class DataFiles : public ::testing::Test {
 
 bool SameCopy(const DocumentCopy& a, const DocumentCopy& b) {
     return a.settings == b.settings && a.channels == b.channels;
+}
+
+// A refusal's message: its first line, then the file it concerns.
+std::string FirstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
 }
 
 void PutI16(std::vector<std::uint8_t>& b, std::size_t at, int v) {
@@ -201,7 +208,8 @@ TEST_F(DataFiles, DamagedPairsAreRefusedAndChangeNothing) {
         prompter.asked.clear();
         EXPECT_EQ(OpenDocument(app, d, path), OpenResult::Refused);
         ASSERT_EQ(prompter.asked.size(), 1u);
-        EXPECT_EQ(prompter.asked[0].text, app.LangText(c.message));
+        EXPECT_EQ(FirstLine(prompter.asked[0].text), app.LangText(c.message));
+        EXPECT_NE(prompter.asked[0].text.find("\n" + dir.path("bad.")), std::string::npos);
         EXPECT_TRUE(SameCopy(d.work, before.work));
         EXPECT_TRUE(SameCopy(d.file, before.file));
         EXPECT_EQ(app.DocFileName, "mine.dat");
@@ -212,7 +220,7 @@ TEST_F(DataFiles, DamagedPairsAreRefusedAndChangeNothing) {
             prompter.asked.clear();
             EXPECT_FALSE(LoadWithChannels(app, d, path));
             ASSERT_EQ(prompter.asked.size(), 1u);
-            EXPECT_EQ(prompter.asked[0].text, app.LangText(c.message));
+            EXPECT_EQ(FirstLine(prompter.asked[0].text), app.LangText(c.message));
             EXPECT_TRUE(SameCopy(d.work, before.work));
             EXPECT_TRUE(SameCopy(d.file, before.file));
         }
@@ -227,8 +235,10 @@ TEST_F(DataFiles, MissingFilesAreReadErrors) {
     EXPECT_EQ(OpenDocument(app, d, path), OpenResult::Refused);
     EXPECT_EQ(OpenDocument(app, d, dir.path("nothing.dat")), OpenResult::Refused);
     ASSERT_EQ(prompter.asked.size(), 2u);
-    EXPECT_EQ(prompter.asked[0].text, app.LangText(9002));
-    EXPECT_EQ(prompter.asked[1].text, app.LangText(9002));
+    EXPECT_EQ(prompter.asked[0].text, app.LangText(9002) + "\n" + dir.path("lonely.fre") + ": " +
+                                          std::generic_category().message(ENOENT));
+    EXPECT_EQ(prompter.asked[1].text, app.LangText(9002) + "\n" + dir.path("nothing.dat") + ": " +
+                                          std::generic_category().message(ENOENT));
     EXPECT_TRUE(SameCopy(d.work, before.work));
 
     // With no channels the channel file is not needed.
@@ -295,7 +305,7 @@ TEST_F(DataFiles, FailedSaveKeepsThePreviousPair) {
     app.DocFileName = dir.path("stuck.dat");
     app.IsUntitled = true;
     EXPECT_FALSE(SaveDocument(app, d));
-    EXPECT_EQ(prompter.asked.back().text, app.LangText(9002));
+    EXPECT_EQ(FirstLine(prompter.asked.back().text), app.LangText(9002));
     EXPECT_TRUE(app.IsUntitled);
     // What was not saved still counts as changed, so leaving the program still asks.
     EXPECT_TRUE(IsModified(d));

@@ -148,6 +148,13 @@ TEST_F(AppFiles, InvalidSetupValuesTakeTheirDefaults) {
     WriteSetup("[Language]\nIsFirstRun=0\ncomPort= 12 \n");
     StartupBeforeFirstRun(app, Env({}));
     EXPECT_EQ(app.ComPort, 12);
+    // Port numbers run from 1 to 255.
+    for (const auto& [stored, port] :
+         {std::pair{"1", 1}, {"255", 255}, {"256", 1}, {"-1", 1}, {"65537", 1}}) {
+        WriteSetup(std::string("[Language]\nIsFirstRun=0\ncomPort=") + stored + "\n");
+        StartupBeforeFirstRun(app, Env({}));
+        EXPECT_EQ(app.ComPort, port) << stored;
+    }
 }
 
 TEST_F(AppFiles, StoredRadioParamsAreFourBytes) {

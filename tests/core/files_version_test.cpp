@@ -97,3 +97,36 @@ TEST(VersionTable, MessageAndHandOverToTheProgramInTheOtherVersionsFolder) {
     EXPECT_FALSE(HandOver(app, "V301")); // a program that fails to start is reported too
     EXPECT_EQ(prompter.asked.size(), 4u);
 }
+
+// The program handed over to is always in a version folder beside this one: a version table
+// naming another folder starts nothing, even when a program is there.
+TEST(VersionTable, HandOverNeverLeavesTheParentFolder) {
+    TempDir dir;
+    AppState app;
+    RecordingPrompter prompter;
+    app.prompter = &prompter;
+    app.ParentDir = dir.path("root");
+    std::string exe = app.ProgramFileName;
+#ifdef _WIN32
+    exe += ".exe";
+#endif
+    dir.write("x/" + exe, "x");
+    dir.write("root/V310/" + exe, "x");
+    const std::string outside[] = {"../x", dir.path("x"), "V310/../../x", "V31", "V3100", ""};
+    std::vector<std::string> started;
+    app.startProcess = [&](const std::string& p) {
+        started.push_back(p);
+        return true;
+    };
+    for (const std::string& program : outside) {
+        SCOPED_TRACE(program);
+        app.versions.pairs = {{program, "V301"}};
+        EXPECT_EQ(HandOverProgramPath(app, "V301"), "");
+        EXPECT_FALSE(HandOver(app, "V301"));
+    }
+    EXPECT_TRUE(started.empty());
+    app.versions.pairs = {{"V310", "V301"}};
+    EXPECT_TRUE(HandOver(app, "V301"));
+    EXPECT_EQ(started,
+              std::vector<std::string>{(std::filesystem::path(dir.path("root")) / "V310" / exe).string()});
+}

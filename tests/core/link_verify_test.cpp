@@ -78,6 +78,32 @@ TEST(VerifyCompare, TheRadiosOwnBytesNeverDifferAndOneFieldIsNamedOnce) {
     EXPECT_EQ(diffs[0].what.field, "PowerOnText");
 }
 
+// The radio owns exactly 0x21F0..0x21FD: the bytes on either side of that range are the document's
+// (the last of the power-on text, the two bytes after the flags, the first DTMF code's first digit).
+TEST(VerifyCompare, TheBytesAroundTheRadiosOwnAreCompared) {
+    const struct {
+        int address;
+        const char* field;
+    } cases[] = {
+        {addr::kPowerOnText + 15, "PowerOnText"},
+        {addr::kRadioFlags + 2, ""},
+        {addr::kRadioFlags + 3, ""},
+        {addr::kDtmfCodes, "CodeList"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        EXPECT_FALSE(IsRadioOwnedAddress(c.address));
+        RadioImage written;
+        written.fill(0x00);
+        RadioImage held = written;
+        held[static_cast<std::size_t>(c.address)] = 0x05;
+        const auto diffs = CompareWrittenImage(written, held);
+        ASSERT_EQ(diffs.size(), 1u);
+        EXPECT_EQ(diffs[0].address, c.address);
+        EXPECT_EQ(diffs[0].what.field, c.field);
+    }
+}
+
 TEST(VerifyCompare, DescriptionGivesOneLineAChannelInTheUsersWords) {
     Bench b;
     std::vector<ImageDifference> diffs = {

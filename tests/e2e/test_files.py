@@ -2,6 +2,7 @@
 (ztlayout.py): the factory templates in the program folder, and new documents saved by
 `ztprog-cli new`, with the full templates, with only the factory settings file, and with none."""
 
+import errno
 import os
 import shutil
 import struct
@@ -185,6 +186,56 @@ class EveryFieldPassesThrough(StoredFilesTestCase):
         self.assertFields(got, settings, "settings")
         for ch, expected in zip(got_channels, channels):
             self.assertFields(ch, expected, "channel %d" % expected["ChannelNo"])
+
+
+class SavingRefuses(StoredFilesTestCase):
+    def run_cli(self, *args):
+        try:
+            return subprocess.run([CLI, "--quiet"] + list(args), capture_output=True, text=True,
+                                  errors="replace", timeout=TIME_LIMIT_S, stdin=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired:
+            self.fail("ztprog-cli did not end within %d s" % TIME_LIMIT_S)
+
+    def test_names_without_dat_are_refused_before_anything_is_written(self):
+        image = self.path("radio.bin")
+        write(image, b"\xff" * 0x2440)
+        for args in (["new", self.path("ab")], ["decode", image, self.path("cd")],
+                     ["new", self.path("x.fre")], ["new", self.path("radio.dat.bak")]):
+            with self.subTest(args=args):
+                p = self.run_cli(*args)
+                self.assertEqual(p.returncode, 2, p.stderr)
+                self.assertEqual(len(p.stderr.strip().splitlines()), 1, p.stderr)
+                self.assertIn(".dat", p.stderr)
+        self.assertEqual(sorted(os.listdir(self.dir)), ["radio.bin"])
+        # Any case of ".dat" pairs as before.
+        p = self.run_cli("new", self.path("UPPER.DAT"))
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertTrue(os.path.isfile(self.path("UPPER.fre")))
+
+    def test_a_folder_in_the_place_of_the_channel_file_stays(self):
+        os.makedirs(self.path("x.fre", "inside"))
+        write(self.path("x.fre", "inside", "keep.txt"), b"precious")
+        p = self.run_cli("new", self.path("x.dat"))
+        self.assertEqual(p.returncode, 1, p.stderr)
+        self.assertIn(self.path("x.fre") + ": " + os.strerror(errno.EISDIR), p.stderr)
+        self.assertEqual(read(self.path("x.fre", "inside", "keep.txt")), b"precious")
+        self.assertFalse(os.path.exists(self.path("x.dat")))
+
+    def test_file_names_are_printed_with_control_characters_escaped(self):
+        p = self.run_cli("write", "--port", "/dev/null", self.path("fake\x1b[2J\rdone.dat"))
+        self.assertEqual(p.returncode, 1, p.stderr)
+        self.assertNotIn("\x1b", p.stderr)
+        self.assertNotIn("\r", p.stderr)
+        self.assertIn("fake\\e[2J\\rdone.dat", p.stderr)
+
+    def test_csv_values_are_printed_with_control_characters_escaped(self):
+        self.assertEqual(self.run_cli("new", self.path("x.dat")).returncode, 0)
+        csv = self.path("in.csv")
+        write(csv, b"Location,Frequency\r\n401,\"28.0\x1b[32mimport done\r\n\"\r\n")
+        p = self.run_cli("import-csv", csv, self.path("x.dat"))
+        self.assertEqual(p.returncode, 1, p.stderr)
+        self.assertNotIn("\x1b", p.stderr)
+        self.assertIn("\\e[32m", p.stderr)
 
 
 if __name__ == "__main__":

@@ -25,14 +25,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QWheelEvent>
+#include <cerrno>
+#include <cstring>
 
 #include <QPointer>
 
@@ -260,7 +264,7 @@ class MainWindowTest : public QObject, zt::test::ProgramUnderTest {
         prompter.script = {Answer::No};
         chooser.opens << path("bad.dat");
         QVERIFY(!w->mnuFileOpen_Click());
-        QCOMPARE(askedText(1), app->LangText(9065));
+        QCOMPARE(askedText(1), app->LangText(9065) + "\n" + spath("bad.dat"));
         QVERIFY(app->IsUntitled);
         QVERIFY(FindChannel(doc->work, 333) >= 0);
         QCOMPARE(openWindows(), std::vector<QString>{frmCommChInfo::kName});
@@ -311,6 +315,51 @@ class MainWindowTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(w->mnuFileSaveAs_Click());
         QCOMPARE(app->DocFileName, spath("copy.dat"));
         QVERIFY(w->windowTitle().endsWith("[File:copy.dat]"));
+    }
+
+    // After a read (or for a new document) the name has no folder: Save As proposes it in the
+    // documents folder, made when missing, or in the home folder when that cannot be made. A
+    // failed save names the file and the system's reason.
+    void saveAsStartsInAFolderThatExistsAndFailuresSayWhy() {
+        const QByteArray home = qgetenv("HOME");
+        const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
+        qputenv("HOME", QFile::encodeName(dir->path()));
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QVERIFY(documents.startsWith(dir->path()));
+        QVERIFY(!QDir(documents).exists());
+        QCOMPARE(app->DocFileName, std::string("new.dat"));
+        chooser.saves << "/nonexistent-folder/y.dat";
+        QVERIFY(!w->mnuFileSaveAs_Click());
+        QCOMPARE(chooser.saveStarts.last(), QDir(documents).filePath("new.dat"));
+        QVERIFY(QDir(documents).exists());
+        QCOMPARE(QString::fromStdString(askedText(0)),
+                 QString::fromStdString(app->LangText(9002)) +
+                     "\n/nonexistent-folder/y.dat: " + QString::fromLocal8Bit(std::strerror(ENOENT)));
+
+        // A file where the documents folder should be: the home folder.
+        QDir(documents).removeRecursively();
+        QFile blocker(documents);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QVERIFY(!w->mnuFileSaveAs_Click());
+        QCOMPARE(chooser.saveStarts.last(), QDir(dir->path()).filePath("new.dat"));
+
+        // A name without ".dat" is refused with its own message, and nothing is written.
+        chooser.saves << path("radio.bak");
+        QVERIFY(!w->mnuFileSaveAs_Click());
+        QCOMPARE(askedText(1), app->LangText(kNotASettingsFileName) + "\n" + spath("radio.bak"));
+        QVERIFY(!QFile::exists(path("radio.bak")));
+        QVERIFY(!QFile::exists(path("radio.fre")));
+        QCOMPARE(app->DocFileName, std::string("new.dat"));
+    }
+
+    // A file name's control characters are shown escaped in the title and the status bar.
+    void fileNamesAreShownWithControlCharactersEscaped() {
+        app->DocFileName = "/tmp/x\x1b[31m\r\nfake.dat";
+        app->IsUntitled = false;
+        w->ShowMainTxt();
+        QVERIFY(w->windowTitle().endsWith("[File:x\\e[31m\\r\\nfake.dat]"));
+        QCOMPARE(w->StatusPanel(1)->text(), QDir::toNativeSeparators("/tmp/x\\e[31m\\r\\nfake.dat"));
     }
 
     void exitAsksAndCommitsTheHalfTypedEntry() {

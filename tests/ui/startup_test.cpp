@@ -74,7 +74,10 @@ class StartupTest : public QObject {
         frmMain w(app, doc);
         QVERIFY(OpenStartupDocument(app, doc, info, w, {"ztprog", path}));
         QCOMPARE(prompter.asked.size(), std::size_t(1));
-        QCOMPARE(prompter.asked[0].text, app.LangText(messageId));
+        // The message, then the file (and the system's reason when it could not be read).
+        const std::string& shown = prompter.asked[0].text;
+        QCOMPARE(shown.substr(0, shown.find('\n')), app.LangText(messageId));
+        QVERIFY(shown.find("\n" + path.toStdString()) != std::string::npos);
         QVERIFY(app.IsUntitled);
         QCOMPARE(app.DocFileName, std::string("new.dat"));
         QCOMPARE(doc.work.count(), before.work.count());

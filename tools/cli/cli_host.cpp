@@ -1,5 +1,7 @@
 #include "cli_host.h"
 
+#include "util/shown_text.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -51,7 +53,7 @@ Answer Negative(Buttons buttons) {
 
 // Asks on the terminal; anything but y or yes is a no.
 bool AskTerminal(const std::string& text) {
-    std::cerr << OneLine(text) << " [y/N] " << std::flush;
+    std::cerr << ShownText(OneLine(text)) << " [y/N] " << std::flush;
     std::string reply;
     if (!std::getline(std::cin, reply))
         return false;
@@ -61,7 +63,8 @@ bool AskTerminal(const std::string& text) {
 } // namespace
 
 Answer CliPrompter::ask(const std::string& text, Icon, Buttons buttons, const std::string&) {
-    last_ = OneLine(text);
+    // Messages name files and show texts from them: control characters are shown escaped.
+    last_ = ShownText(OneLine(text));
     if (verbose || (interactive && buttons == Buttons::Ok))
         std::cerr << last_ << '\n';
     if (buttons == Buttons::Ok)

@@ -4,6 +4,7 @@
 
 #include "files/csv_channels.h"
 #include "files/data_files.h"
+#include "util/shown_text.h"
 
 #include <iostream>
 
@@ -17,7 +18,7 @@ std::string Text(const AppState& app, int id, const char* fallback) {
 }
 
 int Fail(const std::string& why) {
-    std::cerr << "ztprog-cli: " << OneLine(why) << '\n';
+    std::cerr << "ztprog-cli: " << ShownText(OneLine(why)) << '\n';
     return 1;
 }
 
@@ -31,7 +32,7 @@ std::string Issues(const AppState& app, const std::vector<CsvIssue>& list) {
     std::string out;
     for (const CsvIssue& i : list)
         out += (out.empty() ? "" : "; ") + CsvIssueText(app, i);
-    return OneLine(out);
+    return ShownText(out); // the values quoted come from the file
 }
 
 } // namespace
@@ -53,8 +54,8 @@ int ImportCsvCommand(AppState& app, Document& doc, RadioInfoRecord& info, const 
     if (plan.fileError != 0)
         return Fail(CsvIssueText(app, {plan.fileError, csvPath}));
     for (const CsvRefusedRow& r : plan.refused)
-        std::cerr << csvPath << ':' << r.line << ": " << Text(app, 33010, "Channel") << ' ' << r.location
-                  << ": " << Issues(app, r.reasons) << '\n';
+        std::cerr << ShownText(csvPath) << ':' << r.line << ": " << Text(app, 33010, "Channel") << ' '
+                  << r.location << ": " << Issues(app, r.reasons) << '\n';
     if (!plan.refused.empty())
         return 1;
     if (plan.taken.empty())
@@ -62,7 +63,7 @@ int ImportCsvCommand(AppState& app, Document& doc, RadioInfoRecord& info, const 
     if (verbose)
         for (const CsvTakenRow& r : plan.taken)
             if (!r.notes.empty())
-                std::cerr << csvPath << ':' << r.line << ": " << Text(app, 33010, "Channel") << ' '
+                std::cerr << ShownText(csvPath) << ':' << r.line << ": " << Text(app, 33010, "Channel") << ' '
                           << r.record.ChannelNo << ": " << Issues(app, r.notes) << '\n';
     ApplyCsvImport(plan, doc.work);
     app.DocFileName = datPath;

@@ -30,6 +30,7 @@
 #include "link/link_engine.h"
 #include "link/radio_image.h"
 #include "model/model_config.h"
+#include "util/shown_text.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -51,8 +52,9 @@ constexpr int kExitUsage = 2;
 constexpr int kExitVerifyDiffers = 3;
 constexpr int kExitVerifyUnfinished = 4;
 
+// Texts from files and file names may hold control characters: they are shown escaped.
 int Fail(const std::string& why) {
-    std::cerr << "ztprog-cli: " << OneLine(why) << '\n';
+    std::cerr << "ztprog-cli: " << ShownText(OneLine(why)) << '\n';
     return kExitFailure;
 }
 
@@ -113,7 +115,8 @@ int RunExchange(Run& r, bool (LinkEngine::*start)()) {
 
 void PrintInfo(const AppState& app, const RadioInfoRecord& info) {
     auto row = [&](int id, const char* fallback, const std::string& value) {
-        std::cout << OneLine(Text(app, id, fallback)) << ": " << value << '\n';
+        // The radio's texts are bytes of its own code page: only control characters are escaped.
+        std::cout << OneLine(Text(app, id, fallback)) << ": " << ShownText(value, HighBytes::Legacy) << '\n';
     };
     row(21002, "Sales area code", TrimFixed(info.SalesArea));
     row(21003, "Production batch number", info.ProductionBatch.trimmed());
@@ -134,14 +137,15 @@ void PrintInfo(const AppState& app, const RadioInfoRecord& info) {
 }
 
 int WriteImageFile(const std::string& path, const RadioImage& img) {
-    return WriteFileReplacing(path, img) ? 0 : Fail("cannot write " + path);
+    FileError error;
+    return WriteFileReplacing(path, img, &error) ? 0 : Fail("cannot write " + error.text());
 }
 
 // Saves the working copy as the pair `path` (and its channel file).
 int SavePair(Run& r, const std::string& path) {
     r.app.DocFileName = path;
     r.app.IsUntitled = false;
-    return SaveDocument(r.app, r.doc) ? 0 : FileFailure(r, "cannot write " + path);
+    return SaveDocument(r.app, r.doc) ? 0 : FileFailure(r, "cannot write " + ShownText(path));
 }
 
 // ---- the commands ---------------------------------------------------------------------------
@@ -151,11 +155,13 @@ int CmdNew(Run& r) {
 }
 
 int CmdDecode(Run& r) {
-    const auto bytes = ReadFileBytes(r.file1, kRadioImageSize + 1);
+    FileError error;
+    const auto bytes = ReadFileBytes(r.file1, kRadioImageSize + 1, &error);
     if (!bytes)
-        return Fail("cannot read " + r.file1);
+        return Fail("cannot read " + error.text());
     if (bytes->size() != kRadioImageSize)
-        return Fail(r.file1 + " is not a radio memory image (" + std::to_string(kRadioImageSize) + " bytes)");
+        return Fail(ShownText(r.file1) + " is not a radio memory image (" + std::to_string(kRadioImageSize) +
+                    " bytes)");
     std::copy(bytes->begin(), bytes->end(), r.engine.image().begin());
     AcceptReadImage(r.engine, r.app, r.doc);
     return SavePair(r, r.file2);
@@ -236,6 +242,15 @@ const Command kCommands[] = {
          return ImportCsvCommand(r.app, r.doc, r.engine.radioInfo(), r.file1, r.file2, r.prompter.verbose);
      }},
 };
+
+// The settings file a command saves (read, decode, new, import-csv), or nullptr.
+const QString* SavedSettingsFile(const std::string& command, const QStringList& files) {
+    if (command == "read" || command == "new")
+        return &files[0];
+    if (command == "decode" || command == "import-csv")
+        return &files[1];
+    return nullptr;
+}
 
 const Command* FindCommand(const std::string& name) {
     for (const Command& c : kCommands)
@@ -320,12 +335,21 @@ int main(int argc, char** argv) {
     const QStringList files = pos.mid(1);
     const Command* command = FindCommand(name);
     if (!command) {
-        std::cerr << "ztprog-cli: unknown command \"" << name << "\"; see --help\n";
+        std::cerr << "ztprog-cli: unknown command \"" << ShownText(name) << "\"; see --help\n";
         return kExitUsage;
     }
     if (files.size() != command->files) {
         std::cerr << "ztprog-cli: " << name << " takes " << command->files << " file name"
                   << (command->files == 1 ? "" : "s") << "; see --help\n";
+        return kExitUsage;
+    }
+    // Refused before anything else happens (a read would otherwise talk to the radio first).
+    if (const QString* saved = SavedSettingsFile(name, files);
+        saved && !IsSettingsFileName(saved->toStdString())) {
+        std::cerr << "ztprog-cli: "
+                  << "a settings file name must end in .dat, so that its channel file (.fre) belongs to "
+                     "it alone: "
+                  << ShownText(saved->toStdString()) << '\n';
         return kExitUsage;
     }
     bool retriesOk = false;
@@ -400,9 +424,9 @@ int main(int argc, char** argv) {
         if (const auto kept =
                 KeepExchangeBackup(*backups, kind, image, doc, engine.radioInfo(), nullptr, &error)) {
             if (prompter.verbose)
-                std::cerr << "Backup kept in " << *kept << '\n';
+                std::cerr << "Backup kept in " << ShownText(*kept) << '\n';
         } else {
-            std::cerr << "ztprog-cli: warning: no backup kept: " << error << '\n';
+            std::cerr << "ztprog-cli: warning: no backup kept: " << ShownText(OneLine(error)) << '\n';
         }
     };
     app.InitFromFactory = parser.isSet(factoryOpt);

@@ -70,9 +70,12 @@ void ChooseSettingsFolder(AppState& app, const std::string& userConfigDir, const
     const std::pair<std::string, std::string> seeds[] = {{installedSetup, MySetupPath(app)},
                                                          {installedSetting, SettingIniPath(app)},
                                                          {installedHabits, HabitFilePath(app)}};
+    // Copied through a staged, flushed file like every other file the program writes; failures
+    // leave the defaults of a missing file.
     for (const auto& [from, to] : seeds)
         if (!fs::exists(to, ec) && fs::is_regular_file(from, ec))
-            fs::copy_file(from, to, ec); // failures leave the defaults of a missing file
+            if (const auto bytes = ReadFileBytes(from))
+                WriteFileReplacing(to, *bytes);
 }
 
 std::string MySetupPath(const AppState& app) {

@@ -97,8 +97,24 @@ template <std::size_t N> void SetText(FixedText<N>& t, const std::string& v) {
     t = v.size() < N ? v + std::string(1, '\0') : v;
 }
 
-bool WriteBytes(const fs::path& p, std::span<const std::uint8_t> bytes) {
-    return WriteFileReplacing(p.string(), bytes);
+bool WriteBytes(const fs::path& p, std::span<const std::uint8_t> bytes, FileError& error) {
+    return WriteFileReplacing(p.string(), bytes, &error);
+}
+
+// Removes a backup folder this store made: the regular files directly in it, then the folder
+// itself when that left it empty. Nothing else is followed or removed (a folder or a link someone
+// put there stays, and with it the folder).
+void RemoveBackupFolder(const fs::path& dir) {
+    std::error_code ec;
+    if (fs::symlink_status(dir, ec).type() != fs::file_type::directory)
+        return;
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (it->symlink_status(ec).type() == fs::file_type::regular)
+            files.push_back(it->path());
+    for (const fs::path& f : files)
+        fs::remove(f, ec);
+    fs::remove(dir, ec); // only when empty
 }
 
 std::optional<BackupEntry> ReadEntry(const fs::path& dir) {
@@ -136,7 +152,7 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
     std::error_code ec;
     fs::create_directories(folder_, ec);
     if (ec)
-        return fail("cannot create " + folder_ + ": " + ec.message());
+        return fail("cannot create " + FileError{folder_, ec.message()}.text());
 
     const std::tm tm = LocalTime(when);
     const std::string serial = info.SerialNumber.trimmed();
@@ -154,29 +170,29 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
     const fs::path final = fs::path(folder_) / unique;
     fs::create_directory(partial, ec);
     if (ec)
-        return fail("cannot create " + partial.string() + ": " + ec.message());
-    auto abandon = [&](const std::string& what) {
-        std::error_code ignored;
-        fs::remove_all(partial, ignored);
-        return fail("cannot write " + what + " in " + folder_);
+        return fail("cannot create " + FileError{partial.string(), ec.message()}.text());
+    FileError written;
+    auto abandon = [&]() {
+        RemoveBackupFolder(partial);
+        return fail("cannot write " + written.text());
     };
 
-    if (!WriteBytes(partial / backup_file::kImage, image))
-        return abandon(backup_file::kImage);
+    if (!WriteBytes(partial / backup_file::kImage, image, written))
+        return abandon();
     const PairBytes bytes = EncodePair(pair);
-    if (!WriteBytes(partial / backup_file::kPair, bytes.settings) ||
-        !WriteBytes(partial / ChannelFilePath(backup_file::kPair), bytes.channels))
-        return abandon(backup_file::kPair);
-    if (infoBlock && !WriteBytes(partial / backup_file::kInfoBlock, *infoBlock))
-        return abandon(backup_file::kInfoBlock);
+    if (!WriteBytes(partial / backup_file::kPair, bytes.settings, written) ||
+        !WriteBytes(partial / ChannelFilePath(backup_file::kPair), bytes.channels, written))
+        return abandon();
+    if (infoBlock && !WriteBytes(partial / backup_file::kInfoBlock, *infoBlock, written))
+        return abandon();
 
     IniFile infoIni;
     InfoFields(info, [&](const char* key, const auto& v) {
         infoIni.setValue(kInfoSection, key, OneLineValue(TextOf(v)));
     });
     infoIni.setValue(kInfoSection, "BandCode", std::to_string(info.InfoBandCode));
-    if (!infoIni.saveFile((partial / backup_file::kInfo).string()))
-        return abandon(backup_file::kInfo);
+    if (!infoIni.saveFile((partial / backup_file::kInfo).string(), &written))
+        return abandon();
 
     // The description is written last: a folder without it is never listed.
     IniFile desc;
@@ -187,12 +203,17 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
     desc.setValue(kSection, "Serial", OneLineValue(serial));
     desc.setValue(kSection, "Channels", std::to_string(UsedChannels(image)));
     desc.setValue(kSection, "Model", OneLineValue(pair.settings.Model.ModelName.trimmed()));
-    if (!desc.saveFile((partial / backup_file::kDescription).string()))
-        return abandon(backup_file::kDescription);
+    if (!desc.saveFile((partial / backup_file::kDescription).string(), &written))
+        return abandon();
 
     fs::rename(partial, final, ec);
-    if (ec)
-        return abandon("the backup folder");
+    if (ec) {
+        written = {final.string(), ec.message()};
+        return abandon();
+    }
+    // The renamed folder is on the disk only once the backups folder is flushed.
+    if (!FlushFolder(folder_, &written))
+        return fail("cannot write " + written.text());
     prune();
     return final.string();
 }
@@ -227,7 +248,7 @@ void BackupStore::prune() const {
     const std::vector<BackupEntry> all = list();
     std::error_code ec;
     for (std::size_t i = static_cast<std::size_t>(keep_); i < all.size(); ++i)
-        fs::remove_all(all[i].folder, ec);
+        RemoveBackupFolder(all[i].folder);
     const auto now = fs::file_time_type::clock::now();
     for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
@@ -235,10 +256,8 @@ void BackupStore::prune() const {
             continue;
         std::error_code timeEc;
         const auto written = fs::last_write_time(it->path(), timeEc);
-        if (!timeEc && now - written > kStalePartial) {
-            std::error_code removeEc;
-            fs::remove_all(it->path(), removeEc);
-        }
+        if (!timeEc && now - written > kStalePartial)
+            RemoveBackupFolder(it->path());
     }
 }
 
@@ -255,9 +274,10 @@ std::string BackupFolder(const std::string& dataDir) {
     return (fs::path(dataDir) / "backups").string();
 }
 
-int OpenBackup(AppState& app, Document& doc, RadioInfoRecord& info, const BackupEntry& entry) {
+int OpenBackup(AppState& app, Document& doc, RadioInfoRecord& info, const BackupEntry& entry,
+               std::string* detail) {
     LoadedPair pair;
-    if (const int id = ReadPair((fs::path(entry.folder) / backup_file::kPair).string(), true, pair))
+    if (const int id = ReadPair((fs::path(entry.folder) / backup_file::kPair).string(), true, pair, detail))
         return id;
     InstallPair(app, doc, pair, &info);
     IniFile ini;

@@ -82,7 +82,9 @@ std::string BackupFolder(const std::string& dataDir);
 
 // Loads a backup's pair as an untitled document ("new.dat"), as a read of that radio would leave
 // it; the radio information record takes the backup's texts. Returns 0, or the id of the message
-// that refuses it (9002 when its files cannot be read or are not sound); nothing changes then.
-int OpenBackup(AppState& app, Document& doc, RadioInfoRecord& info, const BackupEntry& entry);
+// that refuses it (9002 when its files cannot be read or are not sound; `detail` then names the
+// file and the system's reason); nothing changes then.
+int OpenBackup(AppState& app, Document& doc, RadioInfoRecord& info, const BackupEntry& entry,
+               std::string* detail = nullptr);
 
 } // namespace zt

@@ -4,10 +4,12 @@
 #include "model/channel_table.h"
 #include "model/model_config.h"
 #include "model/new_document.h"
+#include "util/shown_text.h"
 
 #include <algorithm>
 #include <bitset>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -15,9 +17,34 @@ namespace zt {
 
 namespace {
 
-void Report(const AppState& app, int id) {
+// The message `id`, then on a line of its own what it concerns: the file and the system's reason.
+void Report(const AppState& app, int id, const std::string& detail = {}) {
     if (app.prompter)
-        app.prompter->message(app.LangText(id));
+        app.prompter->message(detail.empty() ? app.LangText(id) : app.LangText(id) + "\n" + detail);
+}
+
+// The detail of a refused file: "PATH: reason" when the system refused it, else the path alone
+// (its content was refused; the message says how).
+std::string RefusalDetail(const std::string& path, const FileError& error) {
+    return error.reason.empty() ? ShownText(path) : error.text();
+}
+
+// A file of the pair may be replaced only when it is missing or a regular file (or a link): a
+// folder or another kind of file in its place is never touched.
+bool ReplaceablePlace(const std::string& path, FileError& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_type type = fs::symlink_status(path, ec).type();
+    if (type == fs::file_type::directory) {
+        error = {path, std::generic_category().message(EISDIR)};
+        return false;
+    }
+    if (type != fs::file_type::not_found && type != fs::file_type::regular &&
+        type != fs::file_type::symlink) {
+        error = {path, ec ? ec.message() : "not a regular file"};
+        return false;
+    }
+    return true;
 }
 
 bool SamePath(std::string_view a, std::string_view b) {
@@ -31,34 +58,49 @@ bool SamePath(std::string_view a, std::string_view b) {
 #endif
 }
 
-// Puts the channel file in place, then the settings file. When the settings file cannot be
-// replaced the old channel file is put back, so the previous pair stays a pair.
-bool CommitPair(StagedFile& dat, StagedFile& fre, const std::string& frePath) {
+// Puts the channel file in place, then the settings file. The old channel file is renamed aside
+// first so that it can be put back when the settings file cannot be replaced; at the end only that
+// renamed file is removed. Both names are in one folder, which is flushed once after both renames.
+bool CommitPair(StagedFile& dat, StagedFile& fre, FileError& error) {
     namespace fs = std::filesystem;
+    const std::string& frePath = fre.target();
+    if (!ReplaceablePlace(dat.target(), error) || !ReplaceablePlace(frePath, error))
+        return false;
     std::error_code ec;
-    const std::string backup = StagedFile::SideName(frePath, "old");
-    const bool hadOld = fs::exists(frePath, ec);
+    const bool hadOld = fs::symlink_status(frePath, ec).type() != fs::file_type::not_found;
+    const std::string aside = StagedFile::SideName(frePath, "old");
     if (hadOld) {
-        fs::rename(frePath, backup, ec);
-        if (ec)
+        fs::rename(frePath, aside, ec);
+        if (ec) {
+            error = {frePath, ec.message()};
             return false;
+        }
     }
     const auto restore = [&] {
+        std::error_code ignored;
         if (hadOld)
-            fs::rename(backup, frePath, ec);
+            fs::rename(aside, frePath, ignored);
     };
-    if (!fre.commit()) {
+    if (!fre.commit(false)) {
+        error = fre.error();
         restore();
         return false;
     }
-    if (!dat.commit()) {
+    if (!dat.commit(false)) {
+        error = dat.error();
+        // The channel file just put there is the one this save wrote.
         fs::remove(frePath, ec);
         restore();
         return false;
     }
-    if (hadOld)
-        fs::remove_all(backup, ec);
-    return true;
+    if (hadOld) {
+        const fs::file_type type = fs::symlink_status(aside, ec).type();
+        if (type == fs::file_type::regular || type == fs::file_type::symlink)
+            fs::remove(aside, ec);
+    }
+    // The new pair is in place; a folder that cannot be flushed still fails the save, so that the
+    // document keeps counting its changes as unsaved.
+    return FlushFolder(FolderOf(dat.target()), &error);
 }
 
 } // namespace
@@ -70,6 +112,16 @@ std::string ChannelFilePath(std::string_view settingsPath) {
     const std::size_t nameLen = settingsPath.size() - nameStart;
     const std::size_t keep = nameLen >= 3 ? settingsPath.size() - 3 : nameStart;
     return std::string(settingsPath.substr(0, keep)) + "fre";
+}
+
+bool IsSettingsFileName(std::string_view path) {
+    const auto slash = path.find_last_of("/\\");
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (name.size() < 4)
+        return false;
+    const std::string_view ext = name.substr(name.size() - 4);
+    return std::equal(ext.begin(), ext.end(), ".dat",
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
 int ParseSettingsFile(std::span<const std::uint8_t> bytes, LoadedPair& out) {
@@ -118,32 +170,39 @@ int ParsePair(std::span<const std::uint8_t> settingsBytes, std::span<const std::
     return 0;
 }
 
-int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out) {
+int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out, std::string* detail) {
+    FileError error;
+    const auto refuse = [&](int id, const std::string& path) {
+        if (detail)
+            *detail = RefusalDetail(path, error);
+        return id;
+    };
     // The size first, so that a large file of another kind is refused without reading it.
-    const auto size = RegularFileSize(settingsPath);
+    const auto size = RegularFileSize(settingsPath, &error);
     if (!size)
-        return 9002;
+        return refuse(9002, settingsPath);
     if (*size != kSettingsRecordSize)
-        return 9033;
-    const auto bytes = ReadFileBytes(settingsPath, kSettingsRecordSize + 1);
+        return refuse(9033, settingsPath);
+    const auto bytes = ReadFileBytes(settingsPath, kSettingsRecordSize + 1, &error);
     if (!bytes)
-        return 9002;
+        return refuse(9002, settingsPath);
     LoadedPair p;
     if (const int id = ParseSettingsFile(*bytes, p))
-        return id;
+        return refuse(id, settingsPath);
     if (withChannels) {
+        const std::string channelPath = ChannelFilePath(settingsPath);
         const auto need = ChannelFileBytesNeeded(p.settings);
         if (!need)
-            return 9002;
+            return refuse(9002, settingsPath);
         std::vector<std::uint8_t> ch;
         if (*need > 0) {
-            auto read = ReadFileBytes(ChannelFilePath(settingsPath), *need);
+            auto read = ReadFileBytes(channelPath, *need, &error);
             if (!read)
-                return 9002;
+                return refuse(9002, channelPath);
             ch = std::move(*read);
         }
         if (const int id = ParseChannelFile(ch, p))
-            return id;
+            return refuse(id, channelPath);
     }
     out = std::move(p);
     return 0;
@@ -182,8 +241,9 @@ void CommitToFileCopy(AppState& app, Document& doc) {
 
 bool LoadSettingsOnly(AppState& app, Document& doc, const std::string& path) {
     LoadedPair p;
-    if (const int id = ReadPair(path, false, p)) {
-        Report(app, id);
+    std::string detail;
+    if (const int id = ReadPair(path, false, p, &detail)) {
+        Report(app, id, detail);
         return false;
     }
     // Only the settings come from the file: the channel table, and with it the channel count,
@@ -198,8 +258,9 @@ bool LoadSettingsOnly(AppState& app, Document& doc, const std::string& path) {
 
 bool LoadWithChannels(AppState& app, Document& doc, const std::string& path, RadioInfoRecord* info) {
     LoadedPair p;
-    if (const int id = ReadPair(path, true, p)) {
-        Report(app, id);
+    std::string detail;
+    if (const int id = ReadPair(path, true, p, &detail)) {
+        Report(app, id, detail);
         return false;
     }
     InstallPair(app, doc, p, info);
@@ -207,14 +268,15 @@ bool LoadWithChannels(AppState& app, Document& doc, const std::string& path, Rad
 }
 
 OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, RadioInfoRecord* info) {
-    const auto head = ReadFileBytes(path, 4);
+    FileError error;
+    const auto head = ReadFileBytes(path, 4, &error);
     if (!head) {
-        Report(app, 9002);
+        Report(app, 9002, error.text());
         return OpenResult::Refused;
     }
     const std::string version(head->begin(), head->end());
     if (!IsVersionText(version)) {
-        Report(app, 9065);
+        Report(app, 9065, ShownText(path));
         return OpenResult::Refused;
     }
     // Files of this program's own version always open, even when the version table is missing.
@@ -228,8 +290,9 @@ OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, R
         return OpenResult::Refused;
     }
     LoadedPair p;
-    if (const int id = ReadPair(path, true, p)) {
-        Report(app, id);
+    std::string detail;
+    if (const int id = ReadPair(path, true, p, &detail)) {
+        Report(app, id, detail);
         return OpenResult::Refused;
     }
     p.settings.Version = kProgramDataVersion;
@@ -240,29 +303,42 @@ OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, R
 }
 
 bool SaveDocument(AppState& app, Document& doc) {
+    const std::string datPath = app.DocFileName;
+    // The channel file's name is the settings file's with "fre" for its last three characters:
+    // only names ending in ".dat" give every document a channel file of its own.
+    if (!IsSettingsFileName(datPath)) {
+        Report(app, kNotASettingsFileName, ShownText(datPath));
+        return false;
+    }
     // Every saved settings file carries this program's version, whatever a template or a radio
     // left in the record, so that the file opens again.
     doc.work.settings.Version = kProgramDataVersion;
     // The file copy stands for what is on disk: when the save fails it goes back to what it was,
     // so the unsaved changes still count as changes.
     const DocumentCopy previous = doc.file;
-    auto failed = [&] {
+    auto failed = [&](const FileError& error) {
         doc.file = previous;
-        Report(app, 9002);
+        Report(app, 9002, error.text());
         return false;
     };
     CommitToFileCopy(app, doc);
-    const std::string datPath = app.DocFileName;
     const std::string frePath = ChannelFilePath(datPath);
     // A settings file named like its own channel file ("x.fre") would be overwritten by the channels.
     if (SamePath(datPath, frePath))
-        return failed();
+        return failed({datPath, "the settings file and its channel file would have one name"});
     const PairBytes bytes = EncodePair(doc.file);
     StagedFile datFile(datPath), freFile(frePath);
-    // Both new files are complete before either old one is replaced.
-    if (!datFile.write(bytes.settings) || !freFile.write(bytes.channels) ||
-        !CommitPair(datFile, freFile, frePath))
-        return failed();
+    FileError error;
+    // Both new files are complete and on the disk before either old one is replaced; a folder in
+    // the place of either is refused before anything is written.
+    if (!ReplaceablePlace(datPath, error) || !ReplaceablePlace(frePath, error))
+        return failed(error);
+    if (!datFile.write(bytes.settings))
+        return failed(datFile.error());
+    if (!freFile.write(bytes.channels))
+        return failed(freFile.error());
+    if (!CommitPair(datFile, freFile, error))
+        return failed(error);
     app.IsUntitled = false;
     return true;
 }

@@ -19,6 +19,11 @@ namespace zt {
 
 // "radio.dat" -> "radio.fre", "abc" -> "fre"; a name shorter than three characters becomes "fre".
 std::string ChannelFilePath(std::string_view settingsPath);
+// True when the file name ends in ".dat" (any case): the only names a settings file is saved
+// under, so that no two documents share a channel file ("ab" and "cd" would both pair with "fre").
+bool IsSettingsFileName(std::string_view path);
+// The message that refuses to save a settings file under another name; the path follows it.
+constexpr int kNotASettingsFileName = 34000;
 
 // A settings record and its channels as read from disk, not yet in any document.
 struct LoadedPair {
@@ -44,8 +49,10 @@ int ParsePair(std::span<const std::uint8_t> settingsBytes, std::span<const std::
 
 // Reads and checks a settings file (and its channel file when `withChannels`). Returns 0 and
 // fills `out`, or the id of the message that refuses it: 9002 when a file cannot be read, else
-// what the parsers above say. A channel count of 0 needs no channel file.
-int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out);
+// what the parsers above say; `detail` then names the refused file (and the system's reason when
+// it could not be read). A channel count of 0 needs no channel file.
+int ReadPair(const std::string& settingsPath, bool withChannels, LoadedPair& out,
+             std::string* detail = nullptr);
 
 // The loaded pair becomes the document's file copy; the working copy and the current model follow
 // (and the band code of `info`, when given). Used by every load after its checks passed.
@@ -82,9 +89,11 @@ enum class OpenResult {
 OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path,
                         RadioInfoRecord* info = nullptr);
 
-// Commits the working copy and writes DocFileName and its channel file. On failure message 9002
-// is shown, the previous files and the file copy are untouched and false is returned; on success
-// IsUntitled = false.
+// Commits the working copy and writes DocFileName and its channel file, each flushed to the disk.
+// A name that does not end in ".dat" is refused (message kNotASettingsFileName and the path). On
+// failure message 9002 is shown with the file and the system's reason, the previous files and the
+// file copy are untouched (a folder in the place of either file is never replaced) and false is
+// returned; on success IsUntitled = false.
 bool SaveDocument(AppState& app, Document& doc);
 
 // Path of the model's factory template in the program folder's Init folder: model name, "_",

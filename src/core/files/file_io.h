@@ -1,9 +1,12 @@
 // Whole-file reading with a size limit, and writing that never leaves a half-written file: the
-// new content goes to a temporary file in the same folder, which is then renamed over the old one.
+// new content goes to a temporary file in the same folder, is flushed to the disk, and is then
+// renamed over the old one; the folder is flushed after the rename, so that a power cut leaves
+// either the old file or the complete new one.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,14 +14,34 @@
 
 namespace zt {
 
-// The file's bytes, at most `limit` of them; nullopt when the file cannot be opened or read.
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path,
-                                                       std::size_t limit = 16u * 1024 * 1024);
-// The size of a regular file; nullopt when it is missing or not a regular file.
-std::optional<std::uintmax_t> RegularFileSize(const std::string& path);
+// Why a file operation failed: the file and the system's reason ("No space left on device").
+struct FileError {
+    std::string path;
+    std::string reason;
+    // "PATH: reason", the path shown with its control characters escaped.
+    std::string text() const;
+};
+
+// The steps of reading and writing a file at which the system may refuse. Tests stand in for a
+// full disk or an unreadable file through SetFileFaultHook.
+enum class FileStep { Open, Read, Create, Write, Flush, Close, Rename, FlushFolder };
+// Called before each step with the file (or folder) it works on; a non-zero errno value makes the
+// step fail with that error, 0 lets it run.
+using FileFaultHook = std::function<int(FileStep step, const std::string& path)>;
+// Installs `hook` (an empty one removes it); returns the one it replaces.
+FileFaultHook SetFileFaultHook(FileFaultHook hook);
+
+// The file's bytes, at most `limit` of them; nullopt (and `error` saying why) when the file is
+// missing, not a regular file or cannot be opened or read.
+std::optional<std::vector<std::uint8_t>>
+ReadFileBytes(const std::string& path, std::size_t limit = 16u * 1024 * 1024, FileError* error = nullptr);
+// The size of a regular file; nullopt (and `error` saying why) when it is missing or not a
+// regular file.
+std::optional<std::uintmax_t> RegularFileSize(const std::string& path, FileError* error = nullptr);
 
 // A temporary file beside `target` holding `data`; commit() renames it into place, and the
-// destructor removes it when it was never committed.
+// destructor removes it when it was never committed. A target that exists must be a regular file
+// (or a link): a folder or any other kind of file there is never replaced.
 class StagedFile {
   public:
     explicit StagedFile(std::string target);
@@ -26,20 +49,39 @@ class StagedFile {
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
-    // Writes the temporary file; false when it cannot be created or written completely.
+    // Writes the temporary file and flushes it to the disk; false when it cannot be created,
+    // written completely, flushed or closed.
     bool write(std::span<const std::uint8_t> data);
-    // Renames the written temporary file over the target.
-    bool commit();
+    // Renames the written temporary file over the target, then (with `flushFolder`) flushes the
+    // folder so that the rename itself is on the disk. False when the target is not a file that may
+    // be replaced or the rename fails (nothing changed), or when the folder cannot be flushed (the
+    // new file is in place then; renamed() tells).
+    bool commit(bool flushFolder = true);
+    bool renamed() const { return renamed_; }
+    // Why the last write or commit failed.
+    const FileError& error() const { return error_; }
+    const std::string& target() const { return target_; }
     // A fresh hidden name beside `target` ("." + name + "." + number + "." + suffix).
     static std::string SideName(const std::string& target, const char* suffix);
 
   private:
+    bool fail(const std::string& path, int err);
     std::string target_;
     std::string temp_;
     bool written_ = false;
+    bool renamed_ = false;
+    FileError error_;
 };
 
-// Writes `data` to `path` through a staged temporary file.
-bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> data);
+// Flushes a folder's list of names to the disk (after a rename in it); a no-op on Windows, where
+// a folder cannot be flushed. False with `error` when the system refuses.
+bool FlushFolder(const std::string& folder, FileError* error = nullptr);
+
+// The folder a path's file is in ("." for a bare name).
+std::string FolderOf(const std::string& path);
+
+// Writes `data` to `path` through a staged temporary file; false with `error` saying why.
+bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> data,
+                        FileError* error = nullptr);
 
 } // namespace zt

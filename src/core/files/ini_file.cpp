@@ -115,9 +115,10 @@ std::string IniFile::toText() const {
     return out;
 }
 
-bool IniFile::saveFile(const std::string& path) const {
+bool IniFile::saveFile(const std::string& path, FileError* error) const {
     const std::string out = toText();
-    return WriteFileReplacing(path, std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()));
+    return WriteFileReplacing(path, std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()),
+                              error);
 }
 
 std::string ReadIniString(const std::string& path, std::string_view section, std::string_view key,

@@ -11,6 +11,8 @@
 
 namespace zt {
 
+struct FileError;
+
 class IniFile {
   public:
     IniFile();
@@ -32,8 +34,9 @@ class IniFile {
     std::vector<std::string> keys(std::string_view section) const;
 
     std::string toText() const;
-    // Writes the whole content through a temporary file renamed into place.
-    bool saveFile(const std::string& path) const;
+    // Writes the whole content through a temporary file renamed into place; false with `error`
+    // saying why.
+    bool saveFile(const std::string& path, FileError* error = nullptr) const;
 
   private:
     struct Impl;

@@ -13,6 +13,7 @@
 #include "files/version_table.h"
 #include "lang/frm_set_language.h"
 #include "model/model_config.h"
+#include "util/shown_text.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -384,10 +385,11 @@ QString frmMain::FileFilter() const {
 
 void frmMain::ShowMainTxt() {
     setWindowTitle(Q(app_.LangText(12000) + "[" + app_.ModelNameText + ":" + app_.BandText + "][" +
-                     app_.LangText(12009) + ":" + FileNamePart(app_.DocFileName) + "]"));
+                     app_.LangText(12009) + ":" + ShownText(FileNamePart(app_.DocFileName)) + "]"));
     if (QTreeWidgetItem* root = tree_->topLevelItemCount() > 0 ? tree_->topLevelItem(0) : nullptr)
         root->setText(0, Q(app_.ModelNameText));
-    panels_[0]->setText(app_.IsUntitled ? QString() : QDir::toNativeSeparators(Q(app_.DocFileName)));
+    panels_[0]->setText(app_.IsUntitled ? QString()
+                                        : QDir::toNativeSeparators(Q(ShownText(app_.DocFileName))));
     panels_[1]->setText(Q(app_.ModelNameText + "[" + app_.BandText + "]"));
     const std::string port = app_.ComPortName.empty() ? std::to_string(app_.ComPort) : app_.ComPortName;
     panels_[2]->setText(Q(app_.LangText(12008) + port));

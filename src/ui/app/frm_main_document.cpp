@@ -16,6 +16,7 @@
 #include "files/version_table.h"
 #include "lang/frm_set_language.h"
 #include "model/model_config.h"
+#include "util/shown_text.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -220,7 +221,8 @@ bool frmMain::mnuFileSave_Click() {
     CommitAllEdits();
     if (app_.IsUntitled)
         return mnuFileSaveAs_Click();
-    const std::string question = "\"" + FileNamePart(app_.DocFileName) + "\"" + app_.LangText(9007);
+    const std::string question =
+        "\"" + ShownText(FileNamePart(app_.DocFileName)) + "\"" + app_.LangText(9007);
     if (app_.prompter->ask(question, Icon::Question, Buttons::OkCancel) != Answer::Ok)
         return false;
     const bool ok = SaveDocument(app_, doc_);
@@ -228,14 +230,30 @@ bool frmMain::mnuFileSave_Click() {
     return ok;
 }
 
+namespace {
+
+// Where Save As starts: the document's own path when its folder exists; otherwise its file name in
+// the user's documents folder (made when missing), or in the home folder when that cannot be made.
+// After a read or a new document the name is "new.dat", which has no folder of its own.
+QString SaveAsStart(const std::string& docFileName) {
+    const QString doc = QFile::decodeName(QByteArray::fromStdString(docFileName));
+    const QFileInfo info(doc);
+    if (info.isAbsolute() && info.absoluteDir().exists())
+        return doc;
+    const QString name = info.fileName().isEmpty() ? QStringLiteral("new.dat") : info.fileName();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir().mkpath(documents))
+        return QDir(documents).filePath(name);
+    return QDir::home().filePath(name);
+}
+
+} // namespace
+
 bool frmMain::mnuFileSaveAs_Click() {
     if (CommandsBlocked())
         return false;
     CommitAllEdits();
-    QString start = Q(app_.DocFileName);
-    if (QFileInfo(start).isRelative())
-        start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(start);
-    const QString path = chooser_->saveFileName(this, start, FileFilter());
+    const QString path = chooser_->saveFileName(this, SaveAsStart(app_.DocFileName), FileFilter());
     if (path.isEmpty())
         return false;
     // The document takes the new name only when it was saved under it.

@@ -1,5 +1,7 @@
 #include "link/frm_backups.h"
 
+#include "util/shown_text.h"
+
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
@@ -53,7 +55,7 @@ FrmBackups::FrmBackups(const AppState& app, std::vector<BackupEntry> entries, co
             const BackupEntry& e = entries_[r];
             const QString cells[kColumns] = {QString::fromStdString(e.date), QString::fromStdString(e.time),
                                              T(e.kind == BackupKind::Read ? kKindRead : kKindWrite),
-                                             QString::fromStdString(e.serial),
+                                             QString::fromStdString(ShownText(e.serial)),
                                              QString::number(e.channelCount)};
             for (int c = 0; c < kColumns; ++c) {
                 auto* item = new QTableWidgetItem(cells[c]);

@@ -178,9 +178,11 @@ void RadioLink::MnuRestoreBackup_Click() {
     if (!w_.AskSaveFirst())
         return;
     w_.CloseCurAllWindows();
-    if (const int refused = OpenBackup(app_, doc_, w_.radioInfo(), *dlg.chosen())) {
+    std::string detail;
+    if (const int refused = OpenBackup(app_, doc_, w_.radioInfo(), *dlg.chosen(), &detail)) {
         // The document stays as it was, shown again in the channel window.
-        app_.prompter->ask(app_.LangText(kMsgBackupNotOpened) + "\r\n" + app_.LangText(refused),
+        app_.prompter->ask(app_.LangText(kMsgBackupNotOpened) + "\r\n" + app_.LangText(refused) +
+                               (detail.empty() ? "" : "\r\n" + detail),
                            Icon::Critical, Buttons::Ok);
         w_.ShowChildWindow(Win::frmCommChInfo);
         w_.CascadeWindows();
