@@ -84,15 +84,21 @@ const std::vector<ExchangeCommand>& ChannelExchangeCommands() {
 }
 
 bool ImportChannelsCsv(frmMain& main, AppState& app, Document& doc, const QString& path) {
-    const CsvImportPlan plan = PlanCsvImportFile(app, doc.work, path.toStdString());
-    if (plan.fileError != 0) {
-        Warn(app, CsvIssueText(app, {plan.fileError, QFileInfo(path).fileName().toStdString()}));
+    const std::string fileName = QFileInfo(path).fileName().toStdString();
+    auto text = ReadCsvFile(path.toStdString());
+    if (!text) {
+        Warn(app, CsvIssueText(app, {csvtext::FileUnreadable, fileName}));
         return false;
     }
-    FrmCsvImport preview(app, plan, QFileInfo(path).fileName(), &main);
+    // A file that cannot be used at all is reported; no preview opens.
+    if (const CsvImportPlan first = PlanCsvImport(app, doc.work, *text); first.fileError != 0) {
+        Warn(app, CsvFileErrorText(app, first, fileName));
+        return false;
+    }
+    FrmCsvImport preview(app, doc.work, std::move(*text), QFileInfo(path).fileName(), &main);
     if (preview.exec() != QDialog::Accepted)
         return false;
-    if (!ApplyCsvImport(plan, doc.work))
+    if (!ApplyCsvImport(preview.plan(), doc.work))
         return false;
     ChannelEditorHooks& h = doc.editor;
     if (h.GridOpen && h.RedisplayGrids)

@@ -68,7 +68,10 @@ QString ChannelListHtml(const AppState& app, const Document& doc) {
             const QString cells[] = {
                 QString::number(r->ChannelNo),
                 H(RxText(app, r->RxFreq.raw())),
-                H(TxText(app, r->RxFreq.raw(), r->TxOffset.raw(), r->TxOffsetDir, asOffset)),
+                // A receive-only channel says so where its TX would be.
+                r->TxInhibit != 0
+                    ? T(app, 34113)
+                    : H(TxText(app, r->RxFreq.raw(), r->TxOffset.raw(), r->TxOffsetDir, asOffset)),
                 ToneCell(app, r->DecodeTone),
                 ToneCell(app, r->EncodeTone),
                 T(app, r->Mode == 0 ? 15500 : 15501),
