@@ -955,6 +955,12 @@ class Planner {
             }
         }
         ++plan_.refusedCount;
+        if (!reasons.empty() && options_.placement == CsvPlacement::FileNumbers) {
+            const int why = reasons.front().textId;
+            if (why == csvtext::LocationMissing || why == csvtext::LocationRange ||
+                why == csvtext::LocationRepeated || why == csvtext::FrequencyFixed)
+                ++plan_.refusedForPlace;
+        }
         if (plan_.refused.size() < static_cast<std::size_t>(kCsvListedRefusals)) {
             for (CsvIssue& i : reasons)
                 i.detail = Detail(i.detail);
@@ -1046,16 +1052,10 @@ CsvPlacementAdvice AdviseCsvPlacement(const AppState& app, const DocumentCopy& d
     if (byNumber.fileError != 0 || csv.find(kCommentMarker) != std::string_view::npos)
         return advice;
     // Rows whose own number does not fit: refused for their number (or for a band-plan channel),
-    // or taken onto a band-plan channel that does not already hold their frequency.
-    for (const CsvRefusedRow& r : byNumber.refused) {
-        const int why = r.reasons.empty() ? 0 : r.reasons.front().textId;
-        if (why == csvtext::LocationMissing || why == csvtext::LocationRange ||
-            why == csvtext::LocationRepeated || why == csvtext::FrequencyFixed)
-            ++advice.misplaced;
-    }
-    // Refused rows beyond the listed ones are counted as refused for their content, so that a
-    // huge broken file never sways the choice.
-    advice.considered = byNumber.rowCount - (byNumber.refusedCount - advice.misplaced);
+    // or taken onto a band-plan channel that does not already hold their frequency; weighed
+    // against the rows not refused for their content.
+    advice.misplaced = byNumber.refusedForPlace;
+    advice.considered = byNumber.rowCount - (byNumber.refusedCount - byNumber.refusedForPlace);
     for (const CsvTakenRow& t : byNumber.taken) {
         const int no = t.record.ChannelNo;
         if ((no - 1) / 40 > 6)

@@ -86,6 +86,9 @@ struct CsvImportPlan {
     std::vector<CsvRefusedRow> refused; // the first kCsvListedRefusals refused rows
     int refusedCount = 0;               // every refused row
     int rowCount = 0;                   // data rows of the file (blank rows not counted)
+    // On the file's numbers: refused rows whose first reason is their number (not a number,
+    // outside 1..481, repeated) or a band-plan channel that takes no frequency.
+    int refusedForPlace = 0;
 };
 
 // Where the rows of a file go.
