@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -240,9 +241,70 @@ class ChannelExchangeTest : public QObject, zt::test::ProgramUnderTest {
 
     void toolbarPrintOpensThePrintPreview() {
         bool seen = false;
-        onModal<QPrintPreviewDialog>([](QPrintPreviewDialog* d) { d->reject(); }, &seen);
+        QSize size;
+        onModal<QPrintPreviewDialog>(
+            [&size](QPrintPreviewDialog* d) {
+                size = d->size();
+                d->reject();
+            },
+            &seen);
         w->action("Print")->trigger();
         QVERIFY(seen);
+        // Big enough for its whole tool bar, small enough for a 1024x768 screen.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(size.width() >= std::min(900, screen.width()) && size.width() <= 1024 &&
+                     size.height() <= 768,
+                 qPrintable(QString("%1x%2").arg(size.width()).arg(size.height())));
+    }
+
+    // Every channel in use: each page that continues a group starts with the group's heading, and
+    // no page ends with a heading or the column titles alone.
+    void printedGroupsKeepTheirHeadingWithTheirRows() {
+        doc->work.settings.Options.Features.FreqEditable = 1;
+        for (int no = 1; no <= kMaxChannels; ++no)
+            if (FindChannel(doc->work, no) < 0)
+                QVERIFY(AppendChannel(*app, doc->work, no, "28.00000"));
+        QVERIFY(ExportChannelListPdf(*app, *doc, path("full.pdf")));
+        const QStringList pages = pdfText(path("full.pdf")).split('\f', Qt::SkipEmptyParts);
+        QVERIFY2(pages.size() > 3, qPrintable(pages.join("\f")));
+        const QRegularExpression heading("^\\s*Group \\d+ --");
+        const QRegularExpression titles("^\\s*CH\\s+RX");
+        const QRegularExpression row("^\\s*(\\d+)\\s+\\d+\\.\\d{5}\\s");
+        int lastChannel = 0;
+        for (int p = 0; p < pages.size(); ++p) {
+            QStringList lines = pages[p].split('\n');
+            // Blank lines and the page number at the foot of the page are not the list's.
+            static const QRegularExpression pageNumber("^\\s*\\d+\\s*$");
+            lines.removeIf(
+                [](const QString& l) { return l.trimmed().isEmpty() || pageNumber.match(l).hasMatch(); });
+            if (lines.isEmpty())
+                continue;
+            // The last line of a page is a channel's row.
+            QVERIFY2(row.match(lines.last()).hasMatch(),
+                     qPrintable(QString("page %1 ends with: %2").arg(p + 1).arg(lines.last())));
+            // A page that continues a group (its first row is not the group's first channel)
+            // shows the heading first.
+            for (int i = 0; i < lines.size(); ++i) {
+                const auto m = row.match(lines[i]);
+                if (!m.hasMatch())
+                    continue;
+                const int no = m.captured(1).toInt();
+                if (p > 0 && lastChannel != 0 && (no - 1) / 40 == (lastChannel - 1) / 40) {
+                    bool headed = false;
+                    for (int k = 0; k < i; ++k)
+                        headed = headed || heading.match(lines[k]).hasMatch();
+                    QVERIFY2(headed, qPrintable(QString("page %1 continues group %2 without its heading")
+                                                    .arg(p + 1)
+                                                    .arg((no - 1) / 40)));
+                    QVERIFY(titles.match(lines[i - 1]).hasMatch());
+                }
+                break;
+            }
+            for (const QString& l : lines)
+                if (const auto m = row.match(l); m.hasMatch())
+                    lastChannel = m.captured(1).toInt();
+        }
+        QCOMPARE(lastChannel, kMaxChannels);
     }
 
     void pdfListsEveryChannelGroupByGroupInBothLanguages() {

@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace zt {
 
@@ -59,6 +62,9 @@ void PrintCommand(frmMain& main, AppState& app, Document& doc) {
     QPrintPreviewDialog preview(&printer, &main);
     preview.setObjectName("FrmPrintPreview");
     preview.setWindowTitle(T(app, 33068));
+    // Large enough for the whole tool bar, Print included, on a 1024x768 screen.
+    const QRect screen = main.screen() ? main.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    preview.resize(std::min(screen.width(), 1000), std::min(screen.height(), 720));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&](QPrinter* p) { PrintChannelList(app, doc, p); });
     preview.exec();
