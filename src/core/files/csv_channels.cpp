@@ -622,7 +622,7 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
         if (hasOffset)
             magnitude = given;
         // A receive-only channel of this program's export keeps its shift.
-        if (duplex == "off" && magnitude != 0)
+        if (duplex == "off")
             if (const auto d = CommentNumber(row[cComment], kOffsetDirKey); d && (*d == 1 || *d == 2))
                 dir = static_cast<std::uint8_t>(*d);
     } else {
