@@ -5,8 +5,9 @@ memory images of the end-to-end codec test.
 
     fuzz/seeds.py INIT_DIR OUT_DIR
 
-writes OUT_DIR/fuzz_image_decode, OUT_DIR/fuzz_load_pair and OUT_DIR/fuzz_link_receive (files named
-by the hash of their content, so running it again adds nothing twice)."""
+writes OUT_DIR/fuzz_image_decode, OUT_DIR/fuzz_load_pair, OUT_DIR/fuzz_link_receive and
+OUT_DIR/fuzz_csv_import (files named by the hash of their content, so running it again adds nothing
+twice)."""
 
 import hashlib
 import importlib.util
@@ -101,6 +102,33 @@ def main(init_dir, out_dir):
             recs = [zi.write_channel({**base, **{k: v for k, v in c.items() if k in base}}) for c in channels]
             st = zi.patch_settings(raw, {"ChannelCount": len(recs)})
             put(pairs, b"\x01" + st + b"".join(recs))
+
+    # CSV channel lists: option byte (file order, replace in use, update columns, frequencies
+    # editable) and first-channel byte, then the text: this program's export shape, other tools'
+    # shapes (numbered from 0, every tone column filled, watts, a USB and a 6-metre row), quoting
+    # with embedded separators and line breaks, an unclosed quote, huge numbers, mixed line ends.
+    csvs = os.path.join(out_dir, "fuzz_csv_import")
+    header = ("Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+              "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE\r\n")
+    texts = [
+        header + "1,,27.000000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,AM,5.00,S,Low,zt:,,,,\r\n"
+        "290,,29.620000,off,0.100000,TSQL,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,"
+        "zt: ampower=1 busylock=2 rogerbeep=3 txinhibit=1 offsetdir=1,,,,\r\n"
+        "401,,28.000000,,0.000000,Cross,88.5,254.1,754,RN,023,DTCS->Tone,AM,5.00,,Low,zt: callcode=200,,,,\r\n",
+        header + "0,CALL,28.400000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,5.0W,,,,,\r\n"
+        "1,RPT,29.620000,-,0.100000,Tone,100.0,88.5,023,NN,023,Tone->Tone,FM,5.00,,50W,,,,,\r\n"
+        "2,SSB,28.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,USB,5.00,,50W,,,,,\r\n"
+        "3,SIX,50.125000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,50W,,,,,\r\n"
+        "4,DCS,29.600000,+,0.100000,DTCS,88.5,88.5,023,RN,023,Tone->Tone,NFM,5.00,P,10W,,,,,\r\n"
+        "5,SPL,28.000000,split,28.100000,Cross,88.5,100.0,023,NN,125,->DTCS,FM,5.00,,1W,,,,,\r\n",
+        "\ufeffFrequency,Location,Name\n27.611250,241,\"a, \"\"b\"\"\r\nc\"\n28,402,x\r28.1,403,y\r\n",
+        "Location,Frequency,Name\n401,28.000000,\"oops\n402,28.1,a\n",
+        "Location,Frequency,Duplex,Offset\n401,99999999999999999999,,\n402,28.0,+,99999999999999999999\n"
+        "-1,28.0,,\n405,28.0,+,0000000000000000000000.1\n",
+    ]
+    for i, text in enumerate(texts):
+        for mode in (0, 1 | 8, 3 | 4):
+            put(csvs, bytes([mode, 140 + i]) + text.encode("utf-8"))
 
     links = os.path.join(out_dir, "fuzz_link_receive")
     for mode in (0, 1, 2):

@@ -12,16 +12,18 @@
 # -max_len covers its largest whole input. Set ZT_FUZZ_NO_DEPS=1 to skip the package check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-targets=(fuzz_load_pair fuzz_image_decode fuzz_link_receive)
+targets=(fuzz_load_pair fuzz_image_decode fuzz_link_receive fuzz_csv_import)
 
 # The largest whole input of each target: a shape byte, a 1664-byte settings file and 481 channel
 # records of 92 bytes; the 9280-byte image and the 256-byte information area; a read with the echo
-# in front of every reply (580 blocks of 27 bytes and the frames around them).
+# in front of every reply (580 blocks of 27 bytes and the frames around them); a CSV channel list
+# of every channel with long comments (64 KiB, well past the 481 rows of an export).
 max_len() {
   case $1 in
   fuzz_load_pair) echo $((1 + 1664 + 481 * 92)) ;;
   fuzz_image_decode) echo $((9280 + 256)) ;;
   fuzz_link_receive) echo 16384 ;;
+  fuzz_csv_import) echo 65536 ;;
   *) echo "unknown fuzz target $1" >&2; exit 2 ;;
   esac
 }

@@ -1,4 +1,5 @@
 #include "files/csv_channels.h"
+#include "util/shown_text.h"
 
 #include "codec/tone.h"
 #include "model/channel_table.h"
@@ -101,7 +102,7 @@ TEST_F(CsvChannelsTest, ExportImportsBackUnchanged) {
               std::string::npos)
         << csv;
     EXPECT_NE(csv.find("\r\n300,,29.600000,+,0.100000,DTCS,88.5,88.5,023,NR,023,"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\r\n401,,28.000000,,0.000000,Cross,88.5,254.1,754,RN,023,DTCS->Tone,AM"),
+    EXPECT_NE(csv.find("\r\n401,,28.000000,off,0.000000,Cross,88.5,254.1,754,RN,023,DTCS->Tone,AM"),
               std::string::npos)
         << csv;
 
@@ -177,7 +178,7 @@ TEST_F(CsvChannelsTest, OtherProgramsFilesAreTakenRowByRow) {
     const auto& t = plan.taken;
     EXPECT_EQ(t[0].record.EncodeTone, Tone("67.0"));
     EXPECT_EQ(t[0].record.DecodeTone, 0);
-    EXPECT_EQ(t[0].record.FmPower, 1); // 4 W is the higher of the file's two wattages
+    EXPECT_EQ(t[0].record.FmPower, 0); // 4 W is under 10 W, whatever the other rows say
     EXPECT_EQ(t[1].line, 3);
     EXPECT_EQ(t[1].record.EncodeTone, Tone("D023I"));
     EXPECT_EQ(t[1].record.DecodeTone, Tone("D023N"));
@@ -216,12 +217,15 @@ TEST_F(CsvChannelsTest, FixedGroupsAndMinimalFiles) {
     EXPECT_EQ(PlanCsvImport(app, d, "").fileError, csvtext::FileUnreadable);
     EXPECT_EQ(PlanCsvImport(app, d, "Location,Frequency\n401,28\n").taken.front().record.RxFreq.raw(),
               "02800000");
-    // Columns left out leave the channel's values alone: here its repeater shift and tones.
+    // Updating only the file's columns leaves the channel's other values alone: here its repeater
+    // shift and tones.
     ChannelRecord& rep = Add(d, 420, "29.60000");
     rep.TxOffsetDir = 2;
     rep.TxOffset = std::string("0010000");
     rep.DecodeTone = 3;
-    plan = PlanCsvImport(app, d, "Location,Frequency,Mode\n420,29.6,FM\n");
+    CsvImportOptions update;
+    update.replace = CsvReplace::UpdateColumns;
+    plan = PlanCsvImport(app, d, "Location,Frequency,Mode\n420,29.6,FM\n", update);
     ASSERT_EQ(plan.taken.size(), 1u);
     EXPECT_EQ(plan.taken.front().record.TxOffsetDir, 2);
     EXPECT_EQ(plan.taken.front().record.TxOffset.raw(), "0010000");
@@ -233,6 +237,194 @@ TEST_F(CsvChannelsTest, FixedGroupsAndMinimalFiles) {
     EXPECT_EQ(Refused(plan), (std::map<int, int>{{2, csvtext::CommentInvalid}}));
     ASSERT_EQ(plan.taken.size(), 1u);
     EXPECT_EQ(plan.taken.front().record.Rep, 1);
+}
+
+// Another tool's export: rows numbered from 0, every tone column filled, watts, a USB row and a
+// 6-metre row. Its numbers land on the band plan, so the file goes in file order.
+const char* const kOtherToolExport =
+    "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,RxDtcsCode,"
+    "CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE\r\n"
+    "0,CALL,28.400000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,5.0W,,,,,\r\n"
+    "1,RPT,29.620000,-,0.100000,Tone,100.0,88.5,023,NN,023,Tone->Tone,FM,5.00,,50W,,,,,\r\n"
+    "2,SSB,28.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,USB,5.00,,50W,,,,,\r\n"
+    "3,SIX,50.125000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,50W,,,,,\r\n"
+    "4,AM,27.025000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,AM,5.00,S,4.0W,,,,,\r\n"
+    "5,TSQ,29.600000,+,0.100000,TSQL,88.5,123.0,023,NN,023,Tone->Tone,FM,5.00,,10W,,,,,\r\n";
+
+TEST_F(CsvChannelsTest, OtherToolsExportGoesInFileOrderFromAFreeChannel) {
+    DocumentCopy d; // frequencies not editable: groups 0..6 are the band plan
+    Add(d, 281, "27.00000");
+    Add(d, 283, "27.50000");
+    const CsvPlacementAdvice advice = AdviseCsvPlacement(app, d, kOtherToolExport);
+    EXPECT_EQ(advice.options.placement, CsvPlacement::FileOrder);
+    EXPECT_EQ(advice.options.firstChannel, 282);
+    EXPECT_EQ(advice.misplaced, 5); // all but the 6-metre row, refused for its content
+    EXPECT_EQ(advice.considered, 5);
+
+    CsvImportPlan plan = PlanCsvImport(app, d, kOtherToolExport, advice.options);
+    // Content refusals keep their reason and take no channel; channel 283 is in use and skipped.
+    EXPECT_EQ(Taken(plan), (std::vector<int>{282, 284, 285, 286}));
+    EXPECT_EQ(Refused(plan),
+              (std::map<int, int>{{4, csvtext::ModeUnsupported}, {5, csvtext::FrequencyOutOfBand}}));
+    EXPECT_EQ(plan.refusedCount, 2);
+    EXPECT_EQ(plan.rowCount, 6);
+    const auto& t = plan.taken;
+    EXPECT_EQ(t[0].record.RxFreq.raw(), "02840000");
+    EXPECT_EQ(t[0].location, "0");
+    EXPECT_EQ(t[1].record.EncodeTone, Tone("100.0"));
+    EXPECT_EQ(t[1].record.DecodeTone, 0); // the filled cToneFreq is not used by "Tone"
+    EXPECT_EQ(t[1].record.TxOffsetDir, 1);
+    EXPECT_EQ(t[2].record.Mode, 0);
+    EXPECT_EQ(t[3].record.DecodeTone, Tone("123.0"));
+    // One watts rule for every row: under 10 W Low, 10 W or more High.
+    EXPECT_EQ(t[0].record.FmPower, 0);
+    EXPECT_EQ(t[1].record.FmPower, 1);
+    EXPECT_EQ(t[2].record.AmPower, 0);
+    EXPECT_EQ(t[3].record.FmPower, 1);
+
+    // Also replacing channels in use: 283 takes a row, and is reset to a new channel's settings.
+    d.channels[static_cast<std::size_t>(FindChannel(d, 283))].RogerBeep = 5;
+    d.channels[static_cast<std::size_t>(FindChannel(d, 283))].CallCode = 7;
+    CsvImportOptions options = advice.options;
+    options.replaceInUse = true;
+    plan = PlanCsvImport(app, d, kOtherToolExport, options);
+    EXPECT_EQ(Taken(plan), (std::vector<int>{282, 283, 284, 285}));
+    EXPECT_TRUE(plan.taken[1].replaces && plan.taken[1].reset);
+    EXPECT_EQ(plan.taken[1].record.RogerBeep, 0);
+    EXPECT_EQ(plan.taken[1].record.CallCode, 0);
+    EXPECT_EQ(plan.taken[1].notes.front().textId, csvtext::NoteReset);
+    // ... or keeps what the file does not say.
+    options.replace = CsvReplace::UpdateColumns;
+    plan = PlanCsvImport(app, d, kOtherToolExport, options);
+    EXPECT_FALSE(plan.taken[1].reset);
+    EXPECT_EQ(plan.taken[1].record.RogerBeep, 5);
+    EXPECT_EQ(plan.taken[1].notes.front().textId, csvtext::NoteUpdated);
+
+    // Starting on a band-plan channel, or near the end: band-plan channels and the VFO entry are
+    // skipped, and rows left over have no channel.
+    options = {};
+    options.placement = CsvPlacement::FileOrder;
+    options.firstChannel = 5;
+    plan = PlanCsvImport(app, d, kOtherToolExport, options);
+    EXPECT_EQ(Taken(plan), (std::vector<int>{282, 284, 285, 286}));
+    options.firstChannel = 479;
+    plan = PlanCsvImport(app, d, kOtherToolExport, options);
+    EXPECT_EQ(Taken(plan), (std::vector<int>{479, 480}));
+    EXPECT_EQ(Refused(plan), (std::map<int, int>{{4, csvtext::NoFreeChannel},
+                                                 {5, csvtext::NoFreeChannel},
+                                                 {6, csvtext::NoFreeChannel},
+                                                 {7, csvtext::NoFreeChannel}}));
+
+    // With frequencies editable the band plan takes rows too, from channel 2 (channel 1 is in use).
+    Add(d, 1, "27.00000");
+    d.settings.Options.Features.FreqEditable = 1;
+    EXPECT_EQ(FirstFreeChannel(d), 2);
+    EXPECT_FALSE(CsvChannelTakesFrequency(d, kVfoChannelNo));
+    // This program's own export keeps its numbers.
+    EXPECT_EQ(AdviseCsvPlacement(app, d, ExportChannelsCsv(app, Sample())).options.placement,
+              CsvPlacement::FileNumbers);
+}
+
+TEST_F(CsvChannelsTest, ReceiveOnlyChannelsAndResetAcrossTheRoundTrip) {
+    DocumentCopy d = Sample();
+    ChannelRecord& rx = d.channels[static_cast<std::size_t>(FindChannel(d, 300))]; // +0.1 MHz, DCS
+    rx.TxInhibit = 1;
+    const std::string csv = ExportChannelsCsv(app, d);
+    EXPECT_NE(csv.find("\r\n300,,29.600000,off,0.100000,DTCS,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("txinhibit=1 offsetdir=2"), std::string::npos) << csv;
+    DocumentCopy back = d;
+    for (int i = 0; i < UsedSlots(back); ++i)
+        back.channels[static_cast<std::size_t>(i)].TxInhibit = 0;
+    back.channels[static_cast<std::size_t>(FindChannel(back, 300))].TxOffsetDir = 0;
+    CsvImportPlan plan = PlanCsvImport(app, back, csv);
+    EXPECT_EQ(plan.refusedCount, 0);
+    ApplyCsvImport(plan, back);
+    EXPECT_EQ(ByNumber(back), ByNumber(d));
+
+    // Another tool's "off": receive-only, and a replaced channel loses the settings the file does
+    // not give.
+    plan = PlanCsvImport(app, d, "Location,Frequency,Duplex,Offset\n2,29.62,off,0\n");
+    ASSERT_EQ(plan.taken.size(), 1u);
+    const ChannelRecord& r = plan.taken.front().record;
+    EXPECT_EQ(r.TxInhibit, 1);
+    EXPECT_EQ(r.TxOffsetDir, 0);
+    EXPECT_EQ(r.BusyLock, 0);
+    EXPECT_EQ(r.RogerBeep, 0);
+    EXPECT_EQ(r.FmPower, 0);
+    EXPECT_EQ(r.Mode, 0);
+}
+
+TEST_F(CsvChannelsTest, BrokenFilesAndHugeNumbersGiveReasons) {
+    DocumentCopy d;
+    d.settings.Options.Features.FreqEditable = 1;
+    // A quote still open at the end names the line where it opened; no row is taken.
+    CsvImportPlan plan =
+        PlanCsvImport(app, d, "Location,Frequency,Name\n401,28.000000,\"oops\n402,28.1,a\n403,28.2,b\n");
+    EXPECT_EQ(plan.fileError, csvtext::QuoteNotClosed);
+    EXPECT_EQ(plan.fileErrorLine, 2);
+    EXPECT_TRUE(plan.taken.empty());
+    app.lang.load(std::string(ZT_DATA_DIR) + "/language/english.ini");
+    EXPECT_NE(CsvFileErrorText(app, plan, "in.csv").find("line 2"), std::string::npos)
+        << CsvFileErrorText(app, plan, "in.csv");
+    // A closed quote with doubled quotes and a line break inside is fine.
+    plan = PlanCsvImport(app, d, "Location,Frequency,Name\n401,28.000000,\"a \"\"b\"\"\r\nc\"\r\n402,28.1,x");
+    EXPECT_EQ(plan.fileError, 0);
+    EXPECT_EQ(Taken(plan), (std::vector<int>{401, 402}));
+
+    // Numbers of any length are checked before any arithmetic, and shown as typed.
+    const std::string huge = "99999999999999999999";
+    plan = PlanCsvImport(app, d,
+                         "Location,Frequency,Duplex,Offset\n"
+                         "401," +
+                             huge +
+                             ",,\n" // 2
+                             "402,28.0,+," +
+                             huge +
+                             "\n" // 3
+                             "403,28.0,split," +
+                             huge +
+                             "\n" // 4
+                             "404,28.0,," +
+                             huge + "\n" // 5
+                             + huge +
+                             ",28.0,,\n"                                  // 6
+                             "-1,28.0,,\n"                                // 7
+                             "405,28.0,+,0000000000000000000000.1\n"      // 8: taken
+                             "406,000000000000000000028.000000000000,,\n" // 9: taken
+                             "407,28.00000000000000000001,,\n");          // 10
+    EXPECT_EQ(Taken(plan), (std::vector<int>{405, 406}));
+    EXPECT_EQ(Refused(plan), (std::map<int, int>{{2, csvtext::FrequencyOutOfBand},
+                                                 {3, csvtext::TxOutOfBand},
+                                                 {4, csvtext::TxOutOfBand},
+                                                 {5, csvtext::OffsetInvalid},
+                                                 {6, csvtext::LocationRange},
+                                                 {7, csvtext::LocationRange},
+                                                 {10, csvtext::FrequencyTooFine}}));
+    for (const auto& r : plan.refused)
+        for (const auto& why : r.reasons)
+            EXPECT_TRUE(why.detail.find('-') == std::string::npos || why.detail == "-1") << why.detail;
+    EXPECT_EQ(plan.refused.front().reasons.front().detail, huge);
+
+    // Many refused rows: the first few hundred are listed, the rest counted.
+    std::string many = "Location,Frequency\n";
+    for (int i = 0; i < 5000; ++i)
+        many += "x\n";
+    plan = PlanCsvImport(app, d, many);
+    EXPECT_EQ(plan.refusedCount, 5000);
+    EXPECT_EQ(plan.refused.size(), static_cast<std::size_t>(kCsvListedRefusals));
+    EXPECT_EQ(plan.refused.back().line, kCsvListedRefusals + 1);
+
+    // Empty files, a header alone, mixed line ends, texts with control characters.
+    EXPECT_EQ(PlanCsvImport(app, d, "").fileError, csvtext::FileUnreadable);
+    plan = PlanCsvImport(app, d, "Location,Frequency\r\n");
+    EXPECT_EQ(plan.fileError, 0);
+    EXPECT_EQ(plan.rowCount, 0);
+    plan = PlanCsvImport(app, d, "Location,Frequency\r\n401,28\n402,28.1\r403,28.2\r\n\x1b[2J,28\n");
+    EXPECT_EQ(Taken(plan), (std::vector<int>{401, 402, 403}));
+    ASSERT_EQ(plan.refused.size(), 1u);
+    EXPECT_EQ(CsvIssueText(app, plan.refused.front().reasons.front()).find('\x1b'), std::string::npos);
+    EXPECT_EQ(ShownText("a\r\nb\x1b[31m\x7f\tc\xc2\x9b"), "a\\r\\nb\\e[31m\\x7F\\tc\\u009B");
+    EXPECT_EQ(ShownText("Gr\xc3\xbc\xc3\x9f"), "Gr\xc3\xbc\xc3\x9f");
 }
 
 } // namespace

@@ -12,14 +12,19 @@
 #include "ui_test_support.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -125,9 +130,12 @@ class ChannelExchangeTest : public QObject, zt::test::ProgramUnderTest {
             [](FrmCsvImport* d) {
                 QCOMPARE(d->takenTable()->rowCount(), 1);
                 QCOMPARE(d->takenTable()->item(0, 1)->text(), QString("401"));
-                QCOMPARE(d->takenTable()->item(0, 2)->text(), QString("28.40000"));
-                QCOMPARE(d->takenTable()->item(0, 3)->text(), QString("-0.10000"));
-                QCOMPARE(d->takenTable()->item(0, 6)->text(), QString("FM"));
+                QCOMPARE(d->takenTable()->item(0, 2)->text(), QString("10 / 1"));
+                QCOMPARE(d->takenTable()->item(0, 3)->text(), QString("28.40000"));
+                QCOMPARE(d->takenTable()->item(0, 4)->text(), QString("-0.10000"));
+                QCOMPARE(d->takenTable()->item(0, 7)->text(), QString("FM"));
+                QVERIFY(d->fileNumbersButton()->isChecked());
+                QVERIFY(!d->adviceLabel()->isVisible());
                 QCOMPARE(d->refusedTable()->rowCount(), 1);
                 QCOMPARE(d->refusedTable()->item(0, 0)->text(), QString("3"));
                 QVERIFY(d->refusedTable()->item(0, 2)->text().contains("outside the radio's band"));
@@ -157,11 +165,146 @@ class ChannelExchangeTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(QString::fromStdString(prompter.asked[0]).contains("Location"));
     }
 
+    // Another tool's export numbered from 0: the preview opens in file order from the first free
+    // channel and says why; every change of the choice replans at once; Import takes what is shown.
+    void importPreviewPlacesAnotherToolsRowsWhereTheUserChooses() {
+        fillChannels(); // 281, 290, 320, 401, 402, 440 in use
+        ChannelRecord& inUse = doc->work.channels[static_cast<std::size_t>(FindChannel(doc->work, 282 - 1))];
+        inUse.RogerBeep = 4;
+        writeFile("other-tool.csv",
+                  "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+                  "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE\r\n"
+                  "0,A,28.400000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,5.0W,,,,,\r\n"
+                  "1,B,29.620000,-,0.100000,Tone,100.0,88.5,023,NN,023,Tone->Tone,FM,5.00,,50W,,,,,\r\n"
+                  "2,SSB,28.500000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,USB,5.00,,50W,,,,,\r\n"
+                  "3,SIX,50.125000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,50W,,,,,\r\n");
+        const DocumentCopy before = doc->work;
+        auto channels = [](QTableWidget* t) {
+            QStringList list;
+            for (int i = 0; i < t->rowCount(); ++i)
+                list << t->item(i, 1)->text();
+            return list;
+        };
+        bool seen = false;
+        onModal<FrmCsvImport>(
+            [&](FrmCsvImport* d) {
+                QVERIFY(d->fileOrderButton()->isChecked());
+                QVERIFY(d->adviceLabel()->isVisible());
+                QVERIFY2(d->adviceLabel()->text().contains("Group 7 CH 2"),
+                         qPrintable(d->adviceLabel()->text()));
+                QCOMPARE(channels(d->takenTable()), QStringList({"282", "283"}));
+                QCOMPARE(d->refusedTable()->rowCount(), 2);
+                QVERIFY(d->findChild<QLabel*>("lblWatts")->isVisible());
+                // The file's numbers: everything refused, Import disabled.
+                d->fileNumbersButton()->setChecked(true);
+                QCOMPARE(d->takenTable()->rowCount(), 0);
+                QCOMPARE(d->refusedTable()->rowCount(), 4);
+                QVERIFY(!d->importButton()->isEnabled());
+                // Group 7 CH 1 is in use: skipped, unless channels in use are replaced too.
+                d->groupBox()->setCurrentIndex(7);
+                d->channelBox()->setValue(1);
+                QVERIFY(d->fileOrderButton()->isChecked());
+                QCOMPARE(channels(d->takenTable()), QStringList({"282", "283"}));
+                d->replaceInUseBox()->setChecked(true);
+                QCOMPARE(channels(d->takenTable()), QStringList({"281", "282"}));
+                QVERIFY(d->takenTable()->item(0, 8)->text().contains("reset"));
+                d->updateColumnsButton()->setChecked(true);
+                QVERIFY(d->takenTable()->item(0, 8)->text().contains("only the file's columns"));
+                d->resetButton()->setChecked(true);
+                QTest::mouseClick(d->importButton(), Qt::LeftButton);
+            },
+            &seen);
+        QVERIFY(ImportChannelsCsv(*w, *app, *doc, path("other-tool.csv")));
+        QVERIFY(seen);
+        const ChannelRecord& a = doc->work.channels[static_cast<std::size_t>(FindChannel(doc->work, 281))];
+        QCOMPARE(a.RxFreq.raw(), std::string("02840000"));
+        QCOMPARE(int(a.RogerBeep), 0);
+        const ChannelRecord& b = doc->work.channels[static_cast<std::size_t>(FindChannel(doc->work, 282))];
+        QCOMPARE(int(b.TxOffsetDir), 1);
+        QCOMPARE(int(b.FmPower), 1);
+        // Every other channel is as it was.
+        for (int i = 0; i < UsedSlots(before); ++i) {
+            const ChannelRecord& r = before.channels[static_cast<std::size_t>(i)];
+            if (r.ChannelNo != 281)
+                QVERIFY(doc->work.channels[static_cast<std::size_t>(FindChannel(doc->work, r.ChannelNo))] ==
+                        r);
+        }
+        QCOMPARE(doc->work.count(), before.count() + 1);
+
+        // A quote that never closes is reported with its line; no preview opens.
+        writeFile("open.csv", "Location,Frequency,Name\n401,28.0,\"oops\n402,28.1,a\n");
+        prompter.asked.clear();
+        QVERIFY(!ImportChannelsCsv(*w, *app, *doc, path("open.csv")));
+        QCOMPARE(prompter.asked.size(), std::size_t(1));
+        QVERIFY2(QString::fromStdString(prompter.asked[0]).contains("line 2"), prompter.asked[0].c_str());
+    }
+
     void toolbarPrintOpensThePrintPreview() {
         bool seen = false;
-        onModal<QPrintPreviewDialog>([](QPrintPreviewDialog* d) { d->reject(); }, &seen);
+        QSize size;
+        onModal<QPrintPreviewDialog>(
+            [&size](QPrintPreviewDialog* d) {
+                size = d->size();
+                d->reject();
+            },
+            &seen);
         w->action("Print")->trigger();
         QVERIFY(seen);
+        // Big enough for its whole tool bar, small enough for a 1024x768 screen.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(size.width() >= std::min(900, screen.width()) && size.width() <= 1024 &&
+                     size.height() <= 768,
+                 qPrintable(QString("%1x%2").arg(size.width()).arg(size.height())));
+    }
+
+    // Every channel in use: each page that continues a group starts with the group's heading, and
+    // no page ends with a heading or the column titles alone.
+    void printedGroupsKeepTheirHeadingWithTheirRows() {
+        doc->work.settings.Options.Features.FreqEditable = 1;
+        for (int no = 1; no <= kMaxChannels; ++no)
+            if (FindChannel(doc->work, no) < 0)
+                QVERIFY(AppendChannel(*app, doc->work, no, "28.00000"));
+        QVERIFY(ExportChannelListPdf(*app, *doc, path("full.pdf")));
+        const QStringList pages = pdfText(path("full.pdf")).split('\f', Qt::SkipEmptyParts);
+        QVERIFY2(pages.size() > 3, qPrintable(pages.join("\f")));
+        const QRegularExpression heading("^\\s*Group \\d+ --");
+        const QRegularExpression titles("^\\s*CH\\s+RX");
+        const QRegularExpression row("^\\s*(\\d+)\\s+\\d+\\.\\d{5}\\s");
+        int lastChannel = 0;
+        for (int p = 0; p < pages.size(); ++p) {
+            QStringList lines = pages[p].split('\n');
+            // Blank lines and the page number at the foot of the page are not the list's.
+            static const QRegularExpression pageNumber("^\\s*\\d+\\s*$");
+            lines.removeIf(
+                [](const QString& l) { return l.trimmed().isEmpty() || pageNumber.match(l).hasMatch(); });
+            if (lines.isEmpty())
+                continue;
+            // The last line of a page is a channel's row.
+            QVERIFY2(row.match(lines.last()).hasMatch(),
+                     qPrintable(QString("page %1 ends with: %2").arg(p + 1).arg(lines.last())));
+            // A page that continues a group (its first row is not the group's first channel)
+            // shows the heading first.
+            for (int i = 0; i < lines.size(); ++i) {
+                const auto m = row.match(lines[i]);
+                if (!m.hasMatch())
+                    continue;
+                const int no = m.captured(1).toInt();
+                if (p > 0 && lastChannel != 0 && (no - 1) / 40 == (lastChannel - 1) / 40) {
+                    bool headed = false;
+                    for (int k = 0; k < i; ++k)
+                        headed = headed || heading.match(lines[k]).hasMatch();
+                    QVERIFY2(headed, qPrintable(QString("page %1 continues group %2 without its heading")
+                                                    .arg(p + 1)
+                                                    .arg((no - 1) / 40)));
+                    QVERIFY(titles.match(lines[i - 1]).hasMatch());
+                }
+                break;
+            }
+            for (const QString& l : lines)
+                if (const auto m = row.match(l); m.hasMatch())
+                    lastChannel = m.captured(1).toInt();
+        }
+        QCOMPARE(lastChannel, kMaxChannels);
     }
 
     void pdfListsEveryChannelGroupByGroupInBothLanguages() {
@@ -194,6 +337,12 @@ class ChannelExchangeTest : public QObject, zt::test::ProgramUnderTest {
                      zh.contains(QString::fromUtf8("信道组 7 -- ABC")),
                  qPrintable(zh));
         QVERIFY2(QRegularExpression("\\b481\\s+27\\.86000").match(zh).hasMatch(), qPrintable(zh));
+
+        // A receive-only channel is marked so in place of its TX.
+        doc->work.channels[static_cast<std::size_t>(FindChannel(doc->work, 402))].TxInhibit = 1;
+        QVERIFY(ChannelListHtml(*app, *doc)
+                    .contains(QRegularExpression("<td[^>]*>402</td><td[^>]*>28.00000</td><td[^>]*>" +
+                                                 QString::fromStdString(app->LangText(34113)) + "</td>")));
 
         // A folder that cannot be written is reported as a failure.
         QVERIFY(!ExportChannelListPdf(*app, *doc, path("missing/list.pdf")));

@@ -8,7 +8,8 @@
 //   ztprog-cli [options] encode FILE.dat IMAGE.bin   data file pair -> raw memory
 //   ztprog-cli [options] new FILE.dat      save a new document as the pair FILE.dat/FILE.fre
 //   ztprog-cli [options] export-csv FILE.dat OUT.csv   the pair's channels as CSV
-//   ztprog-cli [options] import-csv IN.csv FILE.dat    CSV channels into the pair (all rows or none)
+//   ztprog-cli [options] import-csv IN.csv FILE.dat    CSV channels into the pair (all rows or none;
+//                                   --partial, --from-channel G:C, --replace, --update-columns)
 //
 // Every complete read (read, image) and every write first keeps a backup in the backups folder
 // the window program uses too (--backup-dir to choose another, --no-backup for none). write
@@ -72,6 +73,7 @@ struct Run {
     const SerialLinkPort& port;
     std::string file1;
     std::string file2;
+    CsvImportChoice csv; // import-csv's placement and --partial
 };
 
 // A file operation failed: the message the file layer showed, else `fallback`.
@@ -239,7 +241,8 @@ const Command kCommands[] = {
      [](Run& r) { return ExportCsvCommand(r.app, r.doc, r.engine.radioInfo(), r.file1, r.file2); }},
     {"import-csv", 2, false, false,
      [](Run& r) {
-         return ImportCsvCommand(r.app, r.doc, r.engine.radioInfo(), r.file1, r.file2, r.prompter.verbose);
+         return ImportCsvCommand(r.app, r.doc, r.engine.radioInfo(), r.file1, r.file2, r.csv,
+                                 r.prompter.verbose);
      }},
 };
 
@@ -316,6 +319,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption versionOpt("version", "Show the program's version.");
     parser.addOptions({portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt,
                        verifyOpt, backupDirOpt, noBackupOpt, versionOpt});
+    for (const QCommandLineOption& o : ImportCsvOptions())
+        parser.addOption(o);
     parser.addPositionalArgument("command",
                                  "read, write, info, image, decode, encode, new, export-csv or import-csv");
     parser.addPositionalArgument("files", "the files of the command", "[files...]");
@@ -368,6 +373,11 @@ int main(int argc, char** argv) {
     }
     if (parser.isSet(backupDirOpt) && parser.isSet(noBackupOpt)) {
         std::cerr << "ztprog-cli: --backup-dir and --no-backup exclude each other\n";
+        return kExitUsage;
+    }
+    CsvImportChoice csvChoice;
+    if (const auto error = ReadImportCsvChoice(parser, name == "import-csv", csvChoice)) {
+        std::cerr << "ztprog-cli: " << *error << '\n';
         return kExitUsage;
     }
     if (command->radio && !parser.isSet(portOpt)) {
@@ -433,7 +443,8 @@ int main(int argc, char** argv) {
     InitDocument(app, doc, engine.radioInfo());
     app.InitFromFactory = false;
 
-    Run run{app, doc, engine, prompter, port, files.value(0).toStdString(), files.value(1).toStdString()};
+    Run run{app,      doc, engine, prompter, port, files.value(0).toStdString(), files.value(1).toStdString(),
+            csvChoice};
     // The Open command's reading, version test included; refusals were reported through the prompter.
     if (command->opensPair && OpenDocument(app, doc, run.file1, &engine.radioInfo()) != OpenResult::Opened)
         return FileFailure(run, "cannot open " + run.file1);

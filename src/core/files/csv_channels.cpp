@@ -3,6 +3,8 @@
 // maps the columns to and from channel records with the frequency and tone codecs.
 #include "files/csv_channels.h"
 
+#include "util/shown_text.h"
+
 #include "codec/freq.h"
 #include "codec/numbers.h"
 #include "codec/tone.h"
@@ -13,13 +15,13 @@
 #include <csv.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
-#include <map>
 #include <optional>
-#include <set>
 
 namespace zt {
 
@@ -66,6 +68,8 @@ constexpr CommentKey kCommentKeys[] = {
 };
 
 constexpr const char* kCommentMarker = "zt:";
+// The shift of a receive-only channel (Duplex "off"): 1 minus, 2 plus.
+constexpr const char* kOffsetDirKey = "offsetdir";
 
 enum Col {
     cLocation,
@@ -131,14 +135,39 @@ long long OffsetUnits(const ChannelRecord& r) {
     return Units(std::abs(ParseNumber(OffsetText(r.TxOffset.raw(), 0)).value_or(0.0)));
 }
 
-// A non-negative MHz text that names a whole number of 10 Hz units.
-enum class MhzParse { Ok, NotNumber, TooFine };
+// A non-negative MHz text ("28", "28.000000", ".5") that names a whole number of 10 Hz units,
+// read digit by digit so that no value, however long, overflows: more than five digits before
+// the point is TooLarge (far outside any band), a digit other than 0 after the fifth decimal
+// TooFine.
+enum class MhzParse { Ok, NotNumber, TooFine, TooLarge };
 MhzParse ParseMhz(std::string_view text, long long& units) {
-    const auto v = ParseNumber(text);
-    if (!v || *v < 0)
+    text = Blanks(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    const auto point = text.find('.');
+    std::string_view whole = text.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+    auto digits = [](std::string_view s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (whole.empty() && fraction.empty())
         return MhzParse::NotNumber;
-    units = Units(*v);
-    return std::abs(*v * 100000.0 - static_cast<double>(units)) > 1e-3 ? MhzParse::TooFine : MhzParse::Ok;
+    if (!digits(whole) || !digits(fraction))
+        return MhzParse::NotNumber;
+    while (whole.size() > 1 && whole.front() == '0')
+        whole.remove_prefix(1);
+    if (whole.size() > 5)
+        return MhzParse::TooLarge;
+    long long v = 0;
+    for (char c : whole)
+        v = v * 10 + (c - '0');
+    for (std::size_t i = 0; i < 5; ++i)
+        v = v * 10 + (i < fraction.size() ? fraction[i] - '0' : 0);
+    units = v;
+    const bool fine = fraction.size() > 5 &&
+                      !std::all_of(fraction.begin() + 5, fraction.end(), [](char c) { return c == '0'; });
+    return fine ? MhzParse::TooFine : MhzParse::Ok;
 }
 
 // ---- Tones ----------------------------------------------------------------------------------------
@@ -230,7 +259,9 @@ std::vector<std::string> ExportRow(const ChannelRecord& r, long long rx) {
     std::vector<std::string> f(kColumnCount);
     f[cLocation] = std::to_string(r.ChannelNo);
     f[cFrequency] = MhzText(rx);
-    f[cDuplex] = r.TxOffsetDir == 1 ? "-" : r.TxOffsetDir == 2 ? "+" : "";
+    // A receive-only channel says so in Duplex; its shift, kept for when transmission is allowed
+    // again, goes into the comment (offsetdir).
+    f[cDuplex] = r.TxInhibit != 0 ? "off" : r.TxOffsetDir == 1 ? "-" : r.TxOffsetDir == 2 ? "+" : "";
     f[cOffset] = MhzText(OffsetUnits(r));
 
     // Unused tone columns carry the customary defaults, which readers expect to be valid values.
@@ -281,6 +312,8 @@ std::vector<std::string> ExportRow(const ChannelRecord& r, long long rx) {
     for (const CommentKey& k : kCommentKeys)
         if (k.field != shownPower && r.*(k.field) != 0)
             comment += std::string(" ") + k.name + "=" + std::to_string(r.*(k.field));
+    if (r.TxInhibit != 0 && r.TxOffsetDir != 0)
+        comment += std::string(" ") + kOffsetDirKey + "=" + std::to_string(r.TxOffsetDir);
     f[cComment] = comment;
     return f;
 }
@@ -292,55 +325,109 @@ struct CsvRecord {
     std::vector<std::string> fields;
 };
 
-struct ReaderState {
-    std::vector<CsvRecord> records;
-    CsvRecord current;
-    int line = 1;
-    int recordStart = 1;
-    bool atRecordStart = true;
-};
+// Splits a CSV text into records and hands each to `onRecord` as soon as it is complete, so that
+// only one record is held at a time. Knows the line where every record starts and where a quoted
+// field opened, to name the line of a quote that is still open at the end of the text.
+class RecordReader {
+  public:
+    explicit RecordReader(std::function<void(CsvRecord&)> onRecord) : onRecord_(std::move(onRecord)) {}
 
-void OnField(void* data, std::size_t len, void* out) {
-    auto* st = static_cast<ReaderState*>(out);
-    st->current.fields.emplace_back(static_cast<const char*>(data), data ? len : 0);
-}
-
-void OnRecord(int, void* out) {
-    auto* st = static_cast<ReaderState*>(out);
-    st->current.line = st->recordStart;
-    st->records.push_back(std::move(st->current));
-    st->current = {};
-    st->atRecordStart = true;
-}
-
-// Splits the text into records; false when the CSV reader gives up.
-bool ReadRecords(std::string_view text, std::vector<CsvRecord>& out) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    csv_parser p;
-    if (csv_init(&p, 0) != 0)
-        return false;
-    ReaderState st;
-    bool ok = true;
-    // Byte by byte, so that every record knows the line where it starts.
-    for (char c : text) {
-        if (st.atRecordStart && c != '\r' && c != '\n') {
-            st.recordStart = st.line;
-            st.atRecordStart = false;
+    // 0 when the whole text was read; else the text id of why not, with errorLine set.
+    int read(std::string_view text) {
+        if (text.substr(0, 3) == "\xEF\xBB\xBF")
+            text.remove_prefix(3);
+        csv_parser p;
+        if (csv_init(&p, 0) != 0)
+            return csvtext::FileUnreadable;
+        int error = 0;
+        char previous = 0;
+        // Byte by byte, so that every record knows the line where it starts.
+        for (char c : text) {
+            if (atRecordStart_ && c != '\r' && c != '\n') {
+                recordStart_ = line_;
+                atRecordStart_ = false;
+            }
+            track(c);
+            if (csv_parse(&p, &c, 1, OnField, OnRecord, this) != 1) {
+                error = csvtext::FileUnreadable;
+                errorLine = line_;
+                break;
+            }
+            // CRLF, LF and a lone CR each end a line.
+            if (c == '\r' || (c == '\n' && previous != '\r'))
+                ++line_;
+            previous = c;
         }
-        if (csv_parse(&p, &c, 1, OnField, OnRecord, &st) != 1) {
-            ok = false;
+        // The reader would end a quote still open at the end of the text there, taking every
+        // row after it into one field: refused, naming the line where the quote opened.
+        if (error == 0 && quote_ == Quote::Open) {
+            error = csvtext::QuoteNotClosed;
+            errorLine = quoteLine_;
+        }
+        if (error == 0 && csv_fini(&p, OnField, OnRecord, this) != 0) {
+            error = csvtext::FileUnreadable;
+            errorLine = recordStart_;
+        }
+        csv_free(&p);
+        return error;
+    }
+
+    int errorLine = 0;
+
+  private:
+    // Where the text is with respect to quoting, as the reader sees it: a quote opens a field
+    // only at its start (after blanks), and a doubled quote inside stays inside.
+    enum class Quote { FieldStart, Plain, Open, ClosedOrDoubled };
+    void track(char c) {
+        const bool end = c == ',' || c == '\r' || c == '\n';
+        switch (quote_) {
+        case Quote::FieldStart:
+            if (c == '"') {
+                quote_ = Quote::Open;
+                quoteLine_ = line_;
+            } else if (!end && c != ' ' && c != '\t') {
+                quote_ = Quote::Plain;
+            }
+            break;
+        case Quote::Plain:
+            if (end)
+                quote_ = Quote::FieldStart;
+            break;
+        case Quote::Open:
+            if (c == '"')
+                quote_ = Quote::ClosedOrDoubled;
+            break;
+        case Quote::ClosedOrDoubled:
+            // Blanks may follow the closing quote; any other character (like a doubled quote)
+            // continues the quoted field, as the reader takes it.
+            if (end)
+                quote_ = Quote::FieldStart;
+            else if (c != ' ' && c != '\t')
+                quote_ = Quote::Open;
             break;
         }
-        if (c == '\n')
-            ++st.line;
     }
-    if (ok && csv_fini(&p, OnField, OnRecord, &st) != 0)
-        ok = false;
-    csv_free(&p);
-    out = std::move(st.records);
-    return ok;
-}
+
+    static void OnField(void* data, std::size_t len, void* self) {
+        static_cast<RecordReader*>(self)->current_.fields.emplace_back(static_cast<const char*>(data),
+                                                                       data ? len : 0);
+    }
+    static void OnRecord(int, void* self) {
+        auto* r = static_cast<RecordReader*>(self);
+        r->current_.line = r->recordStart_;
+        r->onRecord_(r->current_);
+        r->current_.fields.clear();
+        r->atRecordStart_ = true;
+    }
+
+    std::function<void(CsvRecord&)> onRecord_;
+    CsvRecord current_;
+    int line_ = 1;
+    int recordStart_ = 1;
+    bool atRecordStart_ = true;
+    Quote quote_ = Quote::FieldStart;
+    int quoteLine_ = 1;
+};
 
 // One data row with the file's column order resolved.
 class RowView {
@@ -370,6 +457,12 @@ std::optional<double> Watts(std::string_view text) {
     return v;
 }
 
+// Watts of another radio as this radio's level: one rule for every row.
+constexpr double kHighPowerWatts = 10.0;
+int WattsLevel(double watts) {
+    return watts >= kHighPowerWatts ? 1 : 0;
+}
+
 // A column that holds one of a few words (compared without case): the word's value goes into
 // `field`, with a note when the word is only close to what this radio has; another word is refused.
 struct Keyword {
@@ -392,17 +485,58 @@ void keyword(const RowView& row, Col c, std::initializer_list<Keyword> words, i1
     reasons.push_back({refusal, text});
 }
 
+// The value of key `name` in a "zt:" comment, or nothing.
+std::optional<int> CommentNumber(const std::string& comment, std::string_view name) {
+    const auto at = comment.find(kCommentMarker);
+    if (at == std::string::npos)
+        return std::nullopt;
+    std::string_view rest =
+        std::string_view(comment).substr(at + std::char_traits<char>::length(kCommentMarker));
+    while (true) {
+        rest = TrimAny(rest, " \t\r\n");
+        if (rest.empty())
+            return std::nullopt;
+        const auto end = rest.find_first_of(" \t\r\n");
+        const std::string_view token = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end);
+        const auto eq = token.find('=');
+        if (eq == std::string_view::npos || Lower(token.substr(0, eq)) != name)
+            continue;
+        const std::string value(token.substr(eq + 1));
+        if (!AllDigits(value) || value.size() > 5)
+            return std::nullopt;
+        return std::stoi(value);
+    }
+}
+
+// The channel editor's rule: the fixed band-plan groups 0..6 take no frequency unless frequencies
+// are made editable.
+bool BandPlanAllows(const DocumentCopy& d, int channelNo) {
+    return FrequencyEditable(GroupOfChannel(channelNo), d.settings.Options.Features);
+}
+
+// A new channel as the channel grid adds one: every field 0, the offset seven NULs.
+ChannelRecord NewChannel(int channelNo) {
+    ChannelRecord r;
+    r.ChannelNo = static_cast<i16>(channelNo);
+    r.TxOffset = std::string(7, '\0');
+    return r;
+}
+
 class RowChecker {
   public:
-    RowChecker(const AppState& app, const DocumentCopy& d, std::set<double> watts)
-        : app_(app), d_(d), watts_(std::move(watts)) {}
+    RowChecker(const AppState& app, const DocumentCopy& d, CsvReplace replace)
+        : app_(app), d_(d), replace_(replace) {}
 
-    // Fills `taken` or `refused`; the caller has checked the location.
+    // Fills `taken` (true) or `reasons` (false) for the row put on channel `channelNo`; the
+    // caller has chosen the channel.
     bool check(const RowView& row, int channelNo, CsvTakenRow& taken, std::vector<CsvIssue>& reasons);
 
   private:
+    // `existing` is the channel in use (its frequencies may stay), `base` the record the row's
+    // missing columns come from (null: a new channel's values).
     void frequencies(const RowView& row, ChannelRecord& r, const ChannelRecord* existing,
-                     std::vector<CsvIssue>& reasons);
+                     const ChannelRecord* base, std::vector<CsvIssue>& reasons);
     void tones(const RowView& row, ChannelRecord& r, std::vector<CsvIssue>& reasons);
     void comment(const RowView& row, ChannelRecord& r, std::vector<CsvIssue>& reasons);
     void power(const RowView& row, ChannelRecord& r, std::vector<CsvIssue>& reasons,
@@ -410,11 +544,11 @@ class RowChecker {
 
     const AppState& app_;
     const DocumentCopy& d_;
-    std::set<double> watts_;
+    CsvReplace replace_;
 };
 
 void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const ChannelRecord* existing,
-                             std::vector<CsvIssue>& reasons) {
+                             const ChannelRecord* base, std::vector<CsvIssue>& reasons) {
     const std::string freqText = row[cFrequency];
     long long rx = 0;
     switch (ParseMhz(freqText, rx)) {
@@ -423,6 +557,9 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
         return;
     case MhzParse::TooFine:
         reasons.push_back({csvtext::FrequencyTooFine, freqText});
+        return;
+    case MhzParse::TooLarge:
+        reasons.push_back({csvtext::FrequencyOutOfBand, freqText});
         return;
     case MhzParse::Ok:
         break;
@@ -440,17 +577,29 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
     // TX: direction and offset magnitude.
     const std::string duplex = Lower(row[cDuplex]);
     const std::string offsetText = row[cOffset];
-    long long magnitude = existing ? OffsetUnits(*existing) : 0;
+    long long magnitude = base ? OffsetUnits(*base) : 0;
     std::uint8_t dir = 0;
     long long given = 0;
     const bool hasOffset = !offsetText.empty();
-    if (hasOffset && ParseMhz(offsetText, given) != MhzParse::Ok) {
-        reasons.push_back({csvtext::OffsetInvalid, offsetText});
-        return;
+    if (hasOffset) {
+        switch (ParseMhz(offsetText, given)) {
+        case MhzParse::Ok:
+            break;
+        case MhzParse::TooLarge:
+            // Far beyond any band whichever way it goes (shown as typed).
+            if (duplex == "+" || duplex == "-" || duplex == "split") {
+                reasons.push_back({csvtext::TxOutOfBand, offsetText});
+                return;
+            }
+            [[fallthrough]];
+        default:
+            reasons.push_back({csvtext::OffsetInvalid, offsetText});
+            return;
+        }
     }
     if (!row.has(cDuplex)) {
         // Without the column the channel keeps its TX side.
-        dir = existing ? existing->TxOffsetDir : 0;
+        dir = base ? base->TxOffsetDir : 0;
     } else if (duplex == "+" || duplex == "-") {
         if (!hasOffset) {
             reasons.push_back({csvtext::OffsetInvalid, offsetText});
@@ -472,6 +621,10 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
     } else if (duplex.empty() || duplex == "off") {
         if (hasOffset)
             magnitude = given;
+        // A receive-only channel of this program's export keeps its shift.
+        if (duplex == "off")
+            if (const auto d = CommentNumber(row[cComment], kOffsetDirKey); d && (*d == 1 || *d == 2))
+                dir = static_cast<std::uint8_t>(*d);
     } else {
         reasons.push_back({csvtext::DuplexUnknown, row[cDuplex]});
         return;
@@ -489,9 +642,15 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
     // and a value the snapping would move is refused rather than changed.
     const bool same = existing && RxUnits(app_, *existing) == rx && existing->TxOffsetDir == dir &&
                       OffsetUnits(*existing) == magnitude;
-    if (same)
+    if (same) {
+        r.RxFreq = existing->RxFreq;
+        r.TxOffset = existing->TxOffset;
+        r.TxOffsetDir = existing->TxOffsetDir;
+        r.RxStepClass = existing->RxStepClass;
+        r.TxStepClass = existing->TxStepClass;
         return;
-    if (!FrequencyEditable(group, d_.settings.Options.Features)) {
+    }
+    if (!BandPlanAllows(d_, r.ChannelNo)) {
         reasons.push_back({csvtext::FrequencyFixed, freqText});
         return;
     }
@@ -616,6 +775,11 @@ void RowChecker::comment(const RowView& row, ChannelRecord& r, std::vector<CsvIs
         const auto v = AllDigits(valueText) && valueText.size() <= 5
                            ? std::optional<int>(std::stoi(valueText))
                            : std::nullopt;
+        // The shift of a receive-only channel is read with the frequencies.
+        const int value = v.value_or(-1);
+        if (!key && eq != std::string_view::npos && Lower(token.substr(0, eq)) == kOffsetDirKey &&
+            value >= 0 && value <= 2)
+            continue;
         if (!key || !v || *v > key->max) {
             reasons.push_back({csvtext::CommentInvalid, std::string(token)});
             continue;
@@ -636,9 +800,7 @@ void RowChecker::power(const RowView& row, ChannelRecord& r, std::vector<CsvIssu
     else if (t == "high" || t == "hi" || t == "h")
         level = 1;
     else if (const auto w = Watts(t)) {
-        // Watts of another radio: the file's lowest value is this radio's low level, every higher
-        // one its high level; a single value in the whole file is the high level.
-        level = watts_.size() > 1 && *w <= *watts_.begin() ? 0 : 1;
+        level = WattsLevel(*w);
         notes.push_back({csvtext::NotePowerWatts, text + " -> " + LevelText(level)});
     }
     if (level < 0) {
@@ -652,17 +814,17 @@ bool RowChecker::check(const RowView& row, int channelNo, CsvTakenRow& taken,
                        std::vector<CsvIssue>& reasons) {
     const int slot = FindChannel(d_, channelNo);
     const ChannelRecord* existing = slot >= 0 ? &d_.channels[static_cast<std::size_t>(slot)] : nullptr;
-    ChannelRecord r;
-    if (existing) {
-        r = *existing;
-    } else {
-        r.ChannelNo = static_cast<i16>(channelNo);
-        r.TxOffset = std::string(7, '\0');
-    }
+    // A channel in use that is replaced starts from a new channel's values, unless the row comes
+    // from this program's export (its comment then sets every hidden field) or the user chose to
+    // update only the file's columns.
+    const bool ownComment = row[cComment].find(kCommentMarker) != std::string::npos;
+    const bool reset = existing && replace_ == CsvReplace::Reset && !ownComment;
+    const ChannelRecord* base = reset ? nullptr : existing;
+    ChannelRecord r = base ? *base : NewChannel(channelNo);
     r.IsBlank = 0;
     std::vector<CsvIssue> notes;
 
-    frequencies(row, r, existing, reasons);
+    frequencies(row, r, existing, base, reasons);
     tones(row, r, reasons);
     comment(row, r, reasons);
 
@@ -680,18 +842,167 @@ bool RowChecker::check(const RowView& row, int channelNo, CsvTakenRow& taken,
     }
     if (!reasons.empty())
         return false;
+    if (existing)
+        notes.insert(notes.begin(), {reset ? csvtext::NoteReset : csvtext::NoteUpdated, {}});
     taken.record = r;
     taken.replaces = existing != nullptr;
+    taken.reset = reset;
     taken.notes = std::move(notes);
     return true;
 }
 
-// A whole channel number, or nothing.
-std::optional<int> WholeNumber(const std::string& text) {
-    if (!AllDigits(text) || text.size() > 6)
-        return std::nullopt;
-    return std::stoi(text);
+// A channel number: nothing when the text is not a whole number; numbers too long to hold are
+// out of range.
+enum class NumberParse { Ok, NotNumber, OutOfRange };
+NumberParse ChannelNumber(std::string_view text, int& no) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative || (!text.empty() && text.front() == '+'))
+        text.remove_prefix(1);
+    if (!AllDigits(text))
+        return NumberParse::NotNumber;
+    while (text.size() > 1 && text.front() == '0')
+        text.remove_prefix(1);
+    if (negative || text.size() > 6)
+        return NumberParse::OutOfRange;
+    no = std::stoi(std::string(text));
+    return no >= 1 && no <= kMaxChannels ? NumberParse::Ok : NumberParse::OutOfRange;
 }
+
+// A text from a file as a reason's detail: escaped, and cut after 64 characters.
+std::string Detail(std::string_view text) {
+    constexpr std::size_t kLimit = 64;
+    if (text.size() <= kLimit)
+        return std::string(text);
+    std::size_t cut = kLimit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut; // not inside a UTF-8 sequence
+    return std::string(text.substr(0, cut)) + "...";
+}
+
+// Reads a file's records one by one and plans each data row as it comes.
+class Planner {
+  public:
+    Planner(const AppState& app, const DocumentCopy& d, const CsvImportOptions& options)
+        : d_(d), options_(options), checker_(app, d, options.replace),
+          next_(std::clamp(options.firstChannel, 1, kMaxChannels)) {}
+
+    CsvImportPlan run(std::string_view csv) {
+        RecordReader reader([this](CsvRecord& rec) { onRecord(rec); });
+        if (const int error = reader.read(csv)) {
+            CsvImportPlan failed;
+            failed.fileError = error;
+            failed.fileErrorLine = reader.errorLine;
+            return failed;
+        }
+        if (!headerSeen_)
+            plan_.fileError = csvtext::FileUnreadable;
+        if (plan_.fileError != 0) {
+            CsvImportPlan failed;
+            failed.fileError = plan_.fileError;
+            return failed;
+        }
+        return std::move(plan_);
+    }
+
+  private:
+    void onRecord(CsvRecord& rec) {
+        if (plan_.fileError != 0)
+            return;
+        if (!headerSeen_) {
+            header(rec);
+            return;
+        }
+        const bool empty = std::all_of(rec.fields.begin(), rec.fields.end(),
+                                       [](const std::string& f) { return Blanks(f).empty(); });
+        if (empty)
+            return;
+        ++plan_.rowCount;
+        const RowView row(map_, rec);
+        const std::string loc = row[cLocation];
+        std::vector<CsvIssue> reasons;
+        CsvTakenRow taken;
+        taken.line = rec.line;
+        taken.location = Detail(loc);
+        if (options_.placement == CsvPlacement::FileOrder) {
+            const int no = nextChannel();
+            if (no == 0)
+                reasons.push_back({csvtext::NoFreeChannel, {}});
+            else if (checker_.check(row, no, taken, reasons)) {
+                next_ = no + 1;
+                plan_.taken.push_back(std::move(taken));
+                return;
+            }
+        } else {
+            int no = 0;
+            switch (ChannelNumber(loc, no)) {
+            case NumberParse::NotNumber:
+                reasons.push_back({csvtext::LocationMissing, Detail(loc)});
+                break;
+            case NumberParse::OutOfRange:
+                reasons.push_back({csvtext::LocationRange, Detail(loc)});
+                break;
+            case NumberParse::Ok:
+                if (const int first = firstLine_[static_cast<std::size_t>(no)]; first != 0) {
+                    reasons.push_back({csvtext::LocationRepeated, std::to_string(first)});
+                    break;
+                }
+                firstLine_[static_cast<std::size_t>(no)] = rec.line;
+                if (checker_.check(row, no, taken, reasons)) {
+                    plan_.taken.push_back(std::move(taken));
+                    return;
+                }
+                break;
+            }
+        }
+        ++plan_.refusedCount;
+        if (!reasons.empty() && options_.placement == CsvPlacement::FileNumbers) {
+            const int why = reasons.front().textId;
+            if (why == csvtext::LocationMissing || why == csvtext::LocationRange ||
+                why == csvtext::LocationRepeated || why == csvtext::FrequencyFixed)
+                ++plan_.refusedForPlace;
+        }
+        if (plan_.refused.size() < static_cast<std::size_t>(kCsvListedRefusals)) {
+            for (CsvIssue& i : reasons)
+                i.detail = Detail(i.detail);
+            plan_.refused.push_back({rec.line, Detail(loc), std::move(reasons)});
+        }
+    }
+
+    // Column order from the header row; names are compared without case and blanks.
+    void header(const CsvRecord& rec) {
+        headerSeen_ = true;
+        const auto& names = CsvChannelColumns();
+        for (std::size_t i = 0; i < rec.fields.size(); ++i)
+            for (int c = 0; c < kColumnCount; ++c)
+                if (map_[static_cast<std::size_t>(c)] < 0 &&
+                    Lower(Blanks(rec.fields[i])) == Lower(names[static_cast<std::size_t>(c)]))
+                    map_[static_cast<std::size_t>(c)] = static_cast<int>(i);
+        // In file order the Location column is not needed.
+        const bool needsLocation = options_.placement == CsvPlacement::FileNumbers;
+        if ((needsLocation && map_[cLocation] < 0) || map_[cFrequency] < 0)
+            plan_.fileError = csvtext::NoLocationOrFrequency;
+    }
+
+    // The next channel from next_ on that takes a frequency now and, unless channels in use are
+    // replaced, is free; 0 when none is left.
+    int nextChannel() {
+        for (; next_ <= kMaxChannels; ++next_)
+            if (CsvChannelTakesFrequency(d_, next_) &&
+                (options_.replaceInUse || FindChannel(d_, next_) < 0) &&
+                firstLine_[static_cast<std::size_t>(next_)] == 0)
+                return next_;
+        return 0;
+    }
+
+    const DocumentCopy& d_;
+    CsvImportOptions options_;
+    RowChecker checker_;
+    CsvImportPlan plan_;
+    bool headerSeen_ = false;
+    std::vector<int> map_ = std::vector<int>(kColumnCount, -1);
+    std::array<int, kMaxChannels + 1> firstLine_{}; // channel number -> line of the row put there
+    int next_ = 1;
+};
 
 } // namespace
 
@@ -719,63 +1030,69 @@ std::string ExportChannelsCsv(const AppState& app, const DocumentCopy& d) {
     return out;
 }
 
-CsvImportPlan PlanCsvImport(const AppState& app, const DocumentCopy& d, std::string_view csv) {
-    CsvImportPlan plan;
-    std::vector<CsvRecord> records;
-    if (!ReadRecords(csv, records) || records.empty()) {
-        plan.fileError = csvtext::FileUnreadable;
-        return plan;
-    }
-    // Column order from the header row; names are compared without case and blanks.
-    std::vector<int> map(kColumnCount, -1);
-    const auto& names = CsvChannelColumns();
-    const auto& header = records.front().fields;
-    for (std::size_t i = 0; i < header.size(); ++i)
-        for (int c = 0; c < kColumnCount; ++c)
-            if (map[static_cast<std::size_t>(c)] < 0 &&
-                Lower(Blanks(header[i])) == Lower(names[static_cast<std::size_t>(c)]))
-                map[static_cast<std::size_t>(c)] = static_cast<int>(i);
-    if (map[cLocation] < 0 || map[cFrequency] < 0) {
-        plan.fileError = csvtext::NoLocationOrFrequency;
-        return plan;
-    }
+CsvImportPlan PlanCsvImport(const AppState& app, const DocumentCopy& d, std::string_view csv,
+                            const CsvImportOptions& options) {
+    return Planner(app, d, options).run(csv);
+}
 
-    std::set<double> watts;
-    for (std::size_t i = 1; i < records.size(); ++i) {
-        const std::string p = Lower(RowView(map, records[i])[cPower]);
-        if (const auto w = Watts(p))
-            watts.insert(*w);
-    }
-    RowChecker checker(app, d, watts);
-    std::map<int, int> seen; // channel number -> line of its first row
-    for (std::size_t i = 1; i < records.size(); ++i) {
-        const RowView row(map, records[i]);
-        const bool empty = std::all_of(records[i].fields.begin(), records[i].fields.end(),
-                                       [](const std::string& f) { return Blanks(f).empty(); });
-        if (empty)
+bool CsvChannelTakesFrequency(const DocumentCopy& d, int channelNo) {
+    return channelNo >= 1 && channelNo < kVfoChannelNo && BandPlanAllows(d, channelNo);
+}
+
+int FirstFreeChannel(const DocumentCopy& d, int from) {
+    for (int no = std::max(from, 1); no <= kMaxChannels; ++no)
+        if (CsvChannelTakesFrequency(d, no) && FindChannel(d, no) < 0)
+            return no;
+    return 0;
+}
+
+CsvPlacementAdvice AdviseCsvPlacement(const AppState& app, const DocumentCopy& d, std::string_view csv) {
+    CsvPlacementAdvice advice;
+    const CsvImportPlan byNumber = PlanCsvImport(app, d, csv);
+    if (byNumber.fileError != 0 || csv.find(kCommentMarker) != std::string_view::npos)
+        return advice;
+    // Rows whose own number does not fit: refused for their number (or for a band-plan channel),
+    // or taken onto a band-plan channel that does not already hold their frequency; weighed
+    // against the rows not refused for their content.
+    advice.misplaced = byNumber.refusedForPlace;
+    advice.considered = byNumber.rowCount - (byNumber.refusedCount - byNumber.refusedForPlace);
+    for (const CsvTakenRow& t : byNumber.taken) {
+        const int no = t.record.ChannelNo;
+        if ((no - 1) / 40 > 6)
             continue;
-        const int line = records[i].line;
-        const std::string loc = row[cLocation];
-        std::vector<CsvIssue> reasons;
-        const auto no = WholeNumber(loc);
-        if (!no)
-            reasons.push_back({csvtext::LocationMissing, loc});
-        else if (*no < 1 || *no > kMaxChannels)
-            reasons.push_back({csvtext::LocationRange, loc});
-        else if (const auto it = seen.find(*no); it != seen.end())
-            reasons.push_back({csvtext::LocationRepeated, std::to_string(it->second)});
-        else {
-            seen.emplace(*no, line);
-            CsvTakenRow taken;
-            taken.line = line;
-            if (checker.check(row, *no, taken, reasons)) {
-                plan.taken.push_back(std::move(taken));
-                continue;
-            }
-        }
-        plan.refused.push_back({line, loc, std::move(reasons)});
+        const int slot = FindChannel(d, no);
+        if (slot < 0 || !(d.channels[static_cast<std::size_t>(slot)].RxFreq == t.record.RxFreq))
+            ++advice.misplaced;
     }
-    return plan;
+    const int first = FirstFreeChannel(d);
+    if (advice.considered > 0 && advice.misplaced * 2 > advice.considered && first != 0) {
+        advice.options.placement = CsvPlacement::FileOrder;
+        advice.options.firstChannel = first;
+        advice.reason = csvtext::AdviceFileOrder;
+    }
+    return advice;
+}
+
+std::string CsvPlacementReasonText(const AppState& app, const CsvPlacementAdvice& advice) {
+    if (advice.reason == 0)
+        return {};
+    std::string text = app.LangText(advice.reason);
+    auto put = [&](const char* mark, const std::string& value) {
+        if (const auto at = text.find(mark); at != std::string::npos)
+            text.replace(at, 2, value);
+    };
+    put("%1", std::to_string(advice.misplaced));
+    put("%2", std::to_string(advice.considered));
+    put("%3", CsvChannelPlace(app, advice.options.firstChannel));
+    return text;
+}
+
+std::string CsvChannelPlace(const AppState& app, int channelNo) {
+    if (channelNo < 1 || channelNo > kMaxChannels)
+        return std::to_string(channelNo);
+    const int g = (channelNo - 1) / 40;
+    return app.LangText(33053) + " " + std::to_string(g) + " " + app.LangText(33054) + " " +
+           std::to_string(channelNo - GroupBase(g));
 }
 
 bool ApplyCsvImport(const CsvImportPlan& plan, DocumentCopy& d) {
@@ -798,22 +1115,34 @@ bool ApplyCsvImport(const CsvImportPlan& plan, DocumentCopy& d) {
     return changed;
 }
 
-bool ExportChannelsCsvFile(const AppState& app, const DocumentCopy& d, const std::string& path) {
+bool ExportChannelsCsvFile(const AppState& app, const DocumentCopy& d, const std::string& path,
+                           FileError* error) {
     const std::string text = ExportChannelsCsv(app, d);
-    return WriteFileReplacing(path,
-                              std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return WriteFileReplacing(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
 }
 
-CsvImportPlan PlanCsvImportFile(const AppState& app, const DocumentCopy& d, const std::string& path) {
-    constexpr std::size_t kLimit = 8u * 1024 * 1024;
-    const auto bytes = ReadFileBytes(path, kLimit + 1);
-    if (!bytes || bytes->size() > kLimit) {
+std::optional<std::string> ReadCsvFile(const std::string& path, FileError* error) {
+    const auto bytes = ReadFileBytes(path, kCsvFileLimit + 1, error);
+    if (!bytes)
+        return std::nullopt;
+    if (bytes->size() > kCsvFileLimit) {
+        if (error)
+            *error = {path, "larger than " + std::to_string(kCsvFileLimit / (1024 * 1024)) + " MB"};
+        return std::nullopt;
+    }
+    return std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+}
+
+CsvImportPlan PlanCsvImportFile(const AppState& app, const DocumentCopy& d, const std::string& path,
+                                const CsvImportOptions& options) {
+    const auto text = ReadCsvFile(path);
+    if (!text) {
         CsvImportPlan plan;
         plan.fileError = csvtext::FileUnreadable;
         return plan;
     }
-    return PlanCsvImport(app, d,
-                         std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    return PlanCsvImport(app, d, *text, options);
 }
 
 std::string CsvIssueText(const AppState& app, const CsvIssue& issue) {
@@ -821,7 +1150,18 @@ std::string CsvIssueText(const AppState& app, const CsvIssue& issue) {
     if (text.empty())
         text = "#" + std::to_string(issue.textId);
     if (!issue.detail.empty())
-        text += " (" + issue.detail + ")";
+        text += " (" + ShownText(issue.detail) + ")";
+    return text;
+}
+
+} // namespace zt
+
+namespace zt {
+
+std::string CsvFileErrorText(const AppState& app, const CsvImportPlan& plan, const std::string& fileName) {
+    std::string text = CsvIssueText(app, {plan.fileError, fileName});
+    if (const auto at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, std::to_string(plan.fileErrorLine));
     return text;
 }
 

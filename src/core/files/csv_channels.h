@@ -4,31 +4,46 @@
 //   RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE
 //
 // Location is the channel number (1..481); Frequency and Offset are MHz with six decimals; Duplex is
-// "", "+" or "-" ("split" puts the TX frequency into Offset, "off" inhibits transmission); Tone is
-// "", "Tone" (TX CTCSS in rToneFreq), "TSQL" (the same CTCSS both ways in cToneFreq), "DTCS" (the
-// same DCS code both ways, DtcsPolarity = TX then RX polarity, N or R) or "Cross" with CrossMode
-// "Tone->Tone", "Tone->DTCS", "DTCS->Tone", "DTCS->", "->Tone", "->DTCS" or "DTCS->DTCS" (TX tone in
-// rToneFreq / DtcsCode, RX tone in cToneFreq / RxDtcsCode); Mode is AM or FM; Skip is "S" for a
-// channel that scan skips; Power is Low or High, the level of the channel's mode.
+// "", "+" or "-" ("split" puts the TX frequency into Offset, "off" inhibits transmission: the
+// channel is receive-only); Tone is "", "Tone" (TX CTCSS in rToneFreq), "TSQL" (the same CTCSS
+// both ways in cToneFreq), "DTCS" (the same DCS code both ways, DtcsPolarity = TX then RX
+// polarity, N or R) or "Cross" with CrossMode "Tone->Tone", "Tone->DTCS", "DTCS->Tone", "DTCS->",
+// "->Tone", "->DTCS" or "DTCS->DTCS" (TX tone in rToneFreq / DtcsCode, RX tone in cToneFreq /
+// RxDtcsCode); Mode is AM or FM; Skip is "S" for a channel that scan skips; Power is Low or High,
+// the level of the channel's mode, or watts: under 10 W is Low, 10 W or more High, whatever the
+// file's other rows say.
 //
 // Fields of this radio that the layout lacks are written into Comment as "zt:" followed by
 // blank-separated key=value pairs of the fields that are not 0 (ampower, fmpower, modelock,
 // ampowerlock, fmpowerlock, rxexpander, txcompressor, nbanl, att, hicut, busylock, rogerbeep,
 // squelchmode, pttidbot, pttideot, callcode, txinhibit, scrambletalkaround, voiceencrypt,
 // talkaround, signalrelation, whisper, pttidmode, spacing, optsignal, compander, scrambler, rep,
-// tsq, replock). A comment with "zt:" sets every one of these fields (absent keys are 0), so an
-// export imports back unchanged; a comment without it (another program's) leaves them as they are.
+// tsq, replock; and offsetdir, 1 = minus, 2 = plus, the shift of a receive-only channel whose
+// Duplex says "off"). A comment with "zt:" sets every one of these fields (absent keys are 0), so
+// an export imports back unchanged.
+//
+// Where the rows go (CsvImportOptions): on the file's own channel numbers, or in file order from
+// a channel the user picks, taking consecutive channels that can take a frequency now (not the
+// VFO entry 481, not the fixed band-plan groups 0..6 while frequencies are not editable) and,
+// unless channels in use may be replaced, that are free. A row that lands on a channel in use
+// replaces it: the channel gets the file's values and a new channel's values for everything the
+// file does not say, unless the row's Comment carries "zt:" (this program's own export) or the
+// user chose to update only the columns the file has.
 //
 // Import checks every row with the channel editor's rules and refuses, with reasons, what the
 // editor would refuse or change: numbers outside 1..481, a channel number repeated, frequencies
 // outside the band or off the channel step grids, frequencies of the fixed band-plan groups 0..6
-// while frequencies are not editable, tones outside the radio's tone list, modes other than AM/FM.
-// Nothing changes until the plan is applied.
+// while frequencies are not editable, tones outside the radio's tone list, modes other than AM/FM,
+// rows left over when no channel is free. Nothing changes until the plan is applied. Planning
+// reads the file once, in time linear in its size, and keeps the rows taken (at most one per
+// channel) and the first kCsvListedRefusals refused rows; the others are only counted.
 #pragma once
 
 #include "app/app_state.h"
+#include "files/file_io.h"
 #include "model/document.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,9 +63,11 @@ struct CsvIssue {
 };
 
 struct CsvTakenRow {
-    int line = 0; // line of the file where the row starts (1 = header)
+    int line = 0;         // line of the file where the row starts (1 = header)
+    std::string location; // the Location text as found (shown with control characters escaped)
     ChannelRecord record;
     bool replaces = false;       // the channel exists and is replaced
+    bool reset = false;          // ... and its settings the file does not give become a new channel's
     std::vector<CsvIssue> notes; // how a value was understood (power given in watts, ...)
 };
 
@@ -60,27 +77,89 @@ struct CsvRefusedRow {
     std::vector<CsvIssue> reasons;
 };
 
+// Refused rows listed in a plan; further ones are counted in refusedCount only.
+constexpr int kCsvListedRefusals = 300;
+
 struct CsvImportPlan {
-    int fileError = 0; // text id when the file cannot be used at all (no rows are then listed)
+    int fileError = 0;     // text id when the file cannot be used at all (no rows are then listed)
+    int fileErrorLine = 0; // the line the error is about (a quote still open at the end), or 0
     std::vector<CsvTakenRow> taken;
-    std::vector<CsvRefusedRow> refused;
+    std::vector<CsvRefusedRow> refused; // the first kCsvListedRefusals refused rows
+    int refusedCount = 0;               // every refused row
+    int rowCount = 0;                   // data rows of the file (blank rows not counted)
+    // On the file's numbers: refused rows whose first reason is their number (not a number,
+    // outside 1..481, repeated) or a band-plan channel that takes no frequency.
+    int refusedForPlace = 0;
+};
+
+// Where the rows of a file go.
+enum class CsvPlacement {
+    FileNumbers, // Location is the channel number
+    FileOrder,   // consecutive channels from firstChannel, in the order of the file
+};
+// What a row does to a channel in use.
+enum class CsvReplace {
+    Reset,         // the file's values; a new channel's for the rest (unless the comment has "zt:")
+    UpdateColumns, // only the columns the file has change
+};
+struct CsvImportOptions {
+    CsvPlacement placement = CsvPlacement::FileNumbers;
+    int firstChannel = 1;      // FileOrder: the channel the rows start from (1..481)
+    bool replaceInUse = false; // FileOrder: channels in use take rows too (else they are skipped)
+    CsvReplace replace = CsvReplace::Reset;
 };
 
 // Reads a CSV text (UTF-8, with or without a byte-order mark, CRLF or LF, RFC 4180 quoting) and
 // decides row by row what the import would do to `d`. Changes nothing.
-CsvImportPlan PlanCsvImport(const AppState& app, const DocumentCopy& d, std::string_view csv);
+CsvImportPlan PlanCsvImport(const AppState& app, const DocumentCopy& d, std::string_view csv,
+                            const CsvImportOptions& options = {});
+
+// Whether channel `channelNo` can take a frequency now: not the VFO entry, and not a channel of
+// the fixed band-plan groups 0..6 while frequencies are not editable.
+bool CsvChannelTakesFrequency(const DocumentCopy& d, int channelNo);
+// The first channel from `from` on that takes a frequency and is not in use; 0 when none is.
+int FirstFreeChannel(const DocumentCopy& d, int from = 1);
+
+// The placement a preview opens on. The file's channel numbers, unless they would put most rows
+// (of those not refused for their content) on refused or band-plan channels (numbers from 0,
+// above 481, repeated, or on groups 0..6 where the channel does not already hold that frequency):
+// then file order from the first free channel, with `reason` set. A file of this program's own
+// export (a "zt:" comment) keeps its numbers.
+struct CsvPlacementAdvice {
+    CsvImportOptions options;
+    int reason = 0;     // text id of the one-line reason for file order, 0 for the file's numbers
+    int misplaced = 0;  // rows whose own number does not fit
+    int considered = 0; // rows not refused for their content
+};
+CsvPlacementAdvice AdviseCsvPlacement(const AppState& app, const DocumentCopy& d, std::string_view csv);
+// The advice's reason as one line ("... 13 of 14 rows ...: in file order from group 7 CH 1").
+std::string CsvPlacementReasonText(const AppState& app, const CsvPlacementAdvice& advice);
+
+// "group 8 CH 1" as the channel grid shows channel 321.
+std::string CsvChannelPlace(const AppState& app, int channelNo);
 
 // Puts the taken rows into the table: an existing channel's record is replaced, a new channel is
 // appended. Returns whether anything changed.
 bool ApplyCsvImport(const CsvImportPlan& plan, DocumentCopy& d);
 
 // The same through files: the export is written through a staged file (false when it cannot be
-// written); a file that cannot be read, or is larger than 8 MB, gives fileError FileUnreadable.
-bool ExportChannelsCsvFile(const AppState& app, const DocumentCopy& d, const std::string& path);
-CsvImportPlan PlanCsvImportFile(const AppState& app, const DocumentCopy& d, const std::string& path);
+// written); a file that cannot be read, or is larger than kCsvFileLimit, gives fileError
+// FileUnreadable.
+constexpr std::size_t kCsvFileLimit = 8u * 1024 * 1024;
+// `error`, when given, says which file and why when it fails.
+bool ExportChannelsCsvFile(const AppState& app, const DocumentCopy& d, const std::string& path,
+                           FileError* error = nullptr);
+// The file's text, or nothing when it cannot be read or is larger than kCsvFileLimit.
+std::optional<std::string> ReadCsvFile(const std::string& path, FileError* error = nullptr);
+CsvImportPlan PlanCsvImportFile(const AppState& app, const DocumentCopy& d, const std::string& path,
+                                const CsvImportOptions& options = {});
 
-// "text (detail)" in the current language (the text alone when there is no detail).
+// "text (detail)" in the current language (the text alone when there is no detail); the detail
+// is shown with control characters escaped.
 std::string CsvIssueText(const AppState& app, const CsvIssue& issue);
+// Why a file cannot be imported at all: the plan's fileError with the file's name and, where the
+// error has one, its line.
+std::string CsvFileErrorText(const AppState& app, const CsvImportPlan& plan, const std::string& fileName);
 
 // Text ids of the import's messages (section "Others").
 namespace csvtext {
@@ -109,6 +188,12 @@ constexpr int NoteNarrowFm = 33040;
 constexpr int NotePriorityScan = 33041;
 constexpr int NoteTxInhibit = 33042;
 constexpr int NotePowerWatts = 33043;
+constexpr int QuoteNotClosed = 34100;
+constexpr int NoFreeChannel = 34101;
+constexpr int NoteReset = 34102;
+constexpr int NoteUpdated = 34103;
+constexpr int AdviceFileOrder = 34104;
+constexpr int WattsRule = 34105;
 } // namespace csvtext
 
 } // namespace zt

@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace zt {
 
@@ -48,8 +51,10 @@ void ImportCommand(MainHost& main, AppState& app, Document& doc) {
 void ExportCommand(MainHost& main, AppState& app, Document& doc) {
     main.CommitAllEdits();
     const QString path = AskSavePath(main, app, 33001, 33004, "csv");
-    if (!path.isEmpty() && !ExportChannelsCsvFile(app, doc.work, path.toStdString()))
-        Warn(app, app.LangText(33018));
+    FileError error;
+    if (!path.isEmpty() &&
+        !ExportChannelsCsvFile(app, doc.work, QFile::encodeName(path).toStdString(), &error))
+        Warn(app, app.LangText(33018) + "\n" + error.text());
 }
 
 void PrintCommand(MainHost& main, AppState& app, Document& doc) {
@@ -59,6 +64,9 @@ void PrintCommand(MainHost& main, AppState& app, Document& doc) {
     QPrintPreviewDialog preview(&printer, main.hostWidget());
     preview.setObjectName("FrmPrintPreview");
     preview.setWindowTitle(T(app, 33068));
+    // Large enough for the whole tool bar, Print included, on a 1024x768 screen.
+    const QRect screen = main.screen() ? main.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    preview.resize(std::min(screen.width(), 1000), std::min(screen.height(), 720));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&](QPrinter* p) { PrintChannelList(app, doc, p); });
     preview.exec();
@@ -84,15 +92,22 @@ const std::vector<ExchangeCommand>& ChannelExchangeCommands() {
 }
 
 bool ImportChannelsCsv(MainHost& main, AppState& app, Document& doc, const QString& path) {
-    const CsvImportPlan plan = PlanCsvImportFile(app, doc.work, path.toStdString());
-    if (plan.fileError != 0) {
-        Warn(app, CsvIssueText(app, {plan.fileError, QFileInfo(path).fileName().toStdString()}));
+    const std::string fileName = QFileInfo(path).fileName().toStdString();
+    FileError error;
+    auto text = ReadCsvFile(QFile::encodeName(path).toStdString(), &error);
+    if (!text) {
+        Warn(app, CsvIssueText(app, {csvtext::FileUnreadable, fileName}) + "\n" + error.text());
         return false;
     }
-    FrmCsvImport preview(app, plan, QFileInfo(path).fileName(), main.hostWidget());
+    // A file that cannot be used at all is reported; no preview opens.
+    if (const CsvImportPlan first = PlanCsvImport(app, doc.work, *text); first.fileError != 0) {
+        Warn(app, CsvFileErrorText(app, first, fileName));
+        return false;
+    }
+    FrmCsvImport preview(app, doc.work, std::move(*text), QFileInfo(path).fileName(), main.hostWidget());
     if (preview.exec() != QDialog::Accepted)
         return false;
-    if (!ApplyCsvImport(plan, doc.work))
+    if (!ApplyCsvImport(preview.plan(), doc.work))
         return false;
     ChannelEditorHooks& h = doc.editor;
     if (h.GridOpen && h.RedisplayGrids)

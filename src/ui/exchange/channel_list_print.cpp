@@ -58,8 +58,13 @@ QString ChannelListHtml(const AppState& app, const Document& doc) {
         const auto channels = GroupChannels(d, g);
         if (channels.empty())
             continue;
-        html += "<h3>" + T(app, 33053) + " " + H(GroupLabel(d.settings, g)) + "</h3>";
-        html += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\"><thead><tr>";
+        // The group's heading is the first of the table's header rows: the layout repeats header
+        // rows at the top of every page the table continues on, and never ends a page with them
+        // alone. Cells do not wrap, so every row has the same height.
+        html += "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\" "
+                "style=\"margin-top: 12px\"><thead><tr><th colspan=\"" +
+                QString::number(std::size(headers)) + "\" align=\"left\" style=\"font-size: large\">" +
+                T(app, 33053) + " " + H(GroupLabel(d.settings, g)) + "</th></tr><tr>";
         for (int id : headers)
             html += "<th>" + T(app, id) + "</th>";
         html += "</tr></thead>";
@@ -68,7 +73,10 @@ QString ChannelListHtml(const AppState& app, const Document& doc) {
             const QString cells[] = {
                 QString::number(r->ChannelNo),
                 H(RxText(app, r->RxFreq.raw())),
-                H(TxText(app, r->RxFreq.raw(), r->TxOffset.raw(), r->TxOffsetDir, asOffset)),
+                // A receive-only channel says so where its TX would be.
+                r->TxInhibit != 0
+                    ? T(app, 34113)
+                    : H(TxText(app, r->RxFreq.raw(), r->TxOffset.raw(), r->TxOffsetDir, asOffset)),
                 ToneCell(app, r->DecodeTone),
                 ToneCell(app, r->EncodeTone),
                 T(app, r->Mode == 0 ? 15500 : 15501),
@@ -77,7 +85,7 @@ QString ChannelListHtml(const AppState& app, const Document& doc) {
             };
             html += "<tr>";
             for (const QString& c : cells)
-                html += "<td align=\"center\">" + c + "</td>";
+                html += "<td align=\"center\" style=\"white-space: nowrap\">" + c + "</td>";
             html += "</tr>";
         }
         html += "</table>";
