@@ -135,14 +135,13 @@ TEST(LinkRetry, StartingAgainReopensAPortThatWentAway) {
             EXPECT_TRUE(b.host.results[0].ok());
             EXPECT_EQ(b.host.retriesDecided, failedOpens + 1);
             EXPECT_EQ(b.port.opens - opensAtStart, failedOpens + 1);
-            if (mode == LinkMode::Read)
-                EXPECT_TRUE(std::equal(before.begin(), before.end(), b.engine.image().begin()));
-            if (mode == LinkMode::Write)
-                EXPECT_TRUE(
-                    std::equal(b.engine.image().begin(), b.engine.image().end(), b.radio.memory.begin()));
-            if (mode == LinkMode::Info)
-                EXPECT_TRUE(std::equal(b.engine.infoBlock().begin(), b.engine.infoBlock().end(),
-                                       b.radio.memory.begin() + 0x3F00));
+            const bool exact =
+                mode == LinkMode::Read ? std::equal(before.begin(), before.end(), b.engine.image().begin())
+                : mode == LinkMode::Write
+                    ? std::equal(b.engine.image().begin(), b.engine.image().end(), b.radio.memory.begin())
+                    : std::equal(b.engine.infoBlock().begin(), b.engine.infoBlock().end(),
+                                 b.radio.memory.begin() + 0x3F00);
+            EXPECT_TRUE(exact);
         }
     }
 }
@@ -193,8 +192,9 @@ TEST(LinkPartialWrite, AWriteCutShortSaysWhatTheRadioMayHold) {
         EXPECT_EQ(r.partialWrite, expected);
         // Shown last, after the failure's own message, as a warning.
         EXPECT_EQ(b.askedTexts().back() == expected, c.partial);
-        if (c.partial)
+        if (c.partial) {
             EXPECT_EQ(b.prompter.asked.back().icon, Icon::Warning);
+        }
     }
 }
 
