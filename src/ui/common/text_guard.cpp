@@ -16,9 +16,10 @@ namespace {
 
 // Filters what the user adds to one box before it reaches the box: a typed key the filter refuses
 // changes nothing (a selection stays as it is), pasted text and input-method text go in with the
-// refused characters left out, as one change. What the program sets with setText is not filtered:
-// it is shown as stored. Text added by any other way (a programmatic insert, undo) is checked
-// after the change, again on what was added only.
+// refused characters left out, as one change. Text added by any other editing way (an insert,
+// undo) is checked after the change, on what was added only. Text set with setText passes the
+// filter as a whole, as before (a window that must show stored text as it is accepts everything
+// while it fills its controls).
 class TextGuard : public QObject {
   public:
     TextGuard(QLineEdit* box, CharFilter allowed) : QObject(box), box_(box), allowed_(std::move(allowed)) {
@@ -106,8 +107,20 @@ class TextGuard : public QObject {
     void onChanged(const QString& text) {
         const bool edited = edited_;
         edited_ = false;
-        if (!edited || fixing_) {
+        if (fixing_) {
             last_ = text;
+            return;
+        }
+        if (!edited) {
+            // Set by the program (or through accessibility): the whole text passes the filter; a
+            // window that shows stored text as it is lets everything through while it fills.
+            const QString whole = kept(text);
+            if (whole != text) {
+                fixing_ = true;
+                box_->setText(whole);
+                fixing_ = false;
+            }
+            last_ = whole;
             return;
         }
         const qsizetype shorter = std::min(text.size(), last_.size());

@@ -1,8 +1,9 @@
 // Text boxes that take only some characters. The filter holds for what the user adds, before it
 // changes the text: a typed key it refuses changes nothing (a selection is not deleted), pasted
 // text (also by the middle mouse button) and input-method text go in without the refused
-// characters, as one change. Text the program sets (setText) is shown as it is. Such boxes offer
-// no context menu and take no drops.
+// characters, as one change. Text the program sets (setText) passes the filter as a whole; a
+// window that shows stored text as it is lets everything through while it fills (filling()).
+// Such boxes offer no context menu and take no drops.
 #pragma once
 
 #include <QChar>

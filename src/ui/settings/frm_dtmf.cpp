@@ -38,18 +38,9 @@ std::string Latin(const QString& s) {
     return s.toLatin1().toStdString();
 }
 
-// The code as stored, up to its length or a NUL, without what no DTMF code holds (blanks); the
-// case of a to d is kept.
 QString Shown(const DtmfCodeEntry& e) {
     const int len = e.Len > kCodeWidth ? 0 : std::max<int>(0, e.Len);
-    QString shown;
-    for (const char c : e.Code.raw().substr(0, static_cast<std::size_t>(len))) {
-        if (c == '\0')
-            break;
-        if (CodeChar(QChar::fromLatin1(c)))
-            shown += QChar::fromLatin1(c);
-    }
-    return shown;
+    return QString::fromLatin1(e.Code.raw().substr(0, static_cast<std::size_t>(len)).c_str());
 }
 
 } // namespace
