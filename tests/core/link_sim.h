@@ -31,6 +31,8 @@ struct SimRadio {
     std::map<int, int> silentReads;  // address -> read requests left unanswered
     std::map<int, int> silentWrites; // address -> write frames left unanswered
     std::set<int> repeatOnce;        // write addresses answered once with 0x0A
+    std::map<int, int> repeatWrites; // address -> write frames answered with 0x0A (not stored)
+    int repeatEnds = 0;              // end frames answered with 0x0A
     std::map<int, int> badChecksum;  // address -> replies sent with a wrong checksum
     std::map<int, int> wrongAddress; // address -> replies that name another address
     std::set<int> lostWrites;        // write addresses acknowledged but not stored
@@ -110,7 +112,7 @@ struct SimRadio {
             const int a = f[1] << 8 | f[2];
             if (Take(silentWrites, a))
                 return {};
-            if (repeatOnce.erase(a))
+            if (repeatOnce.erase(a) || Take(repeatWrites, a))
                 return {0x0A};
             if (lostWrites.count(a))
                 return {0x06};
@@ -121,6 +123,10 @@ struct SimRadio {
             return {0x06};
         }
         if (s == "END") {
+            if (repeatEnds > 0) {
+                --repeatEnds;
+                return {0x0A};
+            }
             ended = true;
             return ackEnd ? Frame{0x06} : Frame{};
         }
@@ -144,6 +150,12 @@ struct FakePort : LinkPort {
     bool garbleEcho = false; // the echo comes back as junk bytes of the same length
     bool canOpen = true;
     bool opened = false;
+    // A cable pulled and put back: after this many more frames the device is gone (the port
+    // reports an error and closes, as the serial adapter does), and this many opens then fail.
+    int framesUntilUnplugged = -1;
+    int opensUntilBack = 0;
+    bool unplugged = false;
+    int opens = 0;
     std::string openedName;
     std::size_t threshold = 1;
     Frame rx;
@@ -152,6 +164,10 @@ struct FakePort : LinkPort {
 
     bool open(const std::string& name) override {
         openedName = name;
+        ++opens;
+        if (unplugged && opensUntilBack-- > 0)
+            return opened = false;
+        unplugged = false;
         opened = canOpen;
         threshold = 1;
         return opened;
@@ -159,6 +175,15 @@ struct FakePort : LinkPort {
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
     void write(ByteSpan bytes) override {
+        if (framesUntilUnplugged == 0) {
+            framesUntilUnplugged = -1;
+            unplugged = true;
+            opened = false;
+        }
+        if (unplugged || !opened)
+            return; // nothing leaves a closed port
+        if (framesUntilUnplugged > 0)
+            --framesUntilUnplugged;
         Frame f(bytes.begin(), bytes.end());
         sent.push_back(f);
         thresholdAtWrite.push_back(threshold);
@@ -197,12 +222,20 @@ struct FakeHost : LinkHost {
     std::vector<LinkResult> results;
     std::vector<bool> retryDecisions; // taken in turn without a question; when none is left, ask
     int retriesDecided = 0;
+    WriteBackup writeBackup;                // what keepWriteBackup reports
+    std::optional<bool> writeWithoutBackup; // decideWriteWithoutBackup
 
     void openProgress(LinkMode) override { ++progressOpened; }
     void setProgress(int p) override { progress.push_back(p); }
     void closeProgress() override { ++progressClosed; }
     void beginReadBack() override { ++readBacks; }
     void keepBackup(LinkMode mode, const RadioImage& image) override { backups.emplace_back(mode, image); }
+    WriteBackup keepWriteBackup(const RadioImage& image) override {
+        if (writeBackup.error.empty())
+            backups.emplace_back(LinkMode::Write, image);
+        return writeBackup;
+    }
+    std::optional<bool> decideWriteWithoutBackup() override { return writeWithoutBackup; }
     bool askPassword(std::string& pw) override {
         ++passwordDialogs;
         if (!dialogShows)

@@ -110,6 +110,32 @@ class FreqListsTest : public QObject, zt::test::EditorFixture {
         emit t->tuningGrid()->cellPressed(2, 1);
         QCOMPARE(at(t), std::make_pair(2, 1));
     }
+
+    // A key the cell refuses, typed over its selected text, changes nothing: the cell keeps what
+    // it shows and holds, and leaving it stores nothing. A character it takes replaces the text.
+    void refusedKeyOverTheSelectionChangesNothing() {
+        start();
+        auto& list = doc->work.settings.BroadcastFreqs;
+        list[0] = {0, FixedText<8>("08855000")};
+        const auto before = list[0];
+        auto* r = open<FrmRadio>();
+        r->enterCell(1, 1);
+        QLineEdit* box = r->editBox();
+        const QString shown = box->text(), cell = r->grid()->cell(1, 1);
+        QVERIFY(!shown.isEmpty());
+        QCOMPARE(box->selectedText(), shown);
+        for (const char* refused : {"x", "-", " "}) {
+            QTest::keyClicks(box, refused);
+            QCOMPARE(box->text(), shown);
+            QCOMPARE(box->selectedText(), shown);
+        }
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(list[0] == before);
+        QCOMPARE(r->grid()->cell(1, 1), cell);
+        r->enterCell(1, 1);
+        QTest::keyClicks(r->editBox(), "9");
+        QCOMPARE(r->editBox()->text(), QString("9"));
+    }
 };
 
 QTEST_MAIN(FreqListsTest)

@@ -23,6 +23,7 @@
 #include <QListWidget>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -394,6 +395,15 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
     void passwordDialog() {
         FrmPassWord dlg(*app, "ab", w.get());
         QCOMPARE(dlg.Text1()->text(), QString("ab"));
+        // Hidden as typed, shown on request; what it holds does not change either way.
+        QCOMPARE(dlg.Text1()->echoMode(), QLineEdit::Password);
+        QVERIFY(!dlg.ShowPassword()->isChecked());
+        QCOMPARE(dlg.ShowPassword()->text(), QString::fromStdString(app->LangText(34204)));
+        dlg.ShowPassword()->click();
+        QCOMPARE(dlg.Text1()->echoMode(), QLineEdit::Normal);
+        dlg.ShowPassword()->click();
+        QCOMPARE(dlg.Text1()->echoMode(), QLineEdit::Password);
+        QCOMPARE(dlg.Text1()->text(), QString("ab"));
         QCOMPARE(dlg.Text1()->maxLength(), 4);
         dlg.Text1()->setText("xy  ");
         dlg.CommandOK()->click();
@@ -546,6 +556,52 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(asked(9009));
         QTRY_VERIFY(!link->ReadOKTimer().isActive());
         QCOMPARE(doc->work.count(), decoded(sim.dumped()).count());
+    }
+
+    // Before a write the backup must be kept: when it cannot be, the user is asked, and the write
+    // starts only on Yes. A write cut short after its first block then says what the radio may
+    // hold and names the backup's folder.
+    void writeWithoutItsBackupOnlyWhenChosen() {
+        QFile blocker(QString::fromStdString(RadioLink::BackupsFolder()));
+        QVERIFY(QDir().mkpath(QFileInfo(blocker).path()));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder should be
+        blocker.close();
+        SimRadio sim;
+        usePort(sim);
+        const std::string question = app->LangText(34201) + "\r\n";
+        auto questions = [&] {
+            return std::count_if(prompter.asked.begin(), prompter.asked.end(),
+                                 [&](const std::string& t) { return t.starts_with(question); });
+        };
+        prompter.script = {Answer::Ok, Answer::No};
+        w->action("mnuWriteToRadio")->trigger();
+        QTRY_COMPARE(questions(), 1);
+        QTRY_VERIFY(!w->CommandsBlocked());
+        QVERIFY(!link->engine().busy());
+        QCOMPARE(link->engine().lastResult().outcome, LinkOutcome::BackupNotKept);
+        QCOMPARE(sim.count("RX handshake"), 0);
+
+        prompter.script = {Answer::Ok, Answer::Yes};
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("mnuWriteToRadio", spy));
+        QCOMPARE(questions(), 2);
+        QCOMPARE(sim.count("RX write"), 580);
+    }
+
+    void writeCutShortNamesTheBackup() {
+        SimRadio sim({"--silent-after", "300"});
+        usePort(sim);
+        prompter.script = {Answer::Ok, Answer::Cancel}; // confirm, then give up at the retry question
+        QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(!run("mnuWriteToRadio", spy));
+        QVERIFY(asked(9008));
+        const std::string& last = prompter.asked.back();
+        QVERIFY2(last.starts_with(app->LangText(34202) + "\r\n" + app->LangText(34203) + "\r\n" +
+                                  RadioLink::BackupsFolder() + "/"),
+                 last.c_str());
+        const std::vector<BackupEntry> kept = backups();
+        QCOMPARE(kept.size(), std::size_t(1));
+        QVERIFY(last.ends_with(kept[0].folder));
     }
 
     // Verify after write: the progress window goes on into a second phase, and the message at the

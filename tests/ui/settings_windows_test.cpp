@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QAudioFormat>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -244,6 +245,77 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
         QCOMPARE(dtmf().IdCode.trimmed(), std::string("98765"));
     }
 
+    // A code as stored is shown as it is (lower-case a to d too). A key the box refuses, typed
+    // over a selection, changes nothing: the code and every reference to it stay. Pasted text
+    // goes in without the characters the box refuses, as one change, in place of the selection.
+    void dtmfRefusedKeyOverASelectionChangesNothing() {
+        dtmf().CodeList[6] = Code(2, "ab");
+        channel(1).CallCode = 7;
+        vfo().PttIdBot = 7;
+        auto* f = open<FrmDTMF>();
+        QLineEdit* m7 = f->Text2(6);
+        QCOMPARE(m7->text(), QString("ab"));
+        QCOMPARE(dtmf().CodeList[6].Code.trimmed(), std::string("ab"));
+        f->SSTab1()->setCurrentIndex(2);
+        m7->setFocus();
+        for (const char* refused : {"e", "x", " "}) {
+            QTest::keyClick(m7, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(m7, refused);
+            QCOMPARE(m7->text(), QString("ab"));
+            QCOMPARE(m7->selectedText(), QString("ab"));
+        }
+        QCOMPARE(dtmf().CodeList[6].Len, i16(2));
+        QCOMPARE(channel(1).CallCode, i16(7));
+        QCOMPARE(vfo().PttIdBot, i16(7));
+
+        QApplication::clipboard()->setText("1x2 e#");
+        QTest::keyClick(m7, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(m7, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(m7->text(), QString("12#"));
+        QCOMPARE(dtmf().CodeList[6].Code.trimmed(), std::string("12#"));
+        QApplication::clipboard()->setText("xyz");
+        QTest::keyClick(m7, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(m7, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(m7->text(), QString("12#"));
+        QCOMPARE(channel(1).CallCode, i16(7));
+
+        // The ID code box takes digits only, in the same way.
+        f->SSTab1()->setCurrentIndex(1);
+        QLineEdit* id = f->Text3();
+        const QString shown = id->text();
+        QVERIFY(!shown.isEmpty());
+        id->setFocus();
+        id->selectAll();
+        QTest::keyClicks(id, "a");
+        QCOMPARE(id->text(), shown);
+        QVERIFY(!id->isModified());
+    }
+
+    // Entering the ID code box and leaving it without typing stores nothing, however it is left:
+    // a code longer than the box shows keeps its stored length.
+    void dtmfIdCodeLeftUntouchedStoresNothing() {
+        dtmf().IdCode = "123456789012";
+        dtmf().IdCodeLen = 12;
+        const DtmfBlock before = dtmf();
+        auto* f = open<FrmDTMF>();
+        f->SSTab1()->setCurrentIndex(1);
+        QLineEdit* id = f->Text3();
+        QCOMPARE(id->text(), QString("123"));
+        for (const Qt::Key leave : {Qt::Key_Tab, Qt::Key_Return, Qt::Key_Backtab}) {
+            id->setFocus();
+            QVERIFY(id->hasFocus());
+            QTest::keyClick(id, leave);
+            QCOMPARE(dtmf().IdCodeLen, i16(12));
+        }
+        // A click elsewhere, then closing the window.
+        id->setFocus();
+        f->Text1(2)->setFocus(Qt::MouseFocusReason);
+        f->closeWindow();
+        QApplication::processEvents();
+        QCOMPARE(dtmf().IdCodeLen, i16(12));
+        QCOMPARE(dtmf().IdCode.raw(), before.IdCode.raw());
+    }
+
     void emptyingACodeClearsItsReferencesAndRebuildsTheOpenLists() {
         dtmf().CodeList[2] = Code(3, "123");
         dtmf().CodeList[4] = Code(5, "55555");
@@ -425,6 +497,13 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
         f->Text1(8)->setFocus();
         QTRY_VERIFY(f->Text1(8)->hasSelectedText());
         QTest::keyClicks(f->Text1(8), "Z");
+        QCOMPARE(features().PowerOnText.raw(), std::string("        Zv2180xQ"));
+        // A refused key over the selected character changes nothing and stays in the box.
+        f->Text1(9)->setFocus();
+        QTRY_VERIFY(f->Text1(9)->hasSelectedText());
+        QTest::keyClicks(f->Text1(9), "-");
+        QCOMPARE(f->Text1(9)->text(), QString("v"));
+        QVERIFY(f->Text1(9)->hasFocus());
         QCOMPARE(features().PowerOnText.raw(), std::string("        Zv2180xQ"));
     }
 

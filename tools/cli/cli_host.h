@@ -48,12 +48,21 @@ class CliHost : public LinkHost {
     void exchangeEnded(const LinkResult& result) override;
     // The read-back after a write gets a progress bar of its own.
     void beginReadBack() override;
-    // Keeps the backup the engine asks for (see main.cpp); nothing when unset.
-    std::function<void(LinkMode, const std::array<std::uint8_t, 0x2440>&)> onBackup;
+    // Keeps the backup the engine asks for (see main.cpp); nothing when unset (--no-backup).
+    std::function<WriteBackup(LinkMode, const std::array<std::uint8_t, 0x2440>&)> onBackup;
     void keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) override {
         if (onBackup)
             onBackup(mode, image);
     }
+    WriteBackup keepWriteBackup(const std::array<std::uint8_t, 0x2440>& image) override {
+        WriteBackup kept = onBackup ? onBackup(LinkMode::Write, image) : WriteBackup{};
+        backupError = kept.error;
+        return kept;
+    }
+    // Writing without a backup is chosen with --no-backup only, never by a question's answer.
+    std::optional<bool> decideWriteWithoutBackup() override { return false; }
+    // Why the backup before the last write could not be kept ("" when it was).
+    std::string backupError;
 
   private:
     void drawBar(int percent);

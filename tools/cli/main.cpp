@@ -12,7 +12,8 @@
 //                                   --partial, --from-channel G:C, --replace, --update-columns)
 //
 // Every complete read (read, image) and every write first keeps a backup in the backups folder
-// the window program uses too (--backup-dir to choose another, --no-backup for none). write
+// the window program uses too (--backup-dir to choose another, --no-backup for none); a write whose
+// backup cannot be kept does not start unless --no-backup was given. write
 // --verify reads the radio back after the write and prints "verified" or what differs.
 //
 // Exit status 0 on success; otherwise 1 (2 for a usage error) with one line on stderr saying why;
@@ -70,6 +71,7 @@ struct Run {
     Document& doc;
     LinkEngine& engine;
     const CliPrompter& prompter;
+    const CliHost& host;
     const SerialLinkPort& port;
     std::string file1;
     std::string file2;
@@ -81,9 +83,16 @@ int FileFailure(const Run& r, const std::string& fallback) {
     return Fail(r.prompter.lastText().empty() ? fallback : r.prompter.lastText());
 }
 
-// Why an exchange (or its start) failed, in one line, from the engine's result.
-std::string ExchangeFailure(const AppState& app, const LinkResult& r) {
+// Why an exchange (or its start) failed, in one line, from the engine's result; a write cut short
+// after its first block adds what the radio may now hold and how to restore it.
+std::string ExchangeFailure(const AppState& app, const CliHost& host, const LinkResult& r) {
+    if (!r.partialWrite.empty())
+        return OneLine(r.text.empty() ? "the exchange with the radio failed." : r.text) + " " +
+               OneLine(r.partialWrite);
     switch (r.outcome) {
+    case LinkOutcome::BackupNotKept:
+        return "nothing was written: no backup could be kept before the write (" + host.backupError +
+               "); --no-backup writes without one";
     case LinkOutcome::OtherVersion:
         if (r.handOver)
             return Text(app, 9062, "This radio needs another version of the programming software.") +
@@ -112,7 +121,7 @@ int RunExchange(Run& r, bool (LinkEngine::*start)()) {
                       << '\n';
     }
     const LinkResult& result = r.engine.lastResult();
-    return result.ok() ? 0 : Fail(ExchangeFailure(r.app, result));
+    return result.ok() ? 0 : Fail(ExchangeFailure(r.app, r.host, result));
 }
 
 void PrintInfo(const AppState& app, const RadioInfoRecord& info) {
@@ -314,7 +323,9 @@ int main(int argc, char** argv) {
                                           "Keep the backups of reads and writes in this folder (default: "
                                           "the backups folder of ztprog in the user's data folder).",
                                           "dir");
-    const QCommandLineOption noBackupOpt("no-backup", "Keep no backup of reads and writes.");
+    const QCommandLineOption noBackupOpt(
+        "no-backup", "Keep no backup of reads and writes (without it, a write whose backup cannot be kept "
+                     "is refused).");
     // --version alone: -v is --verbose.
     const QCommandLineOption versionOpt("version", "Show the program's version.");
     parser.addOptions({portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt,
@@ -426,24 +437,36 @@ int main(int argc, char** argv) {
         backups.emplace(parser.isSet(backupDirOpt)
                             ? QDir(parser.value(backupDirOpt)).absolutePath().toStdString()
                             : BackupFolder(SharedDataFolder().toStdString()));
-    host.onBackup = [&](LinkMode mode, const RadioImage& image) {
-        if (!backups)
-            return;
-        std::string error;
-        const auto kind = mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write;
-        if (const auto kept =
-                KeepExchangeBackup(*backups, kind, image, doc, engine.radioInfo(), nullptr, &error)) {
-            if (prompter.verbose)
-                std::cerr << "Backup kept in " << ShownText(*kept) << '\n';
-        } else {
-            std::cerr << "ztprog-cli: warning: no backup kept: " << ShownText(OneLine(error)) << '\n';
-        }
-    };
+    // A read goes on without its backup (with a warning); a write does not start without one
+    // unless --no-backup was given (the engine asks the host, which refuses).
+    if (backups)
+        host.onBackup = [&](LinkMode mode, const RadioImage& image) -> WriteBackup {
+            std::string error;
+            const auto kind = mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write;
+            if (const auto kept =
+                    KeepExchangeBackup(*backups, kind, image, doc, engine.radioInfo(), nullptr, &error)) {
+                if (prompter.verbose)
+                    std::cerr << "Backup kept in " << ShownText(*kept) << '\n';
+                return {*kept, {}};
+            }
+            if (error.empty())
+                error = "the backups folder " + backups->folder() + " cannot be written";
+            if (mode == LinkMode::Read)
+                std::cerr << "ztprog-cli: warning: no backup kept: " << ShownText(OneLine(error)) << '\n';
+            return {{}, error};
+        };
     app.InitFromFactory = parser.isSet(factoryOpt);
     InitDocument(app, doc, engine.radioInfo());
     app.InitFromFactory = false;
 
-    Run run{app,      doc, engine, prompter, port, files.value(0).toStdString(), files.value(1).toStdString(),
+    Run run{app,
+            doc,
+            engine,
+            prompter,
+            host,
+            port,
+            files.value(0).toStdString(),
+            files.value(1).toStdString(),
             csvChoice};
     // The Open command's reading, version test included; refusals were reported through the prompter.
     if (command->opensPair && OpenDocument(app, doc, run.file1, &engine.radioInfo()) != OpenResult::Opened)

@@ -44,7 +44,8 @@ def hexs(data):
 
 
 class Fault:
-    """One injected fault: act on the next COUNT frames of KIND (at ADDR when given)."""
+    """One injected fault: act on the next COUNT frames of KIND (at ADDR when given); COUNT "*"
+    acts on every one (a radio that never accepts a block, for example)."""
 
     def __init__(self, text):
         parts = text.split(":")
@@ -58,7 +59,7 @@ class Fault:
             if len(parts) > 1 and parts[1] not in ("", "*"):
                 self.addr = int(parts[1], 0)
             if len(parts) > 2:
-                self.count = int(parts[2], 0)
+                self.count = float("inf") if parts[2] == "*" else int(parts[2], 0)
         except ValueError:
             raise argparse.ArgumentTypeError("bad address or count in fault %r" % text)
         self.text = text
@@ -402,7 +403,8 @@ def parse_args(argv):
                    help="answer the matching block reads with a wrong checksum")
     p.add_argument("--nak", type=Fault, action="append", metavar="KIND[:ADDR][:COUNT]",
                    help="answer the matching frames with a repeat request (0x0A) in place of the "
-                        "reply; only a write frame is kept back for it")
+                        "reply; only a write frame is kept back for it (write:ADDR:* never accepts "
+                        "that block)")
     p.add_argument("--lose", type=Fault, action="append", metavar="write[:ADDR][:COUNT]",
                    help="acknowledge the matching write frames without storing them")
     p.add_argument("--alter", type=Fault, action="append", metavar="write[:ADDR][:COUNT]",

@@ -3,6 +3,7 @@
 #include "model/model_config.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace zt {
 
@@ -36,6 +37,10 @@ constexpr int kMsgRadioProtected = 9032;
 constexpr int kMsgVerified = 33212;
 constexpr int kMsgVerifyDiffers = 33213;
 constexpr int kMsgVerifyUnfinished = 33214;
+constexpr int kMsgBlockRefused = 34200;
+constexpr int kMsgNoWriteBackup = 34201;
+constexpr int kMsgPartialWrite = 34202;
+constexpr int kMsgPartialWriteBackup = 34203;
 
 // Sum of the bytes from the address-high byte through the last data byte, modulo 256.
 u8 Checksum(ByteSpan bytes) {
@@ -110,6 +115,13 @@ std::string AsciiUntil(ByteSpan r, std::size_t from, std::size_t n, bool stopAtF
         s += static_cast<char>(r[i]);
     }
     return s;
+}
+
+// `text` with its first `marker` replaced by `value`.
+void ReplaceFirst(std::string& text, const std::string& marker, const std::string& value) {
+    const auto at = text.find(marker);
+    if (at != std::string::npos)
+        text.replace(at, marker.size(), value);
 }
 
 // a * 100 / b to the nearest integer, halves to the even neighbour (a >= 0, b > 0).
@@ -230,11 +242,17 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
         return notStarted(LinkOutcome::NotConfirmed);
     }
     ClearRadioImage(image_);
+    wroteBlocks_ = false;
+    writeBackupFolder_.clear();
     if (mode == LinkMode::Write) {
         // The working copy learns what is sent: which channels are blank, and the current model.
         MarkBlankChannels(doc_.work);
         StoreModelInfo(app_, doc_.work.settings);
         EncodeRadioImage(app_, doc_.work, image_);
+        // What is about to be written is kept before the first frame, so that a write cut short
+        // can be made good from it.
+        if (!keepWriteBackup())
+            return notStarted(LinkOutcome::BackupNotKept);
     }
     host_.openProgress(mode_);
     if (!reopenForExchange()) {
@@ -243,11 +261,22 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
     }
     readingBack_ = false;
     differences_.clear();
-    if (mode == LinkMode::Write)
-        host_.keepBackup(mode, image_); // what is about to be written, before the first frame
     handshakeAttempts_ = 0;
     sendHandshake();
     return true;
+}
+
+bool LinkEngine::keepWriteBackup() {
+    const WriteBackup kept = host_.keepWriteBackup(image_);
+    writeBackupFolder_ = kept.folder;
+    if (kept.error.empty())
+        return true;
+    const std::string question = app_.LangText(kMsgNoWriteBackup) + "\r\n" + kept.error;
+    const auto decided = host_.decideWriteWithoutBackup();
+    if (decided ? *decided : ask(question, Icon::Warning, Buttons::YesNo) == Answer::Yes)
+        return true;
+    settle(LinkOutcome::BackupNotKept, kMsgNoWriteBackup, question, true);
+    return false;
 }
 
 bool LinkEngine::startInfoRead() {
@@ -343,6 +372,7 @@ void LinkEngine::sendWriteBlock() {
         return;
     }
     updateProgress();
+    wroteBlocks_ = true;
     sendFrame(WriteBlockFrame(blockAddress_, image_));
 }
 
@@ -356,6 +386,7 @@ void LinkEngine::sendBlock() {
 
 void LinkEngine::sendNextBlock() {
     blockAddress_ += kBlockLength;
+    repeatRequests_ = 0;
     sendBlock();
 }
 
@@ -395,12 +426,10 @@ void LinkEngine::onReceive(ByteSpan bytes) {
     if (r.size() == 1 && r[0] == 0x06) {
         advance();
     } else if (r.size() == 1 && r[0] == 0x0A) {
-        // The radio asks for the write frame again; no retry is counted for it. Only a write
-        // exchange sends write frames: elsewhere the request is ignored.
-        if (sendsBlocks()) {
-            timer_.stop();
-            sendWriteBlock();
-        }
+        // The radio asks for the write frame again. Only a write exchange sends write frames:
+        // elsewhere the request is ignored.
+        if (sendsBlocks())
+            onRepeatRequest();
     } else if (r.size() == 3 && r[0] == 'Z' && r[1] == 'T' && r[2] == 0x06) {
         advance();
     } else if (r.size() == 16 && r[0] == 'P' && r[15] == 0x06) {
@@ -414,6 +443,26 @@ void LinkEngine::onReceive(ByteSpan bytes) {
         advance();
     }
     // Anything else is ignored; the reply timer decides.
+}
+
+void LinkEngine::onRepeatRequest() {
+    timer_.stop();
+    // No block retry is spent on a repeat request, but a radio that never stores the frame is
+    // not sent it for ever.
+    if (++repeatRequests_ <= kMaxRepeatRequests) {
+        sendWriteBlock();
+        return;
+    }
+    if (writeStep_ == LinkStep::End) {
+        endLink(true); // as for an end frame that goes unanswered: every block was acknowledged
+        return;
+    }
+    std::string question = app_.LangText(kMsgBlockRefused);
+    char address[8];
+    std::snprintf(address, sizeof address, "0x%04lX", static_cast<unsigned long>(blockAddress_ & 0xFFFF));
+    ReplaceFirst(question, "%1", address);
+    ReplaceFirst(question, "%2", std::to_string(kMaxRepeatRequests + 1));
+    askRetryLink(kMsgBlockRefused, question);
 }
 
 void LinkEngine::onIdentReply(ByteSpan r) {
@@ -635,20 +684,33 @@ void LinkEngine::onReplyTimeout() {
 }
 
 void LinkEngine::askRetryLink() {
+    askRetryLink(kMsgRetryLink, app_.LangText(kMsgRetryLink));
+}
+
+void LinkEngine::askRetryLink(int questionId, const std::string& question) {
     listening_ = false;
     handshakeAttempts_ = 0;
     passwordBlockRetries_ = 3;
-    const std::string question = app_.LangText(kMsgRetryLink);
     const auto decided = host_.decideRetry();
     if (decided ? *decided : ask(question, Icon::Question, Buttons::OkCancel) == Answer::Ok) {
+        reopenForRetry();
+        repeatRequests_ = 0;
         sendHandshake();
         blockAddress_ = -kBlockLength; // the whole memory again from the first block
         lastPercent_ = 0;
         host_.setProgress(0);
     } else {
-        settle(LinkOutcome::NoReply, kMsgRetryLink, question, true);
+        settle(LinkOutcome::NoReply, questionId, question, true);
         endLink(false);
     }
+}
+
+void LinkEngine::reopenForRetry() {
+    port_.close();
+    threshold_ = 1;
+    // A port that cannot be opened yet sends nothing: the handshake's time-outs lead to the
+    // question again, and the next answer tries the port again.
+    port_.open(portName());
 }
 
 void LinkEngine::askRetryInfo() {
@@ -665,6 +727,7 @@ void LinkEngine::askRetryInfo() {
     // the information area was never read (it would show empty, or what an earlier radio held).
     if (readStep_ == LinkStep::ReadBlocks && blockAddress_ >= kInfoBase)
         blockAddress_ -= kBlockLength;
+    reopenForRetry();
     sendHandshake();
 }
 
@@ -731,7 +794,10 @@ void LinkEngine::closeLink(bool ok) {
         // Whatever ended the read-back, the write before it was acknowledged block by block.
         verify = finishReadBack(ok);
         ok = true;
-        result_ = LinkResult{LinkMode::Write, LinkOutcome::Success, 0, {}, false, result_.radioVersion};
+        const std::string version = result_.radioVersion;
+        result_ = LinkResult{};
+        result_.mode = LinkMode::Write;
+        result_.radioVersion = version;
     }
     const LinkMode mode = mode_;
     listening_ = false;
@@ -740,6 +806,8 @@ void LinkEngine::closeLink(bool ok) {
         host_.keepBackup(mode, image_); // the whole memory as read, before anything else
     if (mode == LinkMode::Read || mode == LinkMode::Write)
         host_.closeProgress();
+    if (!ok && mode == LinkMode::Write && wroteBlocks_)
+        reportPartialWrite();
     if (ok) {
         if (mode == LinkMode::Info)
             DecodeRadioInfo(infoBlock_, info_);
@@ -757,6 +825,14 @@ void LinkEngine::closeLink(bool ok) {
     readStep_ = LinkStep::Idle;
     writeStep_ = LinkStep::Idle;
     announceEnd(ok);
+}
+
+void LinkEngine::reportPartialWrite() {
+    std::string text = app_.LangText(kMsgPartialWrite);
+    if (!writeBackupFolder_.empty())
+        text += "\r\n" + app_.LangText(kMsgPartialWriteBackup) + "\r\n" + writeBackupFolder_;
+    result_.partialWrite = text;
+    message(text, Icon::Warning);
 }
 
 void LinkEngine::endLinkTest(bool ok) {

@@ -53,6 +53,10 @@ struct RadioIdent {
 
 class LinkEngine {
   public:
+    // How often in a row the radio may ask for one frame again (0x0A: "not stored, send it
+    // again") before the exchange gives up on it and asks whether to start again.
+    static constexpr int kMaxRepeatRequests = 5;
+
     LinkEngine(AppState& app, Document& doc, LinkPort& port, LinkTimer& timer, LinkHost& host,
                const LinkVersionTable& versions);
 
@@ -64,8 +68,10 @@ class LinkEngine {
     //
     // Read the radio: confirmation 9004, progress window, 580 blocks 0x0000..0x2430 into image().
     bool startRead();
-    // Write the radio: confirmation 9005, the working copy encoded into image(), progress window,
-    // 580 blocks written. The host starts it 100 ms after the write command.
+    // Write the radio: confirmation 9005, the working copy encoded into image(), the backup of it
+    // (LinkHost::keepWriteBackup; when none can be kept the write starts only if the user chooses
+    // so, else it ends as BackupNotKept), progress window, 580 blocks written. The host starts it
+    // 100 ms after the write command.
     bool startWrite();
     // Read the radio information area 0x3F00..0x3FFF: no question, no progress window.
     bool startInfoRead();
@@ -169,8 +175,18 @@ class LinkEngine {
     void storeBlock(ByteSpan data);
     void updateProgress();
     bool retryHandshake();
+    // A frame the radio asked for again (0x0A): sent again while the bound allows.
+    void onRepeatRequest();
+    void askRetryLink(int questionId, const std::string& question);
     void askRetryLink();
     void askRetryInfo();
+    // Before starting again: the port is closed and opened anew (a port that reported an error,
+    // its device gone, is closed; a device that came back under the same name is found again).
+    void reopenForRetry();
+    // Before a write: keeps the backup; false when the write must not start.
+    bool keepWriteBackup();
+    // A write that fails after its first block: what the radio may now hold, and how to restore it.
+    void reportPartialWrite();
     void endLink(bool ok);
     void closeLink(bool ok);
     void endLinkTest(bool ok);
@@ -199,6 +215,9 @@ class LinkEngine {
     long endAddress_ = 0;
     std::vector<std::int16_t> blockRetries_;
     int handshakeAttempts_ = 0;
+    int repeatRequests_ = 0;   // of the frame sent last, in a row
+    bool wroteBlocks_ = false; // a write frame went out in this write exchange
+    std::string writeBackupFolder_;
     int passwordBlockRetries_ = 0;
     int lastPercent_ = 0;
     std::string password_;

@@ -44,6 +44,8 @@ enum class LinkOutcome : int {
     OtherVersion,    // the radio's firmware needs another program version (see LinkResult)
     Aborted,         // LinkEngine::abort
     Failed,          // a reply the exchange cannot go on from
+    BackupNotKept,   // a write: no backup could be kept before it and the user did not choose to
+                     // write without one (nothing was sent to the radio)
 };
 
 // What the read-back after a write found (LinkEngine::setVerifyAfterWrite).
@@ -74,6 +76,10 @@ struct LinkResult {
     bool handOver = false;
     // A write that succeeded and was read back: what the read-back found.
     VerifyStatus verify = VerifyStatus::NotRun;
+    // A write that failed after its first block was sent: the message (shown after the failure's
+    // own) saying that the radio may hold a partly written memory and how to restore it; empty
+    // otherwise.
+    std::string partialWrite;
 
     bool ok() const { return outcome == LinkOutcome::Success; }
 };
@@ -113,6 +119,12 @@ class LinkTimer {
 
 // The windows and requests of an exchange. Questions and messages do not come here: the engine
 // asks them through AppState::prompter with texts from AppState::LangText.
+// The backup a host kept before a write (LinkHost::keepWriteBackup).
+struct WriteBackup {
+    std::string folder; // where it was kept; empty when none was kept
+    std::string error;  // why none could be kept (path and reason); empty when kept or not wanted
+};
+
 class LinkHost {
   public:
     virtual ~LinkHost() = default;
@@ -130,17 +142,31 @@ class LinkHost {
     virtual void beginReadBack() {}
     // Keep a backup, now and before anything else happens: `mode` Read when a read has received
     // the whole memory (before the success message), Write when a confirmed write is about to send
-    // `image` (the encoded working copy). The engine goes on whatever the host does.
+    // `image` (the encoded working copy; only through the default keepWriteBackup). The engine
+    // goes on whatever the host does.
     virtual void keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) {
         (void)mode;
         (void)image;
     }
+    // Before a write, once it is confirmed and before the progress window opens: keep the backup
+    // of `image`, what is about to be written. The result names the backup's folder, or says why
+    // none could be kept; then the write starts only when the host (decideWriteWithoutBackup) or
+    // the user chooses to write without a backup. A host that keeps no backup by the user's choice
+    // returns neither. By default: keepBackup(Write, image), and nothing is known of its fate.
+    virtual WriteBackup keepWriteBackup(const std::array<std::uint8_t, 0x2440>& image) {
+        keepBackup(LinkMode::Write, image);
+        return {};
+    }
+    // No backup could be kept before a write: whether to write without one. nullopt: the user is
+    // asked (default).
+    virtual std::optional<bool> decideWriteWithoutBackup() { return std::nullopt; }
     // The password dialog, shown modally with `password` (the password last confirmed) in its
     // text box. OK stores the typed text, cut at its first NUL and without trailing blanks, into
     // `password`; Cancel leaves it unchanged. Returns false only when the dialog could not be
     // shown at all (the exchange then ends without a further message).
     virtual bool askPassword(std::string& password) = 0;
-    // The radio stopped answering and the exchange would ask (text 9008) whether to start again.
+    // The radio stopped answering (text 9008), or refused to store a block however often it was
+    // sent again, and the exchange would ask whether to start again.
     // A host that decides without a question, such as a script with a bounded number of retries,
     // returns its decision; by default the user is asked.
     virtual std::optional<bool> decideRetry() { return std::nullopt; }

@@ -1,5 +1,6 @@
 #include "link/frm_pass_word.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,8 +15,15 @@ FrmPassWord::FrmPassWord(const AppState& app, const std::string& password, QWidg
     text1_->setMaxLength(4);
     text1_->setAccessibleName(T(23101));
     text1_->setText(QString::fromLatin1(password.data(), static_cast<int>(password.size())));
+    // What is typed is hidden, as in any password box, unless the user asks to see it.
+    text1_->setEchoMode(QLineEdit::Password);
     QLabel* label = addRow(text1_, "Label1");
     label->setText(T(23101));
+    show_ = new QCheckBox(T(34204), this);
+    show_->setObjectName("CheckShow");
+    addWideRow(show_);
+    connect(show_, &QCheckBox::toggled, this,
+            [this](bool on) { text1_->setEchoMode(on ? QLineEdit::Normal : QLineEdit::Password); });
     connect(CommandOK(), &QPushButton::clicked, this, [this] {
         password_ = Trimmed(text1_->text().toLatin1().toStdString());
         accept();

@@ -1,12 +1,13 @@
 // The programming password dialog: the password last confirmed in its text box (at most four
-// characters). OK keeps the typed text, cut at its first NUL and without trailing blanks; Cancel
-// keeps the previous password.
+// characters), hidden as it is typed unless "Show password" is ticked. OK keeps the typed text, cut at its
+// first NUL and without trailing blanks; Cancel keeps the previous password.
 #pragma once
 
 #include "common/form_dialog.h"
 
 #include <string>
 
+class QCheckBox;
 class QLineEdit;
 
 namespace zt {
@@ -20,12 +21,14 @@ class FrmPassWord : public FormDialog {
     // The password after the dialog: the typed one after OK, the previous one otherwise.
     const std::string& password() const { return password_; }
     QLineEdit* Text1() const { return text1_; }
+    QCheckBox* ShowPassword() const { return show_; }
 
     // The typed text as stored: up to the first NUL, trailing blanks removed.
     static std::string Trimmed(const std::string& typed);
 
   private:
     QLineEdit* text1_ = nullptr;
+    QCheckBox* show_ = nullptr;
     std::string password_;
 };
 

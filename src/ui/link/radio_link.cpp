@@ -229,14 +229,27 @@ void RadioLink::beginReadBack() {
         progress_->SetPhase(QString::fromStdString(app_.LangText(kVerifyCaption)));
 }
 
-void RadioLink::keepBackup(LinkMode mode, const RadioImage& image) {
+WriteBackup RadioLink::keepBackupNow(LinkMode mode, const RadioImage& image) {
     BackupStore store(BackupsFolder());
     // The raw information area goes with it only when this run has read it from a radio.
     const RadioInfoBlock& block = engine_.infoBlock();
     const bool blockRead = std::any_of(block.begin(), block.end(), [](std::uint8_t b) { return b != 0xFF; });
     std::string error;
-    if (KeepExchangeBackup(store, mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write, image, doc_,
-                           engine_.radioInfo(), blockRead ? &block : nullptr, &error))
+    if (const auto kept =
+            KeepExchangeBackup(store, mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write, image,
+                               doc_, engine_.radioInfo(), blockRead ? &block : nullptr, &error))
+        return {*kept, {}};
+    return {{}, error.empty() ? "cannot write " + store.folder() : error};
+}
+
+WriteBackup RadioLink::keepWriteBackup(const RadioImage& image) {
+    // When it cannot be kept, the engine asks whether to write without it.
+    return keepBackupNow(LinkMode::Write, image);
+}
+
+void RadioLink::keepBackup(LinkMode mode, const RadioImage& image) {
+    const std::string error = keepBackupNow(mode, image).error;
+    if (error.empty())
         return;
     // The exchange goes on without it; the user hears of it once.
     if (backupFailureShown_ || app_.prompter == nullptr)

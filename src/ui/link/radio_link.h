@@ -83,6 +83,7 @@ class RadioLink : public QObject, public LinkHost {
     void closeProgress() override;
     void beginReadBack() override;
     void keepBackup(LinkMode mode, const RadioImage& image) override;
+    WriteBackup keepWriteBackup(const RadioImage& image) override;
     bool askPassword(std::string& password) override;
     void handOver(const std::string& radioVersion) override;
     void exchangeEnded(const LinkResult& result) override;
@@ -99,6 +100,8 @@ class RadioLink : public QObject, public LinkHost {
     void onWaitSaveData();
     void onReadOK();
     void applyVerifySetting(bool on);
+    // Keeps a backup in BackupsFolder(): its folder, or why none was kept.
+    WriteBackup keepBackupNow(LinkMode mode, const RadioImage& image);
 
     AppState& app_;
     Document& doc_;

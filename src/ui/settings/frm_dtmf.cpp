@@ -114,7 +114,9 @@ FrmDTMF::FrmDTMF(AppState& app, Document& doc, WindowRouter* router, QWidget* pa
     label5_ = new QLabel(page[1]);
     SetGeometryTw(text3_, 3600, 2600, 2400, 320);
     SelectAllOnFocus(text3_);
-    connect(text3_, &QLineEdit::editingFinished, this, [this] { saveIdCode(); });
+    // Left by Tab, Enter or a click elsewhere: stored only when something was typed, so a code the
+    // box shows shorter than stored (more than ten digits) stays as it is.
+    connect(text3_, &QLineEdit::editingFinished, this, [this] { commitPendingEdit(); });
 
     // Tab 3: the numbered codes M1..M16 in two columns.
     for (std::size_t k = 0; k < text2_.size(); ++k) {
@@ -229,10 +231,10 @@ void FrmDTMF::saveTiming(int k, int index) {
 }
 
 void FrmDTMF::saveCode(QLineEdit* box, DtmfCodeEntry& entry) {
-    // a to d are the capital letters of the DTMF keypad.
+    // a to d are the capital letters of the DTMF keypad; a code as stored is shown as it is.
     const QString text = box->text();
     const QString upper = text.toUpper();
-    if (upper != text) {
+    if (upper != text && !filling()) {
         const int cursor = box->cursorPosition();
         box->setText(upper); // stores through the change it makes
         box->setCursorPosition(cursor);
