@@ -65,7 +65,8 @@ void PrintCommand(MainHost& main, AppState& app, Document& doc) {
     preview.setObjectName("FrmPrintPreview");
     preview.setWindowTitle(T(app, 33068));
     // Large enough for the whole tool bar, Print included, on a 1024x768 screen.
-    const QRect screen = main.screen() ? main.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect screen = main.hostWidget()->screen() ? main.hostWidget()->screen()->availableGeometry()
+                                                     : QRect(0, 0, 1024, 768);
     preview.resize(std::min(screen.width(), 1000), std::min(screen.height(), 720));
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&](QPrinter* p) { PrintChannelList(app, doc, p); });
