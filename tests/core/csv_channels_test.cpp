@@ -423,7 +423,7 @@ TEST_F(CsvChannelsTest, BrokenFilesAndHugeNumbersGiveReasons) {
     EXPECT_EQ(Taken(plan), (std::vector<int>{401, 402, 403}));
     ASSERT_EQ(plan.refused.size(), 1u);
     EXPECT_EQ(CsvIssueText(app, plan.refused.front().reasons.front()).find('\x1b'), std::string::npos);
-    EXPECT_EQ(ShownText("a\r\nb\x1b[31m\x7f\tc\xc2\x9b"), "a\\r\\nb\\e[31m\\x7F\\tc\\u009B");
+    EXPECT_EQ(ShownText("a\r\nb\x1b[31m\x7f\tc\xc2\x9b"), "a\\r\\nb\\e[31m\\x7f\\tc\\u009b");
     EXPECT_EQ(ShownText("Gr\xc3\xbc\xc3\x9f"), "Gr\xc3\xbc\xc3\x9f");
 }
 

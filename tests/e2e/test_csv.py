@@ -147,7 +147,7 @@ class CsvPlacementTest(CliCase):
             (b"", 1, "could not be read"),
             (HEADER.encode() + b"\r\n", 1, "No row"),
             (b"Location,Frequency\n401,99999999999999999999\n", 1, "(99999999999999999999)"),
-            (b"Location,Frequency\n401,\x1b[2J28\n", 1, "\\x1B[2J28"),
+            (b"Location,Frequency\n401,\x1b[2J28\n", 1, "\\e[2J28"),
         ]
         for text, status, expected in cases:
             with self.subTest(text=text[:40]):
