@@ -36,6 +36,7 @@ constexpr int kMsgRadioProtected = 9032;
 constexpr int kMsgVerified = 33212;
 constexpr int kMsgVerifyDiffers = 33213;
 constexpr int kMsgVerifyUnfinished = 33214;
+constexpr int kMsgWriteAgain = 34626;
 
 // Sum of the bytes from the address-high byte through the last data byte, modulo 256.
 u8 Checksum(ByteSpan bytes) {
@@ -715,7 +716,12 @@ void LinkEngine::writeEndMessage(VerifyStatus verify) {
         text = app_.LangText(kMsgVerifyUnfinished);
         icon = Icon::Warning;
     }
-    message(text, icon);
+    if (verify != VerifyStatus::Verified && verify != VerifyStatus::NotRun && host_.offersWriteAgain()) {
+        text += "\r\n\r\n" + app_.LangText(kMsgWriteAgain);
+        result_.writeAgain = ask(text, icon, Buttons::YesNo) == Answer::Yes;
+    } else {
+        message(text, icon);
+    }
     result_.messageId = id;
     result_.text = text;
 }

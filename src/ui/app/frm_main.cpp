@@ -262,6 +262,7 @@ void frmMain::buildMenus() {
     QMenu* program = addMenu({"mnuProgram", 10300});
     blockable_.push_back(cmd(program, "mnuReadFromRadio", 10301, nullptr));
     blockable_.push_back(cmd(program, "mnuWriteToRadio", 10302, nullptr));
+    blockable_.push_back(cmd(program, "MnuWriteSeveral", 34600, nullptr));
     blockable_.push_back(cmd(program, "MnuProPassWord", 10303, nullptr));
     program->addSeparator();
     QAction* verify = cmd(program, "MnuVerifyWrite", 33210, nullptr);
