@@ -4,6 +4,7 @@
 #include "link_sim.h"
 #include "temp_dir.h"
 
+#include "files/file_io.h"
 #include "link/batch_write.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@ std::unique_ptr<SimRadio> MakeRadio(const std::string& serial, std::uint8_t fill
     r->memory[0x3F01] = '5';
     r->memory[0x3F20] = 'C';
     r->memory[0x3F21] = '7';
+    r->memory[addr::kRadioFlags] = 0x00; // neither locked nor protected
     return r;
 }
 
@@ -156,16 +158,18 @@ TEST(BatchWrite, RadioAfterRadioEachWrittenOnceAndLogged) {
         const char* model;
         std::uint8_t variant;
         bool unplugFirst; // the cable is empty for a while before this radio
+        std::uint8_t flags;
         BatchResult result;
         const char* reasonHas;
     };
     const Case cases[] = {
-        {"ZT45000001", "", "V300", "ZR2450", 2, false, BatchResult::Verified, ""},
-        {"ZT45000002", "12", "V300", "ZR2450", 2, true, BatchResult::Verified, ""},
-        {"ZT45000003", "", "V301", "ZR2450", 2, false, BatchResult::Verified, ""},
-        {"ZT45000004", "", "V400", "ZR2450", 2, true, BatchResult::Failed, "V400"},
-        {"ZT45000005", "", "V300", "ZR9000", 2, false, BatchResult::Failed, "ZR9000"},
-        {"ZT45000006", "", "V300", "ZR2450", 2, false, BatchResult::Verified, ""},
+        {"ZT45000001", "", "V300", "ZR2450", 2, false, 0, BatchResult::Verified, ""},
+        {"ZT45000002", "12", "V300", "ZR2450", 2, true, 0, BatchResult::Verified, ""},
+        {"ZT45000003", "", "V301", "ZR2450", 2, false, 0, BatchResult::Verified, ""},
+        {"ZT45000004", "", "V400", "ZR2450", 2, true, 0, BatchResult::Failed, "V400"},
+        {"ZT45000005", "", "V300", "ZR9000", 2, false, 0, BatchResult::Failed, "ZR9000"},
+        {"ZT45000007", "", "V300", "ZR2450", 2, false, 0x08, BatchResult::Failed, "locked"},
+        {"ZT45000008", "", "V300", "ZR2450", 2, false, 0, BatchResult::Verified, ""},
     };
     std::vector<std::unique_ptr<SimRadio>> radios;
     std::vector<std::vector<std::uint8_t>> before;
@@ -175,6 +179,7 @@ TEST(BatchWrite, RadioAfterRadioEachWrittenOnceAndLogged) {
         radios.back()->firmware = c.firmware;
         radios.back()->model = c.model;
         radios.back()->variant = c.variant;
+        radios.back()->memory[addr::kRadioFlags] = c.flags;
         before.emplace_back(radios.back()->memory.begin(), radios.back()->memory.begin() + 0x2440);
     }
     b.host.password = "12";
@@ -199,7 +204,7 @@ TEST(BatchWrite, RadioAfterRadioEachWrittenOnceAndLogged) {
     b.batch->stop();
     ASSERT_TRUE(b.host.endedCount);
     EXPECT_EQ(b.host.endedCount->verified, 4);
-    EXPECT_EQ(b.host.endedCount->failed, 2);
+    EXPECT_EQ(b.host.endedCount->failed, 3);
 
     const RadioImage img = b.written();
     const auto lines = b.logLines();
@@ -327,6 +332,9 @@ TEST(BatchWrite, StopWaitsForTheRadioInProgressButNotForTheNext) {
     idle.startWithLog(false);
     idle.run({}, 2000);
     idle.batch->stop();
+    const std::size_t sent = idle.port.sent.size();
+    idle.run({}, 2000); // the next turn of the event loop ends it, without another handshake
+    EXPECT_EQ(idle.port.sent.size(), sent);
     EXPECT_FALSE(idle.batch->running());
     EXPECT_TRUE(idle.host.endedCount);
     EXPECT_EQ(idle.logLines().size(), 1u);

@@ -120,8 +120,8 @@ TEST(VerifyWrite, ReadBackFindsWhatTheRadioHolds) {
          false,
          VerifyStatus::Differs,
          580,
-         {"Settings: groups", "Group 0 CH 12 (channel 12): frequency, power, mode, audio functions, "
-                              "squelch and beeps, repeater ... and 5 more"}},
+         {"Settings: groups", "Group 0 CH 12 (channel 12): frequency, power, mode, other channel data, "
+                              "audio functions, squelch and beeps ... and 2 more"}},
         {"radio silent after the write", true, {}, {}, true, VerifyStatus::Unfinished, 0, {}},
     };
     for (const Case& c : cases) {

@@ -11,6 +11,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <iostream>
 #include <string>
 

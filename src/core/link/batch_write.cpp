@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kMsgConfirmRead = 9004;
+constexpr int kMissedProbesForAbsence = 2;
 constexpr int kMsgConfirmWrite = 9005;
 
 // Reasons a radio failed, as the log and the window name them.
@@ -453,10 +454,14 @@ void BatchWriter::onExchangeEnded(const LinkResult& result) {
 
 void BatchWriter::onProbeEnded(const LinkResult& r) {
     if (!r.ok()) {
-        absentSeen_ = true;
+        // Two attempts in a row without an answer: the radio just done is gone. One alone may be a
+        // radio slow to answer once; it is not written a second time for that.
+        if (++missedProbes_ >= kMissedProbesForAbsence)
+            absentSeen_ = true;
         schedule(Next::Probe, 0);
         return;
     }
+    missedProbes_ = 0;
     const RadioInfoRecord& info = engine_.radioInfo();
     const std::string serial = info.SerialNumber.trimmed();
     if (haveLast_ && !absentSeen_ && serial == lastSerial_) {

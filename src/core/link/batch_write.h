@@ -185,6 +185,7 @@ class BatchWriter : public LinkHost {
     bool stopRequested_ = false;
     bool absentSeen_ = true; // no radio answered since the last one was done
     bool haveLast_ = false;
+    int missedProbes_ = 0; // handshake attempts in a row without an answer
     std::string lastSerial_;
     bool writeBegan_ = false; // a write frame went out to the radio in hand
     int percent_ = 0;
