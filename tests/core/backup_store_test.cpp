@@ -140,7 +140,9 @@ TEST(BackupStore, KeepsTheRadiosOwnInformationAndTellsWritesApart) {
     BackupStore store = f.store();
     RadioInfoBlock block;
     block.fill(0xFF);
-    auto put = [&](int at, const std::string& text) { std::copy(text.begin(), text.end(), block.begin() + at); };
+    auto put = [&](int at, const std::string& text) {
+        std::copy(text.begin(), text.end(), block.begin() + at);
+    };
     put(0x00, "0777");
     put(0x30, "ZT45000077");
     put(0x40, "2019-03-04");
@@ -157,7 +159,8 @@ TEST(BackupStore, KeepsTheRadiosOwnInformationAndTellsWritesApart) {
     EXPECT_NE(readInfo.find("SalesArea=0777"), std::string::npos) << readInfo;
     EXPECT_EQ(readInfo.find("2026-12-10"), std::string::npos) << readInfo;
     // Without the radio's information area: its serial number only, no invented dates or codes.
-    const std::string writeInfo = f.dir.read("backups/" + fs::path(*written).filename().string() + "/info.ini");
+    const std::string writeInfo =
+        f.dir.read("backups/" + fs::path(*written).filename().string() + "/info.ini");
     EXPECT_NE(writeInfo.find("SerialNumber=SN-4711"), std::string::npos) << writeInfo;
     EXPECT_EQ(writeInfo.find("Date"), std::string::npos) << writeInfo;
     EXPECT_EQ(writeInfo.find("SalesArea"), std::string::npos) << writeInfo;

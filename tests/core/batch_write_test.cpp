@@ -115,7 +115,8 @@ struct BatchBench {
                 Frame bytes;
                 bytes.swap(port.rx);
                 batch->onReceive(bytes);
-            } else if (replyTimer.running && (!stepTimer.running || replyTimer.interval <= stepTimer.interval)) {
+            } else if (replyTimer.running &&
+                       (!stepTimer.running || replyTimer.interval <= stepTimer.interval)) {
                 replyTimer.running = false;
                 clockMs += replyTimer.interval;
                 batch->onReplyTimeout();

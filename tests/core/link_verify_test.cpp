@@ -80,16 +80,16 @@ TEST(VerifyCompare, TheRadiosOwnBytesNeverDifferAndOneFieldIsNamedOnce) {
 
 TEST(VerifyCompare, DescriptionGivesOneLineAChannelInTheUsersWords) {
     Bench b;
-    std::vector<ImageDifference> diffs = {
-        {{12, "RxFreq", -1}, 0xC0},         {{0, "GroupNames", 4}, 0x214C},   {{12, "AmPower", -1}, 0xC5},
-        {{12, "FmPowerLock", -1}, 0xC5},    {{321, "", -1}, 0x1415},          {{0, "Vfo.DecodeTone", -1}, 0x2191},
-        {{0, "", -1}, 0x2188},              {{481, "EncodeTone", -1}, 0x1E18}, {{0, "GroupChan", 3}, 0x2408}};
+    std::vector<ImageDifference> diffs = {{{12, "RxFreq", -1}, 0xC0},   {{0, "GroupNames", 4}, 0x214C},
+                                          {{12, "AmPower", -1}, 0xC5},  {{12, "FmPowerLock", -1}, 0xC5},
+                                          {{321, "", -1}, 0x1415},      {{0, "Vfo.DecodeTone", -1}, 0x2191},
+                                          {{0, "", -1}, 0x2188},        {{481, "EncodeTone", -1}, 0x1E18},
+                                          {{0, "GroupChan", 3}, 0x2408}};
     // Channels as the grid shows them, what differs in a few words, never an address.
     EXPECT_EQ(DescribeDifferences(b.app, diffs),
-              std::vector<std::string>({"Settings: groups, VFO, other settings",
-                                        "Group 0 CH 12 (channel 12): frequency, power",
-                                        "Group 8 CH 1 (channel 321): other channel data",
-                                        "Group 12 CH 1 (channel 481): tones"}));
+              std::vector<std::string>(
+                  {"Settings: groups, VFO, other settings", "Group 0 CH 12 (channel 12): frequency, power",
+                   "Group 8 CH 1 (channel 321): other channel data", "Group 12 CH 1 (channel 481): tones"}));
 
     diffs.clear();
     for (int ch = 1; ch <= 30; ++ch)

@@ -561,9 +561,8 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QTest::addColumn<QString>("names");
         QTest::addColumn<bool>("writeAgain"); // the answer to the question whether to write again
         QTest::newRow("stored") << QStringList{} << VerifyStatus::Verified << 33212 << "" << false;
-        QTest::newRow("channel 12 lost")
-            << QStringList{"--lose", "write:0x00C0"} << VerifyStatus::Differs << 33213
-            << "\r\nGroup 0 CH 12 (channel 12): frequency" << false;
+        QTest::newRow("channel 12 lost") << QStringList{"--lose", "write:0x00C0"} << VerifyStatus::Differs
+                                         << 33213 << "\r\nGroup 0 CH 12 (channel 12): frequency" << false;
         // Lost once: written again on the user's word, the second write is verified.
         QTest::newRow("lost once, written again")
             << QStringList{"--lose", "write:0x00C0:1"} << VerifyStatus::Verified << 33212 << "" << true;
@@ -593,7 +592,7 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
             QVERIFY(prompter.asked.back().ends_with(app->LangText(34626)));
         }
         QCOMPARE(captions.seen.mid(0, 2), (QStringList{QString::fromStdString(app->LangText(9028)),
-                                                     QString::fromStdString(app->LangText(33211))}));
+                                                       QString::fromStdString(app->LangText(33211))}));
         QCOMPARE(link->engine().lastResult().verify, status);
         const std::string& end = prompter.asked.back();
         QVERIFY2(end.find(app->LangText(message)) != std::string::npos, end.c_str());
@@ -604,7 +603,8 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(!backups.empty());
         QCOMPARE(backups[0].kind, BackupKind::Write);
         QCOMPARE(backups[0].document, std::filesystem::path(app->DocFileName).filename().string());
-        QCOMPARE(backups[0].check, status == VerifyStatus::Verified ? BackupCheck::Verified : BackupCheck::Differs);
+        QCOMPARE(backups[0].check,
+                 status == VerifyStatus::Verified ? BackupCheck::Verified : BackupCheck::Differs);
         QVERIFY(!w->CommandsBlocked());
     }
 
@@ -755,7 +755,8 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
             const QByteArray& held = dumps[static_cast<std::size_t>(i)];
             QCOMPARE(held.size(), qsizetype(expected.size()));
             for (int a = 0; a < static_cast<int>(expected.size()); ++a)
-                if (!IsRadioOwnedAddress(a) && static_cast<std::uint8_t>(held[a]) != expected[static_cast<std::size_t>(a)])
+                if (!IsRadioOwnedAddress(a) &&
+                    static_cast<std::uint8_t>(held[a]) != expected[static_cast<std::size_t>(a)])
                     QFAIL(qPrintable(QString("radio %1 differs at 0x%2").arg(i + 1).arg(a, 4, 16)));
         }
         // Every radio's memory before the write is kept, named by its serial number.

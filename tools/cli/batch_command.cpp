@@ -12,8 +12,8 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
-#include <memory>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include <fcntl.h>
@@ -34,8 +34,8 @@ int g_signalPipe = -1;
 
 extern "C" void OnStopSignal(int) {
     const char c = 1;
-    if (g_signalPipe >= 0)
-        [[maybe_unused]] const auto n = ::write(g_signalPipe, &c, 1);
+    if (g_signalPipe >= 0) [[maybe_unused]]
+        const auto n = ::write(g_signalPipe, &c, 1);
 }
 
 std::string Text(const AppState& app, int id, const char* fallback, const std::string& a1 = {},
@@ -60,7 +60,8 @@ class CliBatchHost : public BatchHost {
     void phaseChanged(BatchPhase phase, const BatchRadio&) override {
         endBar();
         if (phase == BatchPhase::Waiting)
-            std::cerr << OneLine(Text(app_, kWaiting, "Waiting for the next radio on %1 ...", app_.ComPortName))
+            std::cerr << OneLine(
+                             Text(app_, kWaiting, "Waiting for the next radio on %1 ...", app_.ComPortName))
                       << std::endl;
     }
     void progress(int percent) override {
@@ -94,14 +95,19 @@ class CliBatchHost : public BatchHost {
         endBar();
         std::cout << BatchLogLine(r) << std::endl;
         std::cerr << count.total() << " radio" << (count.total() == 1 ? "" : "s") << ": " << count.written
-                  << " written, " << count.verified << " verified, " << count.failed << " failed" << std::endl;
+                  << " written, " << count.verified << " verified, " << count.failed << " failed"
+                  << std::endl;
         if (!logError.empty() || r.result != BatchResult::Failed || batch->stopRequested())
             return;
         const std::string serial = r.serial.empty() ? std::string("?") : r.serial;
-        const std::string question =
-            Text(app_, kFailedRadio, "Radio %1 failed: %2", serial, r.reason) + "\r\n" +
-            Text(app_, kGoOn, "Go on with the next radio?");
-        if (prompter_.ask(question, Icon::Question, Buttons::YesNo) == Answer::Yes)
+        const std::string question = Text(app_, kFailedRadio, "Radio %1 failed: %2", serial, r.reason) +
+                                     "\r\n" + Text(app_, kGoOn, "Go on with the next radio?");
+        // On a terminal the user decides (--yes: go on); a run without one (a script) goes on: the
+        // failure is in the log and on stderr, and the exit status says so.
+        if (!options_.interactive) {
+            std::cerr << OneLine(Text(app_, kFailedRadio, "Radio %1 failed: %2", serial, r.reason)) << std::endl;
+            batch->goOn();
+        } else if (prompter_.ask(question, Icon::Question, Buttons::YesNo) == Answer::Yes)
             batch->goOn();
         else
             batch->stop();
@@ -183,9 +189,12 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
         std::cerr << "ztprog-cli: " << OneLine(error) << '\n';
         return 1;
     }
-    const std::string confirm = Text(app, kConfirmBatch, "Write the document %1 to every radio connected to %2?",
-                                     app.DocFileName, app.ComPortName);
-    if (prompter.ask(confirm, Icon::Question, Buttons::OkCancel) != Answer::Ok) {
+    const std::string confirm =
+        Text(app, kConfirmBatch, "Write the document %1 to every radio connected to %2?", app.DocFileName,
+             app.ComPortName);
+    // On a terminal the document is confirmed once (--yes confirms it); a script confirms it by
+    // asking for --repeat with its --log.
+    if (options.interactive && prompter.ask(confirm, Icon::Question, Buttons::OkCancel) != Answer::Ok) {
         std::cerr << "ztprog-cli: not confirmed (use --yes): " << OneLine(confirm) << '\n';
         return 1;
     }
@@ -203,7 +212,7 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     if (options.password)
         batch.setPassword(*options.password);
 
-    StopSignals signals([&] {
+    StopSignals stopSignals([&] {
         if (!batch.running())
             return;
         if (batch.phase() == BatchPhase::Writing || batch.phase() == BatchPhase::Verifying)
@@ -213,8 +222,9 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     batch.start();
     QCoreApplication::exec(); // until CliBatchHost::batchEnded
     if (!host.failure.empty()) {
-        std::cerr << "ztprog-cli: " << OneLine(Text(app, 34627, "The batch stopped: its log cannot be written."))
-                  << ' ' << OneLine(host.failure) << '\n';
+        std::cerr << "ztprog-cli: "
+                  << OneLine(Text(app, 34627, "The batch stopped: its log cannot be written.")) << ' '
+                  << OneLine(host.failure) << '\n';
         return 1;
     }
     return host.count.failed > 0 ? 1 : 0;

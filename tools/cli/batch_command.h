@@ -23,7 +23,9 @@ struct BatchCommandOptions {
 };
 
 // Runs the batch until SIGINT or SIGTERM (each ends it after the radio in progress, never in the
-// middle of a write) or until the user declines to go on after a failed radio. Returns the exit
+// middle of a write) or until the user declines to go on after a failed radio. On a terminal the
+// document is confirmed once and a failed radio asks whether to go on (--yes answers both); without
+// a terminal --repeat with --log is the confirmation and the batch goes on after a failed radio. Returns the exit
 // status: 0 when every radio was written, 1 when one failed or the log could not be written (a log
 // that cannot be opened stops everything before a radio is touched).
 int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, BackupStore* backups,

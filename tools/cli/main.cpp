@@ -426,7 +426,7 @@ int main(int argc, char** argv) {
         return FileFailure(run, "cannot open " + run.file1);
     if (parser.isSet(repeatOpt))
         return BatchWriteCommand(app, doc, prompter, backups ? &*backups : nullptr,
-                                 {parser.value(logOpt).toStdString(), parser.isSet(verifyOpt), host.progressBar,
-                                  terminal, host.password});
+                                 {parser.value(logOpt).toStdString(), parser.isSet(verifyOpt),
+                                  host.progressBar, terminal, host.password});
     return command->run(run);
 }

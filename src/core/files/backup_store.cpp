@@ -120,8 +120,8 @@ std::optional<BackupEntry> ReadEntry(const fs::path& dir) {
     e.model = ini.text(kSection, "Model");
     e.document = ini.text(kSection, "Document");
     const std::string check = ini.text(kSection, "Verified");
-    e.check = check == "yes"  ? BackupCheck::Verified
-              : check == "no" ? BackupCheck::Differs
+    e.check = check == "yes"                ? BackupCheck::Verified
+              : check == "no"               ? BackupCheck::Differs
               : e.kind == BackupKind::Write ? BackupCheck::NotChecked
                                             : BackupCheck::None;
     return e;

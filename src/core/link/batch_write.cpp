@@ -129,10 +129,9 @@ std::string BatchLogHeader() {
 }
 
 std::string BatchLogLine(const BatchRadio& r) {
-    const std::string fields[] = {LocalTimeText(r.when), r.serial,   r.model,
-                                  r.firmware,            r.salesArea, r.customerCode,
-                                  r.document,            BatchResultText(r.result), r.reason,
-                                  r.backup};
+    const std::string fields[] = {
+        LocalTimeText(r.when),     r.serial, r.model, r.firmware, r.salesArea, r.customerCode, r.document,
+        BatchResultText(r.result), r.reason, r.backup};
     std::string line;
     for (const std::string& f : fields)
         line += (line.empty() && &f == &fields[0] ? "" : ",") + CsvField(f);
@@ -381,8 +380,8 @@ void BatchWriter::keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x244
     if (mode != LinkMode::Read || !backups_)
         return;
     std::string error;
-    if (auto kept = KeepExchangeBackup(*backups_, BackupKind::Read, image, doc_,
-                                       engine_.radioInfo(), &engine_.infoBlock(), &error))
+    if (auto kept = KeepExchangeBackup(*backups_, BackupKind::Read, image, doc_, engine_.radioInfo(),
+                                       &engine_.infoBlock(), &error))
         current_.backup = *kept;
     else
         backupError_ = error.empty() ? std::string("?") : error;
@@ -519,7 +518,8 @@ void BatchWriter::onReadEnded(const LinkResult& r) {
     }
     // The radio's lock flags refuse the write, as after a read of it in the main window.
     const std::uint8_t flags = engine_.image()[addr::kRadioFlags];
-    engine_.setReadRadioFlags({(flags & 0x08) != 0, (flags & 0x04) != 0, (flags & 0x02) != 0, (flags & 0x01) != 0});
+    engine_.setReadRadioFlags(
+        {(flags & 0x08) != 0, (flags & 0x04) != 0, (flags & 0x02) != 0, (flags & 0x01) != 0});
     if (!backupError_.empty()) {
         fail(Say(app_, kTextNoBackup, "no backup of its memory could be kept (%1)", backupError_) + "; " +
              Say(app_, kTextNothingWritten, "nothing written"));
@@ -535,8 +535,7 @@ void BatchWriter::onWriteEnded(const LinkResult& r) {
             fail(refusal(r) + "; " + Say(app_, kTextNothingWritten, "nothing written"));
             return;
         }
-        const std::string backup =
-            current_.backup.empty() ? std::string("-") : FileName(current_.backup);
+        const std::string backup = current_.backup.empty() ? std::string("-") : FileName(current_.backup);
         fail(refusal(r) + "; " +
              Say(app_, kTextCutShort,
                  "the write was cut short at %1 %: the radio may hold the new document up to there "

@@ -78,10 +78,10 @@ class BatchLog {
 
 enum class BatchPhase {
     Idle,
-    Waiting,    // no new radio yet: handshake attempts on the port
-    Reading,    // a new radio answered: its memory is read for the backup
-    Writing,    // the document is being written
-    Verifying,  // the write is being read back
+    Waiting,      // no new radio yet: handshake attempts on the port
+    Reading,      // a new radio answered: its memory is read for the backup
+    Writing,      // the document is being written
+    Verifying,    // the write is being read back
     AwaitingGoOn, // a radio failed: the user decides
     Ended,
 };

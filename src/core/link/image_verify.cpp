@@ -117,8 +117,10 @@ const Kind kChannelKinds[] = {
 };
 const Kind kSettingsKinds[] = {
     {34642, "groups", {"GroupChan", "GroupFlag", "GroupNames"}},
-    {34643, "DTMF settings",
-     {"CodeList", "DtmfRate", "FirstDigitDelay", "FirstDigitTime", "StarHashTime", "DKeySetting", "SideTone"}},
+    {34643,
+     "DTMF settings",
+     {"CodeList", "DtmfRate", "FirstDigitDelay", "FirstDigitTime", "StarHashTime", "DKeySetting",
+      "SideTone"}},
 };
 
 // The short name of what differs: its kind for a channel, its window label for a setting (the
@@ -129,7 +131,8 @@ std::string ShortLabel(const AppState& app, const ImageDifference& d) {
     if (f.field.empty())
         return channel ? Label(app, kTextOtherChannelData, "other channel data")
                        : Label(app, kTextOtherSettings, "other settings");
-    for (const Kind& k : channel ? std::span<const Kind>(kChannelKinds) : std::span<const Kind>(kSettingsKinds))
+    for (const Kind& k :
+         channel ? std::span<const Kind>(kChannelKinds) : std::span<const Kind>(kSettingsKinds))
         if (std::find(k.fields.begin(), k.fields.end(), f.field) != k.fields.end())
             return Label(app, k.textId, k.fallback);
     if (f.field.starts_with("Vfo."))

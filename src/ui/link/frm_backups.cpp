@@ -63,14 +63,14 @@ FrmBackups::FrmBackups(const AppState& app, std::vector<BackupEntry> entries, co
                                   : e.check == BackupCheck::Differs    ? T(kNo)
                                   : e.check == BackupCheck::NotChecked ? T(kNotChecked)
                                                                        : QString();
-            const QString cells[kColumns] = {
-                QString::fromStdString(e.date),
-                QString::fromStdString(e.time),
-                T(e.kind == BackupKind::Read ? kKindRead : kKindWrite),
-                e.serial.empty() ? T(kNoSerial) : QString::fromStdString(e.serial),
-                QString::number(e.channelCount),
-                QString::fromStdString(e.document),
-                check};
+            const QString cells[kColumns] = {QString::fromStdString(e.date),
+                                             QString::fromStdString(e.time),
+                                             T(e.kind == BackupKind::Read ? kKindRead : kKindWrite),
+                                             e.serial.empty() ? T(kNoSerial)
+                                                              : QString::fromStdString(e.serial),
+                                             QString::number(e.channelCount),
+                                             QString::fromStdString(e.document),
+                                             check};
             for (int c = 0; c < kColumns; ++c) {
                 auto* item = new QTableWidgetItem(cells[c]);
                 if (c == kChannelsColumn)

@@ -52,7 +52,8 @@ FrmBatchWrite::FrmBatchWrite(AppState& app, Document& doc, BatchLog& log, Backup
     : QDialog(parent), app_(app), versions_(app) {
     setObjectName(kName);
     setWindowTitle(T(kCaption));
-    batch_ = std::make_unique<BatchWriter>(app, doc, port_, replyTimer_, stepTimer_, versions_, *this, log, backups);
+    batch_ = std::make_unique<BatchWriter>(app, doc, port_, replyTimer_, stepTimer_, versions_, *this, log,
+                                           backups);
     AttachLinkEngine(port_, replyTimer_, *batch_);
     stepTimer_.setHandler([this] { batch_->onStepTimer(); });
     batch_->setVerify(verify);
@@ -67,7 +68,8 @@ FrmBatchWrite::FrmBatchWrite(AppState& app, Document& doc, BatchLog& log, Backup
         layout->addWidget(l);
         return l;
     };
-    label(T(kDocument) + " " + QFileInfo(QString::fromStdString(app.DocFileName)).fileName(), "LabelDocument");
+    label(T(kDocument) + " " + QFileInfo(QString::fromStdString(app.DocFileName)).fileName(),
+          "LabelDocument");
     label(T(kLog) + " " + QDir::toNativeSeparators(QString::fromStdString(log.path())), "LabelLog");
     label(T(verify ? kVerifyOn : kVerifyOff), "LabelVerify");
     status_ = label(QString(), "LabelStatus");
@@ -117,8 +119,8 @@ void FrmBatchWrite::showEvent(QShowEvent* e) {
 }
 
 void FrmBatchWrite::showCount(const BatchCount& c) {
-    count_->setText(Fill(T(kCount), QString::number(c.written), QString::number(c.verified),
-                         QString::number(c.failed)));
+    count_->setText(
+        Fill(T(kCount), QString::number(c.written), QString::number(c.verified), QString::number(c.failed)));
 }
 
 void FrmBatchWrite::onStop() {

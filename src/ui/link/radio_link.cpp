@@ -15,8 +15,8 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <filesystem>
 #include <cerrno>
+#include <filesystem>
 #include <unistd.h>
 
 namespace zt {
@@ -165,7 +165,8 @@ void RadioLink::MnuWriteSeveral_Click() {
     BackupStore store(BackupsFolder());
     w_.SetExchangeRunning(true);
     {
-        FrmBatchWrite dlg(app_, doc_, log, &store, engine_.verifyAfterWrite(), engine_.programmingPassword(), &w_);
+        FrmBatchWrite dlg(app_, doc_, log, &store, engine_.verifyAfterWrite(), engine_.programmingPassword(),
+                          &w_);
         dlg.passwordDialog = passwordDialog;
         dlg.exec();
         // A password given during the batch is the one the next exchange offers first.
@@ -282,8 +283,9 @@ void RadioLink::keepBackup(LinkMode mode, const RadioImage& image) {
     const RadioInfoBlock& block = engine_.infoBlock();
     const bool blockRead = std::any_of(block.begin(), block.end(), [](std::uint8_t b) { return b != 0xFF; });
     std::string error;
-    if (const auto kept = KeepExchangeBackup(store, mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write,
-                                             image, doc_, engine_.radioInfo(), blockRead ? &block : nullptr, &error)) {
+    if (const auto kept =
+            KeepExchangeBackup(store, mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write, image,
+                               doc_, engine_.radioInfo(), blockRead ? &block : nullptr, &error)) {
         // A write's backup names its document; the read-back's finding follows at the end.
         if (mode == LinkMode::Write) {
             writeBackup_ = *kept;
