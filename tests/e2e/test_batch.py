@@ -10,7 +10,7 @@ import sys
 import time
 
 from clicase import TIME_LIMIT_S
-from simradio import CLI, SIM, random_image
+from simradio import CLI, IDENT_ADDR, SIM, random_image
 from test_cli import CliTestCase
 
 HEADER = ["Time", "Serial number", "Model", "Firmware", "Sales area", "Customer code", "Document", "Result",
@@ -51,6 +51,11 @@ class BatchTest(CliTestCase):
                 proc.wait()
         proc.stdout.close()
         proc.stderr.close()
+
+    @staticmethod
+    def text(path):
+        with open(path) as f:
+            return f.read()
 
     def start_batch(self, *extra):
         proc = subprocess.Popen([CLI, "--quiet", "--yes", "--backup-dir", self.path("backups"), "--port", self.port,
@@ -124,11 +129,15 @@ class BatchTest(CliTestCase):
                     with open(dump, "rb") as f:
                         self.assertEqual(f.read(), self.expected_write(self.dat, image))
                 if serial == "ZT45000104":
-                    # Another firmware family: refused, its memory as it was.
+                    # Another firmware family: refused, its memory as it was (its version the radio's).
                     self.assertIn("nothing written", line["Reason"])
+                    held = bytearray(image)
+                    held[IDENT_ADDR + 8:IDENT_ADDR + 12] = b"V400"
                     with open(dump, "rb") as f:
-                        self.assertEqual(f.read(), image)
-                if result != "failed" or serial == "ZT45000105":
+                        self.assertEqual(f.read(), bytes(held))
+                if serial == "ZT45000104":
+                    self.assertEqual(line["Backup"], "")  # refused before its memory was read
+                elif result != "failed" or serial == "ZT45000105":
                     # The memory before the write is kept and named.
                     with open(os.path.join(self.path("backups"), line["Backup"], "image.bin"), "rb") as f:
                         self.assertEqual(f.read(), image)
@@ -137,7 +146,7 @@ class BatchTest(CliTestCase):
         batch = self.start_batch("--verify")
         proc, dump, frames, image = self.plug("ZT45000201", "--reply-delay", "5")
         end = time.monotonic() + TIME_LIMIT_S
-        while time.monotonic() < end and " RX write " not in open(frames).read():
+        while time.monotonic() < end and " RX write " not in self.text(frames):
             time.sleep(0.05)
         batch.send_signal(signal.SIGINT)  # in the middle of the write
         status, out, err = self.finish(batch)
@@ -156,6 +165,6 @@ class BatchTest(CliTestCase):
                                             log)
                 self.assertEqual(status, 1)
                 self.assertIn(log, err)
-        self.assertNotIn(" RX ", open(frames).read())
+        self.assertNotIn(" RX ", self.text(frames))
         status, _, err = self.cli("--yes", "--port", self.port, "write", self.dat, "--repeat")
         self.assertEqual(status, 2, err)
