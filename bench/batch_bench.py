@@ -59,13 +59,12 @@ def main():
         if a.no_backup:
             args.insert(1, "--no-backup")
         batch = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, env=env)
-        detect, per_radio, wire = [], [], []
+        detect, per_radio, wire, exchange = [], [], [], []
         for n in range(a.radios):
             frames = os.path.join(work, "frames%d.log" % n)
             opts = [sim, "--link", port, "--paced", "--log", frames, "--serial", "ZT4500%04d" % n]
             if a.echo:
                 opts.append("--echo")
-            t0 = time.monotonic()
             radio = subprocess.Popen(opts, stdout=subprocess.PIPE, text=True)
             radio.stdout.readline()
             t_plugged = time.monotonic()
@@ -80,7 +79,7 @@ def main():
             radio.terminate()
             radio.wait()
             # The frame log: seconds since the radio started, direction, kind, bytes.
-            first = None
+            first = last = None
             wire_bytes = 0
             with open(frames) as f:
                 for line in f:
@@ -89,9 +88,11 @@ def main():
                         continue
                     if first is None and parts[1] == "RX" and parts[2].startswith("handshake"):
                         first = float(parts[0])
+                    last = float(parts[0])
                     wire_bytes += len(parts[2].split(": ", 1)[1].split())
-            # The log's clock starts when the radio starts, a little before it is plugged in.
-            detect.append(max(0.0, (first or 0.0) - (t_plugged - t0)))
+            # The frame log's clock starts as the radio announces its port, i.e. when it is plugged in.
+            detect.append(first or 0.0)
+            exchange.append((last or 0.0) - (first or 0.0))
             per_radio.append(t_logged - t_plugged)
             wire.append(wire_bytes * 10 / 9600)
         batch.send_signal(signal.SIGINT)
@@ -102,8 +103,10 @@ def main():
             "echoing" if a.echo else "plain"))
         print("  noticed after plugging in: mean %.3f s (max %.3f s)" % (statistics.mean(detect), max(detect)))
         print("  plugged in to logged:      mean %.2f s per radio" % mean)
-        print("  wire time (10 bits/byte):  mean %.2f s per radio (ratio %.3f)" % (
-            statistics.mean(wire), mean / statistics.mean(wire)))
+        print("  first handshake to last reply on the radio's side: mean %.2f s" % statistics.mean(exchange))
+        print("  wire time (10 bits/byte):  mean %.2f s per radio (plugged-to-logged / wire = %.3f, "
+              "exchanges / wire = %.3f)" % (statistics.mean(wire), mean / statistics.mean(wire),
+                                            statistics.mean(exchange) / statistics.mean(wire)))
         print("  radios per hour (no time to swap): %.1f" % (3600 / mean))
         print("  radios per hour with 20 s to swap: %.1f" % (3600 / (mean + 20)))
     finally:
