@@ -165,5 +165,52 @@ TEST(BackupStore, OpensAsAnUntitledDocumentWithTheRadioInformation) {
     EXPECT_EQ(other.work.settings, before.work.settings);
 }
 
+// The information kept is what the radio says of itself (never the dates a new document makes
+// up), and the backups of writes say which document they hold and whether it was verified.
+TEST(BackupStore, KeepsTheRadiosOwnInformationAndTellsWritesApart) {
+    Fixture f;
+    BackupStore store = f.store();
+    RadioInfoBlock block;
+    block.fill(0xFF);
+    auto put = [&](int at, const std::string& text) {
+        std::copy(text.begin(), text.end(), block.begin() + at);
+    };
+    put(0x00, "0777");
+    put(0x30, "ZT45000077");
+    put(0x40, "2019-03-04");
+    const auto read = store.keep(BackupKind::Read, f.image, f.doc.work, f.info, &block, 1'800'000'000);
+    const auto written = store.keep(BackupKind::Write, f.image, f.doc.work, f.info, nullptr, 1'800'000'100);
+    const auto unchecked = store.keep(BackupKind::Write, f.image, f.doc.work, f.info, nullptr, 1'800'000'200);
+    ASSERT_TRUE(read && written && unchecked);
+    std::string error;
+    ASSERT_TRUE(NoteBackupWrite(*written, "order 17.dat", BackupCheck::Verified, &error)) << error;
+    ASSERT_TRUE(NoteBackupWrite(*unchecked, "club.dat", BackupCheck::NotChecked, &error)) << error;
+
+    const std::string readInfo = f.dir.read("backups/" + fs::path(*read).filename().string() + "/info.ini");
+    EXPECT_NE(readInfo.find("FactoryDate=2019-03-04"), std::string::npos) << readInfo;
+    EXPECT_NE(readInfo.find("SalesArea=0777"), std::string::npos) << readInfo;
+    EXPECT_EQ(readInfo.find("2026-12-10"), std::string::npos) << readInfo;
+    // Without the radio's information area: its serial number only, no invented dates or codes.
+    const std::string writeInfo =
+        f.dir.read("backups/" + fs::path(*written).filename().string() + "/info.ini");
+    EXPECT_NE(writeInfo.find("SerialNumber=SN-4711"), std::string::npos) << writeInfo;
+    EXPECT_EQ(writeInfo.find("Date"), std::string::npos) << writeInfo;
+    EXPECT_EQ(writeInfo.find("SalesArea"), std::string::npos) << writeInfo;
+
+    const auto all = store.list();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].document, "club.dat");
+    EXPECT_EQ(all[0].check, BackupCheck::NotChecked);
+    EXPECT_EQ(all[1].document, "order 17.dat");
+    EXPECT_EQ(all[1].check, BackupCheck::Verified);
+    EXPECT_EQ(all[1].serial, "SN-4711");
+    EXPECT_EQ(all[2].serial, "ZT45000077");
+    EXPECT_EQ(all[2].check, BackupCheck::None);
+    EXPECT_EQ(all[2].document, "");
+
+    EXPECT_FALSE(NoteBackupWrite(f.dir.path("backups/gone"), "x.dat", BackupCheck::Differs, &error));
+    EXPECT_NE(error.find("gone"), std::string::npos) << error;
+}
+
 } // namespace
 } // namespace zt::test

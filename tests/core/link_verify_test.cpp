@@ -106,17 +106,23 @@ TEST(VerifyCompare, TheBytesAroundTheRadiosOwnAreCompared) {
 
 TEST(VerifyCompare, DescriptionGivesOneLineAChannelInTheUsersWords) {
     Bench b;
-    std::vector<ImageDifference> diffs = {
-        {{12, "RxFreq", -1}, 0xC0}, {{0, "GroupNames", 4}, 0x214C}, {{12, "AmPower", -1}, 0xC5}};
+    std::vector<ImageDifference> diffs = {{{12, "RxFreq", -1}, 0xC0},   {{0, "GroupNames", 4}, 0x214C},
+                                          {{12, "AmPower", -1}, 0xC5},  {{12, "FmPowerLock", -1}, 0xC5},
+                                          {{321, "", -1}, 0x1415},      {{0, "Vfo.DecodeTone", -1}, 0x2191},
+                                          {{0, "", -1}, 0x2188},        {{481, "EncodeTone", -1}, 0x1E18},
+                                          {{0, "GroupChan", 3}, 0x2408}};
+    // Channels as the grid shows them, what differs in a few words, never an address.
     EXPECT_EQ(DescribeDifferences(b.app, diffs),
-              std::vector<std::string>({"Settings: Group Names 4", "Channel 12: RX Freq (MHz), AM Power"}));
+              std::vector<std::string>(
+                  {"Settings: groups, VFO, other settings", "Group 0 CH 12 (channel 12): frequency, power",
+                   "Group 8 CH 1 (channel 321): other channel data", "Group 12 CH 1 (channel 481): tones"}));
 
     diffs.clear();
     for (int ch = 1; ch <= 30; ++ch)
         diffs.push_back({{ch, "Mode", -1}, ch * 16 + 5});
     const auto lines = DescribeDifferences(b.app, diffs, 5);
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], "Channel 1: AM/FM");
+    EXPECT_EQ(lines[0], "Group 0 CH 1 (channel 1): mode");
     EXPECT_EQ(lines[4], "... and 26 more");
 }
 
@@ -140,9 +146,8 @@ TEST(VerifyWrite, ReadBackFindsWhatTheRadioHolds) {
          false,
          VerifyStatus::Differs,
          580,
-         {"Settings: Group Names 0",
-          "Channel 12: RX Freq (MHz), FM Power, FM Power Lock, AM Power Lock, AM/FM, "
-          "AM/FM Lock ... and 15 more"}},
+         {"Settings: groups", "Group 0 CH 12 (channel 12): frequency, power, mode, other channel data, "
+                              "audio functions, squelch and beeps ... and 2 more"}},
         {"radio silent after the write", true, {}, {}, true, VerifyStatus::Unfinished, 0, {}},
     };
     for (const Case& c : cases) {

@@ -58,8 +58,8 @@ class BackupVerifyTest(CliTestCase):
         cases = [
             # (simulated radio faults, exit status, what stdout says)
             ([], 0, ["verified"]),
-            (["--lose", "write:0x00C0"], 3, ["Channel 12:"]),
-            (["--alter", "write:0x2140", "--lose", "write:0x1000"], 3, ["Settings: Group Names 0", "Channel 256:"]),
+            (["--lose", "write:0x00C0"], 3, ["Group 0 CH 12 (channel 12):"]),
+            (["--alter", "write:0x2140", "--lose", "write:0x1000"], 3, ["Settings: groups", "Group 6 CH 16 (channel 256):"]),
         ]
         for faults, status, says in cases:
             with self.subTest(faults=faults):

@@ -10,7 +10,9 @@
 #include "files/backup_store.h"
 #include "files/data_files.h"
 #include "files/ini_file.h"
+#include "link/batch_write.h"
 #include "link/frm_backups.h"
+#include "link/frm_batch_write.h"
 #include "link/frm_pass_word.h"
 #include "link/frm_progress.h"
 #include "link/frm_radio_info.h"
@@ -25,6 +27,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -39,6 +42,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 
 using namespace zt;
@@ -611,15 +615,20 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QTest::addColumn<zt::VerifyStatus>("status");
         QTest::addColumn<int>("message");
         QTest::addColumn<QString>("names");
-        QTest::newRow("stored") << QStringList{} << VerifyStatus::Verified << 33212 << "";
-        QTest::newRow("channel 12 lost")
-            << QStringList{"--lose", "write:0x00C0"} << VerifyStatus::Differs << 33213 << "\r\nChannel 12:";
+        QTest::addColumn<bool>("writeAgain"); // the answer to the question whether to write again
+        QTest::newRow("stored") << QStringList{} << VerifyStatus::Verified << 33212 << "" << false;
+        QTest::newRow("channel 12 lost") << QStringList{"--lose", "write:0x00C0"} << VerifyStatus::Differs
+                                         << 33213 << "\r\nGroup 0 CH 12 (channel 12): frequency" << false;
+        // Lost once: written again on the user's word, the second write is verified.
+        QTest::newRow("lost once, written again")
+            << QStringList{"--lose", "write:0x00C0:1"} << VerifyStatus::Verified << 33212 << "" << true;
     }
     void verifyAfterWrite() {
         QFETCH(QStringList, faults);
         QFETCH(zt::VerifyStatus, status);
         QFETCH(int, message);
         QFETCH(QString, names);
+        QFETCH(bool, writeAgain);
         SimRadio sim(faults);
         usePort(sim);
         QVERIFY(AppendChannel(*app, doc->work, 12, "27.18500"));
@@ -627,14 +636,31 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(link->engine().verifyAfterWrite());
         CaptionLog captions;
         QSignalSpy spy(link, &RadioLink::ended);
+        // The write's confirmation, then the answer to the question whether to write again.
+        prompter.script = {Answer::Ok, writeAgain ? Answer::Yes : Answer::No};
         QVERIFY(run("mnuWriteToRadio", spy));
-        QCOMPARE(captions.seen, (QStringList{QString::fromStdString(app->LangText(9028)),
-                                             QString::fromStdString(app->LangText(33211))}));
+        if (writeAgain) {
+            QVERIFY(prompter.asked.back().ends_with(app->LangText(34626)));
+            QVERIFY(spy.wait(30000)); // the second write, started by itself
+            QTRY_COMPARE(link->engine().busy(), false);
+            QCOMPARE(sim.count("RX write 00C0"), 2);
+        } else if (status == VerifyStatus::Differs) {
+            QVERIFY(prompter.asked.back().ends_with(app->LangText(34626)));
+        }
+        QCOMPARE(captions.seen.mid(0, 2), (QStringList{QString::fromStdString(app->LangText(9028)),
+                                                       QString::fromStdString(app->LangText(33211))}));
         QCOMPARE(link->engine().lastResult().verify, status);
         const std::string& end = prompter.asked.back();
         QVERIFY2(end.find(app->LangText(message)) != std::string::npos, end.c_str());
         QVERIFY2(end.find(names.toStdString()) != std::string::npos, end.c_str());
-        QCOMPARE(memoryReads(sim), 580);
+        QCOMPARE(memoryReads(sim), writeAgain ? 2 * 580 : 580);
+        // The backup of the write names the document and what the read-back found.
+        const auto backups = BackupStore(RadioLink::BackupsFolder()).list();
+        QVERIFY(!backups.empty());
+        QCOMPARE(backups[0].kind, BackupKind::Write);
+        QCOMPARE(backups[0].document, std::filesystem::path(app->DocFileName).filename().string());
+        QCOMPARE(backups[0].check,
+                 status == VerifyStatus::Verified ? BackupCheck::Verified : BackupCheck::Differs);
         QVERIFY(!w->CommandsBlocked());
     }
 
@@ -678,6 +704,7 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         keep(BackupKind::Read, 7, 1'700'000'000);
         keep(BackupKind::Write, 9, 1'800'000'000);
         const std::vector<BackupEntry> kept = store.list();
+        QVERIFY(NoteBackupWrite(kept[0].folder, "club.dat", BackupCheck::Verified));
         if (damaged)
             QFile(QString::fromStdString(kept[1].folder) + "/" + backup_file::kPair).resize(10);
         QVERIFY(AppendChannel(*app, doc->work, 333, "27.33300"));
@@ -690,6 +717,11 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
             QCOMPARE(list->item(0, 2)->text(), QString("write"));
             QCOMPARE(list->item(1, 2)->text(), QString("read"));
             QCOMPARE(list->item(1, 0)->text(), QString::fromStdString(kept[1].date));
+            // A write names its document and whether it was verified; a read has neither.
+            QCOMPARE(list->item(0, 5)->text(), QString("club.dat"));
+            QCOMPARE(list->item(0, 6)->text(), QString::fromStdString(app->LangText(34646)));
+            QCOMPARE(list->item(1, 5)->text(), QString());
+            QCOMPARE(list->item(1, 6)->text(), QString());
             QCOMPARE(list->currentRow(), 0);
             list->setCurrentCell(1, 0);
             QTest::keyClick(list, Qt::Key_Return);
@@ -709,6 +741,94 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(FindChannel(doc->work, 9) < 0);
         QVERIFY(FindChannel(doc->work, 333) < 0);
         QVERIFY(!w->undoHistory().CanUndo());
+    }
+
+    // Write to Several Radios: radios put one after another on one port path, as a dealer swaps
+    // them on the cable; each gets the document and a line in the window and the log, a failed one
+    // waits for the user's word, and Stop ends the batch.
+    void writeToSeveralRadios() {
+        QTemporaryDir portDir;
+        const QString port = portDir.filePath("radio");
+        app->ComPortName = port.toStdString();
+        QVERIFY(AppendChannel(*app, doc->work, 321, "27.18500"));
+        w->action("MnuVerifyWrite")->trigger();
+        const QString logPath = dir->filePath("batch.csv");
+        link->batchLogDialog = [&] { return logPath; };
+        int passwords = 0;
+        link->passwordDialog = [&](std::string& pw) {
+            ++passwords;
+            pw = "12";
+            return true;
+        };
+        const std::vector<QStringList> radios = {
+            {"--serial", "ZT45000001"},
+            {"--serial", "ZT45000002", "--password", "12"},
+            {"--serial", "ZT45000003", "--lose", "write:0x1410"},
+            {"--serial", "ZT45000004", "--echo"},
+        };
+        prompter.script = {Answer::Ok, Answer::Yes}; // the document confirmed; go on after the failed radio
+        std::vector<QByteArray> dumps;
+        QString countText;
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<FrmBatchWrite*>(QApplication::activeModalWidget());
+            QVERIFY(d != nullptr);
+            shown = true;
+            for (int i = 0; i < static_cast<int>(radios.size()); ++i) {
+                SimRadio sim(radios[static_cast<std::size_t>(i)], port);
+                QVERIFY(sim.started());
+                QTRY_COMPARE_WITH_TIMEOUT(d->RadioList()->rowCount(), i + 1, 60000);
+                dumps.push_back(sim.dumped());
+            }
+            countText = d->CountLabel()->text();
+            d->CommandStop()->click();
+            QTRY_COMPARE(d->CommandStop()->text(), QString::fromStdString(app->LangText(34608)));
+            d->CommandStop()->click();
+        });
+        w->action("MnuWriteSeveral")->trigger();
+        QVERIFY(shown);
+        QVERIFY(!w->CommandsBlocked());
+        QCOMPARE(passwords, 1);
+        QCOMPARE(countText, QString("Written: 0   Verified: 3   Failed: 1"));
+
+        RadioImage expected{};
+        ClearRadioImage(expected);
+        EncodeRadioImage(*app, doc->work, expected);
+        QFile logFile(logPath);
+        QVERIFY(logFile.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(logFile.readAll()).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], QString::fromStdString(BatchLogHeader()));
+        for (int i = 0; i < 4; ++i) {
+            const QStringList cells = lines[i + 1].split(',');
+            QCOMPARE(cells[1], QString("ZT4500000%1").arg(i + 1));
+            QCOMPARE(cells[6], QFileInfo(QString::fromStdString(app->DocFileName)).fileName());
+            QCOMPARE(cells[7], QString(i == 2 ? "failed" : "verified"));
+            if (i == 2) {
+                QVERIFY2(lines[i + 1].contains("Group 8 CH 1 (channel 321)"), qPrintable(lines[i + 1]));
+                continue;
+            }
+            const QByteArray& held = dumps[static_cast<std::size_t>(i)];
+            QCOMPARE(held.size(), qsizetype(expected.size()));
+            for (int a = 0; a < static_cast<int>(expected.size()); ++a)
+                if (!IsRadioOwnedAddress(a) &&
+                    static_cast<std::uint8_t>(held[a]) != expected[static_cast<std::size_t>(a)])
+                    QFAIL(qPrintable(QString("radio %1 differs at 0x%2").arg(i + 1).arg(a, 4, 16)));
+        }
+        // Every radio's memory before the write is kept, named by its serial number.
+        const auto kept = BackupStore(RadioLink::BackupsFolder()).list();
+        QCOMPARE(kept.size(), std::size_t(4));
+        QCOMPARE(kept.back().serial, std::string("ZT45000001"));
+        // The engine's messages were the batch's: the user saw the confirmation and the failed radio.
+        QCOMPARE(prompter.asked.size(), std::size_t(2));
+        QVERIFY(prompter.asked[1].find("ZT45000003") != std::string::npos);
+
+        // A log that cannot be written: said so, nothing started.
+        prompter.asked.clear();
+        link->batchLogDialog = [&] { return dir->path(); };
+        w->action("MnuWriteSeveral")->trigger();
+        QCOMPARE(prompter.asked.size(), std::size_t(1));
+        QVERIFY(prompter.asked[0].starts_with(app->LangText(34612) + "\r\n" + dir->path().toStdString()));
     }
 
     // With no backup kept the dialog says so and offers nothing to open.

@@ -14,8 +14,10 @@ namespace zt::test {
 
 class SimRadio {
   public:
-    explicit SimRadio(QStringList args = {}) {
-        device_ = dir_.filePath("radio");
+    // `link`: the port path to appear on (several radios one after another on one path); by
+    // default a path of its own.
+    explicit SimRadio(QStringList args = {}, const QString& link = {}) {
+        device_ = link.isEmpty() ? dir_.filePath("radio") : link;
         QStringList all = {ZT_RADIO_SIM,
                            "--link",
                            device_,

@@ -2,6 +2,7 @@
 //
 //   ztprog-cli [options] read FILE.dat     read the radio into a new document, save the pair
 //   ztprog-cli [options] write FILE.dat    open a pair and write it to the radio
+//   ztprog-cli [options] write FILE.dat --repeat --log LOG.csv   ... to radio after radio, logged
 //   ztprog-cli [options] info              read the radio information area and print it
 //   ztprog-cli [options] image FILE.bin    read the radio and save its raw 9280-byte memory
 //   ztprog-cli [options] decode IMAGE.bin FILE.dat   raw memory -> data file pair
@@ -19,6 +20,7 @@
 // Exit status 0 on success; otherwise 1 (2 for a usage error) with one line on stderr saying why;
 // after write --verify, 3 when the radio holds something else than was written and 4 when it
 // stopped answering during the read-back (the write itself was acknowledged).
+#include "batch_command.h"
 #include "cli_host.h"
 #include "csv_commands.h"
 #include "serial_link.h"
@@ -327,9 +329,13 @@ int main(int argc, char** argv) {
         "no-backup", "Keep no backup of reads and writes (without it, a write whose backup cannot be kept "
                      "is refused).");
     // --version alone: -v is --verbose.
+    const QCommandLineOption repeatOpt("repeat",
+                                       "write: write radio after radio on the port until interrupted (Ctrl+C "
+                                       "ends after the radio in progress); exit status 1 when one failed.");
+    const QCommandLineOption logOpt("log", "write --repeat: the batch log (CSV), one line a radio.", "file");
     const QCommandLineOption versionOpt("version", "Show the program's version.");
     parser.addOptions({portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt,
-                       verifyOpt, backupDirOpt, noBackupOpt, versionOpt});
+                       verifyOpt, backupDirOpt, noBackupOpt, versionOpt, repeatOpt, logOpt});
     for (const QCommandLineOption& o : ImportCsvOptions())
         parser.addOption(o);
     parser.addPositionalArgument("command",
@@ -380,6 +386,11 @@ int main(int argc, char** argv) {
     }
     if (parser.isSet(verifyOpt) && command->run != CmdWrite) {
         std::cerr << "ztprog-cli: --verify goes with the write command only\n";
+        return kExitUsage;
+    }
+    if ((parser.isSet(repeatOpt) || parser.isSet(logOpt)) &&
+        (command->run != CmdWrite || parser.isSet(repeatOpt) != parser.isSet(logOpt))) {
+        std::cerr << "ztprog-cli: --repeat and --log go together, with the write command\n";
         return kExitUsage;
     }
     if (parser.isSet(backupDirOpt) && parser.isSet(noBackupOpt)) {
@@ -471,5 +482,9 @@ int main(int argc, char** argv) {
     // The Open command's reading, version test included; refusals were reported through the prompter.
     if (command->opensPair && OpenDocument(app, doc, run.file1, &engine.radioInfo()) != OpenResult::Opened)
         return FileFailure(run, "cannot open " + run.file1);
+    if (parser.isSet(repeatOpt))
+        return BatchWriteCommand(app, doc, prompter, backups ? &*backups : nullptr,
+                                 {parser.value(logOpt).toStdString(), parser.isSet(verifyOpt),
+                                  host.progressBar, terminal, host.password});
     return command->run(run);
 }

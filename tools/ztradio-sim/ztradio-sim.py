@@ -148,6 +148,10 @@ class Radio:
             self.memory[IDENT_ADDR + 8:IDENT_ADDR + 12] = version + b"\x00" * (4 - len(version))
         if args.flags is not None:
             self.memory[FLAGS_ADDR] = args.flags & 0xFF
+        for text, at, size in ((args.serial, 0x30, 16), (args.sales_area, 0x00, 4), (args.customer_code, 0x20, 4)):
+            if text is not None:
+                raw = text.encode("latin-1")[:size]
+                self.info[at:at + size] = raw + b"\xff" * (size - len(raw))
         if args.password is not None:
             pw = args.password.encode("latin-1")[:4]
             off = PASSWORD_ADDR - INFO_BASE
@@ -387,6 +391,9 @@ def parse_args(argv):
                         "timer holds a short reply)")
     p.add_argument("--baud", type=int, default=9600)
     p.add_argument("--password", help="programming password (up to 4 characters)")
+    p.add_argument("--serial", help="serial number in the information area (up to 16 characters)")
+    p.add_argument("--sales-area", help="sales area code in the information area (up to 4 characters)")
+    p.add_argument("--customer-code", help="customer code in the information area (up to 4 characters)")
     p.add_argument("--model", help="model identification (up to 6 characters)")
     p.add_argument("--variant", type=lambda s: int(s, 0), help="band/variant code")
     p.add_argument("--version", help="firmware version text (4 characters)")

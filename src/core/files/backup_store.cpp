@@ -3,11 +3,13 @@
 #include "files/data_files.h"
 #include "files/file_io.h"
 #include "files/ini_file.h"
+#include "link/radio_info.h"
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace zt {
@@ -132,6 +134,12 @@ std::optional<BackupEntry> ReadEntry(const fs::path& dir) {
     e.serial = ini.text(kSection, "Serial");
     e.channelCount = static_cast<int>(ParseIniInt(ini.text(kSection, "Channels")).value_or(0));
     e.model = ini.text(kSection, "Model");
+    e.document = ini.text(kSection, "Document");
+    const std::string check = ini.text(kSection, "Verified");
+    e.check = check == "yes"                ? BackupCheck::Verified
+              : check == "no"               ? BackupCheck::Differs
+              : e.kind == BackupKind::Write ? BackupCheck::NotChecked
+                                            : BackupCheck::None;
     return e;
 }
 
@@ -155,7 +163,12 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
         return fail("cannot create " + FileError{folder_, ec.message()}.text());
 
     const std::tm tm = LocalTime(when);
-    const std::string serial = info.SerialNumber.trimmed();
+    // The radio's own information: what its information area holds when it was read; otherwise
+    // only the serial number, never the dates and codes a new document makes up.
+    RadioInfoRecord own = info;
+    if (infoBlock)
+        DecodeRadioInfo(*infoBlock, own);
+    const std::string serial = own.SerialNumber.trimmed();
     std::string name = Format(tm, "%Y%m%d-%H%M%S") + "-" + KindText(kind);
     if (const std::string part = NamePart(serial); !part.empty())
         name += "-" + part;
@@ -187,10 +200,12 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
         return abandon();
 
     IniFile infoIni;
-    InfoFields(info, [&](const char* key, const auto& v) {
-        infoIni.setValue(kInfoSection, key, OneLineValue(TextOf(v)));
+    InfoFields(own, [&](const char* key, const auto& v) {
+        const std::string_view k = key;
+        if (infoBlock || k == "SerialNumber" || k == "Model" || k == "Version")
+            infoIni.setValue(kInfoSection, key, OneLineValue(TextOf(v)));
     });
-    infoIni.setValue(kInfoSection, "BandCode", std::to_string(info.InfoBandCode));
+    infoIni.setValue(kInfoSection, "BandCode", std::to_string(own.InfoBandCode));
     if (!infoIni.saveFile((partial / backup_file::kInfo).string(), &written))
         return abandon();
 
@@ -268,6 +283,28 @@ std::optional<std::string> KeepExchangeBackup(BackupStore& store, BackupKind kin
     if (kind == BackupKind::Read)
         DecodeRadioImage(image, pair);
     return store.keep(kind, image, pair, info, infoBlock, std::time(nullptr), error);
+}
+
+bool NoteBackupWrite(const std::string& folder, const std::string& document, BackupCheck check,
+                     std::string* error) {
+    const std::string path = (fs::path(folder) / backup_file::kDescription).string();
+    IniFile desc;
+    if (!desc.loadFile(path)) {
+        if (error)
+            *error = "cannot read " + path;
+        return false;
+    }
+    desc.setValue(kSection, "Document", OneLineValue(document));
+    desc.setValue(kSection, "Verified",
+                  check == BackupCheck::Verified  ? "yes"
+                  : check == BackupCheck::Differs ? "no"
+                                                  : "unchecked");
+    if (!desc.saveFile(path)) {
+        if (error)
+            *error = "cannot write " + path;
+        return false;
+    }
+    return true;
 }
 
 std::string BackupFolder(const std::string& dataDir) {

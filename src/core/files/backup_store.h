@@ -19,6 +19,10 @@ namespace zt {
 
 enum class BackupKind { Read, Write };
 
+// What is known of a write's outcome: None for a read; for a write, whether its read-back found
+// what was written (NotChecked: verifying was off, or the write or its read-back did not end).
+enum class BackupCheck { None, NotChecked, Verified, Differs };
+
 // One kept backup, as its description file tells it.
 struct BackupEntry {
     std::string folder; // the backup's own folder
@@ -28,6 +32,8 @@ struct BackupEntry {
     std::string serial;   // the radio's serial number; empty when it had none
     int channelCount = 0; // channels in use in the image
     std::string model;    // "ZT-450E"
+    std::string document; // a write: the file name of the document written
+    BackupCheck check = BackupCheck::None;
 };
 
 // The files of a backup folder.
@@ -48,7 +54,9 @@ class BackupStore {
     const std::string& folder() const { return folder_; }
 
     // Keeps a backup of `image` and of `pair` (the document it decodes to), with the radio
-    // information `info` (and the raw information area when `infoBlock` is given), taken at `when`;
+    // information (and the raw information area when `infoBlock` is given), taken at `when`. The
+    // information kept is the radio's own: the texts of `infoBlock` when given; without it only the
+    // serial number of `info` (a new document's record holds invented dates and codes);
     // then removes the oldest beyond the newest `keep`.
     // Everything is written into a hidden folder that is renamed into place at the end, so an
     // interrupted backup leaves nothing that lists or opens. Returns the backup's folder, or
@@ -76,6 +84,12 @@ class BackupStore {
 std::optional<std::string> KeepExchangeBackup(BackupStore& store, BackupKind kind, const RadioImage& image,
                                               const Document& doc, const RadioInfoRecord& info,
                                               const RadioInfoBlock* infoBlock, std::string* error = nullptr);
+
+// Records in the backup `folder` (of a write) the file name of the document written and what its
+// read-back found, so that the backups of writes can be told apart. False, with `error` naming the
+// file, when the description could not be rewritten.
+bool NoteBackupWrite(const std::string& folder, const std::string& document, BackupCheck check,
+                     std::string* error = nullptr);
 
 // The backups folder of this user: `dataDir`/backups.
 std::string BackupFolder(const std::string& dataDir);

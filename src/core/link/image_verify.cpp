@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <span>
 #include <string_view>
 
 namespace zt {
@@ -69,11 +70,8 @@ const std::map<std::string_view, int>& FieldTextIds() {
     return ids;
 }
 
-constexpr int kTextOtherData = 33205;
 constexpr int kTextMore = 33215;
 constexpr int kTextSettings = 33216;
-constexpr int kTextChannel = 33217;
-constexpr int kTextVfo = 16027;
 
 std::string Label(const AppState& app, int id, std::string_view fallback) {
     std::string t = app.LangText(id);
@@ -81,27 +79,6 @@ std::string Label(const AppState& app, int id, std::string_view fallback) {
     while (!t.empty() && (t.back() == ':' || t.back() == ' '))
         t.pop_back();
     return t.empty() ? std::string(fallback) : t;
-}
-
-std::string FieldLabel(const AppState& app, const ImageDifference& d) {
-    const MemoryField& f = d.what;
-    if (f.field.empty()) {
-        char at[16];
-        std::snprintf(at, sizeof at, " 0x%04X", d.address);
-        return Label(app, kTextOtherData, "Other data at") + at;
-    }
-    std::string_view name = f.field;
-    std::string prefix;
-    if (name.starts_with("Vfo.")) {
-        name.remove_prefix(4);
-        prefix = Label(app, kTextVfo, "VFO") + " - ";
-    }
-    const auto& ids = FieldTextIds();
-    const auto it = ids.find(name);
-    std::string label = prefix + (it == ids.end() ? std::string(name) : Label(app, it->second, name));
-    if (f.index >= 0)
-        label += " " + std::to_string(f.index);
-    return label;
 }
 
 constexpr std::size_t kFieldsALine = 6;
@@ -113,6 +90,72 @@ std::string MoreText(const AppState& app, std::size_t count) {
     if (at == std::string::npos)
         return more + " " + std::to_string(count);
     return more.replace(at, 2, std::to_string(count));
+}
+
+constexpr int kTextWhere = 34624;
+constexpr int kTextOtherChannelData = 34640;
+constexpr int kTextOtherSettings = 34641;
+constexpr int kTextVfoShort = 34658;
+
+// What a user calls a channel's fields: a few words, not one for each bit of the slot.
+struct Kind {
+    int textId;
+    const char* fallback;
+    std::initializer_list<std::string_view> fields;
+};
+const Kind kChannelKinds[] = {
+    {34630, "frequency", {"RxFreq"}},
+    {34631, "tones", {"DecodeTone", "EncodeTone"}},
+    {34632, "power", {"FmPower", "AmPower", "FmPowerLock", "AmPowerLock"}},
+    {34633, "mode", {"Mode", "ModeLock"}},
+    {34634, "audio functions", {"RxExpander", "TxCompressor", "NbAnl", "Att", "HiCut"}},
+    {34635, "squelch and beeps", {"Tsq", "BusyLock", "RogerBeep", "SquelchMode"}},
+    {34636, "DTMF codes", {"PttIdBot", "PttIdEot", "CallCode"}},
+    {34637, "repeater", {"Rep", "RepLock"}},
+    {34638, "scan list", {"ScanSkip"}},
+    {34639, "in use", {"Used"}},
+};
+const Kind kSettingsKinds[] = {
+    {34642, "groups", {"GroupChan", "GroupFlag", "GroupNames"}},
+    {34643,
+     "DTMF settings",
+     {"CodeList", "DtmfRate", "FirstDigitDelay", "FirstDigitTime", "StarHashTime", "DKeySetting",
+      "SideTone"}},
+};
+
+// The short name of what differs: its kind for a channel, its window label for a setting (the
+// VFO's fields as "VFO"), never an address.
+std::string ShortLabel(const AppState& app, const ImageDifference& d) {
+    const MemoryField& f = d.what;
+    const bool channel = f.channel != 0;
+    if (f.field.empty())
+        return channel ? Label(app, kTextOtherChannelData, "other channel data")
+                       : Label(app, kTextOtherSettings, "other settings");
+    for (const Kind& k :
+         channel ? std::span<const Kind>(kChannelKinds) : std::span<const Kind>(kSettingsKinds))
+        if (std::find(k.fields.begin(), k.fields.end(), f.field) != k.fields.end())
+            return Label(app, k.textId, k.fallback);
+    if (f.field.starts_with("Vfo."))
+        return Label(app, kTextVfoShort, "VFO");
+    const auto& ids = FieldTextIds();
+    const auto it = ids.find(f.field);
+    return it == ids.end() ? std::string(f.field) : Label(app, it->second, f.field);
+}
+
+// "Group 8 CH 1 (channel 321)", as the channel grid shows the channel.
+std::string ChannelWhere(const AppState& app, int channel) {
+    const int group = (channel - 1) / 40;
+    std::string t = app.LangText(kTextWhere);
+    if (t.empty())
+        t = "Group %1 CH %2 (channel %3)";
+    const std::string values[] = {std::to_string(group), std::to_string(channel - 40 * group),
+                                  std::to_string(channel)};
+    for (int i = 0; i < 3; ++i) {
+        const std::string mark = "%" + std::to_string(i + 1);
+        if (const auto at = t.find(mark); at != std::string::npos)
+            t.replace(at, mark.size(), values[i]);
+    }
+    return t;
 }
 
 } // namespace
@@ -168,15 +211,21 @@ std::vector<std::string> DescribeDifferences(const AppState& app, const std::vec
             lines.push_back(MoreText(app, byChannel.size() - shown));
             break;
         }
-        std::string line = channel == 0 ? Label(app, kTextSettings, "Settings")
-                                        : Label(app, kTextChannel, "Channel") + " " + std::to_string(channel);
+        std::string line = channel == 0 ? Label(app, kTextSettings, "Settings") : ChannelWhere(app, channel);
         line += ": ";
-        // A channel the radio did not store at all differs in every field: the first few say it.
-        const std::size_t named = std::min(fields.size(), kFieldsALine);
+        // Each kind once, in the order first met; a channel the radio did not store at all differs
+        // in every kind, and the first few say it.
+        std::vector<std::string> kinds;
+        for (const ImageDifference* d : fields) {
+            std::string k = ShortLabel(app, *d);
+            if (std::find(kinds.begin(), kinds.end(), k) == kinds.end())
+                kinds.push_back(std::move(k));
+        }
+        const std::size_t named = std::min(kinds.size(), kFieldsALine);
         for (std::size_t i = 0; i < named; ++i)
-            line += (i ? ", " : "") + FieldLabel(app, *fields[i]);
-        if (named < fields.size())
-            line += " " + MoreText(app, fields.size() - named);
+            line += (i ? ", " : "") + kinds[i];
+        if (named < kinds.size())
+            line += " " + MoreText(app, kinds.size() - named);
         lines.push_back(line);
         ++shown;
     }

@@ -41,6 +41,7 @@ constexpr int kMsgBlockRefused = 34200;
 constexpr int kMsgNoWriteBackup = 34201;
 constexpr int kMsgPartialWrite = 34202;
 constexpr int kMsgPartialWriteBackup = 34203;
+constexpr int kMsgWriteAgain = 34626;
 
 // Sum of the bytes from the address-high byte through the last data byte, modulo 256.
 u8 Checksum(ByteSpan bytes) {
@@ -778,7 +779,12 @@ void LinkEngine::writeEndMessage(VerifyStatus verify) {
         text = app_.LangText(kMsgVerifyUnfinished);
         icon = Icon::Warning;
     }
-    message(text, icon);
+    if (verify != VerifyStatus::Verified && verify != VerifyStatus::NotRun && host_.offersWriteAgain()) {
+        text += "\r\n\r\n" + app_.LangText(kMsgWriteAgain);
+        result_.writeAgain = ask(text, icon, Buttons::YesNo) == Answer::Yes;
+    } else {
+        message(text, icon);
+    }
     result_.messageId = id;
     result_.text = text;
 }

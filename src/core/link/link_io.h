@@ -80,6 +80,9 @@ struct LinkResult {
     // own) saying that the radio may hold a partly written memory and how to restore it; empty
     // otherwise.
     std::string partialWrite;
+    // The read-back found the write wanting and the user chose to write again (see
+    // LinkHost::offersWriteAgain); the host starts the write once more.
+    bool writeAgain = false;
 
     bool ok() const { return outcome == LinkOutcome::Success; }
 };
@@ -170,6 +173,9 @@ class LinkHost {
     // A host that decides without a question, such as a script with a bounded number of retries,
     // returns its decision; by default the user is asked.
     virtual std::optional<bool> decideRetry() { return std::nullopt; }
+    // A write whose read-back did not find what was written ends with a question whether to write
+    // again (LinkResult::writeAgain) instead of a message, when the host can start it again.
+    virtual bool offersWriteAgain() const { return false; }
     // The user chose to start the program version that handles the radio's firmware version
     // `radioVersion` (for example "V301"): start it (the version table's hand-over) and end this
     // program. The engine has already ended the exchange when this is called.

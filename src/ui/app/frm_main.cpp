@@ -258,6 +258,7 @@ void frmMain::buildMenus() {
     QMenu* program = addMenu({"mnuProgram", 10300});
     blockable_.push_back(cmd(program, Cmd::mnuReadFromRadio, 10301, nullptr));
     blockable_.push_back(cmd(program, Cmd::mnuWriteToRadio, 10302, nullptr));
+    blockable_.push_back(cmd(program, Cmd::MnuWriteSeveral, 34600, nullptr));
     blockable_.push_back(cmd(program, Cmd::MnuProPassWord, 10303, nullptr));
     program->addSeparator();
     QAction* verify = cmd(program, Cmd::MnuVerifyWrite, 33210, nullptr);

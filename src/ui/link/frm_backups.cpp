@@ -15,7 +15,14 @@ namespace {
 
 constexpr int kCaption = 33221;
 constexpr int kFirstColumnText = 33222; // date, time, kind, serial number, channels
-constexpr int kColumns = 5;
+constexpr int kDocumentColumn = 34644;
+constexpr int kVerifiedColumn = 34645;
+constexpr int kColumns = 7;
+constexpr int kChannelsColumn = 4;
+constexpr int kYes = 34646;
+constexpr int kNo = 34647;
+constexpr int kNotChecked = 34648;
+constexpr int kNoSerial = 34656;
 constexpr int kKindRead = 33227;
 constexpr int kKindWrite = 33228;
 constexpr int kOpen = 33229;
@@ -42,8 +49,9 @@ FrmBackups::FrmBackups(const AppState& app, std::vector<BackupEntry> entries, co
         table_->setObjectName("BackupList");
         table_->setAccessibleName(T(kCaption));
         QStringList headers;
-        for (int c = 0; c < kColumns; ++c)
+        for (int c = 0; c <= kChannelsColumn; ++c)
             headers << T(kFirstColumnText + c);
+        headers << T(kDocumentColumn) << T(kVerifiedColumn);
         table_->setHorizontalHeaderLabels(headers);
         table_->verticalHeader()->hide();
         table_->horizontalHeader()->setStretchLastSection(true);
@@ -53,13 +61,21 @@ FrmBackups::FrmBackups(const AppState& app, std::vector<BackupEntry> entries, co
         table_->setTabKeyNavigation(false);
         for (std::size_t r = 0; r < entries_.size(); ++r) {
             const BackupEntry& e = entries_[r];
-            const QString cells[kColumns] = {QString::fromStdString(e.date), QString::fromStdString(e.time),
+            const QString check = e.check == BackupCheck::Verified     ? T(kYes)
+                                  : e.check == BackupCheck::Differs    ? T(kNo)
+                                  : e.check == BackupCheck::NotChecked ? T(kNotChecked)
+                                                                       : QString();
+            const QString cells[kColumns] = {QString::fromStdString(e.date),
+                                             QString::fromStdString(e.time),
                                              T(e.kind == BackupKind::Read ? kKindRead : kKindWrite),
-                                             QString::fromStdString(ShownText(e.serial)),
-                                             QString::number(e.channelCount)};
+                                             e.serial.empty() ? T(kNoSerial)
+                                                              : QString::fromStdString(ShownText(e.serial)),
+                                             QString::number(e.channelCount),
+                                             QString::fromStdString(ShownText(e.document)),
+                                             check};
             for (int c = 0; c < kColumns; ++c) {
                 auto* item = new QTableWidgetItem(cells[c]);
-                if (c == kColumns - 1)
+                if (c == kChannelsColumn)
                     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
                 table_->setItem(static_cast<int>(r), c, item);
             }
@@ -78,7 +94,7 @@ FrmBackups::FrmBackups(const AppState& app, std::vector<BackupEntry> entries, co
     where->setCursorPosition(0);
     addRow(where, "Label1")->setText(T(kFolder));
     connect(CommandOK(), &QPushButton::clicked, this, [this] { open(); });
-    setMinimumSize(520, 320);
+    setMinimumSize(640, 320);
 }
 
 void FrmBackups::open() {

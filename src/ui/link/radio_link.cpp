@@ -3,16 +3,20 @@
 #include "channels/frm_comm_ch_info.h"
 #include "common/main_host.h"
 #include "link/frm_backups.h"
+#include "link/frm_batch_write.h"
 #include "link/frm_pass_word.h"
 #include "link/frm_progress.h"
 #include "link/frm_set_comm.h"
 
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <unistd.h>
 
 namespace zt {
@@ -83,6 +87,7 @@ RadioLink::RadioLink(AppState& app, Document& doc, MainHost& w)
 
     w.SetCommand(Cmd::mnuReadFromRadio, [this] { mnuReadFromRadio_Click(); });
     w.SetCommand(Cmd::mnuWriteToRadio, [this] { mnuWriteToRadio_Click(); });
+    w.SetCommand(Cmd::MnuWriteSeveral, [this] { MnuWriteSeveral_Click(); });
     w.SetCommand(Cmd::MnuProPassWord, [this] { MnuProPassWord_Click(); });
     w.SetCommand(Cmd::MnuLocalInfo, [this] { MnuLocalInfo_Click(); });
     w.SetCommand(Cmd::mnuComm, [this] { mnuComm_Click(); });
@@ -123,6 +128,51 @@ void RadioLink::mnuWriteToRadio_Click() {
 void RadioLink::onWaitSaveData() {
     waitSaveDataTimer_.stop();
     startExchange(&LinkEngine::startWrite);
+}
+
+void RadioLink::MnuWriteSeveral_Click() {
+    if (!commitEditsForExchange())
+        return;
+    QString path;
+    if (batchLogDialog) {
+        path = batchLogDialog();
+    } else {
+        const QFileInfo doc(QString::fromStdString(app_.DocFileName));
+        path = QFileDialog::getSaveFileName(w_.hostWidget(), QString::fromStdString(app_.LangText(34611)),
+                                            doc.dir().filePath(doc.completeBaseName() + "-log.csv"),
+                                            QString::fromStdString(app_.LangText(34659)), nullptr,
+                                            QFileDialog::DontConfirmOverwrite); // the log is appended to
+        if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += ".csv";
+    }
+    if (path.isEmpty())
+        return;
+    // A log that cannot be written stops everything before a radio is touched.
+    BatchLog log;
+    std::string error;
+    if (!log.open(QFile::encodeName(path).toStdString(), app_.DocFileName, &error)) {
+        app_.prompter->ask(app_.LangText(34612) + "\r\n" + error, Icon::Critical, Buttons::Ok);
+        return;
+    }
+    std::string confirm = app_.LangText(34657);
+    for (const auto& [mark, value] :
+         {std::pair{"%1", QFileInfo(QString::fromStdString(app_.DocFileName)).fileName().toStdString()},
+          std::pair{"%2", engine_.portName()}})
+        if (const auto at = confirm.find(mark); at != std::string::npos)
+            confirm.replace(at, 2, value);
+    if (app_.prompter->ask(confirm, Icon::Question, Buttons::OkCancel) != Answer::Ok)
+        return;
+    BackupStore store(BackupsFolder());
+    w_.SetExchangeRunning(true);
+    {
+        FrmBatchWrite dlg(app_, doc_, log, &store, engine_.verifyAfterWrite(), engine_.programmingPassword(),
+                          w_.hostWidget());
+        dlg.passwordDialog = passwordDialog;
+        dlg.exec();
+        // A password given during the batch is the one the next exchange offers first.
+        engine_.setProgrammingPassword(dlg.batch().engine().programmingPassword());
+    }
+    w_.SetExchangeRunning(false);
 }
 
 void RadioLink::MnuLocalInfo_Click() {
@@ -237,8 +287,14 @@ WriteBackup RadioLink::keepBackupNow(LinkMode mode, const RadioImage& image) {
     std::string error;
     if (const auto kept =
             KeepExchangeBackup(store, mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write, image,
-                               doc_, engine_.radioInfo(), blockRead ? &block : nullptr, &error))
+                               doc_, engine_.radioInfo(), blockRead ? &block : nullptr, &error)) {
+        // A write's backup names its document; the read-back's finding follows at the end.
+        if (mode == LinkMode::Write) {
+            writeBackup_ = *kept;
+            NoteBackupWrite(writeBackup_, DocumentName(), BackupCheck::NotChecked);
+        }
         return {*kept, {}};
+    }
     return {{}, error.empty() ? "cannot write " + store.folder() : error};
 }
 
@@ -268,6 +324,10 @@ bool RadioLink::askPassword(std::string& password) {
     return true;
 }
 
+std::string RadioLink::DocumentName() const {
+    return std::filesystem::path(app_.DocFileName).filename().string();
+}
+
 void RadioLink::handOver(const std::string& radioVersion) {
     // The port is closed already; a changed document is offered for saving before this program
     // ends (a 9063 message follows when the other version cannot be started).
@@ -278,6 +338,14 @@ void RadioLink::exchangeEnded(const LinkResult& result) {
     const LinkMode mode = result.mode;
     const bool ok = result.ok();
     w_.SetExchangeRunning(false);
+    if (mode == LinkMode::Write && !writeBackup_.empty()) {
+        const BackupCheck check = result.verify == VerifyStatus::Verified  ? BackupCheck::Verified
+                                  : result.verify == VerifyStatus::Differs ? BackupCheck::Differs
+                                                                           : BackupCheck::NotChecked;
+        if (check != BackupCheck::NotChecked)
+            NoteBackupWrite(writeBackup_, DocumentName(), check);
+        writeBackup_.clear();
+    }
     if (ok && mode == LinkMode::Read) {
         w_.CloseCurAllWindows();
         readOkTimer_.start();
@@ -287,6 +355,11 @@ void RadioLink::exchangeEnded(const LinkResult& result) {
         w_.ShowChildWindow(Win::FrmRadioInfo);
     }
     emit ended(mode, ok);
+    if (result.writeAgain) {
+        // The user chose to write again after a read-back that did not find what was written.
+        waitSaveDataTimer_.start();
+        w_.UpdateCommandStates();
+    }
 }
 
 void RadioLink::onReadOK() {

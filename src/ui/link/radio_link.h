@@ -57,6 +57,8 @@ class RadioLink : public QObject, public LinkHost {
     // Menu and toolbar commands.
     void mnuReadFromRadio_Click();
     void mnuWriteToRadio_Click();
+    // Write to Several Radios: the log chosen, the document confirmed once, then the batch window.
+    void MnuWriteSeveral_Click();
     void MnuProPassWord_Click();
     void MnuLocalInfo_Click();
     void mnuComm_Click();
@@ -76,6 +78,8 @@ class RadioLink : public QObject, public LinkHost {
 
     // The password dialog; tests replace it. Returns false when it could not be shown.
     std::function<bool(std::string& password)> passwordDialog;
+    // The save dialog of the batch log; tests replace it. Returns "" when dismissed.
+    std::function<QString()> batchLogDialog;
 
     // LinkHost
     void openProgress(LinkMode mode) override;
@@ -86,6 +90,7 @@ class RadioLink : public QObject, public LinkHost {
     WriteBackup keepWriteBackup(const RadioImage& image) override;
     bool askPassword(std::string& password) override;
     void handOver(const std::string& radioVersion) override;
+    bool offersWriteAgain() const override { return true; }
     void exchangeEnded(const LinkResult& result) override;
 
   signals:
@@ -115,6 +120,8 @@ class RadioLink : public QObject, public LinkHost {
     QTimer readOkTimer_;
     QTimer waitSaveDataTimer_;
     bool backupFailureShown_ = false; // in this exchange
+    std::string writeBackup_;         // the backup kept before the running write
+    std::string DocumentName() const; // the document's file name, without its folder
 };
 
 // Gives the main window its radio commands (read, write, password, radio information, port).

@@ -1,0 +1,629 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "link/batch_write.h"
+
+#include "model/model_config.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace zt {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMsgConfirmRead = 9004;
+constexpr int kMissedProbesForAbsence = 2;
+constexpr int kMsgConfirmWrite = 9005;
+
+// Reasons a radio failed, as the log and the window name them.
+constexpr int kTextNoAnswer = 34613;
+constexpr int kTextOtherModel = 34614;
+constexpr int kTextOtherFirmware = 34615;
+constexpr int kTextOtherBand = 34616;
+constexpr int kTextPassword = 34617;
+constexpr int kTextNoBackup = 34618;
+constexpr int kTextNothingWritten = 34619;
+constexpr int kTextCutShort = 34620;
+constexpr int kTextDiffers = 34621;
+constexpr int kTextNotVerified = 34622;
+constexpr int kTextPortGone = 34623;
+
+std::string OneLineText(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!out.empty() && out.back() != ' ')
+                out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+// The language text `id`, or `fallback` when the language file lacks it; "%1", "%2" replaced.
+std::string Say(const AppState& app, int id, const char* fallback, const std::string& a1 = {},
+                const std::string& a2 = {}) {
+    std::string t = app.LangText(id);
+    if (t.empty())
+        t = fallback;
+    for (const auto& [mark, value] : {std::pair{"%1", &a1}, std::pair{"%2", &a2}})
+        if (const auto at = t.find(mark); at != std::string::npos)
+            t.replace(at, 2, *value);
+    return t;
+}
+
+std::string FileName(const std::string& path) {
+    return fs::path(path).filename().string();
+}
+
+std::string LowerCase(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A field of the log: control characters (and the backslash that marks them) escaped, quoted
+// when it holds a separator, a quote or a line break.
+std::string CsvField(const std::string& value) {
+    std::string v;
+    for (unsigned char c : value) {
+        if (c == '\\') {
+            v += "\\\\";
+        } else if (c < 0x20 || c == 0x7F) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\x%02X", c);
+            v += esc;
+        } else {
+            v += static_cast<char>(c);
+        }
+    }
+    if (v.find_first_of(",\"") == std::string::npos)
+        return v;
+    std::string q = "\"";
+    for (char c : v)
+        q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+std::string LocalTimeText(std::time_t when) {
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &when);
+#else
+    localtime_r(&when, &tm);
+#endif
+    char buf[32];
+    return std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm) > 0 ? std::string(buf) : std::string();
+}
+
+} // namespace
+
+const char* BatchResultText(BatchResult r) {
+    switch (r) {
+    case BatchResult::Written:
+        return "written";
+    case BatchResult::Verified:
+        return "verified";
+    case BatchResult::Failed:
+        break;
+    }
+    return "failed";
+}
+
+std::string BatchLogHeader() {
+    return "Time,Serial number,Model,Firmware,Sales area,Customer code,Document,Result,Reason,Backup";
+}
+
+std::string BatchLogLine(const BatchRadio& r) {
+    const std::string fields[] = {
+        LocalTimeText(r.when),     r.serial, r.model, r.firmware, r.salesArea, r.customerCode, r.document,
+        BatchResultText(r.result), r.reason, r.backup};
+    std::string line;
+    for (const std::string& f : fields)
+        line += (line.empty() && &f == &fields[0] ? "" : ",") + CsvField(f);
+    return line;
+}
+
+// ---- the log ---------------------------------------------------------------------------------
+
+BatchLog::~BatchLog() {
+    close();
+}
+
+void BatchLog::close() {
+    if (file_)
+        std::fclose(file_);
+    file_ = nullptr;
+}
+
+bool BatchLog::open(const std::string& path, const std::string& document, std::string* error) {
+    close();
+    auto refuse = [&](const std::string& why) {
+        if (error)
+            *error = path + ": " + why;
+        return false;
+    };
+    if (path.empty())
+        return refuse("no file name");
+    std::error_code ec;
+    const auto st = fs::status(path, ec);
+    if (fs::is_directory(st))
+        return refuse("is a folder");
+    const std::string ext = LowerCase(fs::path(path).extension().string());
+    if (ext == ".dat" || ext == ".fre")
+        return refuse("is the name of a data file; the log is a .csv file");
+    if (!document.empty() && fs::exists(st) && fs::equivalent(path, document, ec))
+        return refuse("is the document being written");
+    if (fs::exists(st) && !fs::is_regular_file(st))
+        return refuse("is not a regular file");
+    bool fresh = true;
+    if (fs::exists(st) && fs::file_size(path, ec) > 0) {
+        std::ifstream in(path, std::ios::binary);
+        std::string first;
+        if (!in || !std::getline(in, first))
+            return refuse(std::strerror(errno));
+        if (!first.empty() && first.back() == '\r')
+            first.pop_back();
+        if (first != BatchLogHeader())
+            return refuse("exists and is not a batch log (its first line differs); choose another file");
+        fresh = false;
+    }
+    errno = 0;
+    file_ = std::fopen(path.c_str(), "ab");
+    if (!file_)
+        return refuse(errno ? std::strerror(errno) : "cannot be opened");
+    path_ = path;
+    if (fresh && !writeLine(BatchLogHeader(), error)) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool BatchLog::writeLine(const std::string& line, std::string* error) {
+    if (!file_) {
+        if (error)
+            *error = path_ + ": not open";
+        return false;
+    }
+    const std::string text = line + "\r\n";
+    errno = 0;
+    bool ok = std::fwrite(text.data(), 1, text.size(), file_) == text.size() && std::fflush(file_) == 0;
+#ifndef _WIN32
+    ok = ok && ::fsync(fileno(file_)) == 0;
+#endif
+    if (!ok && error)
+        *error = path_ + ": " + (errno ? std::strerror(errno) : "cannot be written");
+    return ok;
+}
+
+bool BatchLog::append(const BatchRadio& radio, std::string* error) {
+    return writeLine(BatchLogLine(radio), error);
+}
+
+// ---- the batch -------------------------------------------------------------------------------
+
+// Answers the engine's questions as the batch decides them: the read and write confirmations
+// were given once at the start; every other question (a band of the same family, another program
+// version) is declined, so such a radio is refused; messages are kept, not shown.
+class BatchWriter::QuietPrompter : public Prompter {
+  public:
+    explicit QuietPrompter(const AppState& app) : app_(app) {}
+    Answer ask(const std::string& text, Icon, Buttons buttons, const std::string& = {}) override {
+        last = OneLineText(text);
+        if (buttons == Buttons::Ok)
+            return Answer::Ok;
+        if (buttons == Buttons::OkCancel &&
+            (text == app_.LangText(kMsgConfirmRead) || text == app_.LangText(kMsgConfirmWrite)))
+            return Answer::Ok;
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
+    std::string last;
+
+  private:
+    const AppState& app_;
+};
+
+namespace {
+
+// The engine asks through the quiet prompter while the batch hands it an event; the program's
+// own prompter is back in place for everything else (the host's questions among them).
+class PrompterSwap {
+  public:
+    PrompterSwap(AppState& app, Prompter* quiet) : app_(app), saved_(app.prompter) { app.prompter = quiet; }
+    ~PrompterSwap() { app_.prompter = saved_; }
+    PrompterSwap(const PrompterSwap&) = delete;
+    PrompterSwap& operator=(const PrompterSwap&) = delete;
+
+  private:
+    AppState& app_;
+    Prompter* saved_;
+};
+
+} // namespace
+
+BatchWriter::BatchWriter(AppState& app, Document& doc, LinkPort& port, LinkTimer& replyTimer,
+                         LinkTimer& stepTimer, const LinkVersionTable& versions, BatchHost& host,
+                         BatchLog& log, BackupStore* backups)
+    : app_(app), doc_(doc), stepTimer_(stepTimer), host_(host), log_(log), backups_(backups),
+      quiet_(std::make_unique<QuietPrompter>(app)), engine_(app, doc, port, replyTimer, *this, versions) {}
+
+BatchWriter::~BatchWriter() {
+    stepTimer_.stop();
+    if (engine_.busy()) {
+        PrompterSwap quiet(app_, quiet_.get());
+        phase_ = BatchPhase::Ended; // exchangeEnded from the abort does nothing more
+        engine_.abort();
+    }
+}
+
+void BatchWriter::setPhase(BatchPhase p) {
+    phase_ = p;
+    host_.phaseChanged(p, current_);
+}
+
+void BatchWriter::schedule(Next next, int ms) {
+    next_ = next;
+    stepTimer_.start(ms);
+}
+
+void BatchWriter::start() {
+    if (running())
+        return;
+    stopRequested_ = false;
+    count_ = {};
+    absentSeen_ = true;
+    haveLast_ = false;
+    current_ = {};
+    setPhase(BatchPhase::Waiting);
+    schedule(Next::Probe, 0);
+}
+
+void BatchWriter::stop() {
+    if (!running())
+        return;
+    stopRequested_ = true;
+    if (phase_ == BatchPhase::Writing || phase_ == BatchPhase::Verifying)
+        return; // ends once this radio is done
+    stepTimer_.stop();
+    next_ = Next::None;
+    if (engine_.busy()) {
+        // Waiting for a radio, or reading one before anything was written to it.
+        PrompterSwap quiet(app_, quiet_.get());
+        engine_.abort(); // exchangeEnded finishes the batch
+        return;
+    }
+    finish({});
+}
+
+void BatchWriter::goOn() {
+    if (phase_ != BatchPhase::AwaitingGoOn)
+        return;
+    if (stopRequested_) {
+        finish({});
+        return;
+    }
+    current_ = {};
+    setPhase(BatchPhase::Waiting);
+    schedule(Next::Probe, 0);
+}
+
+void BatchWriter::onStepTimer() {
+    stepTimer_.stop();
+    const Next next = std::exchange(next_, Next::None);
+    switch (next) {
+    case Next::Probe:
+        probe();
+        break;
+    case Next::Read:
+        startRead();
+        break;
+    case Next::Write:
+        startWrite();
+        break;
+    case Next::Ended:
+        onExchangeEnded(ended_);
+        break;
+    case Next::Finish:
+        finish({});
+        break;
+    case Next::None:
+        break;
+    }
+}
+
+void BatchWriter::sampleWriteStep() {
+    if (phase_ == BatchPhase::Writing && engine_.writeStep() == LinkStep::WriteBlocks)
+        writeBegan_ = true;
+}
+
+void BatchWriter::onReceive(ByteSpan bytes) {
+    PrompterSwap quiet(app_, quiet_.get());
+    engine_.onReceive(bytes);
+    sampleWriteStep();
+}
+
+void BatchWriter::onReplyTimeout() {
+    PrompterSwap quiet(app_, quiet_.get());
+    engine_.onReplyTimeout();
+    sampleWriteStep();
+}
+
+void BatchWriter::setProgress(int percent) {
+    percent_ = percent;
+    host_.progress(percent);
+}
+
+void BatchWriter::beginReadBack() {
+    setPhase(BatchPhase::Verifying);
+    percent_ = 0;
+    host_.progress(0);
+}
+
+void BatchWriter::keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) {
+    // The memory the radio held before the write: kept from the read that comes first. The write
+    // itself needs no second copy (it sends the document, which the log names).
+    if (mode != LinkMode::Read || !backups_)
+        return;
+    std::string error;
+    if (auto kept = KeepExchangeBackup(*backups_, BackupKind::Read, image, doc_, engine_.radioInfo(),
+                                       &engine_.infoBlock(), &error))
+        current_.backup = *kept;
+    else
+        backupError_ = error.empty() ? std::string("?") : error;
+}
+
+void BatchWriter::probe() {
+    if (stopRequested_) {
+        finish({});
+        return;
+    }
+    PrompterSwap quiet(app_, quiet_.get());
+    if (!engine_.startInfoRead()) {
+        // The port cannot be opened now (an adapter unplugged with its radio): try it again soon.
+        absentSeen_ = true;
+        schedule(Next::Probe, kBatchPortPollMs);
+    }
+}
+
+void BatchWriter::startRead() {
+    percent_ = 0;
+    backupError_.clear();
+    setPhase(BatchPhase::Reading);
+    host_.progress(0);
+    PrompterSwap quiet(app_, quiet_.get());
+    if (!engine_.startRead())
+        fail(Say(app_, kTextPortGone, "the port could not be opened") + "; " +
+             Say(app_, kTextNothingWritten, "nothing written"));
+}
+
+void BatchWriter::startWrite() {
+    percent_ = 0;
+    writeBegan_ = false;
+    setPhase(BatchPhase::Writing);
+    host_.progress(0);
+    PrompterSwap quiet(app_, quiet_.get());
+    if (!engine_.startWrite())
+        fail(Say(app_, kTextPortGone, "the port could not be opened") + "; " +
+             Say(app_, kTextNothingWritten, "nothing written"));
+}
+
+// Handled on the next turn of the event loop, outside the engine's own call.
+void BatchWriter::exchangeEnded(const LinkResult& result) {
+    if (phase_ == BatchPhase::Ended)
+        return;
+    ended_ = result;
+    schedule(Next::Ended, 0);
+}
+
+void BatchWriter::onExchangeEnded(const LinkResult& result) {
+    if (stopRequested_ && (phase_ == BatchPhase::Waiting || phase_ == BatchPhase::Reading)) {
+        // Stopped before anything was written to the radio in hand.
+        finish({});
+        return;
+    }
+    switch (result.mode) {
+    case LinkMode::Info:
+        onProbeEnded(result);
+        break;
+    case LinkMode::Read:
+        onReadEnded(result);
+        break;
+    case LinkMode::Write:
+        onWriteEnded(result);
+        break;
+    default:
+        break;
+    }
+}
+
+void BatchWriter::onProbeEnded(const LinkResult& r) {
+    if (!r.ok()) {
+        // Two attempts in a row without an answer: the radio just done is gone. One alone may be a
+        // radio slow to answer once; it is not written a second time for that.
+        if (++missedProbes_ >= kMissedProbesForAbsence)
+            absentSeen_ = true;
+        schedule(Next::Probe, 0);
+        return;
+    }
+    missedProbes_ = 0;
+    const RadioInfoRecord& info = engine_.radioInfo();
+    const std::string serial = info.SerialNumber.trimmed();
+    if (haveLast_ && !absentSeen_ && serial == lastSerial_) {
+        // The radio just done is still on the cable.
+        schedule(Next::Probe, kBatchSameRadioPollMs);
+        return;
+    }
+    current_ = {};
+    current_.serial = serial;
+    current_.salesArea = TrimFixed(info.SalesArea);
+    current_.customerCode = info.CustomerCode.trimmed();
+    current_.document = FileName(app_.DocFileName);
+    haveLast_ = true;
+    lastSerial_ = serial;
+    absentSeen_ = false;
+    schedule(backups_ ? Next::Read : Next::Write, 0);
+}
+
+void BatchWriter::noteModel() {
+    const LinkResult& r = engine_.lastResult();
+    if (r.radioVersion.empty())
+        return; // the radio did not identify itself in this exchange
+    const RadioIdent& id = engine_.radioIdent();
+    current_.model = ModelFromRadioId(id.modelId, id.variant);
+    current_.firmware = id.firmware;
+}
+
+std::string BatchWriter::refusal(const LinkResult& r) const {
+    switch (r.outcome) {
+    case LinkOutcome::WrongModel:
+        return Say(app_, kTextOtherModel, "another model (%1)", current_.model);
+    case LinkOutcome::OtherVersion:
+        return Say(app_, kTextOtherFirmware, "firmware %1 is of another family than this program writes",
+                   current_.firmware);
+    case LinkOutcome::BandRefused:
+        return Say(app_, kTextOtherBand, "another band than the document's");
+    case LinkOutcome::PasswordRefused:
+        return Say(app_, kTextPassword, "the password was refused");
+    case LinkOutcome::RadioLocked:
+    case LinkOutcome::RadioProtected:
+        return OneLineText(r.text);
+    case LinkOutcome::PortUnavailable:
+        return Say(app_, kTextPortGone, "the port could not be opened");
+    default:
+        break;
+    }
+    return Say(app_, kTextNoAnswer, "the radio stopped answering");
+}
+
+void BatchWriter::onReadEnded(const LinkResult& r) {
+    noteModel();
+    if (!r.ok()) {
+        fail(refusal(r) + "; " + Say(app_, kTextNothingWritten, "nothing written"));
+        return;
+    }
+    // The radio's lock flags refuse the write, as after a read of it in the main window.
+    const std::uint8_t flags = engine_.image()[addr::kRadioFlags];
+    engine_.setReadRadioFlags(
+        {(flags & 0x08) != 0, (flags & 0x04) != 0, (flags & 0x02) != 0, (flags & 0x01) != 0});
+    if (!backupError_.empty()) {
+        fail(Say(app_, kTextNoBackup, "no backup of its memory could be kept (%1)", backupError_) + "; " +
+             Say(app_, kTextNothingWritten, "nothing written"));
+        return;
+    }
+    schedule(Next::Write, 0);
+}
+
+void BatchWriter::onWriteEnded(const LinkResult& r) {
+    noteModel();
+    if (!r.ok()) {
+        if (!writeBegan_) {
+            fail(refusal(r) + "; " + Say(app_, kTextNothingWritten, "nothing written"));
+            return;
+        }
+        const std::string backup = current_.backup.empty() ? std::string("-") : FileName(current_.backup);
+        fail(refusal(r) + "; " +
+             Say(app_, kTextCutShort,
+                 "the write was cut short at %1 %: the radio may hold the new document up to there "
+                 "and its previous memory after it (backup %2)",
+                 std::to_string(percent_), backup));
+        return;
+    }
+    switch (r.verify) {
+    case VerifyStatus::Verified:
+        current_.result = BatchResult::Verified;
+        break;
+    case VerifyStatus::Differs: {
+        std::string what;
+        for (const std::string& line : DescribeDifferences(app_, engine_.verifyDifferences(), 4))
+            what += (what.empty() ? "" : "; ") + line;
+        fail(Say(app_, kTextDiffers, "the radio holds something else than was written: %1", what));
+        return;
+    }
+    case VerifyStatus::Unfinished:
+        fail(Say(app_, kTextNotVerified,
+                 "not verified: the radio stopped answering while the write was read back"));
+        return;
+    case VerifyStatus::NotRun:
+        current_.result = BatchResult::Written;
+        break;
+    }
+    current_.reason.clear();
+    finishRadio();
+}
+
+void BatchWriter::fail(std::string reason) {
+    current_.result = BatchResult::Failed;
+    current_.reason = std::move(reason);
+    finishRadio();
+}
+
+void BatchWriter::finishRadio() {
+    current_.when = std::time(nullptr);
+    if (current_.document.empty())
+        current_.document = FileName(app_.DocFileName);
+    switch (current_.result) {
+    case BatchResult::Written:
+        ++count_.written;
+        break;
+    case BatchResult::Verified:
+        ++count_.verified;
+        break;
+    case BatchResult::Failed:
+        ++count_.failed;
+        break;
+    }
+    std::string logError;
+    const bool logged = log_.append(current_, &logError);
+    const bool failed = current_.result == BatchResult::Failed;
+    if (failed && logged && !stopRequested_)
+        phase_ = BatchPhase::AwaitingGoOn; // before the host hears of it: it may call goOn at once
+    host_.radioDone(current_, count_, logged ? std::string() : logError);
+    if (!logged) {
+        finish(logError);
+        return;
+    }
+    if (stopRequested_) {
+        finish({});
+        return;
+    }
+    if (failed) {
+        if (phase_ == BatchPhase::AwaitingGoOn)
+            host_.phaseChanged(phase_, current_);
+        return;
+    }
+    current_ = {};
+    setPhase(BatchPhase::Waiting);
+    schedule(Next::Probe, 0);
+}
+
+void BatchWriter::finish(const std::string& why) {
+    if (phase_ == BatchPhase::Ended)
+        return;
+    stepTimer_.stop();
+    next_ = Next::None;
+    if (engine_.busy()) {
+        PrompterSwap quiet(app_, quiet_.get());
+        phase_ = BatchPhase::Ended;
+        engine_.abort();
+    }
+    phase_ = BatchPhase::Ended;
+    host_.phaseChanged(phase_, current_);
+    host_.batchEnded(count_, why);
+}
+
+} // namespace zt

@@ -1,0 +1,234 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "batch_command.h"
+
+#include "serial_link.h"
+
+#include "files/version_table.h"
+#include "link/batch_write.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace zt {
+
+namespace {
+
+constexpr int kConfirmBatch = 34657;
+constexpr int kWaiting = 34602;
+constexpr int kGoOn = 34610;
+constexpr int kFailedRadio = 34606;
+
+// The write end of the pipe that carries SIGINT and SIGTERM into the event loop.
+int g_signalPipe = -1;
+
+extern "C" void OnStopSignal(int) {
+    const char c = 1;
+    if (g_signalPipe >= 0) [[maybe_unused]]
+        const auto n = ::write(g_signalPipe, &c, 1);
+}
+
+std::string Text(const AppState& app, int id, const char* fallback, const std::string& a1 = {},
+                 const std::string& a2 = {}) {
+    std::string t = app.LangText(id);
+    if (t.empty())
+        t = fallback;
+    for (const auto& [mark, value] : {std::pair{"%1", &a1}, std::pair{"%2", &a2}})
+        if (const auto at = t.find(mark); at != std::string::npos)
+            t.replace(at, 2, *value);
+    return t;
+}
+
+// The command line around the batch: a line on stdout for every radio, the waiting and the progress
+// on stderr, questions through the prompter (--yes answers them).
+class CliBatchHost : public BatchHost {
+  public:
+    CliBatchHost(const AppState& app, CliPrompter& prompter, const BatchCommandOptions& o)
+        : app_(app), prompter_(prompter), options_(o) {}
+    BatchWriter* batch = nullptr;
+
+    void phaseChanged(BatchPhase phase, const BatchRadio&) override {
+        endBar();
+        if (phase == BatchPhase::Waiting)
+            std::cerr << OneLine(
+                             Text(app_, kWaiting, "Waiting for the next radio on %1 ...", app_.ComPortName))
+                      << std::endl;
+    }
+    void progress(int percent) override {
+        if (!options_.progressBar)
+            return;
+        constexpr int kWidth = 40;
+        std::string bar(static_cast<std::size_t>(percent * kWidth / 100), '#');
+        bar.resize(kWidth, '.');
+        std::fprintf(stderr, "\r[%s] %3d%%", bar.c_str(), percent);
+        std::fflush(stderr);
+        barShown_ = true;
+    }
+    bool askPassword(std::string& password) override {
+        endBar();
+        if (options_.password && password != *options_.password) {
+            password = *options_.password;
+            return true;
+        }
+        if (options_.interactive && !options_.password) {
+            std::cerr << "Password: " << std::flush;
+            std::string typed;
+            if (std::getline(std::cin, typed)) {
+                while (!typed.empty() && (typed.back() == ' ' || typed.back() == '\r'))
+                    typed.pop_back();
+                password = typed;
+            }
+        }
+        return true;
+    }
+    void radioDone(const BatchRadio& r, const BatchCount& count, const std::string& logError) override {
+        endBar();
+        std::cout << BatchLogLine(r) << std::endl;
+        std::cerr << count.total() << " radio" << (count.total() == 1 ? "" : "s") << ": " << count.written
+                  << " written, " << count.verified << " verified, " << count.failed << " failed"
+                  << std::endl;
+        if (!logError.empty() || r.result != BatchResult::Failed || batch->stopRequested())
+            return;
+        const std::string serial = r.serial.empty() ? std::string("?") : r.serial;
+        const std::string question = Text(app_, kFailedRadio, "Radio %1 failed: %2", serial, r.reason) +
+                                     "\r\n" + Text(app_, kGoOn, "Go on with the next radio?");
+        // On a terminal the user decides (--yes: go on); a run without one (a script) goes on: the
+        // failure is in the log and on stderr, and the exit status says so.
+        if (!options_.interactive) {
+            std::cerr << OneLine(Text(app_, kFailedRadio, "Radio %1 failed: %2", serial, r.reason))
+                      << std::endl;
+            batch->goOn();
+        } else if (prompter_.ask(question, Icon::Question, Buttons::YesNo) == Answer::Yes)
+            batch->goOn();
+        else
+            batch->stop();
+    }
+    void batchEnded(const BatchCount& c, const std::string& why) override {
+        endBar();
+        count = c;
+        failure = why;
+        QCoreApplication::exit(0);
+    }
+
+    BatchCount count;
+    std::string failure;
+
+  private:
+    void endBar() {
+        if (barShown_)
+            std::fputc('\n', stderr);
+        barShown_ = false;
+    }
+    const AppState& app_;
+    CliPrompter& prompter_;
+    const BatchCommandOptions& options_;
+    bool barShown_ = false;
+};
+
+// SIGINT and SIGTERM ask the batch to stop, through a pipe watched by the event loop. The handlers
+// do not restart an interrupted read, so a question waiting on the terminal ends too.
+class StopSignals {
+  public:
+    explicit StopSignals(std::function<void()> onStop) {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0)
+            return;
+        read_ = fds[0];
+        g_signalPipe = fds[1];
+        ::fcntl(g_signalPipe, F_SETFL, O_NONBLOCK);
+        notifier_ = std::make_unique<QSocketNotifier>(read_, QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this, onStop] {
+            char buf[16];
+            [[maybe_unused]] const auto n = ::read(read_, buf, sizeof buf);
+            onStop();
+        });
+        struct sigaction sa {};
+        sa.sa_handler = OnStopSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = 0;
+        ::sigaction(SIGINT, &sa, &oldInt_);
+        ::sigaction(SIGTERM, &sa, &oldTerm_);
+    }
+    ~StopSignals() {
+        if (read_ < 0)
+            return;
+        ::sigaction(SIGINT, &oldInt_, nullptr);
+        ::sigaction(SIGTERM, &oldTerm_, nullptr);
+        notifier_.reset();
+        ::close(g_signalPipe);
+        g_signalPipe = -1;
+        ::close(read_);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+  private:
+    int read_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
+} // namespace
+
+int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, BackupStore* backups,
+                      const BatchCommandOptions& options) {
+    // The log first: one that cannot be written stops the batch before any radio is touched.
+    BatchLog log;
+    std::string error;
+    if (!log.open(options.logPath, app.DocFileName, &error)) {
+        std::cerr << "ztprog-cli: " << OneLine(error) << '\n';
+        return 1;
+    }
+    const std::string confirm =
+        Text(app, kConfirmBatch, "Write the document %1 to every radio connected to %2?", app.DocFileName,
+             app.ComPortName);
+    // On a terminal the document is confirmed once (--yes confirms it); a script confirms it by
+    // asking for --repeat with its --log.
+    if (options.interactive && prompter.ask(confirm, Icon::Question, Buttons::OkCancel) != Answer::Ok) {
+        std::cerr << "ztprog-cli: not confirmed (use --yes): " << OneLine(confirm) << '\n';
+        return 1;
+    }
+
+    SerialLinkPort port;
+    SerialLinkTimer replyTimer;
+    SerialLinkTimer stepTimer;
+    AppVersionTable versions(app);
+    CliBatchHost host(app, prompter, options);
+    BatchWriter batch(app, doc, port, replyTimer, stepTimer, versions, host, log, backups);
+    host.batch = &batch;
+    AttachLinkEngine(port, replyTimer, batch);
+    stepTimer.setHandler([&batch] { batch.onStepTimer(); });
+    batch.setVerify(options.verify);
+    if (options.password)
+        batch.setPassword(*options.password);
+
+    StopSignals stopSignals([&] {
+        if (!batch.running())
+            return;
+        if (batch.phase() == BatchPhase::Writing || batch.phase() == BatchPhase::Verifying)
+            std::cerr << "\nStopping once the radio in progress is written." << std::endl;
+        batch.stop();
+    });
+    batch.start();
+    QCoreApplication::exec(); // until CliBatchHost::batchEnded
+    if (!host.failure.empty()) {
+        std::cerr << "ztprog-cli: "
+                  << OneLine(Text(app, 34627, "The batch stopped: its log cannot be written.")) << ' '
+                  << OneLine(host.failure) << '\n';
+        return 1;
+    }
+    return host.count.failed > 0 ? 1 : 0;
+}
+
+} // namespace zt
