@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/frm_user_guide.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace zt {
+
+namespace {
+
+constexpr int kCaptionText = 34401;   // "User Guide"
+constexpr int kMissingText = 34402;   // "The user guide cannot be opened:"
+constexpr int kCloseText = 9023;      // "Close"
+
+// Why the guide file at `path` cannot be read (the system's reason), or empty when it can.
+QString Unreadable(const QString& path) {
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("Is a directory");
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString() : f.errorString();
+}
+
+} // namespace
+
+FrmUserGuide::FrmUserGuide(const AppState& app, QWidget* parent) : QDialog(parent) {
+    setObjectName(kName);
+    // A window beside the main window, not a modal dialog: the user reads while working.
+    setWindowFlag(Qt::Window);
+    setModal(false);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString::fromStdString(app.LangText(kCaptionText)));
+    browser_ = new QTextBrowser(this);
+    browser_->setObjectName("txtGuide");
+    browser_->setOpenExternalLinks(true);
+    auto* buttons = new QDialogButtonBox(this);
+    close_ = buttons->addButton(QString::fromStdString(app.LangText(kCloseText)), QDialogButtonBox::RejectRole);
+    close_->setObjectName("CommandClose");
+    connect(close_, &QPushButton::clicked, this, &QDialog::close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(browser_);
+    layout->addWidget(buttons);
+    resize(900, 700);
+}
+
+bool FrmUserGuide::Load(const QString& path) {
+    if (!Unreadable(path).isEmpty())
+        return false;
+    // The browser reads the file itself, so that the pictures and links resolve beside it.
+    browser_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()), QTextDocument::MarkdownResource);
+    loaded_ = path;
+    return true;
+}
+
+QString UserGuidePath(const AppState& app) {
+    const char* file = app.LanguageCode == 2 ? "guide_zh.md" : "guide_en.md";
+    return QString::fromStdString(app.ProgramDir) + "/guide/" + file;
+}
+
+FrmUserGuide* ShowUserGuide(AppState& app, QWidget* parent) {
+    const QString path = UserGuidePath(app);
+    FrmUserGuide* guide = parent != nullptr ? parent->findChild<FrmUserGuide*>(FrmUserGuide::kName) : nullptr;
+    const bool fresh = guide == nullptr;
+    if (fresh)
+        guide = new FrmUserGuide(app, parent);
+    else
+        guide->setWindowTitle(QString::fromStdString(app.LangText(kCaptionText)));
+    if (guide->LoadedPath() != path && !guide->Load(path)) {
+        if (fresh)
+            delete guide;
+        app.prompter->message(app.LangText(kMissingText) + "\n" + path.toStdString() + "\n" +
+                                  Unreadable(path).toStdString(),
+                              Icon::Warning);
+        return nullptr;
+    }
+    guide->show();
+    guide->raise();
+    guide->activateWindow();
+    return guide;
+}
+
+} // namespace zt
