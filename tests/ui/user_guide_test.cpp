@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -123,6 +124,9 @@ class UserGuideTest : public QObject, zt::test::ProgramUnderTest {
 
         guide->cmdClose()->click();
         QTRY_COMPARE(guides().size(), std::size_t(0));
+        // Back in the main window (a window manager activates it as the guide closes), F1 opens it anew.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
         QTest::keyClick(w.get(), Qt::Key_F1);
         QCOMPARE(guides().size(), std::size_t(1));
         QVERIFY(prompter.asked.empty());
