@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 
@@ -69,7 +70,8 @@ class UserGuideTest : public QObject, zt::test::ProgramUnderTest {
             const QString suffix = language == 2 ? "_zh.png" : "_en.png";
             app->LanguageCode = static_cast<std::int16_t>(language);
             const QString path = UserGuidePath(*app);
-            QCOMPARE(path, QString(ZT_PROGRAM_DIR "/guide/") + (language == 2 ? "guide_zh.md" : "guide_en.md"));
+            QCOMPARE(path,
+                     QString(ZT_PROGRAM_DIR "/guide/") + (language == 2 ? "guide_zh.md" : "guide_en.md"));
             QFile f(path);
             QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(path));
             const QString text = QString::fromUtf8(f.readAll());
@@ -85,9 +87,26 @@ class UserGuideTest : public QObject, zt::test::ProgramUnderTest {
             FrmUserGuide* guide = ShowUserGuide(*app, w.get());
             QVERIFY(guide != nullptr);
             QVERIFY(guide->Browser()->toPlainText().startsWith(firstHeading(path)));
+            // Every contents link leads to its heading; wide pictures are scaled to the window.
+            QStringList anchors;
+            for (QTextBlock b = guide->Browser()->document()->begin(); b.isValid(); b = b.next())
+                for (auto it = b.begin(); !it.atEnd(); ++it) {
+                    const QTextCharFormat f = it.fragment().charFormat();
+                    anchors << f.anchorNames();
+                    if (f.isImageFormat())
+                        QVERIFY(f.toImageFormat().width() <= 820);
+                }
+            const auto links = QRegularExpression(R"(\]\(#([^)]+)\))").globalMatch(text);
+            int linked = 0;
+            for (const auto& m : links) {
+                QVERIFY2(anchors.contains(m.captured(1)), qPrintable(m.captured(1)));
+                ++linked;
+            }
+            QVERIFY(linked >= 9);
             for (const QString& p : pictures) {
                 const QVariant v = guide->Browser()->loadResource(QTextDocument::ImageResource, QUrl(p));
-                const QImage image = v.canConvert<QImage>() ? v.value<QImage>() : QImage::fromData(v.toByteArray());
+                const QImage image =
+                    v.canConvert<QImage>() ? v.value<QImage>() : QImage::fromData(v.toByteArray());
                 QVERIFY2(image.width() > 100 && image.height() > 50, qPrintable(p));
             }
         }

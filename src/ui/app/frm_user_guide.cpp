@@ -2,20 +2,82 @@
 #include "app/frm_user_guide.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <vector>
 
 namespace zt {
 
 namespace {
 
-constexpr int kCaptionText = 34401;   // "User Guide"
-constexpr int kMissingText = 34402;   // "The user guide cannot be opened:"
-constexpr int kCloseText = 9023;      // "Close"
+constexpr int kCaptionText = 34401; // "User Guide"
+constexpr int kMissingText = 34402; // "The user guide cannot be opened:"
+constexpr int kCloseText = 9023;    // "Close"
+
+constexpr int kWidestPicture = 820; // pixels; wider pictures are shown scaled down to this width
+
+// The anchor a heading's link points at ("#reading-and-writing-the-radio"): its text in lower case,
+// blanks as hyphens, letters (of any script), digits, hyphens and underscores kept, the rest dropped.
+QString HeadingAnchor(const QString& heading) {
+    QString anchor;
+    for (const QChar c : heading.trimmed().toLower()) {
+        if (c.isLetterOrNumber() || c == '-' || c == '_')
+            anchor += c;
+        else if (c.isSpace())
+            anchor += '-';
+    }
+    return anchor;
+}
+
+// Gives each heading its anchor, so that the contents links lead to it, and scales pictures wider
+// than the window down, keeping their proportions.
+void PrepareGuide(QTextDocument* doc, const QString& folder) {
+    struct Change {
+        int from, to;
+        QTextCharFormat format;
+        bool merge;
+    };
+    std::vector<Change> changes; // applied after the walk, which they would disturb
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() > 0) {
+            QTextCharFormat anchor;
+            anchor.setAnchor(true);
+            anchor.setAnchorNames({HeadingAnchor(block.text())});
+            changes.push_back({block.position(), block.position() + block.length() - 1, anchor, true});
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            const QImage picture(QDir(folder).filePath(image.name()));
+            if (picture.width() <= kWidestPicture)
+                continue;
+            image.setWidth(kWidestPicture);
+            image.setHeight(double(picture.height()) * kWidestPicture / picture.width());
+            changes.push_back({fragment.position(), fragment.position() + fragment.length(), image, false});
+        }
+    }
+    QTextCursor cursor(doc);
+    for (const Change& c : changes) {
+        cursor.setPosition(c.from);
+        cursor.setPosition(c.to, QTextCursor::KeepAnchor);
+        if (c.merge)
+            cursor.mergeCharFormat(c.format);
+        else
+            cursor.setCharFormat(c.format);
+    }
+}
 
 // Why the guide file at `path` cannot be read (the system's reason), or empty when it can.
 QString Unreadable(const QString& path) {
@@ -38,7 +100,8 @@ FrmUserGuide::FrmUserGuide(const AppState& app, QWidget* parent) : QDialog(paren
     browser_->setObjectName("txtGuide");
     browser_->setOpenExternalLinks(true);
     auto* buttons = new QDialogButtonBox(this);
-    close_ = buttons->addButton(QString::fromStdString(app.LangText(kCloseText)), QDialogButtonBox::RejectRole);
+    close_ =
+        buttons->addButton(QString::fromStdString(app.LangText(kCloseText)), QDialogButtonBox::RejectRole);
     close_->setObjectName("CommandClose");
     connect(close_, &QPushButton::clicked, this, &QDialog::close);
     auto* layout = new QVBoxLayout(this);
@@ -51,7 +114,9 @@ bool FrmUserGuide::Load(const QString& path) {
     if (!Unreadable(path).isEmpty())
         return false;
     // The browser reads the file itself, so that the pictures and links resolve beside it.
-    browser_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()), QTextDocument::MarkdownResource);
+    browser_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()),
+                        QTextDocument::MarkdownResource);
+    PrepareGuide(browser_->document(), QFileInfo(path).absolutePath());
     loaded_ = path;
     return true;
 }
