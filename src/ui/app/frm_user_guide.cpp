@@ -79,6 +79,21 @@ void PrepareGuide(QTextDocument* doc, const QString& folder) {
     }
 }
 
+// The browser of the guide: every document it shows, also the one a contents link loads again,
+// gets its anchors and scaled pictures before it scrolls to the link's heading.
+class GuideBrowser : public QTextBrowser {
+  public:
+    using QTextBrowser::QTextBrowser;
+
+  protected:
+    void doSetSource(const QUrl& url, QTextDocument::ResourceType type) override {
+        QTextBrowser::doSetSource(url, type);
+        PrepareGuide(document(), QFileInfo(url.toLocalFile()).absolutePath());
+        if (url.hasFragment())
+            scrollToAnchor(url.fragment());
+    }
+};
+
 // Why the guide file at `path` cannot be read (the system's reason), or empty when it can.
 QString Unreadable(const QString& path) {
     if (QFileInfo(path).isDir())
@@ -96,7 +111,7 @@ FrmUserGuide::FrmUserGuide(const AppState& app, QWidget* parent) : QDialog(paren
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromStdString(app.LangText(kCaptionText)));
-    browser_ = new QTextBrowser(this);
+    browser_ = new GuideBrowser(this);
     browser_->setObjectName("txtGuide");
     browser_->setOpenExternalLinks(true);
     auto* buttons = new QDialogButtonBox(this);
@@ -116,7 +131,6 @@ bool FrmUserGuide::Load(const QString& path) {
     // The browser reads the file itself, so that the pictures and links resolve beside it.
     browser_->setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()),
                         QTextDocument::MarkdownResource);
-    PrepareGuide(browser_->document(), QFileInfo(path).absolutePath());
     loaded_ = path;
     return true;
 }
