@@ -104,7 +104,7 @@ class UserGuideTest : public QObject, zt::test::ProgramUnderTest {
                             continue;
                         const QTextImageFormat image = f.toImageFormat();
                         const double natural = QImage(QFileInfo(path).dir().filePath(image.name())).width();
-                        QVERIFY2((image.width() > 0 ? image.width() : natural) <= 820,
+                        QVERIFY2((image.width() > 0 ? image.width() : natural) <= 760,
                                  qPrintable(image.name()));
                     }
                 for (const QString& t : targets)

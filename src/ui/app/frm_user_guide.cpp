@@ -24,7 +24,7 @@ constexpr int kCaptionText = 34401; // "User Guide"
 constexpr int kMissingText = 34402; // "The user guide cannot be opened:"
 constexpr int kCloseText = 9023;    // "Close"
 
-constexpr int kWidestPicture = 820; // pixels; wider pictures are shown scaled down to this width
+constexpr int kWidestPicture = 760; // pixels; wider pictures are shown scaled down to this width
 
 // The anchor a heading's link points at ("#reading-and-writing-the-radio"): its text in lower case,
 // blanks as hyphens, letters (of any script), digits, hyphens and underscores kept, the rest dropped.
