@@ -153,6 +153,7 @@ class UserGuideTest : public QObject, zt::test::ProgramUnderTest {
         QCOMPARE(guides().front(), guide);
         QCOMPARE(guide->LoadedPath(), QString(ZT_PROGRAM_DIR "/guide/guide_zh.md"));
         QCOMPARE(guide->windowTitle(), QString::fromUtf8("用户指南"));
+        QCOMPARE(guide->cmdClose()->text(), QString::fromUtf8("关闭"));
         QVERIFY(guide->Browser()->toPlainText().startsWith(QString::fromUtf8("ztprog 用户指南")));
 
         guide->cmdClose()->click();

@@ -146,8 +146,10 @@ FrmUserGuide* ShowUserGuide(AppState& app, QWidget* parent) {
     const bool fresh = guide == nullptr;
     if (fresh)
         guide = new FrmUserGuide(app, parent);
-    else
+    else { // the language may have changed since it opened
         guide->setWindowTitle(QString::fromStdString(app.LangText(kCaptionText)));
+        guide->cmdClose()->setText(QString::fromStdString(app.LangText(kCloseText)));
+    }
     if (guide->LoadedPath() != path && !guide->Load(path)) {
         if (fresh)
             delete guide;
