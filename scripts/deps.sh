@@ -7,7 +7,7 @@ pkgs=(
   libsimpleini-dev libcsv-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei fonts-dejavu-core xvfb xauth python3 locales ccache qt6-translations-l10n
   at-spi2-core python3-pyatspi dbus xdotool imagemagick poppler-utils
-  dpkg-dev help2man librsvg2-bin desktop-file-utils lintian
+  dpkg-dev help2man librsvg2-bin desktop-file-utils lintian appstream
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -13,6 +13,7 @@ import sys
 import tempfile
 import time
 import unittest
+import xml.etree.ElementTree as ET
 
 BUILD = os.environ.get("ZT_BUILD_DIR", "")
 CLI = os.environ.get("ZT_CLI", "")
@@ -24,9 +25,6 @@ PROGRAM = PREFIX + "/V300"
 LINTIAN_ACCEPTED = {
     # The program folder keeps the side-by-side layout of its versions under /opt/ztprog.
     "dir-or-file-in-opt",
-    # The project has not chosen a licence yet, and keeps no release changelog.
-    "no-copyright-file",
-    "no-changelog",
 }
 
 
@@ -75,7 +73,8 @@ class Package(unittest.TestCase):
                     "V300/language/english.ini", "V300/language/chinese.ini",
                     "V300/Init/ZT-450E_0_NEW.dat", "V300/Init/ZT-450E_0_NEW.fre",
                     "V300/Init/ZT-450E_0.dat", "V300/Init/ZT-450E_0.fre",
-                    "V300/StartE.jpg", "V300/StartC.jpg", "V300/PIC/BK_1.jpg", "V300/PIC/BK_2.jpg"):
+                    "V300/StartE.jpg", "V300/StartC.jpg", "V300/PIC/BK_1.jpg", "V300/PIC/BK_2.jpg",
+                    "V300/guide/guide_en.md", "V300/guide/guide_zh.md"):
             self.assertTrue(os.path.isfile(self.path(PREFIX + "/" + rel)), rel)
         # A new installation starts with the first-run link test.
         with open(self.path(PREFIX + "/language/mysetup.ini")) as f:
@@ -88,7 +87,9 @@ class Package(unittest.TestCase):
                 page = f.read()
             self.assertIn(".SH NAME", page)
             self.assertIn(program, page)
-        desktop = self.path("usr/share/applications/ztprog.desktop")
+        desktops = glob.glob(self.path("usr/share/applications/*.desktop"))
+        self.assertEqual(len(desktops), 1, desktops)
+        desktop = desktops[0]
         if shutil.which("desktop-file-validate"):
             r = run(["desktop-file-validate", desktop])
             self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
@@ -103,6 +104,51 @@ class Package(unittest.TestCase):
                 head = f.read(24)
             self.assertEqual(head[:8], b"\x89PNG\r\n\x1a\n", png)
             self.assertEqual(int.from_bytes(head[16:20], "big"), size, png)
+
+    def test_licence_and_changelog(self):
+        doc = self.path("usr/share/doc/ztprog")
+        with open(os.path.join(doc, "copyright")) as f:
+            copyright = f.read()
+        self.assertTrue(copyright.startswith(
+            "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"))
+        self.assertIn("Files: *\n", copyright)
+        self.assertIn("License: GPL-3+\n", copyright)
+        self.assertIn("/usr/share/common-licenses/GPL-3", copyright)
+        # The changelog's newest entry is the version of the package.
+        with gzip.open(os.path.join(doc, "changelog.gz"), "rb") as f:
+            changelog = f.read()
+        r = subprocess.run(["dpkg-parsechangelog", "-l", "-", "-S", "Version"], input=changelog,
+                           capture_output=True, timeout=60)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout.decode().strip(), self.field("Version"))
+
+    def test_software_centre_metadata(self):
+        infos = glob.glob(self.path("usr/share/metainfo/*.metainfo.xml"))
+        self.assertEqual(len(infos), 1, infos)
+        info = infos[0]
+        app_id = os.path.basename(info)[:-len(".metainfo.xml")]
+        component = ET.parse(info).getroot()
+        self.assertEqual(component.findtext("id"), app_id)
+        self.assertEqual(component.findtext("project_license"), "GPL-3.0-or-later")
+        # The desktop entry it launches is the installed one, named by the same id.
+        self.assertEqual(component.findtext("launchable[@type='desktop-id']"), app_id + ".desktop")
+        self.assertTrue(os.path.isfile(self.path("usr/share/applications/%s.desktop" % app_id)))
+        self.assertEqual(component.find("releases/release").get("version"), self.field("Version"))
+        # Each screenshot is a picture the build drew (the guide's, published under the URL).
+        shots = [i.text for i in component.iter("image")]
+        self.assertGreaterEqual(len(shots), 3)
+        for url in shots:
+            self.assertRegex(url, r"^https://")
+            png = self.path(PROGRAM + "/guide/pictures/" + url.rsplit("/", 1)[1])
+            with open(png, "rb") as f:
+                self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n", png)
+        if shutil.which("appstreamcli"):
+            # Clean: no error, warning or information; the tree check also reads the desktop entry.
+            for cmd in (["validate", "--pedantic", "--no-net", info],
+                        ["validate-tree", "--pedantic", "--no-net", self.root]):
+                r = run(["appstreamcli"] + cmd)
+                self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+                self.assertNotRegex(r.stdout, r"(?m)^[EWI]:", r.stdout)
 
     def test_installed_cli_makes_the_same_new_document_as_the_build_tree(self):
         cli = self.path(PROGRAM + "/ztprog-cli")

@@ -3,6 +3,7 @@
 #include "app/frm_about.h"
 #include "app/frm_main_parts.h"
 #include "app/frm_model_info.h"
+#include "app/frm_user_guide.h"
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
 #include "channels/frm_habits.h"
@@ -297,6 +298,8 @@ void frmMain::buildMenus() {
 
     QMenu* help = addMenu({"mnuHelp", 10700});
     cmd(help, Cmd::mnuHelpTopic, 10701, nullptr)->setVisible(app_.HelpAvailable);
+    // The user guide in the chosen language (app/frm_user_guide.cpp), F1 anywhere in the main window.
+    cmd(help, Cmd::mnuHelpGuide, 34400, [this] { ShowUserGuide(app_, this); })->setShortcut(Qt::Key_F1);
     cmd(help, Cmd::mnuHelpAbout, 10702, [this] { mnuHelpAbout_Click(); });
 
     // The channel clipboard commands are not part of this program: their menu stays hidden.

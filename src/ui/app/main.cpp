@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName("ztprog");
     QApplication::setApplicationName("ztprog");
     // The desktop entry and the icon of the installed program (the window managers match both).
-    QApplication::setDesktopFileName("ztprog");
+    QApplication::setDesktopFileName(ZT_APP_ID);
     QApplication::setWindowIcon(QIcon(":/icons/ztprog.svg"));
     // Frequencies are written and read with "." whatever the user's locale.
     QLocale::setDefault(QLocale::c());

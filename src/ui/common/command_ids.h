@@ -24,7 +24,7 @@ namespace zt {
                         X(MnuProPassWord) X(MnuVerifyWrite) X(mnuComm) X(mnuLanguage) X(MnuInit)             \
                             X(mnuTreeView) X(mnuViewToolbar) X(mnuViewStatusBar) X(mnuWindowCascade)         \
                                 X(mnuCloseAll) X(mnuWindowTileHorizontal) X(mnuWindowTileVertical)           \
-                                    X(mnuWindowArrangeIcons) X(mnuHelpTopic) X(mnuHelpAbout) X(MnuCHCut)     \
+                                    X(mnuWindowArrangeIcons) X(mnuHelpTopic) X(mnuHelpGuide) X(mnuHelpAbout) X(MnuCHCut)     \
                                         X(MnuCHCopy) X(MnuCHPaste) X(MnuCHInsert) X(MnuCHDelete)             \
                                             X(MnuCHMoveUp) X(MnuCHMoveDown) X(MnuCHHabits)
 
