@@ -143,6 +143,7 @@ struct FakePort : LinkPort {
     bool echoCable = false;
     bool garbleEcho = false; // the echo comes back as junk bytes of the same length
     bool canOpen = true;
+    std::string failure; // why it cannot be opened, when it cannot
     bool opened = false;
     std::string openedName;
     std::size_t threshold = 1;
@@ -158,6 +159,7 @@ struct FakePort : LinkPort {
     }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
+    std::string openFailure() const override { return canOpen ? std::string() : failure; }
     void write(ByteSpan bytes) override {
         Frame f(bytes.begin(), bytes.end());
         sent.push_back(f);
