@@ -86,7 +86,7 @@ class PortsTest(CliCase):
         self.assertIn(missing + ": no such device", err)
         self.assertIn(silent.device + ": no answer from the radio", err)
         self.assertIn(garbage.path + ": something answers, but not as the radio does", err)
-        self.assertIn(vanishing.device + ": ", err)
+        self.assertIn(vanishing.device + ": it went away while it was being used", err)
         self.assertIn("The radio answered on %s: starting with the echo setting echoing cable" % radio.device,
                       err)
         # Nothing but handshakes reached the ports that are no radio; the radio got the handshake
