@@ -611,7 +611,8 @@ TEST(LinkTest, FourUnansweredHandshakesReportACommunicationError) {
     b.run();
     EXPECT_EQ(b.port.count("PROGRAM"), 4u);
     EXPECT_EQ(b.clockMs, 4 * kLinkTestTimeoutMs);
-    EXPECT_EQ(b.askedTexts(), std::vector<std::string>({"Communication Error!"}));
+    EXPECT_EQ(b.askedTexts(),
+              std::vector<std::string>({"Communication Error!\r\nCOM1: no answer from the radio"}));
     EXPECT_TRUE(b.app.IsFirstRun);
     EXPECT_EQ(b.host.ended.back(), std::make_pair(LinkMode::LinkTest, false));
 
@@ -619,6 +620,22 @@ TEST(LinkTest, FourUnansweredHandshakesReportACommunicationError) {
     c.port.canOpen = false;
     EXPECT_FALSE(c.engine.startLinkTest());
     EXPECT_EQ(c.askedTexts(), std::vector<std::string>({"Cannot Open Communication Port."}));
+}
+
+// A port that cannot be opened is one message, with the port's reason on a line of its own.
+TEST(LinkPortFailure, OneMessageCarriesThePortsReason) {
+    const std::string why = "/dev/ttyUSB0: permission denied: add yourself to the dialout group";
+    for (auto start : {&LinkEngine::startRead, &LinkEngine::startWrite, &LinkEngine::startInfoRead,
+                       &LinkEngine::startLinkTest}) {
+        Bench b;
+        b.port.canOpen = false;
+        b.port.failure = why;
+        EXPECT_FALSE((b.engine.*start)());
+        ASSERT_EQ(b.askedTexts().size(), 1u);
+        EXPECT_EQ(b.askedTexts()[0].substr(b.askedTexts()[0].size() - why.size() - 2), "\r\n" + why);
+        EXPECT_EQ(b.engine.lastResult().outcome, LinkOutcome::PortUnavailable);
+        EXPECT_EQ(b.engine.lastResult().text, b.askedTexts()[0]);
+    }
 }
 
 TEST(LinkRead, AcceptedImageReplacesTheWorkingCopyAndKeepsTheFlags) {

@@ -149,6 +149,7 @@ struct FakePort : LinkPort {
     bool echoCable = false;
     bool garbleEcho = false; // the echo comes back as junk bytes of the same length
     bool canOpen = true;
+    std::string failure; // why it cannot be opened, when it cannot
     bool opened = false;
     // A cable pulled and put back: after this many more frames the device is gone (the port
     // reports an error and closes, as the serial adapter does), and this many opens then fail.
@@ -174,6 +175,7 @@ struct FakePort : LinkPort {
     }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
+    std::string openFailure() const override { return canOpen ? std::string() : failure; }
     void write(ByteSpan bytes) override {
         if (framesUntilUnplugged == 0) {
             framesUntilUnplugged = -1;

@@ -21,8 +21,9 @@ class CliCase(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.dir, True)
 
     def env(self):
-        """The user's data folder, where backups are kept, is the test's own."""
-        return dict(os.environ, XDG_DATA_HOME=self.path("data"))
+        """The user's data folder, where backups are kept, and configuration folder, where the echo
+        setting of each port is remembered, are the test's own."""
+        return dict(os.environ, XDG_DATA_HOME=self.path("data"), XDG_CONFIG_HOME=self.path("config"))
 
     def path(self, name):
         return os.path.join(self.dir, name)

@@ -1,6 +1,7 @@
 // The first-run window with the real serial adapter: against the simulated radio with and
 // without an echoing cable, against a port that never answers, and against a port that cannot
-// be opened. Its port list keeps the configured port and a typed path.
+// be opened. It proposes a port that exists, keeps a typed path, names the port and the reason of
+// every failure, speaks the chosen language, and lets the user go on without a radio.
 #include "files/app_settings.h"
 #include "link/load_frm_link.h"
 #include "sim_radio.h"
@@ -8,8 +9,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,18 +49,59 @@ class FirstRunTest : public QObject {
     }
 
     void instructionsAndTheConfiguredPort() {
-        auto w = open("/tmp/no-such-radio");
+        SimRadio sim;
+        QVERIFY(sim.started());
+        auto w = open(sim.device()); // a link to a pseudo-terminal: present, though not listed
         QVERIFY(w->Text1()->text().startsWith(QString::fromStdString(app->LangText(9054))));
-        QVERIFY(w->Text1()->text().endsWith(QString::fromStdString(app->LangText(9053))));
+        QVERIFY(w->Text1()->text().contains(QString::fromStdString(app->LangText(9053))));
+        QVERIFY(w->Text1()->text().endsWith(QString::fromStdString(app->LangText(34544))));
         QCOMPARE(w->windowTitle(), QString("Initial Setup"));
-        QCOMPARE(w->Combo1()->currentText(), QString("/tmp/no-such-radio"));
+        QCOMPARE(w->Combo1()->currentText(), sim.device());
         QVERIFY(w->ReCommTimer().isActive());
         // A port plugged in: the list grows, the typed choice stays.
         ports.push_back({"ttyUSB0", "USB serial", true});
         w->RefreshPorts();
         QCOMPARE(w->Combo1()->count(), 2);
         QCOMPARE(w->Combo1()->itemData(0).toString(), QString("ttyUSB0"));
-        QCOMPARE(w->Combo1()->currentText(), QString("/tmp/no-such-radio"));
+        QCOMPARE(w->Combo1()->currentText(), sim.device());
+    }
+
+    // A configured port that is gone (COM1 of a fresh installation, an unplugged adapter) is not
+    // proposed: the first listed port is, USB adapters first; a listed one stays.
+    void proposesAPortThatExists_data() {
+        QTest::addColumn<QString>("configured");
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("nothing configured") << ""
+                                            << "ttyUSB1";
+        QTest::newRow("a path to nothing") << "/tmp/no-such-radio"
+                                           << "ttyUSB1";
+        QTest::newRow("listed") << "ttyS0"
+                                << "ttyS0";
+    }
+    void proposesAPortThatExists() {
+        QFETCH(QString, configured);
+        QFETCH(QString, proposed);
+        ports = {{"ttyS0", "", false}, {"ttyUSB1", "USB serial", true}};
+        app->ComPort = 1;
+        auto w = open(configured);
+        QCOMPARE(w->chosenPort(), proposed);
+        // Nothing is listed: the configured name stays, to be corrected by typing.
+        ports.clear();
+        auto empty = open("/tmp/no-such-radio");
+        QCOMPARE(empty->chosenPort(), QString("/tmp/no-such-radio"));
+    }
+
+    // The window speaks the chosen language: its title, its buttons, Qt's own buttons.
+    void followsTheLanguage() {
+        app->LanguageCode = 2;
+        app->lang.load(std::string(ZT_PROGRAM_DIR) + "/language/chinese.ini");
+        auto w = open("ttyS0");
+        QCOMPARE(w->windowTitle(), QString::fromStdString(app->LangText(34540)));
+        QVERIFY(w->windowTitle() != QString("Initial Setup"));
+        QCOMPARE(w->Command1()->text(), QString::fromStdString(app->LangText(34541)));
+        QCOMPARE(w->Command2()->text(), QString::fromStdString(app->LangText(34542)));
+        for (const QPushButton* b : w->findChildren<QPushButton*>())
+            QVERIFY2(!b->text().contains(QRegularExpression("[A-Za-z]{2}")), qPrintable(b->text()));
     }
 
     // A radio answers: on the first handshake with an echoing cable, on the second (the echo
@@ -92,7 +136,9 @@ class FirstRunTest : public QObject {
         auto w = open(sim.device());
         w->Command1()->click();
         QTRY_VERIFY_WITH_TIMEOUT(!w->engine().busy(), 5000);
-        QCOMPARE(prompter.asked, std::vector<std::string>{"Communication Error!"});
+        QCOMPARE(prompter.asked,
+                 std::vector<std::string>{"Communication Error!\r\n" + sim.device().toStdString() +
+                                          ": no answer from the radio"});
         QCOMPARE(sim.count("RX handshake"), 4);
         QVERIFY(w->isVisible());
         QVERIFY(app->IsFirstRun);
@@ -102,15 +148,39 @@ class FirstRunTest : public QObject {
         QCOMPARE(sim.count("RX handshake"), 8);
     }
 
+    // One message naming the port and why it cannot be opened.
+    void portThatCannotBeOpened_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "none"
+                                 << "no such device";
+        QTest::newRow("a file") << "file"
+                                << "it is not a serial port";
+        QTest::newRow("a link to nothing") << "dangling"
+                                           << "no such device";
+    }
     void portThatCannotBeOpened() {
-        auto w = open(dir->filePath("none"));
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QFile file(dir->filePath("file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QFile::link(dir->filePath("none"), dir->filePath("dangling"));
+        auto w = open(dir->filePath(path));
+        w->Combo1()->setEditText(dir->filePath(path));
         w->Command1()->click();
-        QCOMPARE(prompter.asked, std::vector<std::string>{"Cannot Open Communication Port."});
+        QCOMPARE(prompter.asked.size(), std::size_t(1));
+        const QString shown = QString::fromStdString(prompter.asked.front());
+        QVERIFY2(
+            shown.startsWith("Cannot Open Communication Port.\r\n" + dir->filePath(path) + ": " + reason),
+            qPrintable(shown));
         QVERIFY(w->isVisible());
         QVERIFY(!w->engine().busy());
+        QVERIFY(w->Status()->text().isEmpty());
     }
 
-    // Cancel ends the window with the flag still set (the program then ends).
+    // Going on without a radio (the button, Esc, closing the window) keeps the flag set, so the
+    // test is offered again next time, and keeps the port chosen for the main window.
     void cancelKeepsTheFlag() {
         SimRadio sim({"--ignore-handshakes", "100"});
         auto w = open(sim.device());
@@ -121,6 +191,12 @@ class FirstRunTest : public QObject {
         QVERIFY(app->IsFirstRun);
         QVERIFY(!w->engine().busy());
         QVERIFY(!w->port().isOpen());
+        QCOMPARE(app->ComPortName, sim.device().toStdString());
+
+        auto esc = open(sim.device());
+        QTest::keyClick(esc.get(), Qt::Key_Escape);
+        QVERIFY(!esc->isVisible());
+        QVERIFY(app->IsFirstRun);
     }
 };
 

@@ -272,7 +272,9 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         w->action(command)->trigger();
         QTRY_VERIFY(!link->WaitSaveDataTimer().isActive());
         QTRY_COMPARE(prompter.asked.size(), std::size_t(1));
-        QCOMPARE(prompter.asked.back(), app->LangText(message));
+        // A port that cannot be opened is one message, naming the port and why.
+        QCOMPARE(prompter.asked.back(),
+                 app->LangText(message) + (portExists ? "" : "\r\n" + app->ComPortName + ": no such device"));
         QVERIFY(!link->engine().busy());
         QVERIFY(!link->port().isOpen());
         QVERIFY(link->progressWindow() == nullptr);
@@ -304,7 +306,9 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         const int before = doc->work.count();
         w->action("mnuReadFromRadio")->trigger();
         app->prompter = &prompter;
-        QCOMPARE(unplugging.asked, (std::vector<std::string>{app->LangText(9004), app->LangText(9003)}));
+        QCOMPARE(unplugging.asked, (std::vector<std::string>{app->LangText(9004),
+                                                             app->LangText(9003) + "\r\n" +
+                                                                 path.toStdString() + ": no such device"}));
         QVERIFY(!link->engine().busy());
         QVERIFY(!link->port().isOpen());
         QVERIFY(link->progressWindow() == nullptr);

@@ -11,6 +11,7 @@
 //   ztprog-cli [options] export-csv FILE.dat OUT.csv   the pair's channels as CSV
 //   ztprog-cli [options] import-csv IN.csv FILE.dat    CSV channels into the pair (all rows or none;
 //                                   --partial, --from-channel G:C, --replace, --update-columns)
+//   ztprog-cli ports                       list the serial ports (see port_commands.h)
 //
 // Every complete read (read, image) and every write first keeps a backup in the backups folder
 // the window program uses too (--backup-dir to choose another, --no-backup for none); a write whose
@@ -23,6 +24,8 @@
 #include "batch_command.h"
 #include "cli_host.h"
 #include "csv_commands.h"
+#include "port_commands.h"
+#include "port_search.h"
 #include "serial_link.h"
 
 #include "app/app_state.h"
@@ -255,6 +258,7 @@ const Command kCommands[] = {
          return ImportCsvCommand(r.app, r.doc, r.engine.radioInfo(), r.file1, r.file2, r.csv,
                                  r.prompter.verbose);
      }},
+    {"ports", 0, false, false, [](Run&) { return PortsCommand(); }},
 };
 
 // The settings file a command saves (read, decode, new, import-csv), or nullptr.
@@ -300,10 +304,15 @@ int main(int argc, char** argv) {
         "Reads, writes and inspects a ZT-450E radio; converts between raw memory images and data files.\n"
         "Commands: read FILE.dat | write FILE.dat | info | image FILE.bin | decode IMAGE.bin FILE.dat |\n"
         "          encode FILE.dat IMAGE.bin | new FILE.dat | export-csv FILE.dat OUT.csv |\n"
-        "          import-csv IN.csv FILE.dat");
+        "          import-csv IN.csv FILE.dat | ports\n"
+        "ports lists the serial ports (name, device, description, USB vendor:product).\n"
+        "--port auto finds the radio: the handshake is tried on each port (--search-path devices\n"
+        "first, then USB adapters, then the other ports) and nothing else is sent until one answers.\n"
+        "The echo setting that worked on a port is remembered in ~/.config/ztprog/ztprog-cli.ini.");
     parser.addHelpOption();
-    const QCommandLineOption portOpt({"p", "port"}, "Serial port: a name (ttyUSB0, COM3) or a device path.",
-                                     "port");
+    const QCommandLineOption portOpt(
+        {"p", "port"}, "Serial port: a name (ttyUSB0, COM3), a device path, or auto to find the radio.",
+        "port");
     const QCommandLineOption yesOpt({"y", "yes"},
                                     "Confirm every question (reading, writing, compatibility).");
     const QCommandLineOption passwordOpt("password", "The radio's programming password.", "password");
@@ -338,8 +347,10 @@ int main(int argc, char** argv) {
                        verifyOpt, backupDirOpt, noBackupOpt, versionOpt, repeatOpt, logOpt});
     for (const QCommandLineOption& o : ImportCsvOptions())
         parser.addOption(o);
-    parser.addPositionalArgument("command",
-                                 "read, write, info, image, decode, encode, new, export-csv or import-csv");
+    PortOptions portOptions;
+    portOptions.addTo(parser);
+    parser.addPositionalArgument(
+        "command", "read, write, info, image, decode, encode, new, export-csv, import-csv or ports");
     parser.addPositionalArgument("files", "the files of the command", "[files...]");
     parser.process(qapp);
     if (parser.isSet(versionOpt)) {
@@ -350,7 +361,7 @@ int main(int argc, char** argv) {
     const QStringList pos = parser.positionalArguments();
     if (pos.isEmpty()) {
         std::cerr << "ztprog-cli: no command given (read, write, info, image, decode, encode, new, "
-                     "export-csv, import-csv); see --help\n";
+                     "export-csv, import-csv, ports); see --help\n";
         return kExitUsage;
     }
     const std::string name = pos.first().toStdString();
@@ -436,9 +447,10 @@ int main(int argc, char** argv) {
     // and encode then open their pair over it.
     Document doc;
     SerialLinkPort port;
+    ReasonedLinkPort reasonedPort(port, app); // a port that does not open says why
     SerialLinkTimer timer;
     AppVersionTable versions(app);
-    LinkEngine engine(app, doc, port, timer, host, versions);
+    LinkEngine engine(app, doc, reasonedPort, timer, host, versions);
     AttachLinkEngine(port, timer, engine);
     if (host.password)
         engine.setProgrammingPassword(*host.password);
@@ -482,9 +494,15 @@ int main(int argc, char** argv) {
     // The Open command's reading, version test included; refusals were reported through the prompter.
     if (command->opensPair && OpenDocument(app, doc, run.file1, &engine.radioInfo()) != OpenResult::Opened)
         return FileFailure(run, "cannot open " + run.file1);
+    if (command->radio)
+        if (const int status = PreparePort(app, engine, parser, portOptions, prompter.verbose))
+            return status;
     if (parser.isSet(repeatOpt))
         return BatchWriteCommand(app, doc, prompter, backups ? &*backups : nullptr,
                                  {parser.value(logOpt).toStdString(), parser.isSet(verifyOpt),
                                   host.progressBar, terminal, host.password});
-    return command->run(run);
+    const int status = command->run(run);
+    if (command->radio)
+        RememberEcho(app, engine);
+    return status;
 }

@@ -1,5 +1,6 @@
 #include "link/link_engine.h"
 
+#include "link/radio_search.h"
 #include "model/model_config.h"
 
 #include <algorithm>
@@ -150,6 +151,11 @@ std::string LinkEngine::portName() const {
     return "COM" + std::to_string(app_.ComPort);
 }
 
+std::string LinkEngine::WithReason(const std::string& text) const {
+    const std::string why = port_.openFailure();
+    return why.empty() ? text : text + "\r\n" + why;
+}
+
 Answer LinkEngine::ask(const std::string& text, Icon icon, Buttons buttons) {
     if (!app_.prompter)
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
@@ -188,7 +194,8 @@ bool LinkEngine::reopenForExchange() {
     threshold_ = 1;
     if (port_.open(portName()))
         return true;
-    refuse(LinkOutcome::PortUnavailable, kMsgPortFailed, app_.LangText(kMsgPortFailed), Icon::Critical);
+    refuse(LinkOutcome::PortUnavailable, kMsgPortFailed, WithReason(app_.LangText(kMsgPortFailed)),
+           Icon::Critical);
     return false;
 }
 
@@ -301,7 +308,8 @@ bool LinkEngine::startLinkTest() {
     port_.close();
     if (!port_.open(portName())) {
         mode_ = LinkMode::None;
-        refuse(LinkOutcome::PortUnavailable, 0, "Cannot Open Communication Port.", Icon::Critical);
+        refuse(LinkOutcome::PortUnavailable, 0, WithReason("Cannot Open Communication Port."),
+               Icon::Critical);
         return false;
     }
     handshakeAttempts_ = 0;
@@ -642,7 +650,8 @@ void LinkEngine::onReplyTimeout() {
         if (!retryHandshake()) {
             handshakeAttempts_ = 0;
             listening_ = false;
-            refuse(LinkOutcome::NoReply, 0, "Communication Error!");
+            refuse(LinkOutcome::NoReply, 0,
+                   "Communication Error!\r\n" + portName() + ": " + PortFaultText(app_, PortFault::NoAnswer));
             endLinkTest(false);
         }
         return;

@@ -76,8 +76,9 @@ class LinkEngine {
     // Read the radio information area 0x3F00..0x3FFF: no question, no progress window.
     bool startInfoRead();
     // First-run link test: handshakes only, 300 ms each, alternating the echo guess; after four
-    // without an answer "Communication Error!" and the test ends (the user may start it again).
-    // A port that cannot be opened gives "Cannot Open Communication Port.".
+    // without an answer "Communication Error!" with the port and the reason, and the test ends
+    // (the user may start it again). A port that cannot be opened gives "Cannot Open
+    // Communication Port." with the port's LinkPort::openFailure.
     bool startLinkTest();
     // Ends a running exchange as failed (the end frame is sent without awaiting a reply, the port
     // is closed, exchangeEnded with outcome Aborted). Nothing happens when no exchange runs.
@@ -136,6 +137,8 @@ class LinkEngine {
     bool reopenForExchange();
     bool startImageExchange(LinkMode mode, int confirmTextId);
     Answer ask(const std::string& text, Icon icon, Buttons buttons);
+    // `text` and, on a line of its own, why the port did not open (LinkPort::openFailure).
+    std::string WithReason(const std::string& text) const;
     void message(const std::string& text, Icon icon = Icon::None) { ask(text, icon, Buttons::Ok); }
     // Records how the exchange ends; the first call after a start counts.
     void settle(LinkOutcome outcome, int messageId, std::string text, bool declined = false);

@@ -109,6 +109,9 @@ class LinkPort {
     virtual void discardOutput() = 0;
     // The number of bytes that must be buffered before they are passed to LinkEngine::onReceive.
     virtual void setReceiveThreshold(std::size_t t) = 0;
+    // Why the last open failed, naming the port, in the user's words ("" when unknown): the
+    // engine adds it to its message.
+    virtual std::string openFailure() const { return {}; }
 };
 
 class LinkTimer {

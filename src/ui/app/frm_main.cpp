@@ -4,6 +4,7 @@
 #include "app/frm_main_parts.h"
 #include "app/frm_model_info.h"
 #include "app/frm_user_guide.h"
+#include "app/qt_translations.h"
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
 #include "channels/frm_habits.h"
@@ -477,16 +478,7 @@ void frmMain::LoadBKPic() {
 
 void frmMain::installQtTranslations() {
     // The standard buttons and dialogs (Yes, No, Cancel, Open, Save) follow the language too.
-    if (qtTranslator_ != nullptr) {
-        QCoreApplication::removeTranslator(qtTranslator_);
-        delete qtTranslator_;
-        qtTranslator_ = nullptr;
-    }
-    if (app_.LanguageCode != 2)
-        return;
-    qtTranslator_ = new QTranslator(this);
-    if (qtTranslator_->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(qtTranslator_);
+    ApplyQtTranslations(app_.LanguageCode);
 }
 
 void frmMain::CheckLanguage() {

@@ -1,6 +1,7 @@
 #include "app/frm_main.h"
 #include "app/frm_splash.h"
 #include "app/qt_prompter.h"
+#include "app/qt_translations.h"
 #include "app/startup.h"
 #include "files/app_settings.h"
 #include "link/load_frm_link.h"
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
     zt::RadioInfoRecord info;
     zt::QtPrompter prompter;
     app.prompter = &prompter;
+    // Message boxes carry the program's name in the language of the moment.
+    prompter.setDefaultTitle([&app] { return app.LangText(12000); });
     // The hand-over to another installed version: that program runs in its own folder.
     app.startProcess = [](const std::string& program) {
         const QString path = QString::fromStdString(program);
@@ -46,16 +49,16 @@ int main(int argc, char** argv) {
         app,
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).toStdString());
     zt::StartupBeforeFirstRun(app);
-    // Until a radio has answered once, the first-run window comes first; cancelling it ends the
-    // program with the flag still set. The echo setting it found starts the first exchange.
+    // Until a radio has answered once, the first-run window comes first. Going on without a radio
+    // leaves the flag set (the test is offered again next time) and keeps the port chosen there;
+    // a radio that answered clears it, and the echo setting found starts the first exchange.
     bool firstRunShown = false;
     bool noEcho = false;
     if (app.IsFirstRun) {
+        zt::ApplyQtTranslations(app.LanguageCode);
         zt::LoadFrmLink firstRun(app);
         firstRun.exec();
-        if (app.IsFirstRun)
-            return 0;
-        firstRunShown = true;
+        firstRunShown = !app.IsFirstRun;
         noEcho = firstRun.noEcho();
     }
     zt::StartupAfterFirstRun(app, doc, info, firstRunShown);

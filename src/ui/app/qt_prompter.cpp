@@ -8,8 +8,10 @@ namespace zt {
 Answer QtPrompter::ask(const std::string& text, Icon icon, Buttons buttons, const std::string& title) {
     QMessageBox box(parent_);
     box.setText(QString::fromStdString(text));
-    box.setWindowTitle(title.empty() ? QApplication::applicationDisplayName()
-                                     : QString::fromStdString(title));
+    const std::string fallback = defaultTitle_ ? defaultTitle_() : std::string();
+    box.setWindowTitle(!title.empty()      ? QString::fromStdString(title)
+                       : !fallback.empty() ? QString::fromStdString(fallback)
+                                           : QApplication::applicationDisplayName());
     switch (icon) {
     case Icon::Information:
         box.setIcon(QMessageBox::Information);

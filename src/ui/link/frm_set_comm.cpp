@@ -2,8 +2,10 @@
 
 #include "files/app_settings.h"
 #include "link/radio_link.h"
+#include "port_search.h"
 
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -64,7 +66,27 @@ FrmSetComm::FrmSetComm(AppState& app, QWidget* parent, PortLister lister)
     path_->setAccessibleName(T(22004));
     addRow(path_, "Label1")->setText(T(22004));
     path_->setText(PortNameOf(app));
+    auto* findRow = new QWidget(this);
+    findRow->setObjectName("FindRow");
+    find_ = new QPushButton(T(34520), findRow);
+    find_->setObjectName("FindRadio");
+    searchStatus_ = new QLabel(findRow);
+    searchStatus_->setObjectName("SearchStatus");
+    searchStatus_->setWordWrap(true);
+    auto* findBox = new QHBoxLayout(findRow);
+    findBox->setContentsMargins(0, 0, 0, 0);
+    findBox->addWidget(find_);
+    findBox->addWidget(searchStatus_, 1);
+    findRow->setFocusProxy(find_);
+    addWideRow(findRow);
+    searchLog_ = new QListWidget(this);
+    searchLog_->setObjectName("SearchLog");
+    searchLog_->setAccessibleName(T(34523));
+    searchLog_->setMaximumHeight(90);
+    searchLog_->hide();
+    addWideRow(searchLog_);
     setMinimumWidth(420);
+    connect(find_, &QPushButton::clicked, this, &FrmSetComm::FindRadio_Click);
 
     connect(list_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
         if (selecting_ || item == nullptr)
@@ -101,15 +123,25 @@ void FrmSetComm::fill(const QList<SerialPortEntry>& ports) {
         item->setData(Qt::UserRole, p.name);
         list_->addItem(item);
     }
-    // The chosen port stays listed while it is not present, greyed.
+    // A chosen port that is not listed stays listed: as present when its device is there (a typed
+    // path, a link to a listed port), greyed otherwise.
     const QString chosen = chosenPort();
-    const bool present =
+    const bool listed =
         std::any_of(ports.begin(), ports.end(), [&](const SerialPortEntry& p) { return p.name == chosen; });
-    if (!chosen.isEmpty() && !present) {
-        auto* item = new QListWidgetItem(chosen + " " + T(22005));
-        item->setData(Qt::UserRole, chosen);
-        item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
-        list_->addItem(item);
+    if (!chosen.isEmpty() && !listed) {
+        const std::string device = ResolvedDevice(chosen.toStdString());
+        if (PortPresent(chosen.toStdString())) {
+            const QString target = QString::fromStdString(device);
+            auto* item =
+                new QListWidgetItem(target.isEmpty() || target == chosen ? chosen : chosen + " - " + target);
+            item->setData(Qt::UserRole, chosen);
+            list_->addItem(item);
+        } else {
+            auto* item = new QListWidgetItem(chosen + " " + T(22005));
+            item->setData(Qt::UserRole, chosen);
+            item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
+            list_->addItem(item);
+        }
     }
     selecting_ = false;
     ++refills_;
@@ -129,7 +161,86 @@ void FrmSetComm::selectChosen() {
     selecting_ = false;
 }
 
+FrmSetComm::~FrmSetComm() {
+    search_.reset(); // a search still running ends here, its port closed
+}
+
+bool FrmSetComm::searching() const {
+    return search_ && search_->running();
+}
+
+std::optional<bool> FrmSetComm::foundNoEcho() const {
+    if (!found_ || QString::fromStdString(found_->port) != chosenPort())
+        return std::nullopt;
+    return found_->noEcho;
+}
+
+void FrmSetComm::FindRadio_Click() {
+    if (searching()) {
+        search_->cancel();
+        return;
+    }
+    if (!search_) {
+        search_ = std::make_unique<PortSearch>();
+        search_->onTrying = [this](const std::string& port, std::size_t index, std::size_t count) {
+            searchStatus_->setText(T(34521)
+                                       .replace("%1", QString::fromStdString(port))
+                                       .replace("%2", QString::number(index + 1))
+                                       .replace("%3", QString::number(count)));
+        };
+        search_->onSkipped = [this](const SkippedPort& s) {
+            searchLog_->addItem(QString::fromStdString(SkippedPortText(state_, s)));
+            searchLog_->show();
+            searchLog_->scrollToBottom();
+        };
+        search_->onEnded = [this](const SearchResult& r) { searchEnded(r); };
+    }
+    found_.reset();
+    searchLog_->clear();
+    searchLog_->hide();
+    // The typed path first (the system does not list pseudo-terminals and links), then the
+    // listed ports, USB adapters first.
+    QList<SystemPort> listed;
+    for (const SerialPortEntry& p : ports_) {
+        SystemPort s;
+        s.name = p.name;
+        s.description = p.description;
+        s.usb = p.usb;
+        listed.push_back(s);
+    }
+    const std::vector<std::string> candidates = SearchCandidates({chosenPort()}, listed);
+    if (candidates.empty()) {
+        searchStatus_->setText(T(34525));
+        return;
+    }
+    find_->setText(T(34524));
+    search_->start(candidates);
+}
+
+void FrmSetComm::searchEnded(const SearchResult& r) {
+    find_->setText(T(34520));
+    if (r.found()) {
+        found_ = r;
+        path_->setText(QString::fromStdString(r.port));
+        fill(ports_);
+        searchStatus_->setText(T(34522).replace("%1", QString::fromStdString(r.port)));
+    } else if (r.outcome == SearchOutcome::NotFound) {
+        searchStatus_->setText(T(34523));
+    } else {
+        searchStatus_->clear();
+    }
+}
+
+void FrmSetComm::reject() {
+    if (searching())
+        search_->cancel();
+    timer_.stop();
+    FormDialog::reject();
+}
+
 void FrmSetComm::CommandOK_Click() {
+    if (searching())
+        search_->cancel();
     const QString name = chosenPort();
     if (!name.isEmpty()) {
         state_.ComPortName = name.toStdString();

@@ -1,6 +1,7 @@
 #include "link/load_frm_link.h"
 
 #include "link/radio_link.h"
+#include "port_search.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -9,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zt {
 
@@ -24,7 +27,7 @@ LoadFrmLink::LoadFrmLink(AppState& app, QWidget* parent, FrmSetComm::PortLister 
     : QDialog(parent), app_(app), lister_(std::move(lister)), port_(serial_, app), versions_(app),
       engine_(app, doc_, port_, timer_, *this, versions_) {
     setObjectName(kName);
-    setWindowTitle("Initial Setup");
+    setWindowTitle(Trimmed(app, 34540));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     AttachLinkEngine(serial_, timer_, engine_);
 
@@ -32,15 +35,18 @@ LoadFrmLink::LoadFrmLink(AppState& app, QWidget* parent, FrmSetComm::PortLister 
     text_->setObjectName("Text1");
     text_->setWordWrap(true);
     text_->setText(Trimmed(app, 9054) + "\n\n" + Trimmed(app, 9050) + "\n" + Trimmed(app, 9051) + "\n" +
-                   Trimmed(app, 9052) + "\n" + Trimmed(app, 9053));
+                   Trimmed(app, 9052) + "\n" + Trimmed(app, 9053) + "\n\n" + Trimmed(app, 34544));
     combo_ = new QComboBox(this);
     combo_->setObjectName("Combo1");
     combo_->setEditable(true); // a device path can be typed
     combo_->setAccessibleName(Trimmed(app, 22004));
-    ok_ = new QPushButton("&OK", this);
+    status_ = new QLabel(this);
+    status_->setObjectName("Status");
+    status_->setWordWrap(true);
+    ok_ = new QPushButton(Trimmed(app, 34541), this);
     ok_->setObjectName("Command1");
     ok_->setDefault(true);
-    cancel_ = new QPushButton("&Cancel", this);
+    cancel_ = new QPushButton(Trimmed(app, 34542), this);
     cancel_->setObjectName("Command2");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -49,6 +55,7 @@ LoadFrmLink::LoadFrmLink(AppState& app, QWidget* parent, FrmSetComm::PortLister 
     auto* box = new QVBoxLayout(this);
     box->addWidget(text_);
     box->addWidget(combo_);
+    box->addWidget(status_);
     box->addLayout(buttons);
     setMinimumWidth(440);
 
@@ -86,8 +93,14 @@ void LoadFrmLink::RefreshPorts() {
 }
 
 void LoadFrmLink::fillPorts() {
-    // The configured port stays the choice, listed or not.
-    const QString chosen = QString::fromStdString(engine_.portName());
+    // The configured port stays the choice, listed or not, while it exists; otherwise the first
+    // listed port (USB adapters come first) is proposed.
+    QString chosen = filled_ ? chosenPort() : QString::fromStdString(engine_.portName());
+    if (!filled_ && !PortPresent(chosen.toStdString()) && !ports_.isEmpty() &&
+        std::none_of(ports_.begin(), ports_.end(),
+                     [&](const SerialPortEntry& p) { return p.name == chosen; }))
+        chosen = ports_.first().name;
+    filled_ = true;
     const QSignalBlocker block(combo_);
     combo_->clear();
     for (const SerialPortEntry& p : ports_)
@@ -101,15 +114,25 @@ void LoadFrmLink::fillPorts() {
     }
 }
 
+QString LoadFrmLink::chosenPort() const {
+    // A listed port is chosen by its name; anything else is a typed device path.
+    const int at = combo_->findText(combo_->currentText());
+    return at >= 0 ? combo_->itemData(at).toString() : combo_->currentText().trimmed();
+}
+
+void LoadFrmLink::keepChosenPort() {
+    const QString name = chosenPort();
+    if (!name.isEmpty())
+        app_.ComPortName = name.toStdString();
+}
+
 void LoadFrmLink::Command1_Click() {
     if (engine_.busy())
         return;
-    // A listed port is chosen by its name; anything else is a typed device path.
-    const int at = combo_->findText(combo_->currentText());
-    const QString name = at >= 0 ? combo_->itemData(at).toString() : combo_->currentText().trimmed();
-    if (!name.isEmpty())
-        app_.ComPortName = name.toStdString();
-    engine_.startLinkTest();
+    keepChosenPort();
+    status_->setText(Trimmed(app_, 34543).replace("%1", QString::fromStdString(engine_.portName())));
+    if (!engine_.startLinkTest())
+        status_->clear();
 }
 
 void LoadFrmLink::exchangeEnded(const LinkResult& result) {
@@ -117,11 +140,15 @@ void LoadFrmLink::exchangeEnded(const LinkResult& result) {
     const bool ok = result.ok();
     if (mode == LinkMode::LinkTest && ok)
         endTimer_.start();
+    else
+        status_->clear();
 }
 
 void LoadFrmLink::reject() {
+    // Going on without a radio: the port chosen is kept for later, the first-run flag stays.
     engine_.abort();
     reCommTimer_.stop();
+    keepChosenPort();
     QDialog::reject();
 }
 

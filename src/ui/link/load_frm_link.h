@@ -1,7 +1,9 @@
-// The first-run window ("Initial Setup"): the program does not go on until a radio has answered
-// the handshake on the port chosen here. It has its own serial port. OK tests the link (the
-// echo guess alternating on every unanswered handshake); success closes the window and clears
-// AppState::IsFirstRun; Cancel leaves the flag set, and the program then ends.
+// The first-run window ("Initial Setup"): it offers to test the link to the radio on a port
+// chosen here (a present one, USB adapters first, is proposed) or to go on without a radio. The
+// test (the echo guess alternating on every unanswered handshake) closes the window when a radio
+// answers and clears AppState::IsFirstRun; a failure names the port and the reason and the window
+// stays. Going on (or closing the window) leaves the flag set, so the test is offered again on the
+// next start; the port chosen is kept for the main window's exchanges. It has its own serial port.
 #pragma once
 
 #include "files/version_table.h"
@@ -38,8 +40,13 @@ class LoadFrmLink : public QDialog, public LinkHost {
 
     QComboBox* Combo1() const { return combo_; }
     QLabel* Text1() const { return text_; }
+    // Test the link; go on without a radio.
     QPushButton* Command1() const { return ok_; }
     QPushButton* Command2() const { return cancel_; }
+    // What the window is doing ("Testing the link on ...").
+    QLabel* Status() const { return status_; }
+    // The port chosen in the list or typed.
+    QString chosenPort() const;
     QTimer& ReCommTimer() { return reCommTimer_; }
 
     // LinkHost: only the end of the link test matters here.
@@ -55,6 +62,7 @@ class LoadFrmLink : public QDialog, public LinkHost {
 
   private:
     void fillPorts();
+    void keepChosenPort();
 
     AppState& app_;
     FrmSetComm::PortLister lister_;
@@ -66,6 +74,8 @@ class LoadFrmLink : public QDialog, public LinkHost {
     AppVersionTable versions_;
     LinkEngine engine_;
     QLabel* text_ = nullptr;
+    QLabel* status_ = nullptr;
+    bool filled_ = false; // the port list has been filled once
     QComboBox* combo_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;

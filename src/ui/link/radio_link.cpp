@@ -63,13 +63,6 @@ bool ReportPortPermission(const AppState& app, const std::string& name) {
     return true;
 }
 
-bool UserLinkPort::open(const std::string& name) {
-    if (port_.open(name))
-        return true;
-    ReportPortPermission(app_, name);
-    return false;
-}
-
 RadioLink::RadioLink(AppState& app, Document& doc, MainHost& w)
     : QObject(w.hostWidget()), app_(app), doc_(doc), w_(w), port_(serial_, app), versions_(app),
       engine_(app, doc, port_, timer_, *this, versions_) {
@@ -197,6 +190,9 @@ void RadioLink::mnuComm_Click() {
         return;
     FrmSetComm dlg(app_, w_.hostWidget());
     dlg.exec();
+    // A radio found on the chosen port: its exchanges start with the echo setting found there.
+    if (dlg.stored() && dlg.foundNoEcho())
+        engine_.setNoEcho(*dlg.foundNoEcho());
     w_.ShowMainTxt(); // the port in the status bar
 }
 

@@ -8,6 +8,7 @@
 #include "files/version_table.h"
 #include "link/frm_progress.h"
 #include "link/link_engine.h"
+#include "port_search.h"
 #include "serial_link.h"
 
 #include <QObject>
@@ -21,22 +22,11 @@ namespace zt {
 
 class MainHost;
 
-// The port of the main window's exchanges: the serial adapter, with a message that names the
-// dialout group when the port exists but the user may not open it.
-class UserLinkPort : public LinkPort {
+// The port of the main window's exchanges: the serial adapter, whose failure to open names the
+// port and the reason (the dialout group when the user may not open it) in the engine's message.
+class UserLinkPort : public ReasonedLinkPort {
   public:
-    UserLinkPort(SerialLinkPort& port, const AppState& app) : port_(port), app_(app) {}
-    bool open(const std::string& name) override;
-    void close() override { port_.close(); }
-    bool isOpen() const override { return port_.isOpen(); }
-    void write(ByteSpan bytes) override { port_.write(bytes); }
-    void discardInput() override { port_.discardInput(); }
-    void discardOutput() override { port_.discardOutput(); }
-    void setReceiveThreshold(std::size_t t) override { port_.setReceiveThreshold(t); }
-
-  private:
-    SerialLinkPort& port_;
-    const AppState& app_;
+    using ReasonedLinkPort::ReasonedLinkPort;
 };
 
 // The device behind a port name: "ttyUSB0" is /dev/ttyUSB0, a path stays as it is.

@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "port_commands.h"
+
+#include "port_search.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <cstdio>
+#include <iostream>
+
+namespace zt {
+
+namespace {
+
+QString EchoFile() {
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath("ztprog/ztprog-cli.ini");
+}
+
+// The settings key of a port: its name as given. The echo belongs to the cable, so a stable name
+// (a /dev/serial/by-id link) keeps it for that cable, where ttyUSB numbers go to whichever
+// adapter comes first.
+QString EchoKey(const std::string& port) {
+    return "echo/" + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(DevicePathOf(port))));
+}
+
+const char* EchoWords(bool noEcho) {
+    return noEcho ? "no echo" : "echoing cable";
+}
+
+QString UsbIds(const SystemPort& p) {
+    if (!p.hasUsbIds)
+        return "-";
+    return QString("%1:%2").arg(p.vendorId, 4, 16, QChar('0')).arg(p.productId, 4, 16, QChar('0'));
+}
+
+QString Field(const QString& s) {
+    QString out = s.simplified(); // no tab or line break inside a column
+    return out.isEmpty() ? "-" : out;
+}
+
+} // namespace
+
+std::optional<bool> RememberedNoEcho(const std::string& port) {
+    const QSettings settings(EchoFile(), QSettings::IniFormat);
+    const QString v = settings.value(EchoKey(port)).toString();
+    if (v == "no-echo")
+        return true;
+    if (v == "echo")
+        return false;
+    return std::nullopt;
+}
+
+bool StoreNoEcho(const std::string& port, bool noEcho) {
+    QSettings settings(EchoFile(), QSettings::IniFormat);
+    settings.setValue(EchoKey(port), noEcho ? "no-echo" : "echo");
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
+
+int PortsCommand() {
+    for (const SystemPort& p : ListSystemPorts())
+        std::cout << Field(p.name).toStdString() << '\t' << Field(p.device).toStdString() << '\t'
+                  << Field(p.description).toStdString() << '\t' << UsbIds(p).toStdString() << '\n';
+    return 0;
+}
+
+int PreparePort(AppState& app, LinkEngine& engine, const QCommandLineParser& parser,
+                const PortOptions& options, bool verbose) {
+    const bool automatic = app.ComPortName == "auto";
+    const QStringList extra = parser.values(options.searchPath);
+    if (!extra.isEmpty() && !automatic) {
+        std::cerr << "ztprog-cli: --search-path goes with --port auto\n";
+        return 2;
+    }
+    if (!automatic) {
+        const auto remembered = RememberedNoEcho(app.ComPortName);
+        if (remembered)
+            engine.setNoEcho(*remembered);
+        if (verbose)
+            std::cerr << "Port " << app.ComPortName << ": starting with the echo setting "
+                      << EchoWords(engine.noEcho())
+                      << (remembered ? " (remembered from an earlier exchange)"
+                                     : " (the default; nothing remembered)")
+                      << '\n';
+        return 0;
+    }
+
+    PortSearch search;
+    QEventLoop loop;
+    SearchResult result;
+    search.onTrying = [&](const std::string& port, std::size_t index, std::size_t count) {
+        if (verbose)
+            std::cerr << "Looking for the radio on " << port << " (" << index + 1 << " of " << count << ")\n";
+    };
+    search.onSkipped = [&](const SkippedPort& s) {
+        if (verbose)
+            std::cerr << "  " << SkippedPortText(app, s) << '\n';
+    };
+    search.onEnded = [&](const SearchResult& r) {
+        result = r;
+        loop.quit();
+    };
+    search.start(SearchCandidates(extra, ListSystemPorts()));
+    if (search.running())
+        loop.exec();
+    if (!result.found()) {
+        std::string why = "no radio answered";
+        if (result.skipped.empty())
+            why += ": there is no serial port to try (connect the cable, or give --search-path)";
+        for (std::size_t i = 0; i < result.skipped.size(); ++i)
+            why += (i == 0 ? ": " : "; ") + SkippedPortText(app, result.skipped[i]);
+        std::cerr << "ztprog-cli: " << why << '\n';
+        return 1;
+    }
+    app.ComPortName = result.port;
+    engine.setNoEcho(result.noEcho);
+    StoreNoEcho(result.port, result.noEcho);
+    if (verbose)
+        std::cerr << "The radio answered on " << result.port << ": starting with the echo setting "
+                  << EchoWords(result.noEcho) << " (found by the search)\n";
+    return 0;
+}
+
+void RememberEcho(const AppState& app, const LinkEngine& engine) {
+    if (engine.lastResult().mode != LinkMode::None && engine.lastResult().ok() && !app.ComPortName.empty())
+        StoreNoEcho(app.ComPortName, engine.noEcho());
+}
+
+} // namespace zt
