@@ -123,9 +123,9 @@ TEST(RadioSearch, PassesOverEveryKindOfFaultyPortAndFindsTheRadio) {
     for (const bool echo : {false, true}) {
         SCOPED_TRACE(echo ? "echoing cable" : "plain cable");
         SearchBench b;
-        b.line.devices["missing"] = {Device::Open::Fails, PortFault::Missing};
-        b.line.devices["refused"] = {Device::Open::Fails, PortFault::Permission};
-        b.line.devices["hangs"] = {Device::Open::Hangs};
+        b.line.devices["missing"] = {.open = Device::Open::Fails, .fault = PortFault::Missing};
+        b.line.devices["refused"] = {.open = Device::Open::Fails, .fault = PortFault::Permission};
+        b.line.devices["hangs"] = {.open = Device::Open::Hangs};
         b.line.devices["silent"] = {};
         b.line.devices["chatter"].chatter = {'?', 'Z', 'T', 0x06}; // a lucky tail is no answer
         b.line.devices["gone"].vanishAfterWrites = 0;
@@ -199,7 +199,7 @@ TEST(RadioSearch, CancelSendsTheEndFrameAfterAHandshakeAndTriesNoMorePorts) {
 
     // Cancelled while a port hangs on open: its late report changes nothing.
     SearchBench h;
-    h.line.devices["hangs"] = {Device::Open::Hangs};
+    h.line.devices["hangs"] = {.open = Device::Open::Hangs};
     h.search.start({"hangs"});
     h.search.cancel();
     h.search.onOpened(true, PortFault::None, "");
@@ -210,7 +210,7 @@ TEST(RadioSearch, CancelSendsTheEndFrameAfterAHandshakeAndTriesNoMorePorts) {
     SearchBench c;
     c.line.devices["radio"].radio = true;
     c.line.cancelOnTrying = "radio";
-    c.line.devices["missing"] = {Device::Open::Fails, PortFault::Missing};
+    c.line.devices["missing"] = {.open = Device::Open::Fails, .fault = PortFault::Missing};
     c.search.start({"missing", "radio"});
     ASSERT_EQ(c.line.ended.size(), 1u);
     EXPECT_EQ(c.line.ended[0].outcome, SearchOutcome::Cancelled);
