@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Costs of the model and codec work the windows do on every redraw and edit: the frequency texts
 // of one channel page, the settings record codec, the modified check of a full table, one cell edit;
 // and the check of a write: encoding the full table, and comparing a read-back that holds nothing

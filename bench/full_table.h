@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document the benchmarks work on: the new-document values of a fixed day and every channel
 // in use, 6.25 kHz apart from 26 MHz, with a 10 kHz TX offset in each direction in turn. Questions
 // go to a recording prompter.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Link speed against the simulated radio, as numbers (nothing here passes or fails):
 #  - a full read and a full write with the line paced at 9600 baud, as the ratio of the elapsed
 #    time to the time the bytes need on the wire (read 15,137 bytes, write 13,397 bytes, at

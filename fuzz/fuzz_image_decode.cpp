@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image decoder fed arbitrary radio memory: no read past a buffer, what it decodes encodes
 // again without fault and reads back unchanged, and the differences are named within the memory.
 #include "link/image_verify.h"

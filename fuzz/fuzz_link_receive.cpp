@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link engine fed arbitrary bytes and time-outs at every step of every exchange: the input
 // picks the exchange, the answers to questions, and then a stream of events (a chunk of
 // received bytes, or a reply time-out).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings/channel pair parser fed arbitrary bytes, in memory. A refused pair is refused with
 // one of the load messages; an accepted pair is a consistent document that encodes as it is saved
 // and parses again to the same records.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Seed corpora of the fuzz targets, built from what the project already has: the factory templates
 of the program folder, the memory and information area the simulated radio serves, and the rich
 memory images of the end-to-end codec test.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The libFuzzer targets, built with clang in build-fuzz: the whole tree carries the fuzzer's
 # coverage instrumentation, AddressSanitizer and UndefinedBehaviorSanitizer.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds everything and runs every test: the full build (core, windows
 # on the offscreen platform, end-to-end over pseudo-terminals), then the core tests again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz target for 20 seconds on its

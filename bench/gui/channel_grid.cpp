@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Costs of the channel grid's group switch (all 40 rows rebuilt from the table) and of the full
 // redisplay that follows an RX change, with and without painting the grid. Runs on the offscreen
 // platform unless QT_QPA_PLATFORM says otherwise.

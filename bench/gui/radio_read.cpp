@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The time of a full read through the main window's read command (confirmation answered, the
 // progress window shown and updated) against a radio on the port given, from the command to the
 // end of the exchange. bench/link_bench.sh compares it with ztprog-cli on the same radio.

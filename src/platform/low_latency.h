@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Low-latency mode of a serial driver. A USB serial adapter holds a short reply until its latency
 // timer runs out (16 ms on common adapters); in low-latency mode the driver passes each reply on
 // at once. Every block of a read is one request and one short reply, so this decides whether a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link engine's serial port and reply timer on Qt: QSerialPort at 9600,n,8,1 without flow
 // control (in the driver's low-latency mode where it has one), and a precise single-shot QTimer.
 #pragma once

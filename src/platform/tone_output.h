@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tone preview's sound and timing on Qt: a sine generator feeding one audio output stream,
 // and a timer-driven step clock. Without an audio device the output stays silent and the
 // preview keeps its timing from the clock alone.

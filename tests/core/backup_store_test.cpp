@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backups folder: what a backup holds, listing newest first, keeping the newest, never
 // listing a half-written one, and opening one as an untitled document.
 #include "temp_dir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/csv_channels.h"
 #include "util/shown_text.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/data_files.h"
 #include "model/channel_table.h"
 #include "temp_dir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/app_settings.h"
 #include "files/data_files.h"
 #include "files/ini_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/app_state.h"
 #include "files/version_table.h"
 #include "temp_dir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/ini_file.h"
 #include "lang/lang_text.h"
 #include "temp_dir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole exchanges against the in-process radio: frame counts, time-outs and retries, the echo
 // guess, the password step, the compatibility check and the information read.
 #include "link_sim.h"

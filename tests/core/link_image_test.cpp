@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio image codec: byte-exact fields against hand-computed images, and round trips.
 #include "codec/vfo_tone.h"
 #include "link/radio_image.h"

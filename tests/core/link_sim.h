@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An in-process radio on a fake serial cable, a fake reply timer on a fake clock, and a host that
 // records what the engine asked for. The run loop delivers buffered bytes once they reach the
 // receive threshold and otherwise lets the running reply timer expire, so whole exchanges run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Verify after write: the read-back phase of a write, the naming of what differs, and the backups
 // the engine asks its host to keep.
 #include "link_sim.h"

@@ -22,6 +22,19 @@ struct Device {
     int vanishAfterWrites = -1;        // the device goes away after this many writes
 };
 
+Device Failing(PortFault why) {
+    Device d;
+    d.open = Device::Open::Fails;
+    d.fault = why;
+    return d;
+}
+
+Device Hanging() {
+    Device d;
+    d.open = Device::Open::Hangs;
+    return d;
+}
+
 struct Line : LinkPort, SearchPortOpener, SearchHost {
     std::map<std::string, Device> devices;
     RadioSearch* search = nullptr;
@@ -123,9 +136,9 @@ TEST(RadioSearch, PassesOverEveryKindOfFaultyPortAndFindsTheRadio) {
     for (const bool echo : {false, true}) {
         SCOPED_TRACE(echo ? "echoing cable" : "plain cable");
         SearchBench b;
-        b.line.devices["missing"] = {.open = Device::Open::Fails, .fault = PortFault::Missing};
-        b.line.devices["refused"] = {.open = Device::Open::Fails, .fault = PortFault::Permission};
-        b.line.devices["hangs"] = {.open = Device::Open::Hangs};
+        b.line.devices["missing"] = Failing(PortFault::Missing);
+        b.line.devices["refused"] = Failing(PortFault::Permission);
+        b.line.devices["hangs"] = Hanging();
         b.line.devices["silent"] = {};
         b.line.devices["chatter"].chatter = {'?', 'Z', 'T', 0x06}; // a lucky tail is no answer
         b.line.devices["gone"].vanishAfterWrites = 0;
@@ -173,7 +186,8 @@ TEST(RadioSearch, EndsWithTheReasonOfEveryPortWhenNoRadioAnswers) {
     ASSERT_EQ(b.line.ended.size(), 1u);
     EXPECT_EQ(b.line.ended[0].outcome, SearchOutcome::NotFound);
     EXPECT_EQ(b.line.ended[0].port, "");
-    EXPECT_EQ(b.faults(), (std::vector<PortFault>{PortFault::Garbage, PortFault::NoAnswer, PortFault::NoAnswer}));
+    EXPECT_EQ(b.faults(),
+              (std::vector<PortFault>{PortFault::Garbage, PortFault::NoAnswer, PortFault::NoAnswer}));
 
     SearchBench none;
     none.search.start({});
@@ -199,7 +213,7 @@ TEST(RadioSearch, CancelSendsTheEndFrameAfterAHandshakeAndTriesNoMorePorts) {
 
     // Cancelled while a port hangs on open: its late report changes nothing.
     SearchBench h;
-    h.line.devices["hangs"] = {.open = Device::Open::Hangs};
+    h.line.devices["hangs"] = Hanging();
     h.search.start({"hangs"});
     h.search.cancel();
     h.search.onOpened(true, PortFault::None, "");
@@ -210,7 +224,7 @@ TEST(RadioSearch, CancelSendsTheEndFrameAfterAHandshakeAndTriesNoMorePorts) {
     SearchBench c;
     c.line.devices["radio"].radio = true;
     c.line.cancelOnTrying = "radio";
-    c.line.devices["missing"] = {.open = Device::Open::Fails, .fault = PortFault::Missing};
+    c.line.devices["missing"] = Failing(PortFault::Missing);
     c.search.start({"missing", "radio"});
     ASSERT_EQ(c.line.ended.size(), 1u);
     EXPECT_EQ(c.line.ended[0].outcome, SearchOutcome::Cancelled);

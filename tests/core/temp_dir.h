@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 #pragma once
 

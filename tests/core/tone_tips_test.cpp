@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tone tips: when a tip counts as defined, what a change does to the roger-beep choices, and the
 // preview player's exact sequence of sounds and waits.
 #include "model/channel_table.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What the tests of ztprog-cli share: a scratch folder per test and runs of the program that end
 within a time limit, so that a hang shows as a failed test, never as a stuck test run."""
 

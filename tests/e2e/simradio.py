@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Helpers shared by the end-to-end tests: start the simulated radio on a pseudo-terminal and talk
 to it, and build memory images."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Backups and verify after write from the command line, against the simulated radio on a real
 pseudo-terminal: a backup for every complete read and before every write, none for a failed read,
 and a write read back that says "verified" or names what the radio holds differently."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writing one document to radio after radio from the command line (write --repeat --log): simulated
 radios put one after another on the same port path, as a dealer swaps radios on the cable; each
 radio's memory and each line of the log are checked."""

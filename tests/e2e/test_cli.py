@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """ztprog-cli against the simulated radio through a real pseudo-terminal: reads deliver the radio's
 exact memory, writes deliver the encoded document byte for byte, and every fault ends either in
 that success or in a clean failure (non-zero status, one line saying why, output files untouched),

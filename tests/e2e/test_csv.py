@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """ztprog-cli export-csv / import-csv: the export follows the CSV rules (read here with Python's own
 csv module), imports back into the same pair without changing a byte, and an import with any bad row
 reports every one of them and writes nothing; exports of other tools land in free channels, in file

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The faults of the line and the radio, with and without an echoing cable, for reading, writing and
 the information read: each ends in the exact result or in a clean failure, never in a hang. The
 cells that test_cli.py already holds are not repeated here; together the two cover every fault kind

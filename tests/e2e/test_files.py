@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The stored data files, checked field by field against an independent reading of their layouts
 (ztlayout.py): the factory templates in the program folder, and new documents saved by
 `ztprog-cli new`, with the full templates, with only the factory settings file, and with none."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """ztprog-cli's image codec against the independent one in ztimage.py: rich memory images (every kind
 of slot, tone, text and code) decode to the same record fields, data file pairs encode to the same
 bytes, and a read followed by a write through the simulated radio delivers them unchanged."""

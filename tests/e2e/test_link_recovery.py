@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """ztprog-cli when a write goes wrong, against the simulated radio on a real pseudo-terminal: a radio
 that never accepts a block, a radio whose port goes away and comes back, a write cut short after
 its first block, and a write whose backup cannot be kept."""

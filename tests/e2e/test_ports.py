@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """ztprog-cli and the serial ports: the ports listing, --port auto finding the simulated radio among
 pseudo-terminals that are missing, silent, answer garbage or vanish (only handshakes and one end
 frame reach any of them), the echo setting remembered per port, and a port that cannot be used

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The simulated radio on its own: protocol, echo, pacing schedule, faults and noise."""
 
 import importlib.util

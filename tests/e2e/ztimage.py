@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A second, independent codec of the radio's 9280-byte memory image and a reader and writer of the
 data file pair (settings file of 1664 bytes, channel file of 92-byte records), written from the memory
 map alone so that the program's own codec can be checked against it. Standard library only."""

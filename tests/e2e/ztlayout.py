@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Stored layouts of the data files, written out field by field, and the values a new document holds.
 
 The settings file (.dat) is one 1664-byte settings record; the channel file (.fre) is a run of

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives the real ztprog as a user does: finds its windows and controls through the accessibility
 interface (AT-SPI), presses real keys (xdotool) and takes screenshots. Every wait is bounded."""
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the desktop tests: ztprog on its own X display (Xvfb) and session bus, driven through the
 # accessibility interface with real key presses. Usage: run.sh ZTPROG ZTPROG_CLI [TEST...]
 # (TEST: a class or test of test_desktop, e.g. test_desktop.RadioReadWrite; default all)

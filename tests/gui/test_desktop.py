@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """ztprog as a user meets it: started on a real X display, driven through its menus, dialogs and
 the channel grid with real key presses, checked on the files it writes (read back with the
 independent reader of the data layouts)."""

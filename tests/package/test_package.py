@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The Debian package: built with CPack from the build tree, unpacked into a temporary root with
 dpkg -x, and its installed programs run from there, also as a user who cannot write the program
 folder. Environment: ZT_BUILD_DIR (the build tree), ZT_CLI (the build tree's ztprog-cli),

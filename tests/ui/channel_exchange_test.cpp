@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel exchange as a user meets it: the File menu entries, the import preview (Import takes
 // the good rows, Cancel changes nothing), the toolbar's Print button opening the print preview, and
 // the PDF channel list read back as text in both languages.

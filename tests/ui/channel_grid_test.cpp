@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid and the channel edit window, driven with keys and clicks.
 #include "app/frm_main.h"
 #include "channels/frm_ch_info_edit.h"

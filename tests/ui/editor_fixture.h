@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window over a new document, for the tests of the editor windows that it opens by name.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first-run window with the real serial adapter: against the simulated radio with and
 // without an echoing cable, against a port that never answers, and against a port that cannot
 // be opened. It proposes a port that exists, keeps a typed path, names the port and the reason of

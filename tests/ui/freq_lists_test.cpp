@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The broadcast-radio and test frequency lists: typing into the floating edit box, where Enter
 // goes, what is stored, and that passing through a cell stores nothing.
 #include "editor_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a user meets it: menus, toolbar and tree, the document commands with their
 // questions and dialogs, the language and model changes, the splash window.
 #include "app/frm_main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio commands of the main window with the real serial adapter against the simulated
 // radio on a pseudo-terminal: read and write with their questions and progress window, the
 // password step, the radio information read, a radio that stops answering, the paths that end

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt serial adapter against a real pseudo-terminal: packets are handed over only once the
 // receive threshold is reached, frames reach the line, stale input is discarded, a peer that
 // vanishes closes the port instead of leaving it spinning, and the driver's low-latency mode is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scan, alert and key windows, opened by name from the main window: what opening stores,
 // what the user's picks store, which lists each rule enables, and the changes they follow.
 #include "common/bound_list.h"

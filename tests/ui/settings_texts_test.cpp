@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The group-name, reset-mode and embedded-message windows, opened by name from the main window
 // and driven through their controls.
 #include "channels/frm_comm_ch_info.h"

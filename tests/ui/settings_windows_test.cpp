@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio-wide settings windows as a user meets them: the DTMF, optional features and tone tips
 // windows, what each control stores, the key filters, the values they normalise on opening, and
 // the refreshes they pass to each other and to the channel edit window; the tone preview with a

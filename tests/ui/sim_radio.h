@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated radio for window tests: a child process serving the radio's side of the link on
 // a pseudo-terminal reached through a link in a scratch folder, with a dump of its memory on
 // every end frame and a log of every frame.

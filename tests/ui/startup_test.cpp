@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data file named on the command line: opened into the document before the channel window
 // shows it, or reported while the new document stays.
 #include "app/frm_main.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window tests share: a prompter that answers questions from a script, and file dialogs
 // that answer with prepared paths.
 #pragma once

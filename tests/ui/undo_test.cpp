@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo of document edits: steps recorded from the grid, the channel edit window and the
 // settings windows, typing into one box as one step, every open window showing the restored
 // state, and the commands that start the history again.

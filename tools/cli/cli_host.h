@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the link engine needs from a command line: answers to its questions, the password, a
 // progress bar on stderr, and the end of the exchange.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line's CSV commands: export-csv FILE.dat OUT.csv and import-csv IN.csv FILE.dat.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ztprog-cli: the radio link from the command line.
 //
 //   ztprog-cli [options] read FILE.dat     read the radio into a new document, save the pair

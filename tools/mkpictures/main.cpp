@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the program's pictures: two backgrounds for the main window's child-window area and two
 // start pictures for the splash window, each in English and Chinese. Usage: mkpictures PROGRAM_DIR
 #include <QDir>

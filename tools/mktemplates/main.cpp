@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the factory templates of the default model into an Init folder: ZT-450E_0_NEW.dat (the
 // new document) and ZT-450E_0.dat (the Initialise command's factory data), each with its channel
 // file, both holding the built-in new-document values.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Simulated ZT-450E radio on a pseudo-terminal.
 
 Serves the radio's side of the programming protocol: the "PROGRAM" handshake, the identification

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes PNG pictures of the program's windows (channel, settings and radio windows, dialogs and
 // the splash) in English and Chinese into the folder given as the argument (default: the current folder).
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise; Chinese needs a CJK font installed.

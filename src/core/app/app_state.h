@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process-wide settings of a run, held in one object created in main and handed to whoever
 // needs it (tests create fresh ones).
 #pragma once

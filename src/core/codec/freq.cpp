@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequency texts: the stored digit forms, the "#0.00000" display form, the TX column and the
 // snapping of a channel onto its step grid.
 #include "codec/freq.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequencies: stored digit texts (8 digits, offsets 7), displayed "#0.00000" texts, validation
 // against the band and snapping to the 5 / 6.25 / 8.33 kHz grids measured from the band's low edge.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Validation of a typed frequency against the band, with the band-edge substitution.
 #include "codec/freq.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locale-independent number helpers: "." is the decimal separator whatever the user's locale.
 #pragma once
 

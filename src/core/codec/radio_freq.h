@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Broadcast-radio (FM) frequencies: 76 to 108 MHz on a 50 kHz raster, shown "000.00000" and
 // stored as 8 digits (3 of whole MHz, 5 of fraction).
 #pragma once

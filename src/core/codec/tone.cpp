@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CTCSS/DCS tones: the record index (0..264), the radio's 16-bit code and the shown text.
 #include "codec/tone.h"
 

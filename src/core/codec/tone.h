@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CTCSS/DCS tones: index 0..264 in the records, 16-bit codes in the radio image.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The VFO tone list of the optional features window: 283 entries, a longer DCS part than the
 // channels' 265-entry tone table. A VFO tone is stored as its position in this list and travels
 // to the radio as the code of that entry, so a VFO tone read from a radio shows and writes back

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's own files and its start-up and shut-down steps that touch them:
 // <parent>/language/mysetup.ini (first-run flag, serial port, language), <program>/Setting.ini
 // (the four stored radio parameter bytes), <program>/Habit.ini (the editing habits), the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Backups of the radio's memory: every complete read and every write keeps what the radio held
 // (or what is about to be written) in a folder of its own in the user's data folder, so that a
 // channel list lost to a wrong write or a wrong file can be had back. A backup holds the raw

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSV export and import of the channel table (column layout and rules in csv_channels.h). The
 // file is read with libcsv (quoted fields, embedded separators and line breaks, CR/LF); this file
 // maps the columns to and from channel records with the frequency and tone codecs.

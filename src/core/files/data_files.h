@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's data files: the settings file (.dat, one 1664-byte settings record) and its
 // channel file (same path, last three characters replaced by "fre", ChannelCount records of 92
 // bytes). Loading reads and checks everything before either copy of the document changes; saving

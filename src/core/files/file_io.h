@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reading with a size limit, and writing that never leaves a half-written file: the
 // new content goes to a temporary file in the same folder, is flushed to the disk, and is then
 // renamed over the old one; the folder is flushed after the rename, so that a power cut leaves

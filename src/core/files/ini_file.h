@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // INI files read and written the way private-profile files behave: section and key names match
 // whatever their case, values come back trimmed of blanks (and of one pair of enclosing quotes),
 // the first of two equal keys wins, and writing a value keeps the rest of the file as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/version_table.h"
 
 #include "app/app_state.h"

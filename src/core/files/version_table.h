@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data versions: the version text of settings files and radios ("V300"), the table of program
 // versions installed side by side (parent folder's Version.ini) and the hand-over to another one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the records are bytes of the legacy code page of the user-interface language
 // (Windows-1252 for English, GBK for Chinese), one byte per Latin character and two per Chinese
 // character. These routines convert between those bytes and UTF-8.

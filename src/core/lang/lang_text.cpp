@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lang/lang_text.h"
 
 #include "files/file_io.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text lookup by numeric id from the current language file (english.ini or chinese.ini).
 #pragma once
 

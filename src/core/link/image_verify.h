@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checking a write: the memory read back from the radio against the image that was written, and
 // the differences named the way the user knows them (channel number and field).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio link engine: the request/reply state machine of the read, write and radio
 // information exchanges and of the first-run link test. It is event-driven and synchronous: a
 // command starts an exchange by sending the handshake, and from then on only onReceive (a reply

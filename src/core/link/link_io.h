@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the radio link engine needs from the outside world: a serial port, a one-shot reply
 // timer, a host for windows and requests, and the version table. The Qt side implements them
 // with QSerialPort, QTimer and dialogs; tests implement them with a fake clock and an in-process

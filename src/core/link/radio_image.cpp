@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/radio_image.h"
 
 #include "codec/tone.h"

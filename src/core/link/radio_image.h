@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio's programmable memory as the program holds it, and the codec between it and the
 // document's records. Radio addresses 0x0000..0x243F map one to one onto the 9280 image bytes;
 // 0xFF is the erased value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding of the radio information area (addresses 0x3F00..0x3FFF) into the texts the
 // information window shows. The area is never written to a radio. RadioInfoRecord and its
 // new-document reset (ResetRadioInfo) live in model/radio_info.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one setter through which the channel grid, the channel edit window and the clipboard
 // commands change a field of a channel in the working copy.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Operations on a document's channel table: a compact list of up to 481 records numbered 1..481,
 // grouped by 40 (group 12 holds only channel 481, the VFO entry).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document: one pair (settings record, channel table) held twice. The working copy is what
 // every window edits; the file copy is what was last loaded, saved, read or written.
 #pragma once

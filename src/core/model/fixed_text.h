@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fixed-width record texts: always exactly N bytes, padded with blanks on the right and cut
 // on every assignment. Bytes above 127 are kept as they are.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comparison of the working copy with the file copy: has the user changed anything since the
 // document was last loaded, saved, read or written?
 #include "model/channel_table.h"

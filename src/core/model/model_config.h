@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio model and band the program serves: band texts and codes, band limits, the model
 // name reported by a radio, and the ModelInfo record that carries them in a document.
 #pragma once

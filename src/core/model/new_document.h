@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in values of a new document: what the user sees when no factory template exists, and
 // what every field holds that a template does not set.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio's information area (radio addresses 0x3F00..0x3FFF) and the record of texts that the
 // radio-information window shows. A new document resets the record.
 #pragma once

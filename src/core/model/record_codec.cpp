@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stored forms of the channel record (92 bytes) and the settings record (1664 bytes):
 // little-endian, packed, written and read field by field in the stored order.
 #include "model/records.h"

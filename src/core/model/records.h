@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's records in memory: one channel (92 bytes stored), the channel table, and the
 // settings record (1664 bytes stored) with its sub-records. Field order follows the stored
 // layout; encoding and decoding are explicit per field (record_codec.cpp).

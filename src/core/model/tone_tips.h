@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The eight tone tips (short melodies the radio plays as roger beeps): when a tip counts as
 // defined, and what a change of the tips does to the roger-beep choices that name them.
 #pragma once

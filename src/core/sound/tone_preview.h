@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Preview of a tone tip on the computer's sound output, played step by step from timer calls so
 // that the program stays responsive and the preview can be ended at any moment (Stop, closing
 // the window, a new document, quitting) without a loop waiting underneath.

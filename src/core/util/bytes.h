@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Little-endian byte reader and writer for the stored record layouts. Records are
 // encoded field by field at fixed offsets; nothing relies on the compiler's struct layout.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every question and message box of the program goes through one Prompter, so that tests can
 // answer dialogs and the core can report without knowing about windows.
 #pragma once

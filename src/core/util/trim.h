@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cutting blanks off both ends of a text; each reader says which characters count as blanks.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The open and save dialogs of the document commands, behind an interface so that tests can
 // answer them. An empty result means the user dismissed the dialog.
 #pragma once

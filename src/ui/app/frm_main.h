@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: an MDI frame whose child windows are the editors, with the menus, the toolbar,
 // the navigation tree in a resizable left pane, the status bar and the background picture. It
 // runs the document commands (New, Initialise, Open, Save, Save As, Exit), the model and language

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/frm_model_info.h"
 
 #include "model/model_config.h"

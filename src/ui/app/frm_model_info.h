@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model window: the radio model and its band. Confirming a different model or band (after a
 // warning that a new document starts) reports the choice; the main window then applies it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash window shown at the end of start-up: the start picture of the language for two
 // seconds, or until it is clicked; then the main window opens (exactly once) and the splash goes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes of the program: every question and message of the core and the windows.
 #pragma once
 

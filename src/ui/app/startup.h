@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last start-up step: the data file named on the command line (a file manager's double
 // click on a .dat file), then the channel window on whatever document resulted.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The undo history of the document's working copy: one snapshot of the working copy per step.
 // The main window records a step after each user input that changed the working copy; typing
 // into one text box adds to the step it started. A snapshot is sizeof(DocumentCopy) bytes (about

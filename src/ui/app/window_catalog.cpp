@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The child windows the main window can open: the one place where a window is made. Its id
 // (common/command_ids.h) is what the menus and the tree name; the build checks that each id is
 // the name the window class gives itself, and the start-up check (frmMain::RegistryProblems)

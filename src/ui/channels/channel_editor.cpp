@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "channels/channel_editor.h"
 
 #include "channels/frm_ch_info_edit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the channel grid and the channel edit window share: the cell being edited, the window
 // handles, and the one way both of them change a channel (SetCell, through SetChannelCell).
 #pragma once

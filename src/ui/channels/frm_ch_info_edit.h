@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel edit window: every setting of one channel at once. The channel is picked by
 // group and in-group number, or follows the cell entered in the channel grid; every change is
 // stored at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid window: its controls, their layout and texts, opening and closing.
 // The rest of the window lives beside this file: the display of a group
 // (frm_comm_ch_info_display.cpp), the group header (frm_comm_ch_info_header.cpp), the in-place

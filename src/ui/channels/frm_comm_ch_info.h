@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid window: the channels of one group, one row per channel slot, with the
 // group picker, the group's name and its two special channels, and in-place cell editors.
 // Its code is split by part: frm_comm_ch_info.cpp (controls, layout, texts),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid: the display of a group - picking a group, writing its rows from the
 // channel table, and the refreshes other windows ask for.
 #include "channels/frm_comm_ch_info.h"

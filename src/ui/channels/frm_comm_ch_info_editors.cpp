@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid: the in-place cell editors - the frequency box, the name box and the lists
 // opened over the cursor cell, and how what they hold is stored.
 #include "channels/frm_comm_ch_info.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid: the group header above the grid - the group list, the group's name, its two
 // special channels and their AM/FM flags - and the window's caption.
 #include "channels/frm_comm_ch_info.h"

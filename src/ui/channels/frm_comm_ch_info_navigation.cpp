@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel grid: navigation and scrolling - entering a cell, the next line and column,
 // clicks, the cursor following the user's scrolling, and the keys of the window's controls.
 #include "channels/frm_comm_ch_info.h"

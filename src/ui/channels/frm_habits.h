@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing habits dialog: five check boxes, OK stores and saves them, Cancel changes nothing.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/bound_list.h"
 
 #include "common/wheel_guard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A drop-down list bound to a stored value: the stored value selects the entry at that position
 // (the first entry when the value has none), and a selection made by the program runs the same
 // handler as the user's, so showing a stored value that has no entry stores the first entry's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Closing a child window of the main window from inside it.
 #pragma once
 

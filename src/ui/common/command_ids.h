@@ -13,27 +13,82 @@
 namespace zt {
 
 // Menu commands, in menu order.
-#define ZT_MENU_COMMANDS(X)                                                                                  \
-    X(mnuFileNew)                                                                                            \
-    X(mnuFileOpen)                                                                                           \
-    X(mnuFileSave) X(mnuFileSaveAs) X(MnuRestoreBackup) X(mnuFilePrint) X(mnuImportCsv) X(mnuExportCsv)      \
-        X(mnuPrintList) X(mnuExportPdf) X(mnuFileExit) X(mnuModelInfo) X(mnuUndo) X(mnuRedo)                 \
-            X(mnuChannelInfo) X(mnuOptFeature) X(MnuRadioFre) X(MnuDTMF) X(MnuTestFre) X(mnuEmbeddedMsg)     \
-                X(MnuLocalInfo) X(MnuKey) X(MnuScan) X(MnuAlert) X(mnuGroupName) X(mnuToneTips)              \
-                    X(mnuResetInit) X(mnuReadFromRadio) X(mnuWriteToRadio) X(MnuWriteSeveral)                \
-                        X(MnuProPassWord) X(MnuVerifyWrite) X(mnuComm) X(mnuLanguage) X(MnuInit)             \
-                            X(mnuTreeView) X(mnuViewToolbar) X(mnuViewStatusBar) X(mnuWindowCascade)         \
-                                X(mnuCloseAll) X(mnuWindowTileHorizontal) X(mnuWindowTileVertical)           \
-                                    X(mnuWindowArrangeIcons) X(mnuHelpTopic) X(mnuHelpGuide) X(mnuHelpAbout) X(MnuCHCut)     \
-                                        X(MnuCHCopy) X(MnuCHPaste) X(MnuCHInsert) X(MnuCHDelete)             \
-                                            X(MnuCHMoveUp) X(MnuCHMoveDown) X(MnuCHHabits)
+// clang-format off
+#define ZT_MENU_COMMANDS(X)                                     \
+    X(mnuFileNew)                                           \
+    X(mnuFileOpen)                                          \
+    X(mnuFileSave)                                          \
+    X(mnuFileSaveAs)                                        \
+    X(MnuRestoreBackup)                                     \
+    X(mnuFilePrint)                                         \
+    X(mnuImportCsv)                                         \
+    X(mnuExportCsv)                                         \
+    X(mnuPrintList)                                         \
+    X(mnuExportPdf)                                         \
+    X(mnuFileExit)                                          \
+    X(mnuModelInfo)                                         \
+    X(mnuUndo)                                              \
+    X(mnuRedo)                                              \
+    X(mnuChannelInfo)                                       \
+    X(mnuOptFeature)                                        \
+    X(MnuRadioFre)                                          \
+    X(MnuDTMF)                                              \
+    X(MnuTestFre)                                           \
+    X(mnuEmbeddedMsg)                                       \
+    X(MnuLocalInfo)                                         \
+    X(MnuKey)                                               \
+    X(MnuScan)                                              \
+    X(MnuAlert)                                             \
+    X(mnuGroupName)                                         \
+    X(mnuToneTips)                                          \
+    X(mnuResetInit)                                         \
+    X(mnuReadFromRadio)                                     \
+    X(mnuWriteToRadio)                                      \
+    X(MnuWriteSeveral)                                      \
+    X(MnuProPassWord)                                       \
+    X(MnuVerifyWrite)                                       \
+    X(mnuComm)                                              \
+    X(mnuLanguage)                                          \
+    X(MnuInit)                                              \
+    X(mnuTreeView)                                          \
+    X(mnuViewToolbar)                                       \
+    X(mnuViewStatusBar)                                     \
+    X(mnuWindowCascade)                                     \
+    X(mnuCloseAll)                                          \
+    X(mnuWindowTileHorizontal)                              \
+    X(mnuWindowTileVertical)                                \
+    X(mnuWindowArrangeIcons)                                \
+    X(mnuHelpTopic)                                         \
+    X(mnuHelpGuide)                                         \
+    X(mnuHelpAbout)                                         \
+    X(MnuCHCut)                                             \
+    X(MnuCHCopy)                                            \
+    X(MnuCHPaste)                                           \
+    X(MnuCHInsert)                                          \
+    X(MnuCHDelete)                                          \
+    X(MnuCHMoveUp)                                          \
+    X(MnuCHMoveDown)                                        \
+    X(MnuCHHabits)
+// clang-format on
 
 // Child windows the main window opens (their classes' names; window_catalog.cpp makes them).
-#define ZT_CHILD_WINDOWS(X)                                                                                  \
-    X(frmCommChInfo)                                                                                         \
-    X(FrmCHInfoEdit)                                                                                         \
-    X(FrmDTMF) X(FrmOptFeatures) X(FrmToneTips) X(FrmResetMode) X(FrmEmbMsg) X(FrmGroupName) X(FrmScan)      \
-        X(FrmAlert) X(FrmKey) X(FrmRadio) X(FrmTestFre) X(FrmRadioInfo)
+// clang-format off
+#define ZT_CHILD_WINDOWS(X)                                     \
+    X(frmCommChInfo)                                        \
+    X(FrmCHInfoEdit)                                        \
+    X(FrmDTMF)                                              \
+    X(FrmOptFeatures)                                       \
+    X(FrmToneTips)                                          \
+    X(FrmResetMode)                                         \
+    X(FrmEmbMsg)                                            \
+    X(FrmGroupName)                                         \
+    X(FrmScan)                                              \
+    X(FrmAlert)                                             \
+    X(FrmKey)                                               \
+    X(FrmRadio)                                             \
+    X(FrmTestFre)                                           \
+    X(FrmRadioInfo)
+// clang-format on
 
 #define ZT_ID_ENUM_ENTRY(n) n,
 #define ZT_ID_NAME_ENTRY(n) #n,

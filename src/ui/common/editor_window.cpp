@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/editor_window.h"
 
 #include "common/child_window.h"

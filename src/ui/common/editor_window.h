@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every editor child window of the main window shares: its name (by which the main window
 // opens, finds and refreshes it), a "filling" guard so that controls being filled from the
 // working copy store nothing, relabelling from the language file, storing a half-typed entry,

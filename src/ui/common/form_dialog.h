@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small modal dialog with OK and Cancel buttons labelled from the language file (texts 9017
 // and 9018), a form of labelled controls, and Enter moving on to the next control.
 #pragma once

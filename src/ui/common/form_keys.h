@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard habits of the settings windows: cut, copy and paste keys are swallowed in their text
 // boxes, and Enter moves the focus to the next control in a fixed order.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/label_rows.h"
 
 #include "common/bound_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A column of controls with their captions to the left: the controls line up after the widest
 // caption, and each caption ends a fixed gap left of its control, so that longer texts of another
 // language push the column right instead of being cut.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Record texts in text boxes: the record holds bytes of the language's legacy code page, the box
 // shows them decoded, and what the user types is converted back and held to the field's width in
 // bytes (a Chinese character takes two).

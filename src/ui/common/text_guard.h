@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text boxes that take only some characters. The filter holds for what the user adds, before it
 // changes the text: a typed key it refuses changes nothing (a selection is not deleted), pasted
 // text (also by the middle mouse button) and input-method text go in without the refused

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window geometry is laid out in twips (1/1440 inch); widgets take pixels at the screen's
 // logical DPI (15 twips per pixel at 96 DPI).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps the mouse wheel from changing a list the user is not working in: a list (or spin box)
 // takes wheel events only while it has the keyboard focus. Otherwise the wheel goes on to the
 // list's parent, so scrolling over a window scrolls it instead of changing a setting in passing.

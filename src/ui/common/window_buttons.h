@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Close and Help buttons of the settings and list windows: Close closes the window; Help is
 // shown only when a help file is available, and has no action of its own.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "exchange/channel_exchange.h"
 
 #include "exchange/channel_list_print.h"

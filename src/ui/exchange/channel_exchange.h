@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The File menu's channel exchange commands: import and export of the channel table as CSV, the
 // print preview of the channel list (also the toolbar's Print button) and its export as PDF.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel list on paper or as PDF: group by group, every channel with its number, RX, TX (or
 // offset, as the channel window shows it; "RX only" for a receive-only channel), tones, mode,
 // power and scan skip, under a header with the document's name and the model.

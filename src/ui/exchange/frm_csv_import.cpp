@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "exchange/frm_csv_import.h"
 
 #include "util/shown_text.h"

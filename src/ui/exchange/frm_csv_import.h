@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview of a CSV import: where the rows go (the file's channel numbers, or in file order from
 // a channel the user picks), what happens to channels in use, the channels the import will take
 // (with how values were understood) and the rows it refuses with their reasons. The lists follow

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the two frequency-list windows share: a grid whose first row and column are headers, and
 // an edit box that floats over the cell being edited. Entering a cell stores the cell left
 // (when the user changed it), moves the box there and focuses it; the box takes digits and "."

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list of 20 broadcast-radio (FM) frequencies kept in the data file.
 #pragma once
 

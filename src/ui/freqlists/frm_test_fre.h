@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 11 test frequency pairs kept in the data file, and the five fixed tuning pairs shown
 // beside them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "lang/frm_set_language.h"
 
 #include "files/app_settings.h"

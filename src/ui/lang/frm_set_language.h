@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language dialog: English or Chinese. It changes only the language setting (and writes it
 // to mysetup.ini); the main window relabels itself when it is next activated.
 #pragma once

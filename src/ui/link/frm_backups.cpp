@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/frm_backups.h"
 
 #include "util/shown_text.h"

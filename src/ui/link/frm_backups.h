@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backups of radio reads and writes, newest first: date, time, kind, the radio's serial number
 // and the channels in use. Open (also a double click or Enter on a row) chooses one to be loaded
 // as an untitled document; with no backups kept the list is replaced by a line saying so.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programming password dialog: the password last confirmed in its text box (at most four
 // characters), hidden as it is typed unless "Show password" is ticked. OK keeps the typed text, cut at its
 // first NUL and without trailing blanks; Cancel keeps the previous password.

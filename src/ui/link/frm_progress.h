@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress window of a read or write exchange: a bar and a percentage label. It is modal
 // for the rest of the program but shown without a nested event loop, since the exchange runs on
 // the port's and the timer's events. It has no close button, and neither Esc nor a close request

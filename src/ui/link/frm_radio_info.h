@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio information window: the information area last read from a radio (model, band,
 // serial number, dates, dealer data). It only displays: every list and text box is disabled and
 // nothing typed there is stored or written to a radio.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/frm_set_comm.h"
 
 #include "files/app_settings.h"

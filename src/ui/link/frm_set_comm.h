@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port dialog: the system's serial ports by name and description (USB adapters first),
 // refreshed every second while the dialog is open, and a device path that can also be typed
 // (a pseudo-terminal, a symbolic link). The list is refilled only when the set of ports changed,

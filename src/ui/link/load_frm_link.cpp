@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/load_frm_link.h"
 
 #include "link/radio_link.h"

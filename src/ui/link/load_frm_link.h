@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first-run window ("Initial Setup"): it offers to test the link to the radio on a port
 // chosen here (a present one, USB adapters first, is proposed) or to go on without a radio. The
 // test (the echo guess alternating on every unanswered handshake) closes the window when a radio

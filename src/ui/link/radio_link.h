@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio exchanges in the main window: the read, write, password, radio information and port
 // commands, verify after write and the restoring of a backup, and the link engine's host (progress
 // window, password dialog, backups, hand-over, end of an exchange). It owns the serial port, the

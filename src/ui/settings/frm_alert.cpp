@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/frm_alert.h"
 
 #include "common/bound_list.h"

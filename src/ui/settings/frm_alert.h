@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio's emergency alarm: on or off, its type, the ID code it sends, its times, the repeat
 // cycle and the channel it is sent on.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DTMF window: digit timing, D key and side tone, group code, reset timer and call alert, the
 // radio's ID code, the stun and kill codes and the sixteen numbered codes other windows refer to.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four 16-character lines of the radio's embedded message.
 #pragma once
 

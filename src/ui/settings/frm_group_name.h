@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 3-character names of the channel groups 0..11 (group 12, the VFO, has none).
 #pragma once
 

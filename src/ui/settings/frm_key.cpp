@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/frm_key.h"
 
 #include "common/bound_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The functions of the programmable keys PF1 and PF2 for a long and a short press, and how long a
 // press must last to count as long.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/frm_opt_features.h"
 
 #include "codec/vfo_tone.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The optional features window: radio-wide options (time-out timer, display, backlight, scan,
 // key beep, frequency editing, power-on text) and the VFO's common signalling settings.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/frm_reset_mode.h"
 
 #include "common/bound_list.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The group and channel the radio returns to after a reset, for its E mode (groups 0..5) and its
 // normal mode (groups 6..11).
 #pragma once

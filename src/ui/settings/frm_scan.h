@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the radio scans: scanning on or off, the priority-channel mode and channels, the revert
 // channel, look-back times, resume delays and the scan-entry prompt tone.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tone tips window: the eight roger-beep melodies with their repeat count, interval and up to
 // fourteen steps of tone and length, a bar drawing of the melody and a preview on the sound output.
 #pragma once

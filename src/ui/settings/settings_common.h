@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pieces the radio-wide settings windows share (their buttons and keys: common/window_buttons.h,
 // common/form_keys.h): boxes that select their text when entered, number lists, selecting a list entry by its
 // text, and the list of defined DTMF code numbers that several windows offer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // List contents that several settings windows share: numbers in steps of a tenth, counts, and
 // the channel pickers that group the channel table in blocks of 16 by channel number (channel n
 // is channel (n - 1) mod 16 + 1 of group (n - 1) div 16 + 1).
