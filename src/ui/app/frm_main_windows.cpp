@@ -9,6 +9,7 @@
 #include "channels/frm_ch_info_edit.h"
 #include "channels/frm_comm_ch_info.h"
 #include "channels/frm_habits.h"
+#include "common/tab_order.h"
 #include "common/twips.h"
 #include "exchange/channel_exchange.h"
 #include "files/app_settings.h"
@@ -67,7 +68,14 @@ QWidget* frmMain::ShowChildWindow(const QString& name) {
                 sub->showNormal();
             mdi_->setActiveSubWindow(sub);
         }
-        open->setFocus();
+        // The control of the window that had the focus last takes it again, else its first.
+        if (!open->isAncestorOf(QApplication::focusWidget())) {
+            QWidget* last = open->focusWidget();
+            if (last != nullptr && open->isAncestorOf(last) && last->isVisible() && last->isEnabled())
+                last->setFocus(Qt::OtherFocusReason);
+            else
+                FocusFirstControl(open);
+        }
         return open;
     }
     const auto make = factories_.value(name);
@@ -87,6 +95,8 @@ QWidget* frmMain::ShowChildWindow(const QString& name) {
     w->show();
     CascadeWindows();
     mdi_->setActiveSubWindow(sub);
+    // The keyboard goes to the new window, also when it was opened from the tree.
+    FocusFirstControl(w);
     return w;
 }
 

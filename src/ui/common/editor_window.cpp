@@ -2,7 +2,10 @@
 #include "common/editor_window.h"
 
 #include "common/child_window.h"
+#include "common/tab_order.h"
 #include "common/wheel_guard.h"
+
+#include <QPushButton>
 
 namespace zt {
 
@@ -17,8 +20,25 @@ void EditorWindow::loadWindow() {
     const FillGuard guard(*this);
     retranslate();
     loadFromDocument();
+    // Enter on a focused button presses it, as Space does.
+    for (QPushButton* b : findChildren<QPushButton*>())
+        b->setAutoDefault(true);
     // Lists change only under the wheel of a user working in them.
     GuardWheelOnLists(this);
+}
+
+void EditorWindow::orderTabs() {
+    SetScreenTabOrder(this);
+}
+
+void EditorWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // Tab and Enter walk the controls as they stand on the screen, which is known only once
+    // the window's texts and layouts have placed them.
+    if (!tabsOrdered_) {
+        tabsOrdered_ = true;
+        orderTabs();
+    }
 }
 
 void EditorWindow::closeWindow() {

@@ -74,6 +74,10 @@ class EditorWindow : public QWidget {
 
     // Labels the window and fills it; the windows call this at the end of their constructor.
     void loadWindow();
+    // Sets the Tab order once the window is shown and laid out: the screen's reading order
+    // (a window whose controls are read otherwise adds its own order after this).
+    virtual void orderTabs();
+    void showEvent(QShowEvent* e) override;
     // Tells the other open windows about a change.
     void route(Refresh what);
     // Reports an unexpected failure of a routine with the routine's name.
@@ -86,6 +90,7 @@ class EditorWindow : public QWidget {
 
   private:
     int filling_ = 0;
+    bool tabsOrdered_ = false;
 };
 
 } // namespace zt

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 
 namespace zt {
@@ -29,7 +30,8 @@ bool FocusChain::eventFilter(QObject* o, QEvent* e) {
     if (e->type() != QEvent::KeyPress || !IsEnterKey(static_cast<QKeyEvent*>(e)))
         return false;
     auto* w = qobject_cast<QWidget*>(o);
-    if (w == nullptr)
+    // Enter on a button presses it.
+    if (w == nullptr || qobject_cast<QPushButton*>(w) != nullptr)
         return false;
     if (!tabOrder_) {
         next(w);

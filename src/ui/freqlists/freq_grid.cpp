@@ -6,8 +6,11 @@
 #include "common/twips.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+
+#include <algorithm>
 
 namespace zt {
 
@@ -15,7 +18,10 @@ FreqGrid::FreqGrid(int rows, int cols, QWidget* parent) : QTableWidget(rows, col
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::NoSelection);
+    // The current cell is the one selected, so the keyboard user sees where typing goes.
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab leaves the grid for the window's next control instead of walking the cells.
+    setTabKeyNavigation(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int r = 0; r < rows; ++r)
@@ -25,6 +31,8 @@ FreqGrid::FreqGrid(int rows, int cols, QWidget* parent) : QTableWidget(rows, col
             it->setFlags(Qt::ItemIsEnabled);
             if (r == 0 || c == 0)
                 it->setBackground(palette().button());
+            else
+                it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             setItem(r, c, it);
         }
 }
@@ -54,6 +62,18 @@ void FreqGrid::setSizesTw(int headRowTw, int rowTw, int headColTw, int colTw) {
     setFixedSize(w, h);
 }
 
+void FreqGrid::setShowOnly() {
+    setFocusPolicy(Qt::NoFocus);
+    setSelectionMode(QAbstractItemView::NoSelection);
+}
+
+QModelIndex FreqGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex to = QTableWidget::moveCursor(action, modifiers);
+    if (!to.isValid())
+        return to;
+    return model()->index(std::max(to.row(), 1), std::max(to.column(), 1));
+}
+
 void FreqListWindow::setUpEditing(FreqGrid* grid) {
     grid_ = grid;
     text1_ = new QLineEdit(grid->viewport());
@@ -62,6 +82,8 @@ void FreqListWindow::setUpEditing(FreqGrid* grid) {
     text1_->hide();
     GuardTextBox(text1_, FrequencyChars());
     text1_->installEventFilter(this);
+    grid->installEventFilter(this);
+    grid->setCurrentCell(1, 1);
     connect(text1_, &QLineEdit::textEdited, this, [this] { edited_ = true; });
     connect(grid, &QTableWidget::cellPressed, this, [this](int r, int c) {
         if (r >= 1 && c >= 1)
@@ -82,6 +104,7 @@ void FreqListWindow::enterCell(int row, int col) {
         text1_->setText(editTextOf(grid_->cell(row, col)));
     }
     edited_ = false;
+    grid_->setCurrentCell(row, col);
     grid_->scrollToItem(grid_->item(row, col));
     text1_->setGeometry(grid_->visualItemRect(grid_->item(row, col)));
     text1_->show();
@@ -103,6 +126,13 @@ void FreqListWindow::commitCell() {
 }
 
 bool FreqListWindow::eventFilter(QObject* o, QEvent* e) {
+    if (o == grid_ && e->type() == QEvent::FocusIn) {
+        // Back on the grid: the box is put away (what it held was stored when it lost the focus).
+        text1_->hide();
+        return false;
+    }
+    if (o == grid_ && e->type() == QEvent::KeyPress)
+        return gridKey(static_cast<QKeyEvent*>(e));
     if (o != text1_)
         return EditorWindow::eventFilter(o, e);
     if (e->type() == QEvent::FocusOut) {
@@ -118,10 +148,70 @@ bool FreqListWindow::eventFilter(QObject* o, QEvent* e) {
         enterKey();
         return true;
     }
+    if (boxKey(k))
+        return true;
     const QString t = k->text();
     if (t.size() == 1 && t.at(0).unicode() > 127)
         return true;
     return false;
+}
+
+bool FreqListWindow::gridKey(QKeyEvent* k) {
+    const int row = std::max(grid_->currentRow(), 1);
+    const int col = std::max(grid_->currentColumn(), 1);
+    if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    if (k->key() == Qt::Key_F2 || IsEnterKey(k)) {
+        enterCell(row, col);
+        return true;
+    }
+    const QString t = k->text();
+    const bool typing = k->key() == Qt::Key_Backspace || k->key() == Qt::Key_Delete ||
+                        (t.size() == 1 && t.at(0).isPrint());
+    if (!typing)
+        return false;
+    // Typing on a cell opens the box with the cell's text selected, so the key replaces it.
+    enterCell(row, col);
+    QKeyEvent again(k->type(), k->key(), k->modifiers(), t, k->isAutoRepeat(), k->count());
+    QCoreApplication::sendEvent(text1_, &again);
+    return true;
+}
+
+bool FreqListWindow::boxKey(const QKeyEvent* k) {
+    const int last = grid_->rowCount() - 1;
+    switch (k->key()) {
+    case Qt::Key_Escape:
+        // The typing is given up: the cell keeps what it holds.
+        edited_ = false;
+        backToGrid(row_, col_);
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        commitCell();
+        const int step = k->key() == Qt::Key_Up ? -1 : 1;
+        backToGrid(std::clamp(row_ + step, 1, last), col_);
+        return true;
+    }
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
+        if (k->modifiers() & Qt::ControlModifier)
+            return false;
+        commitCell();
+        backToGrid(row_, col_);
+        // The grid passes the Tab on to the control after (or before) it.
+        QKeyEvent tab(QEvent::KeyPress, k->key(), k->modifiers());
+        QCoreApplication::sendEvent(grid_, &tab);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void FreqListWindow::backToGrid(int row, int col) {
+    grid_->setCurrentCell(row, col);
+    grid_->setFocus(Qt::OtherFocusReason);
+    text1_->hide();
 }
 
 void FreqListWindow::closeEvent(QCloseEvent* e) {

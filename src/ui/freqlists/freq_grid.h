@@ -3,12 +3,17 @@
 // an edit box that floats over the cell being edited. Entering a cell stores the cell left
 // (when the user changed it), moves the box there and focuses it; the box takes digits and "."
 // only, ignores cut, copy and paste, and Enter walks on as each window says.
+// By keyboard: the arrow keys move the grid's current cell; typing, F2 or Enter opens the box on
+// it; in the box Escape gives up the typing, Up and Down store and move, and Tab stores and
+// leaves the grid for the next control of the window.
 #pragma once
 
 #include "common/editor_window.h"
 
 #include <QLineEdit>
 #include <QTableWidget>
+
+class QKeyEvent;
 
 namespace zt {
 
@@ -22,6 +27,12 @@ class FreqGrid : public QTableWidget {
     QString cell(int row, int col) const;
     // Sizes in twips: row 0, the other rows, column 0, the other columns.
     void setSizesTw(int headRowTw, int rowTw, int headColTw, int colTw);
+    // A grid that only shows (the user edits nothing in it) is passed over by Tab.
+    void setShowOnly();
+
+  protected:
+    // The current cell never goes onto the header row or column.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 };
 
 class FreqListWindow : public EditorWindow {
@@ -53,6 +64,12 @@ class FreqListWindow : public EditorWindow {
 
   private:
     void commitCell();
+    // Keys on the grid itself (no box open): open the box, or pass the key on.
+    bool gridKey(QKeyEvent* k);
+    // Keys in the box besides its filter: Escape, Up and Down, Tab and Shift+Tab.
+    bool boxKey(const QKeyEvent* k);
+    // Hides the box and gives the focus back to the grid, with the current cell at (row, col).
+    void backToGrid(int row, int col);
 
     FreqGrid* grid_ = nullptr;
     QLineEdit* text1_ = nullptr;

@@ -26,6 +26,8 @@ FrmTestFre::FrmTestFre(AppState& app, Document& doc, WindowRouter* router, QWidg
     grid->setObjectName("MSFlexGrid1");
     grid2_ = new FreqGrid(kTuningPairs + 1, 3, this);
     grid2_->setObjectName("MSFlexGrid2");
+    // The fixed tuning pairs are shown only.
+    grid2_->setShowOnly();
     for (FreqGrid* g : {grid, grid2_}) {
         g->setSizesTw(500, 300, 500, 1500);
         for (int r = 1; r < g->rowCount(); ++r)

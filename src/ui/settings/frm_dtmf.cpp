@@ -3,6 +3,7 @@
 
 #include "common/form_keys.h"
 #include "common/text_guard.h"
+#include "common/tab_order.h"
 #include "common/twips.h"
 #include "common/window_buttons.h"
 #include "model/channel_table.h"
@@ -134,6 +135,13 @@ FrmDTMF::FrmDTMF(AppState& app, Document& doc, WindowRouter* router, QWidget* pa
 
     FocusChain::FollowTabOrder(this);
     loadWindow();
+    SwitchTabsByKeys(tab_->tabBar(), this, tab_);
+}
+
+void FrmDTMF::orderTabs() {
+    EditorWindow::orderTabs();
+    // The numbered codes are read by their numbers: down the first column, then the second.
+    ChainTabOrder({text2_.begin(), text2_.end()});
 }
 
 BoundList* FrmDTMF::Combo1(int i) const {

@@ -24,6 +24,7 @@ class FrmDTMF : public EditorWindow {
     FrmDTMF(AppState& app, Document& doc, WindowRouter* router, QWidget* parent = nullptr);
 
     void loadFromDocument() override;
+    void orderTabs() override;
     void retranslate() override;
     void commitPendingEdit() override;
 

@@ -2,6 +2,7 @@
 #include "settings/frm_tone_tips.h"
 
 #include "common/form_keys.h"
+#include "common/tab_order.h"
 #include "common/twips.h"
 #include "common/window_buttons.h"
 #include "model/tone_tips.h"
@@ -155,9 +156,20 @@ FrmToneTips::FrmToneTips(AppState& app, Document& doc, WindowRouter* router,
     current_ = tabs_->currentIndex() + 1;
     FocusChain::FollowTabOrder(this);
     loadWindow();
+    SwitchTabsByKeys(tabs_, this);
 }
 
 FrmToneTips::~FrmToneTips() = default;
+
+void FrmToneTips::orderTabs() {
+    EditorWindow::orderTabs();
+    // The steps are read by their numbers, each step's tone before its length: down the first
+    // column, then the second.
+    std::vector<QWidget*> steps;
+    for (std::size_t k = 0; k < combo3_.size(); ++k)
+        steps.insert(steps.end(), {combo3_[k], combo4_[k]});
+    ChainTabOrder(steps);
+}
 
 void FrmToneTips::retranslate() {
     setWindowTitle(T(29000));

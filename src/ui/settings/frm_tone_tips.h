@@ -41,6 +41,7 @@ class FrmToneTips : public EditorWindow {
     ~FrmToneTips() override;
 
     void loadFromDocument() override;
+    void orderTabs() override;
     void retranslate() override;
 
     int CurrentTone() const { return current_; }
