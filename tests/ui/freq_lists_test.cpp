@@ -137,6 +137,79 @@ class FreqListsTest : public QObject, zt::test::EditorFixture {
         QTest::keyClicks(r->editBox(), "9");
         QCOMPARE(r->editBox()->text(), QString("9"));
     }
+
+    // Without a mouse: the grid has the focus on opening, the arrows move its current cell
+    // (never onto the headers), typing, F2 or Enter opens the box there, Escape gives the typing
+    // up, Up and Down store and move, and Tab stores and leaves the grid for the Close button.
+    void gridsWorkByKeyboardAlone() {
+        start();
+        auto& list = doc->work.settings.BroadcastFreqs;
+        const auto second = list[1];
+        auto* r = open<FrmRadio>();
+        FreqGrid* grid = r->grid();
+        QLineEdit* box = r->editBox();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
+        QVERIFY(!box->isVisible());
+        auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+            QTest::keyClick(QApplication::focusWidget(), k, m);
+        };
+        auto current = [grid] { return std::make_pair(grid->currentRow(), grid->currentColumn()); };
+        key(Qt::Key_Up);
+        key(Qt::Key_Left);
+        QCOMPARE(current(), std::make_pair(1, 1));
+
+        QTest::keyClicks(grid, "90");
+        QVERIFY(box->isVisible());
+        QCOMPARE(box->text(), QString("90"));
+        key(Qt::Key_Return);
+        QCOMPARE(list[0].Freq.raw(), std::string("09000000"));
+        QCOMPARE(at(r), std::make_pair(2, 1));
+
+        // Escape: the typing is given up.
+        QTest::keyClicks(box, "77");
+        key(Qt::Key_Escape);
+        QVERIFY(!box->isVisible());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
+        QVERIFY(list[1] == second);
+
+        // Down on the grid, F2, then Down in the box stores and moves on.
+        key(Qt::Key_Down);
+        QCOMPARE(current(), std::make_pair(3, 1));
+        key(Qt::Key_F2);
+        QVERIFY(box->hasFocus());
+        QCOMPARE(at(r), std::make_pair(3, 1));
+        QTest::keyClicks(box, "100");
+        key(Qt::Key_Down);
+        QCOMPARE(list[2].Freq.raw(), std::string("10000000"));
+        QCOMPARE(current(), std::make_pair(4, 1));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
+
+        // Enter opens the box; Tab stores and goes on to Close, Shift+Tab comes back to the grid.
+        key(Qt::Key_Return);
+        QVERIFY(box->hasFocus());
+        QTest::keyClicks(box, "101");
+        key(Qt::Key_Tab);
+        QCOMPARE(list[3].Freq.raw(), std::string("10100000"));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("CommandClose"));
+        key(Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(grid));
+        QVERIFY(!box->isVisible());
+        QCOMPARE(current(), std::make_pair(4, 1));
+
+        // The test frequencies: Tab passes over the tuning pairs, which are shown only; Right
+        // goes to the RX column and typing opens it.
+        auto* t = open<FrmTestFre>();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(t->grid()));
+        key(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString("CommandClose"));
+        key(Qt::Key_Backtab);
+        key(Qt::Key_Right);
+        key(Qt::Key_Right);
+        QTest::keyClicks(t->grid(), "27.2");
+        QCOMPARE(at(t), std::make_pair(1, 2));
+        key(Qt::Key_Tab);
+        QCOMPARE(doc->work.settings.TestFreqs[0].RxFreq.raw(), std::string("02720000"));
+    }
 };
 
 QTEST_MAIN(FreqListsTest)

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTabBar>
@@ -37,7 +38,8 @@ class WindowKeysTest : public QObject, zt::test::EditorFixture {
             seen << nameOf(at);
             QTest::keyClick(at, key);
             QApplication::processEvents();
-            if (focused() == start || focused() == at || window == nullptr || !window->window()->isAncestorOf(focused()))
+            if (focused() == start || focused() == at || window == nullptr ||
+                !window->window()->isAncestorOf(focused()))
                 break;
         }
         return seen;
@@ -72,13 +74,20 @@ class WindowKeysTest : public QObject, zt::test::EditorFixture {
         QApplication::processEvents();
         QCOMPARE(nameOf(focused()), QString("Text1_8"));
         QVERIFY(w->ChildByName(FrmOptFeatures::kName)->isAncestorOf(focused()));
+        // A click into the focused first box puts the cursor after its character; typing still
+        // replaces it and moves on.
+        QTest::mouseClick(focused(), Qt::LeftButton);
+        QVERIFY(!qobject_cast<QLineEdit*>(focused())->hasSelectedText());
+        QTest::keyClick(focused(), 'A');
+        QTest::keyClick(focused(), 'B');
+        QCOMPARE(doc->work.settings.Options.Features.PowerOnText.raw().substr(8, 2), std::string("AB"));
 
         // From the menu, each window on its first control.
         const std::pair<const char*, const char*> firsts[] = {
-            {FrmAlert::kName, "Combo1_10"},   {FrmDTMF::kName, "qt_tabwidget_tabbar"},
-            {FrmKey::kName, "Combo1_9"},      {FrmToneTips::kName, "TabStrip1"},
-            {"FrmRadio", "MSFlexGrid1"},      {"FrmTestFre", "MSFlexGrid1"},
-            {"FrmGroupName", "Text1_0"},      {"FrmEmbMsg", "Text1_0"},
+            {FrmAlert::kName, "Combo1_10"}, {FrmDTMF::kName, "qt_tabwidget_tabbar"},
+            {FrmKey::kName, "Combo1_9"},    {FrmToneTips::kName, "TabStrip1"},
+            {"FrmRadio", "MSFlexGrid1"},    {"FrmTestFre", "MSFlexGrid1"},
+            {"FrmGroupName", "Text1_0"},    {"FrmEmbMsg", "Text1_0"},
         };
         for (const auto& [name, first] : firsts) {
             QWidget* win = w->ShowChildWindow(name);
@@ -104,12 +113,14 @@ class WindowKeysTest : public QObject, zt::test::EditorFixture {
         QTest::addColumn<QStringList>("order");
         // The alarm switch heads the window and comes first.
         QTest::newRow("alert") << QString(FrmAlert::kName) << -1
-                               << QStringList{"Combo1_10", "Combo1_0", "Combo1_3", "Combo1_6", "Combo1_7",
-                                              "Combo1_8",  "Combo1_9", "CommandClose"};
+                               << QStringList{"Combo1_10", "Combo1_0", "Combo1_3", "Combo1_6",
+                                              "Combo1_7",  "Combo1_8", "Combo1_9", "CommandClose"};
         // The codes and the ID code box stand under the lists and come after them.
-        QTest::newRow("dtmf options") << QString(FrmDTMF::kName) << 1
-                                      << QStringList{"qt_tabwidget_tabbar", "Combo2_1", "Combo2_4", "Combo2_5",
-                                                     "Text1_2", "Text1_3", "Text3", "CommandClose"};
+        QTest::newRow("dtmf options")
+            << QString(FrmDTMF::kName) << 1
+            << QStringList{
+                   "qt_tabwidget_tabbar", "Combo2_1", "Combo2_4", "Combo2_5", "Text1_2", "Text1_3", "Text3",
+                   "CommandClose"};
         QStringList codes{"qt_tabwidget_tabbar"};
         for (int i = 0; i < 16; ++i)
             codes << QString("Text2_%1").arg(i);
@@ -128,7 +139,9 @@ class WindowKeysTest : public QObject, zt::test::EditorFixture {
         for (int i = 0; i < 14; ++i)
             tips << QString("Combo3_%1").arg(i) << QString("Combo4_%1").arg(i);
         QTest::newRow("tone tips by step") << QString(FrmToneTips::kName) << -1
-                                           << (tips << "Command1_0" << "Command2_0" << "CommandClose");
+                                           << (tips << "Command1_0"
+                                                    << "Command2_0"
+                                                    << "CommandClose");
     }
 
     void tabAndEnterFollowTheScreen() {
@@ -194,7 +207,6 @@ class WindowKeysTest : public QObject, zt::test::EditorFixture {
         QCOMPARE(tips->TabStrip1()->currentIndex(), 1);
         QCOMPARE(focused(), static_cast<QWidget*>(tips->Combo3(2)));
     }
-
 };
 
 QTEST_MAIN(WindowKeysTest)

@@ -96,7 +96,10 @@ QWidget* frmMain::ShowChildWindow(const QString& name) {
     CascadeWindows();
     mdi_->setActiveSubWindow(sub);
     // The keyboard goes to the new window, also when it was opened from the tree.
-    FocusFirstControl(w);
+    if (auto* editor = qobject_cast<EditorWindow*>(w))
+        editor->takeFocusOnOpen();
+    else
+        FocusFirstControl(w);
     return w;
 }
 

@@ -54,6 +54,8 @@ class frmCommChInfo : public EditorWindow {
     // The editor-window operations the main window calls.
     void loadFromDocument() override { SetGridData(); }
     void retranslate() override { ChangShowByLanguage(); }
+    // The grid places the focus itself as it opens: on the cell it enters.
+    void takeFocusOnOpen() override {}
     void commitPendingEdit() override { CommitPendingEdit(); }
     void refresh(Refresh what) override;
     // Stores an open in-place edit (the main window's SetSaveEditData).

@@ -27,6 +27,10 @@ void EditorWindow::loadWindow() {
     GuardWheelOnLists(this);
 }
 
+void EditorWindow::takeFocusOnOpen() {
+    FocusFirstControl(this);
+}
+
 void EditorWindow::orderTabs() {
     SetScreenTabOrder(this);
 }

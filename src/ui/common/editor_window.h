@@ -55,6 +55,9 @@ class EditorWindow : public QWidget {
         loadFromDocument();
     }
 
+    // Takes the keyboard focus as the window opens: its first control.
+    virtual void takeFocusOnOpen();
+
     bool filling() const { return filling_ > 0; }
     // Closes the window the way its title bar does (the MDI frame goes with it).
     void closeWindow();

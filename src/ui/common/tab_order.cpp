@@ -30,7 +30,8 @@ struct Block {
 
 bool HoldsControls(const QWidget* w) {
     const auto kids = w->findChildren<QWidget*>();
-    return std::any_of(kids.begin(), kids.end(), [](const QWidget* k) { return TakesTab(k) && !k->isWindow(); });
+    return std::any_of(kids.begin(), kids.end(),
+                       [](const QWidget* k) { return TakesTab(k) && !k->isWindow(); });
 }
 
 std::vector<Block> BlocksOf(QWidget* root, QWidget* container) {

@@ -166,8 +166,8 @@ bool FreqListWindow::gridKey(QKeyEvent* k) {
         return true;
     }
     const QString t = k->text();
-    const bool typing = k->key() == Qt::Key_Backspace || k->key() == Qt::Key_Delete ||
-                        (t.size() == 1 && t.at(0).isPrint());
+    const bool typing =
+        k->key() == Qt::Key_Backspace || k->key() == Qt::Key_Delete || (t.size() == 1 && t.at(0).isPrint());
     if (!typing)
         return false;
     // Typing on a cell opens the box with the cell's text selected, so the key replaces it.

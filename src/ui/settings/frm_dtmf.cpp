@@ -2,8 +2,8 @@
 #include "settings/frm_dtmf.h"
 
 #include "common/form_keys.h"
-#include "common/text_guard.h"
 #include "common/tab_order.h"
+#include "common/text_guard.h"
 #include "common/twips.h"
 #include "common/window_buttons.h"
 #include "model/channel_table.h"

@@ -34,6 +34,15 @@ class SelectAllFilter : public QObject {
                     box->selectAll();
             });
         }
+        // A box of one character that is full takes a typed character in its place, also when
+        // a click on the focused box has put the cursor after the character.
+        if (e->type() == QEvent::KeyPress) {
+            auto* box = static_cast<QLineEdit*>(o);
+            const QString typed = static_cast<QKeyEvent*>(e)->text();
+            if (box->maxLength() == 1 && box->text().size() == 1 && !box->hasSelectedText() &&
+                typed.size() == 1 && typed.at(0).isPrint())
+                box->selectAll();
+        }
         return false;
     }
 };

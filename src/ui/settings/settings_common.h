@@ -24,7 +24,8 @@ class EditorWindow;
 // control is known by, also to assistive technology).
 void PlaceCaption(QLabel* label, QWidget* control, int gapTwips = 100);
 
-// Entering the box selects its whole text, so what is typed replaces it.
+// Entering the box selects its whole text, so what is typed replaces it. A full box of one
+// character takes a typed character in place of what it holds wherever its cursor stands.
 void SelectAllOnFocus(QLineEdit* box);
 
 // "from", "from + step", ... up to "to", each followed by `suffix`.
