@@ -100,6 +100,37 @@ TEST(BackupStore, KeepsTheNewestAndNeverListsAnUnfinishedOne) {
     EXPECT_EQ(store.list().size(), 3u);
 }
 
+// Writing many radios in a row: each radio keeps its newest read (the memory it held before it
+// was written) however many backups came after it; older reads of a radio, writes and reads
+// without a serial number go beyond the newest.
+TEST(BackupStore, EachRadioKeepsItsNewestReadBeyondTheNewest) {
+    Fixture f;
+    BackupStore store = f.store(3);
+    std::time_t t = 1'800'000'000;
+    auto keep = [&](BackupKind kind, const std::string& serial) {
+        f.info.SerialNumber = serial + '\0';
+        const auto kept = store.keep(kind, f.image, f.doc.work, f.info, nullptr, ++t);
+        EXPECT_TRUE(kept);
+        return kept.value_or("");
+    };
+    const std::string noSerial = keep(BackupKind::Read, "");
+    const std::string firstOfRadio1 = keep(BackupKind::Read, "R1");
+    for (const char* radio : {"R2", "R3", "R4"})
+        keep(BackupKind::Read, radio);
+    const std::string firstWrite = keep(BackupKind::Write, "R4");
+    for (int i = 0; i < 3; ++i)
+        keep(BackupKind::Write, "R4");
+    const std::string againRadio1 = keep(BackupKind::Read, "R1");
+
+    std::vector<std::string> kept;
+    for (const BackupEntry& e : store.list())
+        kept.push_back(e.serial + (e.kind == BackupKind::Read ? "-read" : "-write"));
+    EXPECT_EQ(kept, (std::vector<std::string>{"R1-read", "R4-write", "R4-write", "R4-read", "R3-read", "R2-read"}));
+    for (const std::string& gone : {noSerial, firstOfRadio1, firstWrite})
+        EXPECT_FALSE(fs::exists(gone)) << gone;
+    EXPECT_TRUE(fs::exists(againRadio1));
+}
+
 TEST(BackupStore, FolderThatCannotBeCreatedKeepsNothingAndSaysWhy) {
     Fixture f;
     f.dir.write("backups", std::string("a file where the folder should be"));

@@ -387,6 +387,14 @@ TEST(BatchLog, AppendsToAnEarlierLogAndQuotesWhatTheRadioHolds) {
     const std::string line = BatchLogLine(r);
     EXPECT_NE(line.find(",\"ZT,\"\"7\"\"\\x01\",ZT-450E,"), std::string::npos) << line;
     EXPECT_NE(line.find(",failed,a\\\\b,"), std::string::npos) << line;
+    // What a spreadsheet would run as a formula is kept as text.
+    r.serial = "=HYPERLINK(\"x\")";
+    r.customerCode = "@SUM(A1)";
+    r.salesArea = "-1+2";
+    const std::string formulas = BatchLogLine(r);
+    EXPECT_NE(formulas.find(",\"'=HYPERLINK(\"\"x\"\")\",ZT-450E,,'-1+2,'@SUM(A1),"), std::string::npos) << formulas;
+    r.serial = "ZT,\"7\"\x01";
+    r.customerCode = r.salesArea = "";
     for (int run = 0; run < 2; ++run) {
         BatchLog log;
         std::string error;

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string_view>
+#include <set>
 #include <system_error>
 
 namespace zt {
@@ -263,8 +264,16 @@ std::vector<BackupEntry> BackupStore::list() const {
 void BackupStore::prune() const {
     const std::vector<BackupEntry> all = list();
     std::error_code ec;
-    for (std::size_t i = static_cast<std::size_t>(keep_); i < all.size(); ++i)
-        RemoveBackupFolder(all[i].folder);
+    // Beyond the newest, each radio keeps its newest read: writing many radios in a row must not
+    // remove the memory the first of them held before they were written.
+    std::set<std::string> radios;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const BackupEntry& e = all[i];
+        const bool radiosLastRead =
+            e.kind == BackupKind::Read && !e.serial.empty() && radios.insert(e.serial).second;
+        if (i >= static_cast<std::size_t>(keep_) && !radiosLastRead)
+            RemoveBackupFolder(e.folder);
+    }
     const auto now = fs::file_time_type::clock::now();
     for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();

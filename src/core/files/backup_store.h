@@ -3,7 +3,8 @@
 // (or what is about to be written) in a folder of its own in the user's data folder, so that a
 // channel list lost to a wrong write or a wrong file can be had back. A backup holds the raw
 // 9280-byte memory image, the radio information as the program knew it, and the decoded data file
-// pair, so it opens like any document. The newest backups are kept, the older ones removed.
+// pair, so it opens like any document. The newest backups are kept, and besides them the newest
+// read of every radio (by serial number); the older ones are removed.
 #pragma once
 
 #include "app/app_state.h"
@@ -58,7 +59,7 @@ class BackupStore {
     // information (and the raw information area when `infoBlock` is given), taken at `when`. The
     // information kept is the radio's own: the texts of `infoBlock` when given; without it only the
     // serial number of `info` (a new document's record holds invented dates and codes);
-    // then removes the oldest beyond the newest `keep`.
+    // then removes the oldest beyond the newest `keep` (prune()).
     // Everything is written into a hidden folder that is renamed into place at the end, so an
     // interrupted backup leaves nothing that lists or opens. Returns the backup's folder, or
     // nullopt with `error` saying why nothing was kept.
@@ -70,8 +71,8 @@ class BackupStore {
     // hidden unfinished ones) are not listed.
     std::vector<BackupEntry> list() const;
 
-    // Removes the oldest backups beyond the newest `keep`, and unfinished folders left by an
-    // interrupted backup.
+    // Removes the oldest backups beyond the newest `keep` (but never a radio's newest read), and
+    // unfinished folders left by an interrupted backup.
     void prune() const;
 
   private:

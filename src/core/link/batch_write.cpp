@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -77,9 +78,12 @@ std::string LowerCase(std::string s) {
 }
 
 // A field of the log: control characters (and the backslash that marks them) escaped, quoted
-// when it holds a separator, a quote or a line break.
+// when it holds a separator, a quote or a line break. A field that a spreadsheet would take for a
+// formula (a radio's serial number "=..." ) starts with an apostrophe, so it is shown as text.
 std::string CsvField(const std::string& value) {
     std::string v;
+    if (!value.empty() && std::string_view("=+-@").find(value.front()) != std::string_view::npos)
+        v += '\'';
     for (unsigned char c : value) {
         if (c == '\\') {
             v += "\\\\";
