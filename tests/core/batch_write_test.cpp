@@ -38,7 +38,10 @@ struct RecordingBatchHost : BatchHost {
     int passwordDialogs = 0;
     std::function<void(const BatchRadio&)> onDone;
 
+    std::vector<std::string> portTroubles;
+
     void phaseChanged(BatchPhase p, const BatchRadio&) override { phases.push_back(p); }
+    void portTrouble(const std::string& why) override { portTroubles.push_back(why); }
     bool askPassword(std::string& pw) override {
         ++passwordDialogs;
         pw = password;
@@ -262,12 +265,17 @@ TEST(BatchWrite, RadioLeftOnTheCableIsNotWrittenTwice) {
     EXPECT_EQ(b.port.count("W"), writes);
     EXPECT_EQ(b.batch->phase(), BatchPhase::Waiting);
 
-    // The port itself goes away (a USB adapter pulled with the radio), then comes back.
+    // The port itself goes away (a USB adapter pulled with the radio), then comes back. The user
+    // is told why once, not at every attempt, and told again when it opens.
     b.port.canOpen = false;
+    b.port.failure = "/dev/ttyUSB0: permission denied";
     b.run({}, 2000);
+    EXPECT_GT(b.port.opens, 4);
+    EXPECT_EQ(b.host.portTroubles, std::vector<std::string>{"/dev/ttyUSB0: permission denied"});
     b.port.canOpen = true;
     b.run([&] { return b.host.done.size() == 2; });
     EXPECT_EQ(b.host.done.size(), 2u);
+    EXPECT_EQ(b.host.portTroubles, (std::vector<std::string>{"/dev/ttyUSB0: permission denied", ""}));
     b.batch->stop();
     EXPECT_EQ(b.logLines().size(), 3u);
 }

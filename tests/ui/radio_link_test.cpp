@@ -779,6 +779,10 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
             auto* d = qobject_cast<FrmBatchWrite*>(QApplication::activeModalWidget());
             QVERIFY(d != nullptr);
             shown = true;
+            // No radio on the path yet: the window says why the port cannot be opened.
+            QTRY_COMPARE(d->StatusLabel()->text().split('\n').size(), 2);
+            QVERIFY2(d->StatusLabel()->text().split('\n').back().startsWith(port),
+                     qPrintable(d->StatusLabel()->text()));
             for (int i = 0; i < static_cast<int>(radios.size()); ++i) {
                 SimRadio sim(radios[static_cast<std::size_t>(i)], port);
                 QVERIFY(sim.started());

@@ -64,6 +64,11 @@ class CliBatchHost : public BatchHost {
                              Text(app_, kWaiting, "Waiting for the next radio on %1 ...", app_.ComPortName))
                       << std::endl;
     }
+    void portTrouble(const std::string& why) override {
+        endBar();
+        if (!why.empty())
+            std::cerr << OneLine(why) << std::endl;
+    }
     void progress(int percent) override {
         if (!options_.progressBar)
             return;

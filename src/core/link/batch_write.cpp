@@ -263,7 +263,7 @@ class PrompterSwap {
 BatchWriter::BatchWriter(AppState& app, Document& doc, LinkPort& port, LinkTimer& replyTimer,
                          LinkTimer& stepTimer, const LinkVersionTable& versions, BatchHost& host,
                          BatchLog& log, BackupStore* backups)
-    : app_(app), doc_(doc), stepTimer_(stepTimer), host_(host), log_(log), backups_(backups),
+    : app_(app), doc_(doc), port_(port), stepTimer_(stepTimer), host_(host), log_(log), backups_(backups),
       quiet_(std::make_unique<QuietPrompter>(app)), engine_(app, doc, port, replyTimer, *this, versions) {}
 
 BatchWriter::~BatchWriter() {
@@ -398,10 +398,24 @@ void BatchWriter::probe() {
     }
     PrompterSwap quiet(app_, quiet_.get());
     if (!engine_.startInfoRead()) {
-        // The port cannot be opened now (an adapter unplugged with its radio): try it again soon.
+        // The port cannot be opened now (an adapter unplugged with its radio, a port the user may
+        // not use): try it again soon, and say why once.
         absentSeen_ = true;
+        std::string why = port_.openFailure();
+        if (why.empty())
+            why = app_.ComPortName + ": " + Say(app_, kTextPortGone, "the port could not be opened");
+        setPortTrouble(why);
         schedule(Next::Probe, kBatchPortPollMs);
+        return;
     }
+    setPortTrouble({});
+}
+
+void BatchWriter::setPortTrouble(const std::string& why) {
+    if (why == portTrouble_)
+        return;
+    portTrouble_ = why;
+    host_.portTrouble(why);
 }
 
 void BatchWriter::startRead() {

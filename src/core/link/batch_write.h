@@ -94,6 +94,10 @@ class BatchHost {
     virtual void phaseChanged(BatchPhase phase, const BatchRadio& radio) = 0;
     // Progress of the read, write or read-back, 0..100.
     virtual void progress(int percent) { (void)percent; }
+    // The port cannot be opened while the batch waits for a radio: `why` names the port and the
+    // system's reason (permission refused, no such device); the batch keeps trying. An empty `why`:
+    // the port opens again. Called when this changes, not at every attempt.
+    virtual void portTrouble(const std::string& why) { (void)why; }
     // The radio asks for its programming password (see LinkHost::askPassword).
     virtual bool askPassword(std::string& password) = 0;
     // A radio is done and its line logged (`logError` says why it could not be, and the batch then
@@ -170,9 +174,12 @@ class BatchWriter : public LinkHost {
     void noteModel();
     std::string refusal(const LinkResult& r) const;
     void sampleWriteStep();
+    void setPortTrouble(const std::string& why);
 
     AppState& app_;
     Document& doc_;
+    LinkPort& port_;
+    std::string portTrouble_; // why the port last failed to open while waiting; empty when it opens
     LinkTimer& stepTimer_;
     BatchHost& host_;
     BatchLog& log_;

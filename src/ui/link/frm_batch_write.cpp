@@ -2,6 +2,7 @@
 #include "link/frm_batch_write.h"
 
 #include "link/frm_pass_word.h"
+#include "util/shown_text.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -73,6 +74,7 @@ FrmBatchWrite::FrmBatchWrite(AppState& app, Document& doc, BatchLog& log, Backup
     label(T(kLog) + " " + QDir::toNativeSeparators(QString::fromStdString(log.path())), "LabelLog");
     label(T(verify ? kVerifyOn : kVerifyOff), "LabelVerify");
     status_ = label(QString(), "LabelStatus");
+    status_->setTextFormat(Qt::PlainText);
     bar_ = new QProgressBar(this);
     bar_->setObjectName("ProgressBar1");
     bar_->setRange(0, 100);
@@ -166,6 +168,14 @@ void FrmBatchWrite::phaseChanged(BatchPhase phase, const BatchRadio& radio) {
     case BatchPhase::Ended:
         break;
     }
+}
+
+void FrmBatchWrite::portTrouble(const std::string& why) {
+    // Waiting still, with the reason the port cannot be opened under it until it opens.
+    QString text = Fill(T(kWaiting), QString::fromStdString(app_.ComPortName));
+    if (!why.empty())
+        text += "\n" + QString::fromStdString(ShownText(why));
+    status_->setText(text);
 }
 
 void FrmBatchWrite::progress(int percent) {

@@ -41,6 +41,7 @@ class FrmBatchWrite : public QDialog, public BatchHost {
     // BatchHost
     void phaseChanged(BatchPhase phase, const BatchRadio& radio) override;
     void progress(int percent) override;
+    void portTrouble(const std::string& why) override;
     bool askPassword(std::string& password) override;
     void radioDone(const BatchRadio& radio, const BatchCount& count, const std::string& logError) override;
     void batchEnded(const BatchCount& count, const std::string& why) override;
