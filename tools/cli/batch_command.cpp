@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch_command.h"
 
+#include "port_search.h"
 #include "serial_link.h"
 
 #include "files/version_table.h"
@@ -206,11 +207,12 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     }
 
     SerialLinkPort port;
+    ReasonedLinkPort reasonedPort(port, app); // a port that does not open says why
     SerialLinkTimer replyTimer;
     SerialLinkTimer stepTimer;
     AppVersionTable versions(app);
     CliBatchHost host(app, prompter, options);
-    BatchWriter batch(app, doc, port, replyTimer, stepTimer, versions, host, log, backups);
+    BatchWriter batch(app, doc, reasonedPort, replyTimer, stepTimer, versions, host, log, backups);
     host.batch = &batch;
     AttachLinkEngine(port, replyTimer, batch);
     stepTimer.setHandler([&batch] { batch.onStepTimer(); });
