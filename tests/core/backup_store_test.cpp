@@ -125,7 +125,8 @@ TEST(BackupStore, EachRadioKeepsItsNewestReadBeyondTheNewest) {
     std::vector<std::string> kept;
     for (const BackupEntry& e : store.list())
         kept.push_back(e.serial + (e.kind == BackupKind::Read ? "-read" : "-write"));
-    EXPECT_EQ(kept, (std::vector<std::string>{"R1-read", "R4-write", "R4-write", "R4-read", "R3-read", "R2-read"}));
+    EXPECT_EQ(kept,
+              (std::vector<std::string>{"R1-read", "R4-write", "R4-write", "R4-read", "R3-read", "R2-read"}));
     for (const std::string& gone : {noSerial, firstOfRadio1, firstWrite})
         EXPECT_FALSE(fs::exists(gone)) << gone;
     EXPECT_TRUE(fs::exists(againRadio1));

@@ -400,7 +400,8 @@ TEST(BatchLog, AppendsToAnEarlierLogAndQuotesWhatTheRadioHolds) {
     r.customerCode = "@SUM(A1)";
     r.salesArea = "-1+2";
     const std::string formulas = BatchLogLine(r);
-    EXPECT_NE(formulas.find(",\"'=HYPERLINK(\"\"x\"\")\",ZT-450E,,'-1+2,'@SUM(A1),"), std::string::npos) << formulas;
+    EXPECT_NE(formulas.find(",\"'=HYPERLINK(\"\"x\"\")\",ZT-450E,,'-1+2,'@SUM(A1),"), std::string::npos)
+        << formulas;
     r.serial = "ZT,\"7\"\x01";
     r.customerCode = r.salesArea = "";
     for (int run = 0; run < 2; ++run) {

@@ -39,17 +39,6 @@ extern "C" void OnStopSignal(int) {
         const auto n = ::write(g_signalPipe, &c, 1);
 }
 
-std::string Text(const AppState& app, int id, const char* fallback, const std::string& a1 = {},
-                 const std::string& a2 = {}) {
-    std::string t = app.LangText(id);
-    if (t.empty())
-        t = fallback;
-    for (const auto& [mark, value] : {std::pair{"%1", &a1}, std::pair{"%2", &a2}})
-        if (const auto at = t.find(mark); at != std::string::npos)
-            t.replace(at, 2, *value);
-    return t;
-}
-
 // The command line around the batch: a line on stdout for every radio, the waiting and the progress
 // on stderr, questions through the prompter (--yes answers them).
 class CliBatchHost : public BatchHost {
@@ -61,8 +50,8 @@ class CliBatchHost : public BatchHost {
     void phaseChanged(BatchPhase phase, const BatchRadio&) override {
         endBar();
         if (phase == BatchPhase::Waiting)
-            std::cerr << OneLine(
-                             Text(app_, kWaiting, "Waiting for the next radio on %1 ...", app_.ComPortName))
+            std::cerr << OneLine(app_.LangTextOr(kWaiting, "Waiting for the next radio on %1 ...",
+                                                 app_.ComPortName))
                       << std::endl;
     }
     void portTrouble(const std::string& why) override {
@@ -106,12 +95,12 @@ class CliBatchHost : public BatchHost {
         if (!logError.empty() || r.result != BatchResult::Failed || batch->stopRequested())
             return;
         const std::string serial = r.serial.empty() ? std::string("?") : r.serial;
-        const std::string question = Text(app_, kFailedRadio, "Radio %1 failed: %2", serial, r.reason) +
-                                     "\r\n" + Text(app_, kGoOn, "Go on with the next radio?");
+        const std::string question = app_.LangTextOr(kFailedRadio, "Radio %1 failed: %2", serial, r.reason) +
+                                     "\r\n" + app_.LangTextOr(kGoOn, "Go on with the next radio?");
         // On a terminal the user decides (--yes: go on); a run without one (a script) goes on: the
         // failure is in the log and on stderr, and the exit status says so.
         if (!options_.interactive) {
-            std::cerr << OneLine(Text(app_, kFailedRadio, "Radio %1 failed: %2", serial, r.reason))
+            std::cerr << OneLine(app_.LangTextOr(kFailedRadio, "Radio %1 failed: %2", serial, r.reason))
                       << std::endl;
             batch->goOn();
         } else if (prompter_.ask(question, Icon::Question, Buttons::YesNo) == Answer::Yes)
@@ -197,8 +186,8 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
         return 1;
     }
     const std::string confirm =
-        Text(app, kConfirmBatch, "Write the document %1 to every radio connected to %2?", app.DocFileName,
-             app.ComPortName);
+        app.LangTextOr(kConfirmBatch, "Write the document %1 to every radio connected to %2?",
+                       app.DocFileName, app.ComPortName);
     // On a terminal the document is confirmed once (--yes confirms it); a script confirms it by
     // asking for --repeat with its --log.
     if (options.interactive && prompter.ask(confirm, Icon::Question, Buttons::OkCancel) != Answer::Ok) {
@@ -231,7 +220,7 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     QCoreApplication::exec(); // until CliBatchHost::batchEnded
     if (!host.failure.empty()) {
         std::cerr << "ztprog-cli: "
-                  << OneLine(Text(app, 34627, "The batch stopped: its log cannot be written.")) << ' '
+                  << OneLine(app.LangTextOr(34627, "The batch stopped: its log cannot be written.")) << ' '
                   << OneLine(host.failure) << '\n';
         return 1;
     }

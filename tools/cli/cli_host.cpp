@@ -11,21 +11,6 @@
 
 namespace zt {
 
-std::string OneLine(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!out.empty() && out.back() != ' ')
-                out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    const auto first = out.find_first_not_of(' ');
-    const auto last = out.find_last_not_of(' ');
-    return first == std::string::npos ? std::string() : out.substr(first, last - first + 1);
-}
-
 namespace {
 
 // The answer of the first button: Yes, Retry (the information read asks Retry or Cancel) or OK.

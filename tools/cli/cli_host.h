@@ -3,6 +3,8 @@
 // progress bar on stderr, and the end of the exchange.
 #pragma once
 
+#include "util/shown_text.h" // OneLine
+
 #include "link/link_io.h"
 #include "util/prompter.h"
 
@@ -70,8 +72,5 @@ class CliHost : public LinkHost {
     bool barShown_ = false;
     bool passwordOffered_ = false;
 };
-
-// One line of text: line breaks become blanks, surrounding blanks removed.
-std::string OneLine(const std::string& text);
 
 } // namespace zt

@@ -14,11 +14,6 @@ namespace zt {
 
 namespace {
 
-std::string Text(const AppState& app, int id, const char* fallback) {
-    std::string t = app.LangText(id);
-    return t.empty() ? fallback : t;
-}
-
 int Fail(const std::string& why) {
     std::cerr << "ztprog-cli: " << ShownText(OneLine(why)) << '\n';
     return 1;
@@ -146,7 +141,7 @@ int ExportCsvCommand(AppState& app, Document& doc, RadioInfoRecord& info, const 
         return OpenFailure(app, datPath);
     FileError error;
     if (!ExportChannelsCsvFile(app, doc.work, csvPath, &error))
-        return Fail(Text(app, 33018, "The file could not be written.") + " (" + error.text() + ")");
+        return Fail(app.LangTextOr(33018, "The file could not be written.") + " (" + error.text() + ")");
     return 0;
 }
 
@@ -174,13 +169,13 @@ int ImportCsvCommand(AppState& app, Document& doc, RadioInfoRecord& info, const 
         return Fail(CsvFileErrorText(app, plan, csvPath));
     }
     for (const CsvRefusedRow& r : plan.refused)
-        std::cerr << ShownText(csvPath) << ':' << r.line << ": " << Text(app, 33010, "Channel") << ' '
+        std::cerr << ShownText(csvPath) << ':' << r.line << ": " << app.LangTextOr(33010, "Channel") << ' '
                   << ShownText(r.location) << ": " << Issues(app, r.reasons) << '\n';
     if (const int more = plan.refusedCount - static_cast<int>(plan.refused.size()); more > 0)
-        std::cerr << ShownText(csvPath) << ": " << Text(app, 34115, "more refused rows not listed:") << ' '
-                  << more << '\n';
+        std::cerr << ShownText(csvPath) << ": " << app.LangTextOr(34115, "more refused rows not listed:")
+                  << ' ' << more << '\n';
     if (plan.taken.empty())
-        return Fail(Text(app, 33017, "No row of this file can be imported.") + " (" + csvPath + ")");
+        return Fail(app.LangTextOr(33017, "No row of this file can be imported.") + " (" + csvPath + ")");
     if (plan.refusedCount > 0 && !choice.partial)
         return 1;
     if (verbose)

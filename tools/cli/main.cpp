@@ -66,11 +66,6 @@ int Fail(const std::string& why) {
     return kExitFailure;
 }
 
-std::string Text(const AppState& app, int id, const char* fallback) {
-    std::string t = app.LangText(id);
-    return t.empty() ? fallback : t;
-}
-
 // What a command works on.
 struct Run {
     AppState& app;
@@ -101,7 +96,7 @@ std::string ExchangeFailure(const AppState& app, const CliHost& host, const Link
                "); --no-backup writes without one";
     case LinkOutcome::OtherVersion:
         if (r.handOver)
-            return Text(app, 9062, "This radio needs another version of the programming software.") +
+            return app.LangTextOr(9062, "This radio needs another version of the programming software.") +
                    " (radio " + r.radioVersion + ")";
         [[fallthrough]];
     case LinkOutcome::NotConfirmed:
@@ -133,7 +128,8 @@ int RunExchange(Run& r, bool (LinkEngine::*start)()) {
 void PrintInfo(const AppState& app, const RadioInfoRecord& info) {
     auto row = [&](int id, const char* fallback, const std::string& value) {
         // The radio's texts are bytes of its own code page: only control characters are escaped.
-        std::cout << OneLine(Text(app, id, fallback)) << ": " << ShownText(value, HighBytes::Legacy) << '\n';
+        std::cout << OneLine(app.LangTextOr(id, fallback)) << ": " << ShownText(value, HighBytes::Legacy)
+                  << '\n';
     };
     row(21002, "Sales area code", TrimFixed(info.SalesArea));
     row(21003, "Production batch number", info.ProductionBatch.trimmed());
@@ -209,10 +205,11 @@ int CmdWrite(Run& r) {
     case VerifyStatus::Differs:
         for (const std::string& line : DescribeDifferences(r.app, r.engine.verifyDifferences(), 0))
             std::cout << line << '\n';
-        std::cerr << "ztprog-cli: " << OneLine(Text(r.app, 33213, "The radio holds something else.")) << '\n';
+        std::cerr << "ztprog-cli: " << OneLine(r.app.LangTextOr(33213, "The radio holds something else."))
+                  << '\n';
         return kExitVerifyDiffers;
     case VerifyStatus::Unfinished:
-        std::cerr << "ztprog-cli: " << OneLine(Text(r.app, 33214, "The write is not verified.")) << '\n';
+        std::cerr << "ztprog-cli: " << OneLine(r.app.LangTextOr(33214, "The write is not verified.")) << '\n';
         return kExitVerifyUnfinished;
     case VerifyStatus::NotRun:
         break;

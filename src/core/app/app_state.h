@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace zt {
 
@@ -58,6 +59,18 @@ struct AppState {
     Prompter* prompter = nullptr; // never null once main or a test has set it up
 
     std::string LangText(int id) const { return lang.text(id); }
+    // The language text `id`, or `fallback` when the language file lacks it, with "%1" and "%2"
+    // replaced by `a1` and `a2`.
+    std::string LangTextOr(int id, const char* fallback, const std::string& a1 = {},
+                           const std::string& a2 = {}) const {
+        std::string t = LangText(id);
+        if (t.empty())
+            t = fallback;
+        for (const auto& [mark, value] : {std::pair{"%1", &a1}, std::pair{"%2", &a2}})
+            if (const auto at = t.find(mark); at != std::string::npos)
+                t.replace(at, 2, *value);
+        return t;
+    }
 };
 
 } // namespace zt

@@ -5,13 +5,14 @@
 #include "files/file_io.h"
 #include "files/ini_file.h"
 #include "link/radio_info.h"
+#include "util/local_time.h"
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <filesystem>
-#include <string_view>
 #include <set>
+#include <string_view>
 #include <system_error>
 
 namespace zt {
@@ -28,21 +29,6 @@ constexpr auto kStalePartial = std::chrono::hours(1);
 
 const char* KindText(BackupKind k) {
     return k == BackupKind::Read ? "read" : "write";
-}
-
-std::tm LocalTime(std::time_t when) {
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &when);
-#else
-    localtime_r(&when, &tm);
-#endif
-    return tm;
-}
-
-std::string Format(const std::tm& tm, const char* pattern) {
-    char buf[32];
-    return std::strftime(buf, sizeof buf, pattern, &tm) > 0 ? std::string(buf) : std::string();
 }
 
 // A serial number as it may appear in a folder name: letters, digits, '-' and '_' only.
@@ -171,7 +157,7 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
     if (infoBlock)
         DecodeRadioInfo(*infoBlock, own);
     const std::string serial = own.SerialNumber.trimmed();
-    std::string name = Format(tm, "%Y%m%d-%H%M%S") + "-" + KindText(kind);
+    std::string name = FormatTime(tm, "%Y%m%d-%H%M%S") + "-" + KindText(kind);
     if (const std::string part = NamePart(serial); !part.empty())
         name += "-" + part;
     // Two backups in the same second (a write and its read, a quick second read) get a number.
@@ -214,8 +200,8 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
     // The description is written last: a folder without it is never listed.
     IniFile desc;
     desc.setValue(kSection, "Kind", KindText(kind));
-    desc.setValue(kSection, "Date", Format(tm, "%Y-%m-%d"));
-    desc.setValue(kSection, "Time", Format(tm, "%H:%M:%S"));
+    desc.setValue(kSection, "Date", FormatTime(tm, "%Y-%m-%d"));
+    desc.setValue(kSection, "Time", FormatTime(tm, "%H:%M:%S"));
     desc.setValue(kSection, "Stamp", std::to_string(static_cast<long long>(when)));
     desc.setValue(kSection, "Serial", OneLineValue(serial));
     desc.setValue(kSection, "Channels", std::to_string(UsedChannels(image)));

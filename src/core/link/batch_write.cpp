@@ -2,6 +2,8 @@
 #include "link/batch_write.h"
 
 #include "model/model_config.h"
+#include "util/local_time.h"
+#include "util/shown_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -40,33 +42,6 @@ constexpr int kTextDiffers = 34621;
 constexpr int kTextNotVerified = 34622;
 constexpr int kTextPortGone = 34623;
 
-std::string OneLineText(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') {
-            if (!out.empty() && out.back() != ' ')
-                out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    while (!out.empty() && out.back() == ' ')
-        out.pop_back();
-    return out;
-}
-
-// The language text `id`, or `fallback` when the language file lacks it; "%1", "%2" replaced.
-std::string Say(const AppState& app, int id, const char* fallback, const std::string& a1 = {},
-                const std::string& a2 = {}) {
-    std::string t = app.LangText(id);
-    if (t.empty())
-        t = fallback;
-    for (const auto& [mark, value] : {std::pair{"%1", &a1}, std::pair{"%2", &a2}})
-        if (const auto at = t.find(mark); at != std::string::npos)
-            t.replace(at, 2, *value);
-    return t;
-}
-
 std::string FileName(const std::string& path) {
     return fs::path(path).filename().string();
 }
@@ -103,17 +78,6 @@ std::string CsvField(const std::string& value) {
     return q + "\"";
 }
 
-std::string LocalTimeText(std::time_t when) {
-    std::tm tm{};
-#ifdef _WIN32
-    localtime_s(&tm, &when);
-#else
-    localtime_r(&when, &tm);
-#endif
-    char buf[32];
-    return std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm) > 0 ? std::string(buf) : std::string();
-}
-
 } // namespace
 
 const char* BatchResultText(BatchResult r) {
@@ -133,9 +97,16 @@ std::string BatchLogHeader() {
 }
 
 std::string BatchLogLine(const BatchRadio& r) {
-    const std::string fields[] = {
-        LocalTimeText(r.when),     r.serial, r.model, r.firmware, r.salesArea, r.customerCode, r.document,
-        BatchResultText(r.result), r.reason, r.backup};
+    const std::string fields[] = {FormatTime(LocalTime(r.when), "%Y-%m-%d %H:%M:%S"),
+                                  r.serial,
+                                  r.model,
+                                  r.firmware,
+                                  r.salesArea,
+                                  r.customerCode,
+                                  r.document,
+                                  BatchResultText(r.result),
+                                  r.reason,
+                                  r.backup};
     std::string line;
     for (const std::string& f : fields)
         line += (line.empty() && &f == &fields[0] ? "" : ",") + CsvField(f);
@@ -228,7 +199,7 @@ class BatchWriter::QuietPrompter : public Prompter {
   public:
     explicit QuietPrompter(const AppState& app) : app_(app) {}
     Answer ask(const std::string& text, Icon, Buttons buttons, const std::string& = {}) override {
-        last = OneLineText(text);
+        last = OneLine(text);
         if (buttons == Buttons::Ok)
             return Answer::Ok;
         if (buttons == Buttons::OkCancel &&
@@ -403,7 +374,7 @@ void BatchWriter::probe() {
         absentSeen_ = true;
         std::string why = port_.openFailure();
         if (why.empty())
-            why = app_.ComPortName + ": " + Say(app_, kTextPortGone, "the port could not be opened");
+            why = app_.ComPortName + ": " + app_.LangTextOr(kTextPortGone, "the port could not be opened");
         setPortTrouble(why);
         schedule(Next::Probe, kBatchPortPollMs);
         return;
@@ -425,8 +396,8 @@ void BatchWriter::startRead() {
     host_.progress(0);
     PrompterSwap quiet(app_, quiet_.get());
     if (!engine_.startRead())
-        fail(Say(app_, kTextPortGone, "the port could not be opened") + "; " +
-             Say(app_, kTextNothingWritten, "nothing written"));
+        fail(app_.LangTextOr(kTextPortGone, "the port could not be opened") + "; " +
+             app_.LangTextOr(kTextNothingWritten, "nothing written"));
 }
 
 void BatchWriter::startWrite() {
@@ -436,8 +407,8 @@ void BatchWriter::startWrite() {
     host_.progress(0);
     PrompterSwap quiet(app_, quiet_.get());
     if (!engine_.startWrite())
-        fail(Say(app_, kTextPortGone, "the port could not be opened") + "; " +
-             Say(app_, kTextNothingWritten, "nothing written"));
+        fail(app_.LangTextOr(kTextPortGone, "the port could not be opened") + "; " +
+             app_.LangTextOr(kTextNothingWritten, "nothing written"));
 }
 
 // Handled on the next turn of the event loop, outside the engine's own call.
@@ -509,29 +480,30 @@ void BatchWriter::noteModel() {
 std::string BatchWriter::refusal(const LinkResult& r) const {
     switch (r.outcome) {
     case LinkOutcome::WrongModel:
-        return Say(app_, kTextOtherModel, "another model (%1)", current_.model);
+        return app_.LangTextOr(kTextOtherModel, "another model (%1)", current_.model);
     case LinkOutcome::OtherVersion:
-        return Say(app_, kTextOtherFirmware, "firmware %1 is of another family than this program writes",
-                   current_.firmware);
+        return app_.LangTextOr(kTextOtherFirmware,
+                               "firmware %1 is of another family than this program writes",
+                               current_.firmware);
     case LinkOutcome::BandRefused:
-        return Say(app_, kTextOtherBand, "another band than the document's");
+        return app_.LangTextOr(kTextOtherBand, "another band than the document's");
     case LinkOutcome::PasswordRefused:
-        return Say(app_, kTextPassword, "the password was refused");
+        return app_.LangTextOr(kTextPassword, "the password was refused");
     case LinkOutcome::RadioLocked:
     case LinkOutcome::RadioProtected:
-        return OneLineText(r.text);
+        return OneLine(r.text);
     case LinkOutcome::PortUnavailable:
-        return Say(app_, kTextPortGone, "the port could not be opened");
+        return app_.LangTextOr(kTextPortGone, "the port could not be opened");
     default:
         break;
     }
-    return Say(app_, kTextNoAnswer, "the radio stopped answering");
+    return app_.LangTextOr(kTextNoAnswer, "the radio stopped answering");
 }
 
 void BatchWriter::onReadEnded(const LinkResult& r) {
     noteModel();
     if (!r.ok()) {
-        fail(refusal(r) + "; " + Say(app_, kTextNothingWritten, "nothing written"));
+        fail(refusal(r) + "; " + app_.LangTextOr(kTextNothingWritten, "nothing written"));
         return;
     }
     // The radio's lock flags refuse the write, as after a read of it in the main window.
@@ -539,8 +511,8 @@ void BatchWriter::onReadEnded(const LinkResult& r) {
     engine_.setReadRadioFlags(
         {(flags & 0x08) != 0, (flags & 0x04) != 0, (flags & 0x02) != 0, (flags & 0x01) != 0});
     if (!backupError_.empty()) {
-        fail(Say(app_, kTextNoBackup, "no backup of its memory could be kept (%1)", backupError_) + "; " +
-             Say(app_, kTextNothingWritten, "nothing written"));
+        fail(app_.LangTextOr(kTextNoBackup, "no backup of its memory could be kept (%1)", backupError_) +
+             "; " + app_.LangTextOr(kTextNothingWritten, "nothing written"));
         return;
     }
     schedule(Next::Write, 0);
@@ -550,12 +522,13 @@ void BatchWriter::onWriteEnded(const LinkResult& r) {
     noteModel();
     if (!r.ok()) {
         if (!writeBegan_) {
-            fail(refusal(r) + "; " + Say(app_, kTextNothingWritten, "nothing written"));
+            fail(refusal(r) + "; " + app_.LangTextOr(kTextNothingWritten, "nothing written"));
             return;
         }
         const std::string backup = current_.backup.empty() ? std::string("-") : FileName(current_.backup);
         fail(refusal(r) + "; " +
-             Say(app_, kTextCutShort,
+             app_.LangTextOr(
+                 kTextCutShort,
                  "the write was cut short at %1 %: the radio may hold the new document up to there "
                  "and its previous memory after it (backup %2)",
                  std::to_string(percent_), backup));
@@ -569,12 +542,12 @@ void BatchWriter::onWriteEnded(const LinkResult& r) {
         std::string what;
         for (const std::string& line : DescribeDifferences(app_, engine_.verifyDifferences(), 4))
             what += (what.empty() ? "" : "; ") + line;
-        fail(Say(app_, kTextDiffers, "the radio holds something else than was written: %1", what));
+        fail(app_.LangTextOr(kTextDiffers, "the radio holds something else than was written: %1", what));
         return;
     }
     case VerifyStatus::Unfinished:
-        fail(Say(app_, kTextNotVerified,
-                 "not verified: the radio stopped answering while the write was read back"));
+        fail(app_.LangTextOr(kTextNotVerified,
+                             "not verified: the radio stopped answering while the write was read back"));
         return;
     case VerifyStatus::NotRun:
         current_.result = BatchResult::Written;

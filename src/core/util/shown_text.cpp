@@ -125,4 +125,19 @@ std::string ShownText(std::string_view text, HighBytes high) {
     return out;
 }
 
+std::string OneLine(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!out.empty() && out.back() != ' ')
+                out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    const auto first = out.find_first_not_of(' ');
+    const auto last = out.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : out.substr(first, last - first + 1);
+}
+
 } // namespace zt

@@ -22,4 +22,8 @@ namespace zt {
 enum class HighBytes { Utf8, Legacy };
 std::string ShownText(std::string_view text, HighBytes high = HighBytes::Utf8);
 
+// A message of several lines on one line (a log field, a terminal line): each run of line breaks
+// becomes one blank; leading and trailing blanks go.
+std::string OneLine(std::string_view text);
+
 } // namespace zt
