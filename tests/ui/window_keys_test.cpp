@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Settings windows by keyboard alone: the focus on opening (from the menu or the tree), where
 // Tab, Shift+Tab and Enter go, and Ctrl+Tab between pages.
+#include "channels/frm_ch_info_edit.h"
 #include "common/tab_order.h"
 #include "editor_fixture.h"
 #include "settings/frm_alert.h"
@@ -173,6 +174,25 @@ class WindowKeysTest : public QObject, zt::test::EditorFixture {
         QCOMPARE(entered.mid(0, upToButton.size()), upToButton);
         if (upToButton.back() == "CommandClose")
             QVERIFY(w->ChildByName(window) == nullptr);
+    }
+
+    // The channel edit window is two columns of labelled lists: Tab goes down the left column,
+    // then the right one, then the switches row by row. (Most controls are off without a channel
+    // in use: the order is read from the window's Tab chain.)
+    void editWindowReadsColumnByColumn() {
+        start();
+        QWidget* e = w->ShowChildWindow(FrmCHInfoEdit::kName);
+        QApplication::processEvents();
+        QCOMPARE(nameOf(focused()), QString("Combo4"));
+        QStringList chain;
+        for (QWidget* x = e->nextInFocusChain(); x != e; x = x->nextInFocusChain())
+            if (e->isAncestorOf(x) && (x->focusPolicy() & Qt::TabFocus) && !x->isHidden())
+                chain << nameOf(x);
+        const QStringList expected{
+            "Combo4",    "Combo1",   "Text1",     "Combo2_0",  "Combo2_1",  "Combo2_6",  "Combo2_13",
+            "Combo2_17", "Combo2_8", "Combo2_10", "Combo2_16", "Combo2_11", "Combo2_18", "Check1_0",
+            "Check1_7",  "Check1_8", "Check1_9",  "Check1_10", "Check1_11", "Check1_15", "CommandClose"};
+        QCOMPARE(chain, expected);
     }
 
     void ctrlTabSwitchesPages() {

@@ -6,6 +6,7 @@
 
 #include "channels/channel_editor.h"
 #include "common/editor_window.h"
+#include "common/tab_order.h"
 
 #include <QWidget>
 
@@ -43,6 +44,8 @@ class FrmCHInfoEdit : public EditorWindow {
     // The editor-window operations the main window calls.
     void loadFromDocument() override { SetGridEditData(false); }
     void retranslate() override { setTexts(); }
+    // Two columns of labelled lists: each column is read down before the next.
+    void orderTabs() override { SetScreenTabOrder(this, ReadBy::Columns); }
     void commitPendingEdit() override { CommitPendingEdit(); }
     void refresh(Refresh what) override;
     // The channel number the window shows (group picker and channel picker).

@@ -68,16 +68,16 @@ Groups Cut(std::vector<Block> v, bool rows) {
     return groups;
 }
 
-void Read(std::vector<Block> v, std::vector<Block>& out) {
+void Read(std::vector<Block> v, std::vector<Block>& out, ReadBy by) {
     if (v.size() <= 1) {
         out.insert(out.end(), v.begin(), v.end());
         return;
     }
-    for (const bool rows : {true, false}) {
+    for (const bool rows : {by == ReadBy::Rows, by != ReadBy::Rows}) {
         Groups g = Cut(v, rows);
         if (g.size() > 1) {
             for (auto& part : g)
-                Read(std::move(part), out);
+                Read(std::move(part), out, by);
             return;
         }
     }
@@ -88,9 +88,9 @@ void Read(std::vector<Block> v, std::vector<Block>& out) {
     out.insert(out.end(), v.begin(), v.end());
 }
 
-void Expand(QWidget* root, QWidget* container, std::vector<QWidget*>& out) {
+void Expand(QWidget* root, QWidget* container, ReadBy by, std::vector<QWidget*>& out) {
     std::vector<Block> ordered;
-    Read(BlocksOf(root, container), ordered);
+    Read(BlocksOf(root, container), ordered, by);
     for (const Block& b : ordered) {
         if (TakesTab(b.w)) {
             out.push_back(b.w); // a control: what it holds inside (a table's editors) is its own
@@ -100,18 +100,18 @@ void Expand(QWidget* root, QWidget* container, std::vector<QWidget*>& out) {
             // The pages lie on top of each other: they are read in their order.
             for (int i = 0; i < stack->count(); ++i)
                 if (QWidget* page = stack->widget(i))
-                    Expand(root, page, out);
+                    Expand(root, page, by, out);
             continue;
         }
-        Expand(root, b.w, out);
+        Expand(root, b.w, by, out);
     }
 }
 
 } // namespace
 
-std::vector<QWidget*> ScreenOrder(QWidget* root) {
+std::vector<QWidget*> ScreenOrder(QWidget* root, ReadBy by) {
     std::vector<QWidget*> out;
-    Expand(root, root, out);
+    Expand(root, root, by, out);
     return out;
 }
 
@@ -120,8 +120,8 @@ void ChainTabOrder(const std::vector<QWidget*>& controls) {
         QWidget::setTabOrder(controls[i - 1], controls[i]);
 }
 
-void SetScreenTabOrder(QWidget* root) {
-    ChainTabOrder(ScreenOrder(root));
+void SetScreenTabOrder(QWidget* root, ReadBy by) {
+    ChainTabOrder(ScreenOrder(root, by));
 }
 
 bool FocusFirstControl(QWidget* root) {

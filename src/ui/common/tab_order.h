@@ -16,10 +16,14 @@ namespace zt {
 // as one block where it stands (so a frame beside a column of rows comes after that column, not
 // interleaved with it); the pages of a tab widget follow its tab strip, page by page. Controls
 // hidden on purpose are left out.
-std::vector<QWidget*> ScreenOrder(QWidget* root);
+//
+// Where the controls stand both in rows and in columns (a form of two columns of labelled lists),
+// ReadBy::Rows reads each row across, ReadBy::Columns each column down before the next column.
+enum class ReadBy { Rows, Columns };
+std::vector<QWidget*> ScreenOrder(QWidget* root, ReadBy by = ReadBy::Rows);
 
 // Chains the controls of `root` in ScreenOrder for Tab and Shift+Tab.
-void SetScreenTabOrder(QWidget* root);
+void SetScreenTabOrder(QWidget* root, ReadBy by = ReadBy::Rows);
 
 // Chains `controls` one after the other in the Tab order (where a window reads a block of
 // controls in its own order, such as a numbered list laid out in columns).
