@@ -268,6 +268,32 @@ class ChannelGridTest : public QObject {
         QCOMPARE(g->ListEditor(1)->currentText(), QString("OFF"));
     }
 
+    // By keyboard alone: a group picked with the arrow keys, then Tab into the grid; what is typed
+    // on the grid opens the cell's editor and goes into it (nothing typed is lost); F2 opens it too.
+    void typingOnTheGridOpensTheEditor() {
+        frmCommChInfo* g = open(8);
+        g->Combo7()->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_Down);
+        QCOMPARE(g->Combo7()->currentText(), QString("9"));
+        g->MSFlexGrid1()->setFocus(Qt::TabFocusReason);
+        QVERIFY(!g->Text1()->isVisible());
+        for (const char c : std::string("27.2")) // each key to where the focus is then
+            QTest::keyClick(QApplication::focusWidget(), c);
+        QVERIFY(g->Text1()->hasFocus());
+        QCOMPARE(g->Text1()->text(), QString("27.2"));
+        press(Qt::Key_Return);
+        ChannelRecord* r = find(361);
+        QVERIFY(r != nullptr);
+        QCOMPARE(r->RxFreq.raw(), std::string("02720000"));
+
+        // Back on the grid: F2 opens the editor on the cell without typing into it.
+        g->MSFlexGrid1()->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_F2);
+        QWidget* editor = QApplication::focusWidget();
+        QVERIFY(editor != g->MSFlexGrid1());
+        QVERIFY(editor->isVisible());
+    }
+
     void clearingRxDeletesUnlessOnlyChannel() {
         frmCommChInfo* g = open(8);
         add(Channel(321, "02700000"));

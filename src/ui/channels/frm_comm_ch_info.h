@@ -25,6 +25,8 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
+class QKeyEvent;
+
 namespace zt {
 
 class frmCommChInfo : public EditorWindow {
@@ -91,6 +93,7 @@ class frmCommChInfo : public EditorWindow {
     bool EditorClickArmed = false;
 
   protected:
+    bool gridKey(QKeyEvent* k, bool enter);
     bool eventFilter(QObject* o, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;

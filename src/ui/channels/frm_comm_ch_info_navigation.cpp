@@ -137,6 +137,28 @@ int frmCommChInfo::lastVisibleRow() const {
     return r + 1;
 }
 
+bool frmCommChInfo::gridKey(QKeyEvent* k, bool enter) {
+    // Enter or F2 on the grid (reached by Tab, or after a group was picked) opens the cell's
+    // editor; typing opens it too and goes into it, so no typed character is lost.
+    if (enter || k->key() == Qt::Key_F2) {
+        EnterGridEdit();
+        return true;
+    }
+    const QString t = k->text();
+    const bool typing = (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0 &&
+                        ((t.size() == 1 && t.at(0).isPrint()) || k->key() == Qt::Key_Backspace ||
+                         k->key() == Qt::Key_Delete);
+    if (!typing)
+        return false;
+    EnterGridEdit();
+    QWidget* now = QApplication::focusWidget();
+    if (now != nullptr && now != grid_ && isCellEditor(now)) {
+        QKeyEvent again(k->type(), k->key(), k->modifiers(), t, k->isAutoRepeat(), k->count());
+        QApplication::sendEvent(now, &again);
+    }
+    return true;
+}
+
 bool frmCommChInfo::eventFilter(QObject* o, QEvent* e) {
     if (o == corner_ && e->type() == QEvent::Paint) {
         paintCorner();
@@ -162,13 +184,8 @@ bool frmCommChInfo::eventFilter(QObject* o, QEvent* e) {
         }
     }
     try {
-        if (o == grid_) {
-            if (enter) {
-                EnterGridEdit();
-                return true;
-            }
-            return false;
-        }
+        if (o == grid_)
+            return gridKey(k, enter);
         if (o == text1_)
             return text1Key(k);
         if (o == text2_)
