@@ -193,6 +193,17 @@ class WindowKeysTest : public QObject, zt::test::EditorFixture {
             "Combo2_17", "Combo2_8", "Combo2_10", "Combo2_16", "Combo2_11", "Combo2_18", "Check1_0",
             "Check1_7",  "Check1_8", "Check1_9",  "Check1_10", "Check1_11", "Check1_15", "CommandClose"};
         QCOMPARE(chain, expected);
+
+        // Enter on the channel window's focused Edit Channel button presses it, as Space does.
+        w->CloseCurAllWindows();
+        QApplication::processEvents();
+        QWidget* grid = w->ShowChildWindow("frmCommChInfo");
+        QApplication::processEvents();
+        auto* edit = grid->findChild<QWidget*>("CommandCHInfoEdit");
+        edit->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QApplication::processEvents();
+        QVERIFY(w->ChildByName(FrmCHInfoEdit::kName) != nullptr);
     }
 
     void ctrlTabSwitchesPages() {

@@ -20,9 +20,6 @@ void EditorWindow::loadWindow() {
     const FillGuard guard(*this);
     retranslate();
     loadFromDocument();
-    // Enter on a focused button presses it, as Space does.
-    for (QPushButton* b : findChildren<QPushButton*>())
-        b->setAutoDefault(true);
     // Lists change only under the wheel of a user working in them.
     GuardWheelOnLists(this);
 }
@@ -42,6 +39,9 @@ void EditorWindow::showEvent(QShowEvent* e) {
     if (!tabsOrdered_) {
         tabsOrdered_ = true;
         orderTabs();
+        // Enter on a focused button presses it, as Space does.
+        for (QPushButton* b : findChildren<QPushButton*>())
+            b->setAutoDefault(true);
     }
 }
 
