@@ -792,13 +792,14 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
             countText = d->CountLabel()->text();
             d->CommandStop()->click();
             QTRY_COMPARE(d->CommandStop()->text(), QString::fromStdString(app->LangText(34608)));
+            QCOMPARE(d->StatusLabel()->text(), QString("The batch has ended."));
             d->CommandStop()->click();
         });
         w->action("MnuWriteSeveral")->trigger();
         QVERIFY(shown);
         QVERIFY(!w->CommandsBlocked());
         QCOMPARE(passwords, 1);
-        QCOMPARE(countText, QString("Written: 0   Verified: 3   Failed: 1"));
+        QCOMPARE(countText, QString("Written: 3 (verified: 3)   Failed: 1"));
 
         RadioImage expected{};
         ClearRadioImage(expected);

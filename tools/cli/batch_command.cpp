@@ -89,9 +89,9 @@ class CliBatchHost : public BatchHost {
     void radioDone(const BatchRadio& r, const BatchCount& count, const std::string& logError) override {
         endBar();
         std::cout << BatchLogLine(r) << std::endl;
-        std::cerr << count.total() << " radio" << (count.total() == 1 ? "" : "s") << ": " << count.written
-                  << " written, " << count.verified << " verified, " << count.failed << " failed"
-                  << std::endl;
+        std::cerr << count.total() << " radio" << (count.total() == 1 ? "" : "s") << ": "
+                  << count.written + count.verified << " written (" << count.verified << " verified), "
+                  << count.failed << " failed" << std::endl;
         if (!logError.empty() || r.result != BatchResult::Failed || batch->stopRequested())
             return;
         const std::string serial = r.serial.empty() ? std::string("?") : r.serial;

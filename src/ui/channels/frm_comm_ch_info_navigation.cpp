@@ -145,9 +145,9 @@ bool frmCommChInfo::gridKey(QKeyEvent* k, bool enter) {
         return true;
     }
     const QString t = k->text();
-    const bool typing = (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0 &&
-                        ((t.size() == 1 && t.at(0).isPrint()) || k->key() == Qt::Key_Backspace ||
-                         k->key() == Qt::Key_Delete);
+    const bool typing =
+        (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0 &&
+        ((t.size() == 1 && t.at(0).isPrint()) || k->key() == Qt::Key_Backspace || k->key() == Qt::Key_Delete);
     if (!typing)
         return false;
     EnterGridEdit();

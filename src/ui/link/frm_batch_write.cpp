@@ -28,6 +28,7 @@ constexpr int kFailed = 34606;
 constexpr int kStop = 34607;
 constexpr int kClose = 34608;
 constexpr int kCount = 34609;
+constexpr int kEnded = 34660;
 constexpr int kGoOn = 34610;
 constexpr int kLogFailed = 34627;
 constexpr int kDocument = 34628;
@@ -122,7 +123,9 @@ void FrmBatchWrite::showEvent(QShowEvent* e) {
 
 void FrmBatchWrite::showCount(const BatchCount& c) {
     count_->setText(
-        Fill(T(kCount), QString::number(c.written), QString::number(c.verified), QString::number(c.failed)));
+        // Every radio written, and of them the ones read back and found right.
+        Fill(T(kCount), QString::number(c.written + c.verified), QString::number(c.verified),
+             QString::number(c.failed)));
 }
 
 void FrmBatchWrite::onStop() {
@@ -223,7 +226,7 @@ void FrmBatchWrite::batchEnded(const BatchCount& count, const std::string& why) 
     ended_ = true;
     showCount(count);
     bar_->setValue(0);
-    status_->clear();
+    status_->setText(T(kEnded));
     stop_->setText(T(kClose));
     stop_->setEnabled(true);
     if (!why.empty() && app_.prompter)
