@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -110,6 +111,31 @@ class MainWindowTest : public QObject, zt::test::ProgramUnderTest {
         w->show();
     }
     void cleanup() { w.reset(); }
+
+    // In every menu, in both languages, each shown entry has a letter of its own: pressing it
+    // runs that entry instead of only moving between the entries that share it.
+    void shownMenuEntriesHaveLettersOfTheirOwn() {
+        for (const int language : {1, 2}) {
+            SelectLanguage(*app, language);
+            w->Change_Language();
+            for (QAction* top : w->menuBar()->actions()) {
+                if (top->menu() == nullptr || !top->isVisible())
+                    continue;
+                QMap<QChar, QString> taken;
+                for (QAction* a : top->menu()->actions()) {
+                    if (a->isSeparator() || !a->isVisible())
+                        continue;
+                    const qsizetype amp = a->text().indexOf('&');
+                    if (amp < 0 || amp + 1 >= a->text().size())
+                        continue;
+                    const QChar letter = a->text().at(amp + 1).toLower();
+                    QVERIFY2(!taken.contains(letter),
+                             qPrintable(top->text() + ": " + taken.value(letter) + " / " + a->text()));
+                    taken.insert(letter, a->text());
+                }
+            }
+        }
+    }
 
     void menusToolbarAndTreeAreLabelledAndHiddenItemsStayHidden() {
         QCOMPARE(w->menu("mnuFile")->title(), QString("&File"));
