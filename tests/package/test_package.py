@@ -77,9 +77,11 @@ class Package(unittest.TestCase):
                     "V300/StartE.jpg", "V300/StartC.jpg", "V300/PIC/BK_1.jpg", "V300/PIC/BK_2.jpg",
                     "V300/guide/guide_en.md", "V300/guide/guide_zh.md"):
             self.assertTrue(os.path.isfile(self.path(PREFIX + "/" + rel)), rel)
-        # A new installation starts with the first-run link test.
+        # A new installation starts with the first-run link test, in the system locale's language.
         with open(self.path(PREFIX + "/language/mysetup.ini")) as f:
-            self.assertIn("IsFirstRun=1\n", f.read())
+            shipped = f.read()
+        self.assertIn("IsFirstRun=1\n", shipped)
+        self.assertNotIn("CurrentLanguage", shipped)
         for program in ("ztprog", "ztprog-cli"):
             link = self.path("usr/bin/" + program)
             self.assertTrue(os.path.islink(link), link)
