@@ -236,7 +236,7 @@ class Package(unittest.TestCase):
         first = self.start_windowed(home, as_user)
         first_run = [l for l in shipped.splitlines() if l.startswith("IsFirstRun=")]
         self.assertEqual([l for l in first.splitlines() if l.startswith("IsFirstRun=")], first_run)
-        self.assertIn("CurrentLanguage=", first)
+        self.assertIn("comPortName=", first)  # seeded from the shipped defaults
         user = os.path.join(home, ".config/ztprog/ztprog")
         self.assertTrue(os.path.isdir(os.path.join(user, "V300")))  # the installed version's folder
         # The next run keeps what the user's copy says rather than the shipped defaults.
