@@ -22,7 +22,7 @@ QString Trimmed(const AppState& app, int id) {
     return QString::fromStdString(app.LangText(id)).trimmed();
 }
 
-// A message's lines as the status line shows them: "\r\n" (the radio software's line ends) and a
+// A message's lines as the status line shows them: "\r\n" (the line ends of the message texts) and a
 // lone "\r" become line breaks.
 QString MessageLines(const std::string& text) {
     return QString::fromStdString(text).replace("\r\n", "\n").replace('\r', '\n').trimmed();
