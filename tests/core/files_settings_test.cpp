@@ -114,6 +114,35 @@ TEST_F(AppFiles, LanguageFromSettingsAndLocale) {
     }
 }
 
+// The first-run window comes before the main window reads the stored language: the language
+// the user chose must already speak there; without a choice (a new installation's file names
+// none) the system locale's does, and a completed first run keeps it.
+TEST_F(AppFiles, FirstRunWindowSpeaksTheChosenLanguage) {
+    struct Case {
+        const char* locale;
+        const char* setup;
+        int code;
+    };
+    const Case cases[] = {
+        {"en_US.UTF-8", "IsFirstRun=1\nCurrentLanguage=2\n", 2},
+        {"zh_CN.UTF-8", "IsFirstRun=1\nCurrentLanguage=1\n", 1},
+        {"zh_CN.UTF-8", "IsFirstRun=1\ncomPort=1\n", 2},
+        {"en_US.UTF-8", "IsFirstRun=1\nCurrentLanguage=7\n", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + " / " + c.setup);
+        WriteSetup(std::string("[language]\n") + c.setup);
+        StartupBeforeFirstRun(app, Env({{"LANG", c.locale}}));
+        ASSERT_TRUE(app.IsFirstRun);
+        EXPECT_EQ(app.LanguageCode, c.code);
+        EXPECT_EQ(app.LangText(9017), c.code == 2 ? "确定" : "OK");
+        app.IsFirstRun = false; // the radio answered in the first-run window
+        StartupAfterFirstRun(app, doc, info, true);
+        EXPECT_EQ(app.LanguageCode, c.code);
+        EXPECT_EQ(SetupValue("CurrentLanguage"), std::to_string(c.code));
+    }
+}
+
 TEST_F(AppFiles, MissingSetupIsAFirstRunThatWritesAValidFile) {
     StartupBeforeFirstRun(app, Env({{"LANG", "C"}}));
     EXPECT_TRUE(app.IsFirstRun);

@@ -77,9 +77,11 @@ class Package(unittest.TestCase):
                     "V300/StartE.jpg", "V300/StartC.jpg", "V300/PIC/BK_1.jpg", "V300/PIC/BK_2.jpg",
                     "V300/guide/guide_en.md", "V300/guide/guide_zh.md"):
             self.assertTrue(os.path.isfile(self.path(PREFIX + "/" + rel)), rel)
-        # A new installation starts with the first-run link test.
+        # A new installation starts with the first-run link test, in the system locale's language.
         with open(self.path(PREFIX + "/language/mysetup.ini")) as f:
-            self.assertIn("IsFirstRun=1\n", f.read())
+            shipped = f.read()
+        self.assertIn("IsFirstRun=1\n", shipped)
+        self.assertNotIn("CurrentLanguage", shipped)
         for program in ("ztprog", "ztprog-cli"):
             link = self.path("usr/bin/" + program)
             self.assertTrue(os.path.islink(link), link)
@@ -234,7 +236,7 @@ class Package(unittest.TestCase):
         first = self.start_windowed(home, as_user)
         first_run = [l for l in shipped.splitlines() if l.startswith("IsFirstRun=")]
         self.assertEqual([l for l in first.splitlines() if l.startswith("IsFirstRun=")], first_run)
-        self.assertIn("CurrentLanguage=", first)
+        self.assertIn("comPortName=", first)  # seeded from the shipped defaults
         user = os.path.join(home, ".config/ztprog/ztprog")
         self.assertTrue(os.path.isdir(os.path.join(user, "V300")))  # the installed version's folder
         # The next run keeps what the user's copy says rather than the shipped defaults.

@@ -18,11 +18,27 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 using namespace zt;
 using zt::test::ScriptedPrompter;
 using zt::test::SimRadio;
+
+// Notes what the window's status line said while each message was up, then lets `next` answer.
+class StatusAtMessage : public Prompter {
+  public:
+    explicit StatusAtMessage(Prompter& next) : next_(next) {}
+    std::function<QString()> status;
+    QStringList seen;
+    Answer ask(const std::string& text, Icon icon, Buttons buttons, const std::string& title) override {
+        seen << (status ? status() : QString());
+        return next_.ask(text, icon, buttons, title);
+    }
+
+  private:
+    Prompter& next_;
+};
 
 class FirstRunTest : public QObject {
     Q_OBJECT
@@ -105,6 +121,22 @@ class FirstRunTest : public QObject {
             QVERIFY2(!b->text().contains(QRegularExpression("[A-Za-z]{2}")), qPrintable(b->text()));
     }
 
+    // The language chosen in the main window and stored speaks in the first-run window of the
+    // next start, whatever the system locale.
+    void aStoredLanguageSpeaksAfterARestart() {
+        QFile setup(QString::fromStdString(MySetupPath(*app)));
+        QVERIFY(setup.open(QIODevice::WriteOnly));
+        setup.write("[language]\nIsFirstRun=1\ncomPort=1\ncomPortName=ttyS0\nCurrentLanguage=2\n");
+        setup.close();
+        StartupBeforeFirstRun(
+            *app, [](const char* name) { return qstrcmp(name, "LANG") ? nullptr : "en_US.UTF-8"; });
+        QVERIFY(app->IsFirstRun);
+        auto w = open("ttyS0");
+        QCOMPARE(w->windowTitle(), QString::fromUtf8("初始设置"));
+        QVERIFY(!w->Command2()->text().contains(QRegularExpression("[A-Za-z]{2}")));
+        QVERIFY(!w->Text1()->text().contains("Before the first use"));
+    }
+
     // A radio answers: on the first handshake with an echoing cable, on the second (the echo
     // guess flipped) without one. The window closes and the guess that worked is kept.
     void radioAnswers_data() {
@@ -132,21 +164,35 @@ class FirstRunTest : public QObject {
 
     // No answer: four handshakes alternating the echo guess, then "Communication Error!"; the
     // window stays and OK tries again.
+    // The status line names the port and the reason while the message is up and after it is
+    // closed, on two lines (no "\r" shown).
     void silentPort() {
         SimRadio sim({"--ignore-handshakes", "100"});
+        StatusAtMessage watch(prompter);
+        app->prompter = &watch;
         auto w = open(sim.device());
+        watch.status = [&w] { return w->Status()->text(); };
         w->Command1()->click();
+        QCOMPARE(w->Status()->text(), "Testing the link on " + sim.device() + "...");
         QTRY_VERIFY_WITH_TIMEOUT(!w->engine().busy(), 5000);
         QCOMPARE(prompter.asked,
                  std::vector<std::string>{"Communication Error!\r\n" + sim.device().toStdString() +
                                           ": no answer from the radio"});
+        const QString reason = "Communication Error!\n" + sim.device() + ": no answer from the radio";
+        QCOMPARE(watch.seen, QStringList{reason});
+        QCOMPARE(w->Status()->text(), reason);
         QCOMPARE(sim.count("RX handshake"), 4);
         QVERIFY(w->isVisible());
         QVERIFY(app->IsFirstRun);
         QVERIFY(!w->port().isOpen());
         w->Command1()->click();
+        QCOMPARE(w->Status()->text(), "Testing the link on " + sim.device() + "...");
         QTRY_VERIFY_WITH_TIMEOUT(!w->engine().busy(), 5000);
         QCOMPARE(sim.count("RX handshake"), 8);
+        QCOMPARE(w->Status()->text(), reason);
+        // The window lends its status line only while it lives.
+        w.reset();
+        QCOMPARE(app->prompter, static_cast<Prompter*>(&watch));
     }
 
     // One message naming the port and why it cannot be opened.
@@ -177,7 +223,10 @@ class FirstRunTest : public QObject {
             qPrintable(shown));
         QVERIFY(w->isVisible());
         QVERIFY(!w->engine().busy());
-        QVERIFY(w->Status()->text().isEmpty());
+        const QString status = w->Status()->text();
+        QVERIFY2(status.startsWith("Cannot Open Communication Port.\n" + dir->filePath(path) + ": " + reason),
+                 qPrintable(status));
+        QVERIFY(!status.contains('\r'));
     }
 
     // Going on without a radio (the button, Esc, closing the window) keeps the flag set, so the

@@ -147,6 +147,11 @@ void StartupBeforeFirstRun(AppState& app, const EnvLookup& env) {
     if (port && *port >= 1 && *port <= 255)
         app.ComPort = static_cast<std::int16_t>(*port);
     app.ComPortName = setup.text(kSetupSection, "comPortName");
+    // The language the user chose speaks already in the first-run window, as it will in the main
+    // window; without a choice stored the system locale's stays.
+    const auto lang = ParseIniInt(setup.text(kSetupSection, "CurrentLanguage"));
+    if (lang && (*lang == 1 || *lang == 2))
+        SelectLanguage(app, static_cast<int>(*lang));
 }
 
 void StartupBeforeFirstRun(AppState& app) {

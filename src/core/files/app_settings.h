@@ -51,8 +51,9 @@ void SelectLanguage(AppState& app, int code);
 bool LoadLanguageTexts(AppState& app);
 
 // Start-up before the first-run window: version table, internal flags cleared, language from the
-// system locale (texts loaded), default model, ComPort = 1, then mysetup.ini's IsFirstRun, comPort
-// and comPortName. A missing mysetup.ini counts as a first run; an invalid value keeps its default.
+// system locale (texts loaded), default model, ComPort = 1, then mysetup.ini's IsFirstRun, comPort,
+// comPortName and CurrentLanguage (1 or 2: the first-run window speaks the language chosen). A
+// missing mysetup.ini counts as a first run; an invalid value keeps its default.
 void StartupBeforeFirstRun(AppState& app, const EnvLookup& env);
 void StartupBeforeFirstRun(AppState& app);
 // Start-up after the first-run window (or without it): after a completed first run "IsFirstRun"

@@ -22,12 +22,20 @@ QString Trimmed(const AppState& app, int id) {
     return QString::fromStdString(app.LangText(id)).trimmed();
 }
 
+// A message's lines as the status line shows them: "\r\n" (the line ends of the message texts) and a
+// lone "\r" become line breaks.
+QString MessageLines(const std::string& text) {
+    return QString::fromStdString(text).replace("\r\n", "\n").replace('\r', '\n').trimmed();
+}
+
 } // namespace
 
 LoadFrmLink::LoadFrmLink(AppState& app, QWidget* parent, FrmSetComm::PortLister lister)
     : QDialog(parent), app_(app), lister_(std::move(lister)), port_(serial_, app), versions_(app),
       engine_(app, doc_, port_, timer_, *this, versions_) {
     setObjectName(kName);
+    appPrompter_ = app_.prompter;
+    app_.prompter = &statusPrompter_;
     setWindowTitle(Trimmed(app, 34540));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     AttachLinkEngine(serial_, timer_, engine_);
@@ -43,6 +51,7 @@ LoadFrmLink::LoadFrmLink(AppState& app, QWidget* parent, FrmSetComm::PortLister 
     combo_->setAccessibleName(Trimmed(app, 22004));
     status_ = new QLabel(this);
     status_->setObjectName("Status");
+    status_->setTextFormat(Qt::PlainText);
     status_->setWordWrap(true);
     ok_ = new QPushButton(Trimmed(app, 34541), this);
     ok_->setObjectName("Command1");
@@ -80,6 +89,21 @@ LoadFrmLink::~LoadFrmLink() {
     endTimer_.stop();
     timer_.stop();
     serial_.close();
+    app_.prompter = appPrompter_;
+}
+
+Answer LoadFrmLink::StatusPrompter::ask(const std::string& text, Icon icon, Buttons buttons,
+                                        const std::string& title) {
+    owner_.showFailure(text);
+    return owner_.appPrompter_ ? owner_.appPrompter_->ask(text, icon, buttons, title)
+                               : (buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel);
+}
+
+void LoadFrmLink::showFailure(const std::string& text) {
+    if (text.empty())
+        status_->clear();
+    else
+        status_->setText(MessageLines(text));
 }
 
 void LoadFrmLink::RefreshPorts() {
@@ -133,7 +157,7 @@ void LoadFrmLink::Command1_Click() {
     keepChosenPort();
     status_->setText(Trimmed(app_, 34543).replace("%1", QString::fromStdString(engine_.portName())));
     if (!engine_.startLinkTest())
-        status_->clear();
+        showFailure(engine_.lastResult().text); // the port could not be opened: why stays shown
 }
 
 void LoadFrmLink::exchangeEnded(const LinkResult& result) {
@@ -142,7 +166,7 @@ void LoadFrmLink::exchangeEnded(const LinkResult& result) {
     if (mode == LinkMode::LinkTest && ok)
         endTimer_.start();
     else
-        status_->clear();
+        showFailure(result.text); // the port and the reason; nothing after an abort
 }
 
 void LoadFrmLink::reject() {

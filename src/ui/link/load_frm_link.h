@@ -2,9 +2,10 @@
 // The first-run window ("Initial Setup"): it offers to test the link to the radio on a port
 // chosen here (a present one, USB adapters first, is proposed) or to go on without a radio. The
 // test (the echo guess alternating on every unanswered handshake) closes the window when a radio
-// answers and clears AppState::IsFirstRun; a failure names the port and the reason and the window
-// stays. Going on (or closing the window) leaves the flag set, so the test is offered again on the
-// next start; the port chosen is kept for the main window's exchanges. It has its own serial port.
+// answers and clears AppState::IsFirstRun; a failure names the port and the reason, in a message
+// and then in the window's status line, and the window stays. Going on (or closing the window) leaves the
+// flag set, so the test is offered again on the next start; the port chosen is kept for the main window's
+// exchanges. It has its own serial port.
 #pragma once
 
 #include "files/version_table.h"
@@ -44,7 +45,7 @@ class LoadFrmLink : public QDialog, public LinkHost {
     // Test the link; go on without a radio.
     QPushButton* Command1() const { return ok_; }
     QPushButton* Command2() const { return cancel_; }
-    // What the window is doing ("Testing the link on ...").
+    // What the window is doing ("Testing the link on ..."), or why the last test failed.
     QLabel* Status() const { return status_; }
     // The port chosen in the list or typed.
     QString chosenPort() const;
@@ -62,10 +63,24 @@ class LoadFrmLink : public QDialog, public LinkHost {
     void reject() override;
 
   private:
+    // Passes the link test's messages on to the application's prompter and, first, shows each
+    // in the status line, so the reason stays in the window after the message is closed.
+    class StatusPrompter : public Prompter {
+      public:
+        explicit StatusPrompter(LoadFrmLink& owner) : owner_(owner) {}
+        Answer ask(const std::string& text, Icon icon, Buttons buttons, const std::string& title) override;
+
+      private:
+        LoadFrmLink& owner_;
+    };
+
     void fillPorts();
     void keepChosenPort();
+    void showFailure(const std::string& text);
 
     AppState& app_;
+    Prompter* appPrompter_ = nullptr; // the application's, restored when the window goes
+    StatusPrompter statusPrompter_{*this};
     FrmSetComm::PortLister lister_;
     QList<SerialPortEntry> ports_;
     Document doc_;
