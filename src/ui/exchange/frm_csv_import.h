@@ -45,7 +45,10 @@ class FrmCsvImport : public QDialog {
     QCheckBox* replaceInUseBox() const { return replaceInUse_; }
     QRadioButton* resetButton() const { return reset_; }
     QRadioButton* updateColumnsButton() const { return updateColumns_; }
-    QLabel* adviceLabel() const { return advice_; }
+    // Where the rows go with the choice shown (while the choice made on opening is in force: why).
+    QLabel* adviceLabel() const { return placeText_; }
+    // Why nothing can be imported (shown while no row is taken).
+    QLabel* nothingLabel() const { return nothing_; }
 
   private:
     // Reads the choice from the controls, plans again and refills the lists.
@@ -55,6 +58,7 @@ class FrmCsvImport : public QDialog {
     const AppState& app_;
     const DocumentCopy& doc_;
     std::string csv_;
+    CsvPlacementAdvice advice_;
     CsvImportOptions options_;
     CsvImportPlan plan_;
 
@@ -65,7 +69,7 @@ class FrmCsvImport : public QDialog {
     QCheckBox* replaceInUse_ = nullptr;
     QRadioButton* reset_ = nullptr;
     QRadioButton* updateColumns_ = nullptr;
-    QLabel* advice_ = nullptr;
+    QLabel* placeText_ = nullptr;
     QLabel* takenLabel_ = nullptr;
     QLabel* refusedLabel_ = nullptr;
     QLabel* wattsLabel_ = nullptr;
