@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview of a CSV import: where the rows go (the file's channel numbers, or in file order from
-// a channel the user picks), what happens to channels in use, the channels the import will take
-// (with how values were understood) and the rows it refuses with their reasons. The lists follow
-// every change of the choice at once. Import confirms, Cancel changes nothing.
+// a channel the user picks) with a line saying so, what happens to channels in use, the channels
+// the import will take (with how values were understood) and the rows it refuses with their
+// reasons; when no row is taken, why (the placement or the file). The lists and the lines follow
+// every change of the choice at once. Import confirms, Cancel changes nothing. The lists are read
+// only: Tab passes them, the arrows move within them.
 #pragma once
 
 #include "app/app_state.h"
