@@ -306,6 +306,12 @@ class ChannelExchange(DesktopCase):
             screenshot(os.path.join(SHOTS, "csv-import-preview.png"))
         self.app.click(self.app.wait("push button", "Import", within=preview))
         wait_for("the preview to close", lambda: self.app.find("dialog", "Import Channels - club.csv") is None)
+        # A message says what was imported; Enter closes it.
+        self.app.wait("label", "Imported 1 channel: Group 10 CH 1")
+        time.sleep(0.4)
+        key("Return")
+        wait_for("the message to close",
+                 lambda: self.app.find("label", "Imported 1 channel: Group 10 CH 1") is None)
 
         self.app.menu("File", "Export Channel List as PDF...")
         pdf = self.path("club.pdf")

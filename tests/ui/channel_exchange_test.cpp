@@ -3,6 +3,7 @@
 // the good rows, Cancel changes nothing), the toolbar's Print button opening the print preview, and
 // the PDF channel list read back as text in both languages.
 #include "app/frm_main.h"
+#include "channels/frm_comm_ch_info.h"
 #include "codec/freq.h"
 #include "exchange/channel_exchange.h"
 #include "exchange/channel_list_print.h"
@@ -16,6 +17,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPrintPreviewDialog>
@@ -72,6 +75,30 @@ class ChannelExchangeTest : public QObject, zt::test::ProgramUnderTest {
         r.TxOffsetDir = 1;
         r.TxOffset = std::string("0010000");
         r.DecodeTone = r.EncodeTone = 9;
+    }
+
+    // Rows numbered from 0 as another tool exports them: 0 and 1 take the radio's values, 2 (USB)
+    // and 3 (six metres) do not.
+    static QByteArray otherToolCsv() {
+        return "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,Mode,Power\r\n"
+               "0,A,28.400000,,0.000000,,88.5,88.5,FM,5.0W\r\n"
+               "1,B,29.620000,-,0.100000,Tone,100.0,88.5,FM,50W\r\n"
+               "2,SSB,28.500000,,0.000000,,88.5,88.5,USB,50W\r\n"
+               "3,SIX,50.125000,,0.000000,,88.5,88.5,FM,50W\r\n";
+    }
+
+    // The preview of `csv` over the main window, shown and active.
+    std::unique_ptr<FrmCsvImport> openPreview(const QByteArray& csv) {
+        auto d = std::make_unique<FrmCsvImport>(*app, doc->work, csv.toStdString(), "x.csv", w.get());
+        d->show();
+        d->activateWindow();
+        if (!QTest::qWaitForWindowActive(d.get()))
+            qWarning("preview window not active");
+        return d;
+    }
+
+    static void press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
     }
 
     QString pdfText(const QString& pdf) {
@@ -136,7 +163,10 @@ class ChannelExchangeTest : public QObject, zt::test::ProgramUnderTest {
                 QCOMPARE(d->takenTable()->item(0, 4)->text(), QString("-0.10000"));
                 QCOMPARE(d->takenTable()->item(0, 7)->text(), QString("FM"));
                 QVERIFY(d->fileNumbersButton()->isChecked());
-                QVERIFY(!d->adviceLabel()->isVisible());
+                // No reason to give: the line says where the rows go.
+                QVERIFY2(d->adviceLabel()->isVisible() &&
+                             d->adviceLabel()->text().startsWith("Each row goes to the channel its Location"),
+                         qPrintable(d->adviceLabel()->text()));
                 QCOMPARE(d->refusedTable()->rowCount(), 1);
                 QCOMPARE(d->refusedTable()->item(0, 0)->text(), QString("3"));
                 QVERIFY(d->refusedTable()->item(0, 2)->text().contains("outside the radio's band"));
@@ -158,6 +188,8 @@ class ChannelExchangeTest : public QObject, zt::test::ProgramUnderTest {
         QCOMPARE(int(r.TxOffsetDir), 1);
         QCOMPARE(int(r.Mode), 1);
         QVERIFY(IsModified(*doc));
+        QCOMPARE(prompter.asked, std::vector<std::string>{"Imported 1 channel: Group 10 CH 1"});
+        prompter.asked.clear();
 
         // A file that is not a channel list is reported; no preview opens.
         writeFile("other.csv", "a,b\r\n1,2\r\n");
@@ -238,6 +270,208 @@ class ChannelExchangeTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(!ImportChannelsCsv(*w, *app, *doc, path("open.csv")));
         QCOMPARE(prompter.asked.size(), std::size_t(1));
         QVERIFY2(QString::fromStdString(prompter.asked[0]).contains("line 2"), prompter.asked[0].c_str());
+    }
+
+    // Tab and Shift+Tab leave the read-only lists for the next and previous controls; the arrows
+    // still move within a list.
+    void tabLeavesThePreviewListsArrowsMoveWithin() {
+        const auto d = openPreview("Location,Frequency,Mode\n281,28.0,AM\n282,28.1,AM\n283,28.2,AM\n"
+                                   "284,145.5,FM\n285,50.1,FM\n");
+        QCOMPARE(d->takenTable()->rowCount(), 3);
+        QCOMPARE(d->refusedTable()->rowCount(), 2);
+        d->takenTable()->setFocus();
+        d->takenTable()->setCurrentCell(0, 0);
+        press(Qt::Key_Down);
+        QCOMPARE(d->takenTable()->currentRow(), 1);
+        press(Qt::Key_Right);
+        QCOMPARE(d->takenTable()->currentColumn(), 1);
+        QCOMPARE(QApplication::focusWidget(), d->takenTable());
+        const QList<QWidget*> forward{d->refusedTable(), d->importButton(), d->cancelButton()};
+        for (QWidget* next : forward) {
+            press(Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        d->refusedTable()->setFocus();
+        press(Qt::Key_Down);
+        QCOMPARE(d->refusedTable()->currentRow(), 1);
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), d->takenTable());
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY2(d->findChild<QGroupBox*>("fraInUse")->isAncestorOf(QApplication::focusWidget()),
+                 qPrintable(QApplication::focusWidget()->objectName()));
+        // The dialog's keys reach the buttons: Enter on Import confirms.
+        d->importButton()->setFocus();
+        press(Qt::Key_Return);
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+    }
+
+    // The line under the placement says where the rows go with the choice shown; the reason the
+    // preview chose file order stays only while that choice is in force.
+    void placementLineFollowsEveryChoice() {
+        fillChannels(); // 281 in use: file order starts at Group 7 CH 2
+        const auto d = openPreview(otherToolCsv());
+        const QString reason = d->adviceLabel()->text();
+        QVERIFY2(reason.contains("do not fit") && reason.contains("Group 7 CH 2"), qPrintable(reason));
+        struct Step {
+            const char* what;
+            std::function<void()> choose;
+            QString line;
+        };
+        const std::vector<Step> steps{
+            {"file numbers", [&] { d->fileNumbersButton()->click(); },
+             "Each row goes to the channel its Location number gives; a channel in use there is replaced."},
+            {"back to the choice made on opening", [&] { d->fileOrderButton()->click(); }, reason},
+            {"another group", [&] { d->groupBox()->setCurrentIndex(8); },
+             "The rows go in file order from Group 8 CH 2 onto free channels; channels in use are skipped."},
+            {"another channel", [&] { d->channelBox()->setValue(39); },
+             "The rows go in file order from Group 8 CH 39 onto free channels; channels in use are skipped."},
+            {"replace channels in use", [&] { d->replaceInUseBox()->click(); },
+             "The rows go in file order from Group 8 CH 39; channels in use are replaced."},
+            {"the opening channel again, replacing",
+             [&] {
+                 d->groupBox()->setCurrentIndex(7);
+                 d->channelBox()->setValue(2);
+             },
+             "The rows go in file order from Group 7 CH 2; channels in use are replaced."},
+            {"file numbers again", [&] { d->fileNumbersButton()->click(); },
+             "Each row goes to the channel its Location number gives; a channel in use there is replaced."},
+        };
+        for (const Step& step : steps) {
+            step.choose();
+            QVERIFY2(d->adviceLabel()->isVisible(), step.what);
+            QCOMPARE(d->adviceLabel()->text(), step.line);
+        }
+
+        SelectLanguage(*app, 2);
+        const auto zh = openPreview(otherToolCsv());
+        zh->groupBox()->setCurrentIndex(8);
+        zh->channelBox()->setValue(39);
+        QCOMPARE(
+            zh->adviceLabel()->text(),
+            QString::fromUtf8("各行按文件顺序从 信道组 8 信道 39 开始放到空闲信道上；跳过正在使用的信道。"));
+    }
+
+    // With no row taken the preview says why: the placement when another one takes rows, the file
+    // when none does.
+    void nothingToImportNamesThePlacementWhenAnotherOneTakesRows() {
+        for (int no = 470; no <= 480; ++no)
+            QVERIFY(AppendChannel(*app, doc->work, no, "28.00000"));
+        const QString byNumber = "With the file's channel numbers no row can be placed";
+        const QString noFile = "No row of this file can be imported.";
+        struct Case {
+            const char* what;
+            QByteArray csv;
+            std::function<void(FrmCsvImport*)> choose;
+            QString says;
+        } cases[] = {
+            {"numbers from 0, on the file's numbers", otherToolCsv(),
+             [](FrmCsvImport* d) { d->fileNumbersButton()->setChecked(true); }, byNumber},
+            {"band-plan channels with fixed frequencies", "Location,Frequency\n200,28.105\n201,28.115\n",
+             [](FrmCsvImport* d) { d->fileNumbersButton()->setChecked(true); }, byNumber},
+            {"no free channel from Group 11 CH 30 on", otherToolCsv(),
+             [](FrmCsvImport* d) {
+                 d->groupBox()->setCurrentIndex(11);
+                 d->channelBox()->setValue(30);
+             },
+             "From Group 11 CH 30 on no channel is free, so no row can be placed."},
+            {"no row the radio takes", "Location,Frequency,Mode\n281,145.5,FM\n282,28.0,USB\n",
+             [](FrmCsvImport*) {}, noFile},
+            {"no row the radio takes, in file order", "Location,Frequency,Mode\n0,145.5,FM\n1,28.0,USB\n",
+             [](FrmCsvImport* d) { d->fileOrderButton()->setChecked(true); }, noFile},
+        };
+        for (const Case& c : cases) {
+            const auto d = openPreview(c.csv);
+            c.choose(d.get());
+            QVERIFY2(d->takenTable()->rowCount() == 0 && !d->importButton()->isEnabled(), c.what);
+            QVERIFY2(d->nothingLabel()->isVisible() && d->nothingLabel()->text().startsWith(c.says),
+                     qPrintable(QString(c.what) + ": " + d->nothingLabel()->text()));
+            if (c.says == noFile)
+                continue;
+            // The way out the line points to takes the rows.
+            if (d->fileNumbersButton()->isChecked())
+                d->fileOrderButton()->setChecked(true);
+            else
+                d->replaceInUseBox()->setChecked(true);
+            QVERIFY2(d->takenTable()->rowCount() > 0 && d->importButton()->isEnabled(), c.what);
+            QVERIFY2(!d->nothingLabel()->isVisible(), c.what);
+        }
+
+        SelectLanguage(*app, 2);
+        const auto zh = openPreview("Location,Frequency\n200,28.105\n201,28.115\n");
+        zh->fileNumbersButton()->setChecked(true);
+        QVERIFY2(zh->nothingLabel()->text().startsWith(QString::fromUtf8("按文件中的信道号无法放置任何行")),
+                 qPrintable(zh->nothingLabel()->text()));
+    }
+
+    // Whatever the choice, the columns fit their contents and the last one fills the list's width.
+    void previewColumnsKeepTheirWidthsAsTheChoiceChanges() {
+        const auto d = openPreview(otherToolCsv());
+        auto check = [&](const char* when) {
+            QApplication::processEvents();
+            for (QTableWidget* t : {d->takenTable(), d->refusedTable()}) {
+                const QHeaderView* h = t->horizontalHeader();
+                const int last = t->columnCount() - 1;
+                const QString where = QString("%1, %2").arg(when, t->objectName());
+                QVERIFY2(h->sectionViewportPosition(last) + h->sectionSize(last) >=
+                             t->viewport()->width() - 1,
+                         qPrintable(where));
+                for (int c = 0; c < last; ++c) {
+                    int widest = h->sectionSizeHint(c);
+                    for (int r = 0; r < t->rowCount(); ++r)
+                        widest = std::max(widest, t->fontMetrics().horizontalAdvance(t->item(r, c)->text()));
+                    QVERIFY2(t->columnWidth(c) >= widest, qPrintable(where + QString(", column %1").arg(c)));
+                }
+            }
+        };
+        check("on opening");
+        d->fileNumbersButton()->click();
+        check("file numbers");
+        d->groupBox()->setCurrentIndex(8);
+        d->channelBox()->setValue(39);
+        check("from Group 8 CH 39");
+        d->replaceInUseBox()->click();
+        check("replacing channels in use");
+    }
+
+    // After Import the channel window shows the group of the lowest channel imported and a
+    // message says how many channels were imported and where, in the language chosen.
+    void importShowsTheGroupAndSaysWhatWasImported() {
+        fillChannels(); // 281 in use
+        frmCommChInfo* grid = w->channels().grid;
+        QVERIFY(grid != nullptr);
+        struct Case {
+            const char* what;
+            QByteArray csv;
+            int language;
+            std::string says;
+            int group;
+            int row; // a row of the group that shows an imported frequency
+            QString rx;
+        } cases[] = {
+            {"file order from the first free channel", otherToolCsv(), 1,
+             "Imported 2 channels: Group 7 CH 2 - Group 7 CH 3", 7, 2, "28.40000"},
+            {"the file's numbers, highest first", "Location,Frequency\n402,28.3\n330,28.2\n", 1,
+             "Imported 2 channels: Group 8 CH 10 - Group 10 CH 2", 8, 10, "28.20000"},
+            {"in Chinese", "Location,Frequency\n300,28.1\n", 2, "已导入 1 个信道：信道组 7 信道 20", 7, 20,
+             "28.10000"},
+        };
+        for (const Case& c : cases) {
+            SelectLanguage(*app, c.language);
+            w->channels().EditGroup() = 3;
+            grid->ChangeGroup();
+            QCOMPARE(grid->Combo7()->currentIndex(), 3);
+            writeFile("in.csv", c.csv);
+            prompter.asked.clear();
+            bool seen = false;
+            onModal<FrmCsvImport>(
+                [](FrmCsvImport* d) { QTest::mouseClick(d->importButton(), Qt::LeftButton); }, &seen);
+            QVERIFY2(ImportChannelsCsv(*w, *app, *doc, path("in.csv")), c.what);
+            QVERIFY(seen);
+            QCOMPARE(prompter.asked, std::vector<std::string>{c.says});
+            QVERIFY2(grid->Combo7()->currentIndex() == c.group, c.what);
+            QCOMPARE(int(doc->work.settings.Options.Features.ChannelGroup), c.group);
+            QCOMPARE(grid->cellText(c.row, 1), c.rx);
+        }
     }
 
     void toolbarPrintOpensThePrintPreview() {

@@ -1074,18 +1074,65 @@ CsvPlacementAdvice AdviseCsvPlacement(const AppState& app, const DocumentCopy& d
     return advice;
 }
 
+namespace {
+
+// The language text `id` with "%1", "%2", ... replaced by `values` in turn.
+std::string FilledText(const AppState& app, int id, std::initializer_list<std::string> values) {
+    std::string text = app.LangText(id);
+    if (text.empty())
+        text = "#" + std::to_string(id);
+    int n = 0;
+    for (const std::string& value : values) {
+        const std::string mark = "%" + std::to_string(++n);
+        if (const auto at = text.find(mark); at != std::string::npos)
+            text.replace(at, mark.size(), value);
+    }
+    return text;
+}
+
+} // namespace
+
 std::string CsvPlacementReasonText(const AppState& app, const CsvPlacementAdvice& advice) {
     if (advice.reason == 0)
         return {};
-    std::string text = app.LangText(advice.reason);
-    auto put = [&](const char* mark, const std::string& value) {
-        if (const auto at = text.find(mark); at != std::string::npos)
-            text.replace(at, 2, value);
-    };
-    put("%1", std::to_string(advice.misplaced));
-    put("%2", std::to_string(advice.considered));
-    put("%3", CsvChannelPlace(app, advice.options.firstChannel));
-    return text;
+    return FilledText(app, advice.reason,
+                      {std::to_string(advice.misplaced), std::to_string(advice.considered),
+                       CsvChannelPlace(app, advice.options.firstChannel)});
+}
+
+std::string CsvPlacementText(const AppState& app, const CsvImportOptions& options) {
+    if (options.placement == CsvPlacement::FileNumbers)
+        return FilledText(app, csvtext::PlaceByNumber, {});
+    return FilledText(app, options.replaceInUse ? csvtext::PlaceInOrderReplace : csvtext::PlaceInOrderFree,
+                      {CsvChannelPlace(app, options.firstChannel)});
+}
+
+std::string CsvNothingTakenText(const AppState& app, const DocumentCopy& d, std::string_view csv,
+                                const CsvImportOptions& options) {
+    // File order from the first channel with channels in use replaced places every row whose
+    // content the radio takes: when even that takes none, no placement does.
+    CsvImportOptions widest = options;
+    widest.placement = CsvPlacement::FileOrder;
+    widest.firstChannel = 1;
+    widest.replaceInUse = true;
+    if (PlanCsvImport(app, d, csv, widest).taken.empty())
+        return FilledText(app, csvtext::NothingFileEmpty, {});
+    if (options.placement == CsvPlacement::FileNumbers)
+        return FilledText(app, csvtext::NothingByNumber, {});
+    return FilledText(app, csvtext::NothingInOrder, {CsvChannelPlace(app, options.firstChannel)});
+}
+
+std::string CsvImportedText(const AppState& app, const CsvImportPlan& plan) {
+    if (plan.taken.empty())
+        return {};
+    const auto [low, high] = std::minmax_element(
+        plan.taken.begin(), plan.taken.end(),
+        [](const CsvTakenRow& a, const CsvTakenRow& b) { return a.record.ChannelNo < b.record.ChannelNo; });
+    if (plan.taken.size() == 1)
+        return FilledText(app, csvtext::ImportedOne, {CsvChannelPlace(app, low->record.ChannelNo)});
+    return FilledText(app, csvtext::ImportedMany,
+                      {std::to_string(plan.taken.size()), CsvChannelPlace(app, low->record.ChannelNo),
+                       CsvChannelPlace(app, high->record.ChannelNo)});
 }
 
 std::string CsvChannelPlace(const AppState& app, int channelNo) {

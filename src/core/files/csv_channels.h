@@ -139,6 +139,16 @@ std::string CsvPlacementReasonText(const AppState& app, const CsvPlacementAdvice
 // "group 8 CH 1" as the channel grid shows channel 321.
 std::string CsvChannelPlace(const AppState& app, int channelNo);
 
+// One line on where the rows go with `options` ("The rows go in file order from Group 8 CH 39, ...").
+std::string CsvPlacementText(const AppState& app, const CsvImportOptions& options);
+// Why a plan with `options` takes no row: the placement when another one would take rows (every
+// number of the file unusable, or no free channel left from the channel chosen), else the file.
+std::string CsvNothingTakenText(const AppState& app, const DocumentCopy& d, std::string_view csv,
+                                const CsvImportOptions& options);
+// What an applied plan did: how many channels, from the lowest to the highest ("Imported 5
+// channels: Group 7 CH 1 - Group 7 CH 5"); empty for a plan that takes nothing.
+std::string CsvImportedText(const AppState& app, const CsvImportPlan& plan);
+
 // Puts the taken rows into the table: an existing channel's record is replaced, a new channel is
 // appended. Returns whether anything changed.
 bool ApplyCsvImport(const CsvImportPlan& plan, DocumentCopy& d);
@@ -195,6 +205,14 @@ constexpr int NoteReset = 34102;
 constexpr int NoteUpdated = 34103;
 constexpr int AdviceFileOrder = 34104;
 constexpr int WattsRule = 34105;
+constexpr int NothingFileEmpty = 33017;
+constexpr int NothingByNumber = 34116;
+constexpr int NothingInOrder = 34117;
+constexpr int PlaceByNumber = 34118;
+constexpr int PlaceInOrderFree = 34119;
+constexpr int PlaceInOrderReplace = 34120;
+constexpr int ImportedMany = 34121;
+constexpr int ImportedOne = 34122;
 } // namespace csvtext
 
 } // namespace zt

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exchange/channel_exchange.h"
 
+#include "channels/channel_editor.h"
+#include "channels/frm_comm_ch_info.h"
 #include "exchange/channel_list_print.h"
 #include "exchange/frm_csv_import.h"
 #include "files/csv_channels.h"
@@ -109,15 +111,30 @@ bool ImportChannelsCsv(MainHost& main, AppState& app, Document& doc, const QStri
     FrmCsvImport preview(app, doc.work, std::move(*text), QFileInfo(path).fileName(), main.hostWidget());
     if (preview.exec() != QDialog::Accepted)
         return false;
-    if (!ApplyCsvImport(preview.plan(), doc.work))
+    const CsvImportPlan& plan = preview.plan();
+    if (plan.taken.empty())
         return false;
-    ChannelEditorHooks& h = doc.editor;
-    if (h.GridOpen && h.RedisplayGrids)
-        h.RedisplayGrids();
-    if (h.EditWindowOpen && h.ReloadEditWindow)
-        h.ReloadEditWindow();
-    main.Route(Refresh::Channels);
-    return true;
+    const bool changed = ApplyCsvImport(plan, doc.work);
+    // The channel window turns to the group of the lowest channel imported, where the user looks
+    // for the rows (the group shown is no change of its own: undo keeps it).
+    ChannelEditor& channels = main.channels();
+    if (channels.GridOpen() && channels.grid != nullptr) {
+        const auto lowest = std::min_element(plan.taken.begin(), plan.taken.end(),
+                                             [](const CsvTakenRow& a, const CsvTakenRow& b) {
+                                                 return a.record.ChannelNo < b.record.ChannelNo;
+                                             });
+        channels.EditGroup() = (lowest->record.ChannelNo - 1) / 40;
+        channels.grid->ChangeGroup(); // shows the group's rows as the table now has them
+    }
+    if (changed) {
+        const ChannelEditorHooks& h = doc.editor;
+        if (h.EditWindowOpen && h.ReloadEditWindow)
+            h.ReloadEditWindow();
+        main.Route(Refresh::Channels);
+    }
+    if (app.prompter)
+        app.prompter->message(CsvImportedText(app, plan));
+    return changed;
 }
 
 } // namespace zt

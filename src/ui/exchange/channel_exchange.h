@@ -22,7 +22,8 @@ struct ExchangeCommand {
 const std::vector<ExchangeCommand>& ChannelExchangeCommands();
 
 // The import of one file: the preview, and on confirmation the taken rows go into the working
-// copy as one change and the channel windows redisplay. Returns whether the document changed.
+// copy as one change, the channel window shows the group of the lowest channel imported and a
+// message says how many channels were imported and where. Returns whether the document changed.
 bool ImportChannelsCsv(MainHost& main, AppState& app, Document& doc, const QString& path);
 
 } // namespace zt

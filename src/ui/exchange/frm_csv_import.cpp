@@ -45,6 +45,8 @@ QTableWidget* MakeTable(QWidget* parent, const char* name, const QStringList& he
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->horizontalHeader()->setStretchLastSection(true);
+    // The lists are read only: Tab goes on to the next control, the arrows move within.
+    t->setTabKeyNavigation(false);
     return t;
 }
 
@@ -64,8 +66,8 @@ FrmCsvImport::FrmCsvImport(const AppState& app, const DocumentCopy& d, std::stri
     auto* layout = new QVBoxLayout(this);
 
     // Where the rows go.
-    const CsvPlacementAdvice advice = AdviseCsvPlacement(app, d, csv_);
-    options_ = advice.options;
+    advice_ = AdviseCsvPlacement(app, d, csv_);
+    options_ = advice_.options;
     auto* place = new QGroupBox(T(34106), this);
     place->setObjectName("fraPlacement");
     auto* placeGrid = new QGridLayout(place);
@@ -99,11 +101,10 @@ FrmCsvImport::FrmCsvImport(const AppState& app, const DocumentCopy& d, std::stri
     fromRow->addStretch();
     placeGrid->addWidget(fileNumbers_, 0, 0);
     placeGrid->addLayout(fromRow, 1, 0);
-    advice_ = new QLabel(Q(CsvPlacementReasonText(app, advice)), place);
-    advice_->setObjectName("lblAdvice");
-    advice_->setWordWrap(true);
-    advice_->setVisible(advice.reason != 0);
-    placeGrid->addWidget(advice_, 2, 0);
+    placeText_ = new QLabel(place);
+    placeText_->setObjectName("lblAdvice");
+    placeText_->setWordWrap(true);
+    placeGrid->addWidget(placeText_, 2, 0);
 
     // What happens to channels in use.
     auto* inUse = new QGroupBox(T(34110), this);
@@ -129,8 +130,9 @@ FrmCsvImport::FrmCsvImport(const AppState& app, const DocumentCopy& d, std::stri
     refusedLabel_ = new QLabel(this);
     refusedLabel_->setObjectName("lblRefused");
     refused_ = MakeTable(this, "gridRefused", {T(33009), T(33010), T(33013)});
-    nothing_ = new QLabel(T(33017), this);
+    nothing_ = new QLabel(this);
     nothing_->setObjectName("lblNothing");
+    nothing_->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(this);
     import_ = buttons->addButton(T(33016), QDialogButtonBox::AcceptRole);
@@ -173,6 +175,14 @@ void FrmCsvImport::replan() {
     options_.replace = updateColumns_->isChecked() ? CsvReplace::UpdateColumns : CsvReplace::Reset;
     replaceInUse_->setEnabled(options_.placement == CsvPlacement::FileOrder);
     plan_ = PlanCsvImport(app_, doc_, csv_, options_);
+    // The reason the preview opened on file order holds only while that choice is in force.
+    const CsvImportOptions& advised = advice_.options;
+    const bool advisedInForce = advice_.reason != 0 && options_.placement == advised.placement &&
+                                options_.firstChannel == advised.firstChannel &&
+                                options_.replaceInUse == advised.replaceInUse;
+    placeText_->setText(
+        Q(advisedInForce ? CsvPlacementReasonText(app_, advice_) : CsvPlacementText(app_, options_)));
+    nothing_->setText(plan_.taken.empty() ? Q(CsvNothingTakenText(app_, doc_, csv_, options_)) : QString());
     fill();
 }
 
@@ -207,8 +217,13 @@ void FrmCsvImport::fill() {
         const CsvRefusedRow& r = plan_.refused[static_cast<std::size_t>(i)];
         SetRow(refused_, i, {QString::number(r.line), Q(ShownText(r.location)), Issues(app_, r.reasons)});
     }
-    for (QTableWidget* t : {taken_, refused_})
+    for (QTableWidget* t : {taken_, refused_}) {
         t->resizeColumnsToContents();
+        // Sizing the columns to their contents sizes the last one too: it fills the rest of the
+        // width again.
+        t->horizontalHeader()->setStretchLastSection(false);
+        t->horizontalHeader()->setStretchLastSection(true);
+    }
     import_->setEnabled(!plan_.taken.empty());
     nothing_->setVisible(plan_.taken.empty());
 }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview of a CSV import: where the rows go (the file's channel numbers, or in file order from
-// a channel the user picks), what happens to channels in use, the channels the import will take
-// (with how values were understood) and the rows it refuses with their reasons. The lists follow
-// every change of the choice at once. Import confirms, Cancel changes nothing.
+// a channel the user picks) with a line saying so, what happens to channels in use, the channels
+// the import will take (with how values were understood) and the rows it refuses with their
+// reasons; when no row is taken, why (the placement or the file). The lists and the lines follow
+// every change of the choice at once. Import confirms, Cancel changes nothing. The lists are read
+// only: Tab passes them, the arrows move within them.
 #pragma once
 
 #include "app/app_state.h"
@@ -45,7 +47,10 @@ class FrmCsvImport : public QDialog {
     QCheckBox* replaceInUseBox() const { return replaceInUse_; }
     QRadioButton* resetButton() const { return reset_; }
     QRadioButton* updateColumnsButton() const { return updateColumns_; }
-    QLabel* adviceLabel() const { return advice_; }
+    // Where the rows go with the choice shown (while the choice made on opening is in force: why).
+    QLabel* adviceLabel() const { return placeText_; }
+    // Why nothing can be imported (shown while no row is taken).
+    QLabel* nothingLabel() const { return nothing_; }
 
   private:
     // Reads the choice from the controls, plans again and refills the lists.
@@ -55,6 +60,7 @@ class FrmCsvImport : public QDialog {
     const AppState& app_;
     const DocumentCopy& doc_;
     std::string csv_;
+    CsvPlacementAdvice advice_;
     CsvImportOptions options_;
     CsvImportPlan plan_;
 
@@ -65,7 +71,7 @@ class FrmCsvImport : public QDialog {
     QCheckBox* replaceInUse_ = nullptr;
     QRadioButton* reset_ = nullptr;
     QRadioButton* updateColumns_ = nullptr;
-    QLabel* advice_ = nullptr;
+    QLabel* placeText_ = nullptr;
     QLabel* takenLabel_ = nullptr;
     QLabel* refusedLabel_ = nullptr;
     QLabel* wattsLabel_ = nullptr;
