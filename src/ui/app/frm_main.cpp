@@ -403,8 +403,6 @@ void frmMain::ShowMainTxt() {
 
 void frmMain::Change_Language() {
     installQtTranslations();
-    // Qt adds the program's name to every window title: it follows the language too.
-    QApplication::setApplicationDisplayName(Q(app_.LangText(12000)));
     for (auto it = textIds_.cbegin(); it != textIds_.cend(); ++it) {
         const QString text = Q(app_.LangText(it.value()));
         if (QMenu* m = menus_.value(it.key())) {

@@ -63,7 +63,9 @@ int main(int argc, char** argv) {
         noEcho = firstRun.noEcho();
     }
     zt::StartupAfterFirstRun(app, doc, info, firstRunShown);
-    QApplication::setApplicationDisplayName(QString::fromStdString(app.LangText(12000)));
+    // No application display name: Qt would add it to every window title (the main window's
+    // already names the program, and small dialogs' titles would be cut); message boxes take the
+    // program's name in the chosen language from the prompter.
 
     std::unique_ptr<zt::frmMain> w;
     bool handedOver = false;
