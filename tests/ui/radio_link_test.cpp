@@ -511,41 +511,125 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(!link->port().isOpen());
     }
 
-    // Every complete read keeps the radio's memory as read, every write what it sends; the raw
-    // information area goes with them once this run has read it.
-    void readsAndWritesKeepBackups() {
-        QByteArray infoArea(256, char(0xFF));
-        infoArea.replace(0x30, 8, QByteArray("SN-4711", 8));
-        QFile area(dir->filePath("info.bin"));
-        QVERIFY(area.open(QIODevice::WriteOnly));
-        area.write(infoArea);
-        area.close();
-        SimRadio sim({"--info", area.fileName()});
-        usePort(sim);
+    // A simulated radio whose information area holds `serial`.
+    QString infoArea(const QString& serial) {
+        QByteArray area(256, char(0xFF));
+        area.replace(0x30, serial.size() + 1, serial.toLatin1() + '\0');
+        QFile f(dir->filePath(serial + ".info"));
+        if (!f.open(QIODevice::WriteOnly))
+            return {};
+        f.write(area);
+        return f.fileName();
+    }
+
+    // Every complete read keeps the radio's memory as read, every write what it sends and, before
+    // it, the memory the radio held; each names the radio on the cable, read in the same exchange,
+    // even after Radio Information showed another radio.
+    void backupsNameTheRadioOnTheCable() {
+        SimRadio other({"--info", infoArea("SN-0001")});
+        usePort(other);
         QSignalSpy spy(link, &RadioLink::ended);
+        QVERIFY(run("MnuLocalInfo", spy));
+        QCOMPARE(w->radioInfo().SerialNumber.trimmed(), std::string("SN-0001"));
+
+        SimRadio sim({"--info", infoArea("SN-4711")});
+        QVERIFY(sim.started());
+        usePort(sim);
         QVERIFY(run("mnuReadFromRadio", spy));
         QTRY_VERIFY(!link->ReadOKTimer().isActive());
         std::vector<BackupEntry> kept = backups();
-        QCOMPARE(kept.size(), std::size_t(1));
+        QString listed;
+        for (const BackupEntry& e : kept)
+            listed += QString::fromStdString(e.folder) + " ";
+        QVERIFY2(kept.size() == 1, qPrintable(listed));
         QCOMPARE(kept[0].kind, BackupKind::Read);
-        QCOMPARE(BackupFile(kept[0], backup_file::kImage), sim.dumped().left(0x2440));
-        QVERIFY(!QFile::exists(QString::fromStdString(kept[0].folder) + "/" + backup_file::kInfoBlock));
+        QCOMPARE(kept[0].serial, std::string("SN-4711"));
+        QCOMPARE(kept[0].model, std::string("ZT-450E"));
+        const QByteArray held = sim.dumped().left(0x2440);
+        QCOMPARE(BackupFile(kept[0], backup_file::kImage), held);
+        QCOMPARE(BackupFile(kept[0], backup_file::kInfoBlock).mid(0x30, 7), QByteArray("SN-4711"));
 
-        QVERIFY(run("MnuLocalInfo", spy));
+        // The radio's memory changes behind the program's back, then the document is written.
+        QVERIFY(AppendChannel(*app, doc->work, 200, "28.20000"));
         QVERIFY(run("mnuWriteToRadio", spy));
         kept = backups();
-        QCOMPARE(kept.size(), std::size_t(2));
-        const auto write = std::find_if(kept.begin(), kept.end(),
-                                        [](const BackupEntry& e) { return e.kind == BackupKind::Write; });
-        QVERIFY(write != kept.end());
-        // The bytes the radio owns are learnt from it after the backup was kept.
-        const QByteArray sent = image(), written = BackupFile(*write, backup_file::kImage);
-        QCOMPARE(written.size(), sent.size());
-        for (int a = 0; a < sent.size(); ++a)
+        QCOMPARE(kept.size(), std::size_t(3));
+        QCOMPARE(kept[0].kind, BackupKind::Write);
+        QCOMPARE(kept[1].kind, BackupKind::BeforeWrite);
+        for (const BackupEntry& e : kept)
+            QCOMPARE(e.serial, std::string("SN-4711"));
+        QCOMPARE(BackupFile(kept[1], backup_file::kImage), held);
+        // What was sent; the bytes the radio owns are learnt from it after the listing was kept.
+        const QByteArray sent = BackupFile(kept[0], backup_file::kImage), now = sim.dumped().left(0x2440);
+        for (int a = 0; a < now.size(); ++a)
             if (!IsRadioOwnedAddress(a))
-                QCOMPARE(written[a], sent[a]);
-        QCOMPARE(write->serial, std::string("SN-4711"));
-        QCOMPARE(BackupFile(*write, backup_file::kInfoBlock), infoArea);
+                QCOMPARE(sent[a], now[a]);
+        QCOMPARE(kept[0].check, BackupCheck::NotChecked);
+        QCOMPARE(kept[0].document, std::filesystem::path(app->DocFileName).filename().string());
+    }
+
+    // Restore writes the backup's memory back byte for byte (stale bytes in unused channel slots
+    // and all), after the radio's information is read; another radio is asked about.
+    void restoreWritesTheBackupsMemory_data() {
+        QTest::addColumn<bool>("otherRadio");
+        QTest::addColumn<bool>("agree");
+        QTest::newRow("same radio") << false << false;
+        QTest::newRow("other radio, declined") << true << false;
+        QTest::newRow("other radio, agreed") << true << true;
+    }
+    void restoreWritesTheBackupsMemory() {
+        QFETCH(bool, otherRadio);
+        QFETCH(bool, agree);
+        // A memory with bytes a document never holds: noise over unused channel slots.
+        RadioImage im{};
+        ClearRadioImage(im);
+        DocumentCopy pair = doc->work;
+        QVERIFY(AppendChannel(*app, pair, 5, "27.05500"));
+        EncodeRadioImage(*app, pair, im);
+        for (int a = 0x1000; a < 0x1400; a += 7)
+            im[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(a * 13);
+        BackupStore store(RadioLink::BackupsFolder());
+        RadioInfoBlock block;
+        block.fill(0xFF);
+        const std::string serial = "SN-4711";
+        std::copy(serial.begin(), serial.end(), block.begin() + 0x30);
+        block[0x30 + serial.size()] = 0;
+        const auto folder =
+            store.keep(BackupKind::Read, im, pair, BackupRadio{&block, "ZT-450E", "V300"}, 1'600'000'000);
+        QVERIFY(folder);
+
+        SimRadio sim({"--info", infoArea(otherRadio ? "SN-0002" : "SN-4711")});
+        usePort(sim);
+        QSignalSpy spy(link, &RadioLink::ended);
+        prompter.script = {Answer::Ok, agree ? Answer::Yes : Answer::No};
+        const DocumentCopy before = doc->work;
+        restore([&](FrmBackups& d) {
+            QCOMPARE(d.BackupList()->item(0, 4)->text(), QString("ZT-450E"));
+            QTest::keyClick(d.BackupList(), Qt::Key_Return); // Restore to Radio, the default
+        });
+        QVERIFY(spy.wait(30000));
+        const bool ok = spy.takeFirst().at(1).toBool();
+        QCOMPARE(prompter.asked.front(), app->LangText(34700));
+        QCOMPARE(doc->work.settings, before.settings); // the document is not touched
+        QCOMPARE(doc->work.count(), before.count());
+        if (otherRadio && !agree) {
+            QVERIFY(!ok);
+            QVERIFY2(prompter.asked.back().find("SN-0002") != std::string::npos,
+                     prompter.asked.back().c_str());
+            QCOMPARE(sim.count("RX write"), 0);
+            QCOMPARE(link->engine().lastResult().outcome, LinkOutcome::OtherRadio);
+            return;
+        }
+        QVERIFY(ok);
+        const QByteArray after = sim.dumped().left(0x2440);
+        for (int a = 0; a < 0x2440; ++a)
+            if (!IsRadioOwnedAddress(a))
+                QCOMPARE(after[a], char(im[static_cast<std::size_t>(a)]));
+        const auto kept = backups();
+        QCOMPARE(kept[0].kind, BackupKind::Restore);
+        QCOMPARE(kept[0].serial, otherRadio ? std::string("SN-0002") : serial);
+        QCOMPARE(kept[0].document, std::filesystem::path(*folder).filename().string());
+        QCOMPARE(kept[1].kind, BackupKind::BeforeWrite);
     }
 
     // A backup that cannot be kept is reported once; the exchange goes on and succeeds.
@@ -567,9 +651,8 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QCOMPARE(doc->work.count(), decoded(sim.dumped()).count());
     }
 
-    // Before a write the backup must be kept: when it cannot be, the user is asked, and the write
-    // starts only on Yes. A write cut short after its first block then says what the radio may
-    // hold and names the backup's folder.
+    // Before a write its backups must be kept: when they cannot be, the user is asked once, and
+    // the write starts only on Yes.
     void writeWithoutItsBackupOnlyWhenChosen() {
         QFile blocker(QString::fromStdString(RadioLink::BackupsFolder()));
         QVERIFY(QDir().mkpath(QFileInfo(blocker).path()));
@@ -577,18 +660,18 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         blocker.close();
         SimRadio sim;
         usePort(sim);
-        const std::string question = app->LangText(34201) + "\r\n";
+        const std::string question = app->LangText(34705) + "\r\n";
         auto questions = [&] {
             return std::count_if(prompter.asked.begin(), prompter.asked.end(),
                                  [&](const std::string& t) { return t.starts_with(question); });
         };
         prompter.script = {Answer::Ok, Answer::No};
         w->action("mnuWriteToRadio")->trigger();
-        QTRY_COMPARE(questions(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(questions(), 1, 30000); // after the radio's memory was read
         QTRY_VERIFY(!w->CommandsBlocked());
         QVERIFY(!link->engine().busy());
         QCOMPARE(link->engine().lastResult().outcome, LinkOutcome::BackupNotKept);
-        QCOMPARE(sim.count("RX handshake"), 0);
+        QCOMPARE(sim.count("RX write"), 0);
 
         prompter.script = {Answer::Ok, Answer::Yes};
         QSignalSpy spy(link, &RadioLink::ended);
@@ -597,20 +680,53 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QCOMPARE(sim.count("RX write"), 580);
     }
 
+    // A write cut short after its first block says what the radio may hold and names what
+    // restores it: its memory kept before the write (which is what the radio held), else the
+    // newest backup of that radio's memory, else that none was kept. Never the document sent.
+    void writeCutShortNamesTheBackup_data() {
+        QTest::addColumn<bool>("keepBefore");
+        QTest::addColumn<bool>("readFirst");
+        QTest::addColumn<int>("text");
+        QTest::newRow("memory kept before the write") << true << false << 34701;
+        QTest::newRow("not kept, an earlier read") << false << true << 34702;
+        QTest::newRow("not kept, nothing") << false << false << 34703;
+    }
     void writeCutShortNamesTheBackup() {
-        SimRadio sim({"--silent-after", "300"});
+        QFETCH(bool, keepBefore);
+        QFETCH(bool, readFirst);
+        QFETCH(int, text);
+        if (!keepBefore)
+            w->action("MnuKeepBeforeWrite")->trigger();
+        QVERIFY(link->engine().keepBeforeWrite() == keepBefore);
+        // Frames: the information area 19, a whole read 584, then 300 of the write.
+        const int silentAfter = 19 + (keepBefore ? 584 : 0) + (readFirst ? 19 + 584 : 0) + 300;
+        SimRadio sim({"--silent-after", QString::number(silentAfter), "--info", infoArea("SN-77")});
         usePort(sim);
-        prompter.script = {Answer::Ok, Answer::Cancel}; // confirm, then give up at the retry question
         QSignalSpy spy(link, &RadioLink::ended);
+        if (readFirst) {
+            QVERIFY(run("mnuReadFromRadio", spy));
+            QTRY_VERIFY(!link->ReadOKTimer().isActive());
+        }
+        const QByteArray held = sim.dumped().left(0x2440);
+        prompter.asked.clear();
+        prompter.script = {Answer::Ok, Answer::Cancel}; // confirm, then give up at the retry question
         QVERIFY(!run("mnuWriteToRadio", spy));
         QVERIFY(asked(9008));
+        QVERIFY(sim.count("RX write") > 200);
         const std::string& last = prompter.asked.back();
-        QVERIFY2(last.starts_with(app->LangText(34202) + "\r\n" + app->LangText(34203) + "\r\n" +
-                                  RadioLink::BackupsFolder() + "/"),
-                 last.c_str());
+        QVERIFY2(last.starts_with(app->LangText(34202) + "\r\n" + app->LangText(text)), last.c_str());
         const std::vector<BackupEntry> kept = backups();
-        QCOMPARE(kept.size(), std::size_t(1));
-        QVERIFY(last.ends_with(kept[0].folder));
+        QCOMPARE(kept[0].kind, BackupKind::Write);
+        QCOMPARE(kept[0].check, BackupCheck::Failed);
+        QVERIFY(last.find(kept[0].folder) == std::string::npos);
+        if (text == 34703)
+            return;
+        QCOMPARE(kept[1].kind, keepBefore ? BackupKind::BeforeWrite : BackupKind::Read);
+        QCOMPARE(kept[1].serial, std::string("SN-77"));
+        QVERIFY2(last.ends_with(kept[1].folder), last.c_str());
+        if (!keepBefore)
+            QVERIFY(last.find(kept[1].date + " " + kept[1].time) != std::string::npos);
+        QCOMPARE(BackupFile(kept[1], backup_file::kImage), held.isEmpty() ? sim.dumped().left(0x2440) : held);
     }
 
     // Verify after write: the progress window goes on into a second phase, and the message at the
@@ -652,13 +768,15 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         } else if (status == VerifyStatus::Differs) {
             QVERIFY(prompter.asked.back().ends_with(app->LangText(34626)));
         }
-        QCOMPARE(captions.seen.mid(0, 2), (QStringList{QString::fromStdString(app->LangText(9028)),
+        QCOMPARE(captions.seen.mid(0, 4), (QStringList{QString::fromStdString(app->LangText(9028)),
+                                                       QString::fromStdString(app->LangText(34715)),
+                                                       QString::fromStdString(app->LangText(34716)),
                                                        QString::fromStdString(app->LangText(33211))}));
         QCOMPARE(link->engine().lastResult().verify, status);
         const std::string& end = prompter.asked.back();
         QVERIFY2(end.find(app->LangText(message)) != std::string::npos, end.c_str());
         QVERIFY2(end.find(names.toStdString()) != std::string::npos, end.c_str());
-        QCOMPARE(memoryReads(sim), writeAgain ? 2 * 580 : 580);
+        QCOMPARE(memoryReads(sim), (writeAgain ? 2 : 1) * 2 * 580); // the memory before, then the read-back
         // The backup of the write names the document and what the read-back found.
         const auto backups = BackupStore(RadioLink::BackupsFolder()).list();
         QVERIFY(!backups.empty());
@@ -704,7 +822,7 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
             RadioImage im{};
             ClearRadioImage(im);
             EncodeRadioImage(*app, pair, im);
-            QVERIFY(store.keep(kind, im, pair, *info, nullptr, when));
+            QVERIFY(store.keep(kind, im, pair, BackupRadio{}, when));
         };
         keep(BackupKind::Read, 7, 1'700'000'000);
         keep(BackupKind::Write, 9, 1'800'000'000);
@@ -723,13 +841,13 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
             QCOMPARE(list->item(1, 2)->text(), QString("read"));
             QCOMPARE(list->item(1, 0)->text(), QString::fromStdString(kept[1].date));
             // A write names its document and whether it was verified; a read has neither.
-            QCOMPARE(list->item(0, 5)->text(), QString("club.dat"));
-            QCOMPARE(list->item(0, 6)->text(), QString::fromStdString(app->LangText(34646)));
-            QCOMPARE(list->item(1, 5)->text(), QString());
+            QCOMPARE(list->item(0, 6)->text(), QString("club.dat"));
+            QCOMPARE(list->item(0, 7)->text(), QString::fromStdString(app->LangText(34646)));
             QCOMPARE(list->item(1, 6)->text(), QString());
+            QCOMPARE(list->item(1, 7)->text(), QString());
             QCOMPARE(list->currentRow(), 0);
             list->setCurrentCell(1, 0);
-            QTest::keyClick(list, Qt::Key_Return);
+            d.CommandOpen()->click();
         });
         QCOMPARE(prompter.asked.front(), app->LangText(9006));
         QCOMPARE(openWindows(), std::vector<QString>{frmCommChInfo::kName});
@@ -825,10 +943,18 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
                     static_cast<std::uint8_t>(held[a]) != expected[static_cast<std::size_t>(a)])
                     QFAIL(qPrintable(QString("radio %1 differs at 0x%2").arg(i + 1).arg(a, 4, 16)));
         }
-        // Every radio's memory before the write is kept, named by its serial number.
+        // Every radio's memory before the write is kept, and every write listed with its outcome,
+        // named by the radio's serial number.
         const auto kept = BackupStore(RadioLink::BackupsFolder()).list();
-        QCOMPARE(kept.size(), std::size_t(4));
+        QCOMPARE(kept.size(), std::size_t(8));
         QCOMPARE(kept.back().serial, std::string("ZT45000001"));
+        QCOMPARE(kept.back().kind, BackupKind::BatchRead);
+        for (int i = 0; i < 4; ++i) {
+            const BackupEntry& write = kept[static_cast<std::size_t>(2 * (3 - i))];
+            QCOMPARE(write.kind, BackupKind::BatchWrite);
+            QCOMPARE(write.serial, QString("ZT4500000%1").arg(i + 1).toStdString());
+            QCOMPARE(write.check, i == 2 ? BackupCheck::Differs : BackupCheck::Verified);
+        }
         // The engine's messages were the batch's: the user saw the confirmation and the failed radio.
         QCOMPARE(prompter.asked.size(), std::size_t(2));
         QVERIFY(prompter.asked[1].find("ZT45000003") != std::string::npos);

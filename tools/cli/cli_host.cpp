@@ -103,6 +103,86 @@ void CliHost::beginReadBack() {
     setProgress(0);
 }
 
+WriteBackup CliHost::keep(BackupKind kind, const std::array<std::uint8_t, 0x2440>& image) {
+    if (!backups || !engine || !doc)
+        return {};
+    // The radio is the one read on the cable in this exchange, never one named elsewhere.
+    BackupRadio radio;
+    if (const CableRadio* c = engine->cableRadio())
+        radio = {&c->infoBlock, c->ident.modelId, c->ident.firmware};
+    std::string error;
+    if (const auto kept = KeepExchangeBackup(*backups, kind, image, *doc, radio, &error)) {
+        if (verbose) {
+            closeProgress();
+            std::cerr << "Backup (" << BackupKindText(kind) << ") kept in " << ShownText(*kept) << '\n';
+        }
+        return {*kept, {}};
+    }
+    if (error.empty())
+        error = "the backups folder " + backups->folder() + " cannot be written";
+    return {{}, error};
+}
+
+void CliHost::keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) {
+    if (mode != LinkMode::Read)
+        return;
+    // A read goes on without its backup, with a warning.
+    if (const WriteBackup kept = keep(BackupKind::Read, image); !kept.error.empty()) {
+        closeProgress();
+        std::cerr << "ztprog-cli: warning: no backup kept: " << ShownText(OneLine(kept.error)) << '\n';
+    }
+}
+
+WriteBackup CliHost::keepWriteBackup(const std::array<std::uint8_t, 0x2440>& image) {
+    const bool restore = engine && engine->restoring();
+    WriteBackup kept = keep(restore ? BackupKind::Restore : BackupKind::Write, image);
+    backupError = kept.error;
+    writeBackup = kept.folder;
+    if (!kept.folder.empty())
+        NoteBackupWrite(kept.folder, documentName, BackupCheck::NotChecked);
+    return kept;
+}
+
+WriteBackup CliHost::keepMemoryBackup(const std::array<std::uint8_t, 0x2440>& memory) {
+    WriteBackup kept = keep(BackupKind::BeforeWrite, memory);
+    backupError = kept.error;
+    memoryBackup = kept.folder;
+    return kept;
+}
+
+std::string CliHost::newestMemoryBackup(const std::string& serial) {
+    if (!backups)
+        return {};
+    const auto e = backups->newestMemory(serial);
+    return e ? e->date + " " + e->time + ": " + e->folder : std::string();
+}
+
+void CliHost::writeOutcome(bool acknowledged, VerifyStatus verify) {
+    if (writeBackup.empty())
+        return;
+    const BackupCheck check = !acknowledged                      ? BackupCheck::Failed
+                              : verify == VerifyStatus::Verified ? BackupCheck::Verified
+                              : verify == VerifyStatus::Differs  ? BackupCheck::Differs
+                                                                 : BackupCheck::NotChecked;
+    std::string error;
+    if (!NoteBackupWrite(writeBackup, documentName, check, &error)) {
+        closeProgress();
+        std::cerr << "ztprog-cli: warning: " << ShownText(OneLine(error)) << '\n';
+    }
+}
+
+void CliHost::beginBackupRead() {
+    closeProgress();
+    if (progressBar)
+        std::cerr << "Reading the radio's memory for its backup\n";
+}
+
+void CliHost::beginWriting() {
+    closeProgress();
+    if (progressBar)
+        std::cerr << (engine && engine->restoring() ? "Restoring\n" : "Writing\n");
+}
+
 void CliHost::closeProgress() {
     if (barShown_) {
         std::fputc('\n', stderr);

@@ -5,10 +5,11 @@
 
 #include "util/shown_text.h" // OneLine
 
+#include "files/backup_store.h"
+#include "link/link_engine.h"
 #include "link/link_io.h"
 #include "util/prompter.h"
 
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -51,23 +52,33 @@ class CliHost : public LinkHost {
     void exchangeEnded(const LinkResult& result) override;
     // The read-back after a write gets a progress bar of its own.
     void beginReadBack() override;
-    // Keeps the backup the engine asks for (see main.cpp); nothing when unset (--no-backup).
-    std::function<WriteBackup(LinkMode, const std::array<std::uint8_t, 0x2440>&)> onBackup;
-    void keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) override {
-        if (onBackup)
-            onBackup(mode, image);
+    // The backups: every complete read, the memory before a write, every write and restore, each
+    // with the radio read in the same exchange; none when `backups` is null (--no-backup).
+    BackupStore* backups = nullptr;
+    const LinkEngine* engine = nullptr;
+    const Document* doc = nullptr;
+    std::string documentName; // the file name of the document a write sends
+    bool otherRadio = false;  // --other-radio: a restore may go to another radio than its backup's
+    void keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) override;
+    WriteBackup keepWriteBackup(const std::array<std::uint8_t, 0x2440>& image) override;
+    WriteBackup keepMemoryBackup(const std::array<std::uint8_t, 0x2440>& memory) override;
+    std::string newestMemoryBackup(const std::string& serial) override;
+    void writeOutcome(bool acknowledged, VerifyStatus verify) override;
+    std::optional<bool> decideOtherRadio(const std::string&, const std::string&) override {
+        return otherRadio;
     }
-    WriteBackup keepWriteBackup(const std::array<std::uint8_t, 0x2440>& image) override {
-        WriteBackup kept = onBackup ? onBackup(LinkMode::Write, image) : WriteBackup{};
-        backupError = kept.error;
-        return kept;
-    }
+    void beginBackupRead() override;
+    void beginWriting() override;
     // Writing without a backup is chosen with --no-backup only, never by a question's answer.
     std::optional<bool> decideWriteWithoutBackup() override { return false; }
     // Why the backup before the last write could not be kept ("" when it was).
     std::string backupError;
+    // The backups the last exchange kept: the memory before the write, and the write itself.
+    std::string memoryBackup;
+    std::string writeBackup;
 
   private:
+    WriteBackup keep(BackupKind kind, const std::array<std::uint8_t, 0x2440>& image);
     void drawBar(int percent);
     bool barShown_ = false;
     bool passwordOffered_ = false;

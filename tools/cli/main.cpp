@@ -13,11 +13,15 @@
 //   ztprog-cli [options] import-csv IN.csv FILE.dat    CSV channels into the pair (all rows or none;
 //                                   --partial, --from-channel G:C, --replace, --update-columns)
 //   ztprog-cli ports                       list the serial ports (see port_commands.h)
+//   ztprog-cli [options] backups           list the backups kept, newest first (tab-separated)
+//   ztprog-cli [options] restore FOLDER    write a backup's memory back into the radio, byte for byte
 //
-// Every complete read (read, image) and every write first keeps a backup in the backups folder
-// the window program uses too (--backup-dir to choose another, --no-backup for none); a write whose
-// backup cannot be kept does not start unless --no-backup was given. write
-// --verify reads the radio back after the write and prints "verified" or what differs.
+// Every exchange first reads the radio's information area, so that its backups name the radio on
+// the cable. Every complete read (read, image), the radio's memory before every write and restore
+// (--no-keep-before-write to skip that read), and every write and restore are kept as backups in
+// the folder the window program uses too (--backup-dir to choose another, --no-backup for none); a
+// write whose backups cannot be kept does not start unless --no-backup was given. write and
+// restore --verify read the radio back after the write and print "verified" or what differs.
 //
 // Exit status 0 on success; otherwise 1 (2 for a usage error) with one line on stderr saying why;
 // after write --verify, 3 when the radio holds something else than was written and 4 when it
@@ -43,6 +47,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <unistd.h>
@@ -72,11 +77,12 @@ struct Run {
     Document& doc;
     LinkEngine& engine;
     const CliPrompter& prompter;
-    const CliHost& host;
+    CliHost& host;
     const SerialLinkPort& port;
     std::string file1;
     std::string file2;
-    CsvImportChoice csv; // import-csv's placement and --partial
+    CsvImportChoice csv;          // import-csv's placement and --partial
+    BackupStore* store = nullptr; // the backups folder; null with --no-backup
 };
 
 // A file operation failed: the message the file layer showed, else `fallback`.
@@ -94,6 +100,8 @@ std::string ExchangeFailure(const AppState& app, const CliHost& host, const Link
     case LinkOutcome::BackupNotKept:
         return "nothing was written: no backup could be kept before the write (" + host.backupError +
                "); --no-backup writes without one";
+    case LinkOutcome::OtherRadio:
+        return "nothing was written: " + OneLine(r.text) + " (--other-radio restores it there)";
     case LinkOutcome::OtherVersion:
         if (r.handOver)
             return app.LangTextOr(9062, "This radio needs another version of the programming software.") +
@@ -113,8 +121,8 @@ std::string ExchangeFailure(const AppState& app, const CliHost& host, const Link
 // Runs one exchange to its end on the event loop; 0 when it succeeded. With --verbose it then
 // says whether the port's driver was in low-latency mode, which decides how long a read takes on
 // a USB serial adapter.
-int RunExchange(Run& r, bool (LinkEngine::*start)()) {
-    if ((r.engine.*start)()) {
+template <class Start> int RunExchange(Run& r, Start&& start) {
+    if (start()) {
         QCoreApplication::exec(); // until LinkHost::exchangeEnded
         if (r.prompter.verbose)
             std::cerr << "Port " << r.app.ComPortName << ": low-latency mode "
@@ -188,16 +196,14 @@ int CmdEncode(Run& r) {
 }
 
 int CmdInfo(Run& r) {
-    if (const int status = RunExchange(r, &LinkEngine::startInfoRead))
+    if (const int status = RunExchange(r, [&] { return r.engine.startInfoRead(); }))
         return status;
     PrintInfo(r.app, r.engine.radioInfo());
     return 0;
 }
 
 // With --verify: "verified", or one line for each channel (and the settings) that differs.
-int CmdWrite(Run& r) {
-    if (const int status = RunExchange(r, &LinkEngine::startWrite))
-        return status;
+int WriteResult(Run& r) {
     switch (r.engine.lastResult().verify) {
     case VerifyStatus::Verified:
         std::cout << "verified\n";
@@ -217,16 +223,64 @@ int CmdWrite(Run& r) {
     return 0;
 }
 
+int CmdWrite(Run& r) {
+    r.host.documentName = QFileInfo(QString::fromStdString(r.file1)).fileName().toStdString();
+    if (const int status = RunExchange(r, [&] { return r.engine.startWrite(); }))
+        return status;
+    return WriteResult(r);
+}
+
+// The backup's memory image goes back into the radio byte for byte, after the radio's information
+// is read: another model or band family is refused, another radio only with --other-radio.
+int CmdRestore(Run& r) {
+    if (!r.store)
+        return Fail("restore needs the backups folder (not --no-backup)");
+    std::string error;
+    const auto entry = FindBackup(*r.store, r.file1, &error);
+    if (!entry)
+        return Fail(error);
+    const auto image = ReadBackupImage(*entry, &error);
+    if (!image)
+        return Fail(error);
+    r.host.documentName = QFileInfo(QString::fromStdString(entry->folder)).fileName().toStdString();
+    const RestoreTarget target = RestoreTargetOf(*image, entry->serial);
+    if (const int status = RunExchange(r, [&] { return r.engine.startRestore(*image, target); }))
+        return status;
+    std::cout << "restored " << ShownText(entry->folder) << '\n';
+    return WriteResult(r);
+}
+
+// The backups kept, newest first: a header line and one tab-separated line a backup.
+int CmdBackups(Run& r) {
+    if (!r.store)
+        return Fail("backups needs the backups folder (not --no-backup)");
+    std::cout << "folder\ttime\tkind\tserial\tmodel\tdocument\tverified\tresult\tchannels\tsales area\t"
+                 "customer code\n";
+    // Fields come from files on disk: control characters (tabs among them) are shown escaped.
+    auto path = [](const std::string& s) { return ShownText(OneLine(s)); };
+    auto field = [](const std::string& s) { return ShownText(OneLine(s), HighBytes::Legacy); };
+    for (const BackupEntry& e : r.store->list()) {
+        const char* result = !IsWriteBackup(e.kind)           ? ""
+                             : e.check == BackupCheck::Failed ? "failed"
+                                                              : "written";
+        std::cout << path(e.folder) << '\t' << BackupIsoTime(e) << '\t' << BackupKindText(e.kind) << '\t'
+                  << field(e.serial) << '\t' << field(e.model) << '\t' << path(e.document) << '\t'
+                  << BackupCheckText(e.check) << '\t' << result << '\t' << e.channelCount << '\t'
+                  << field(e.salesArea) << '\t' << field(e.customerCode) << '\n';
+    }
+    return 0;
+}
+
 // read and image: the files are written only after the whole exchange succeeded, so a failed read
 // leaves what was there untouched.
 int CmdImage(Run& r) {
-    if (const int status = RunExchange(r, &LinkEngine::startRead))
+    if (const int status = RunExchange(r, [&] { return r.engine.startRead(); }))
         return status;
     return WriteImageFile(r.file1, r.engine.image());
 }
 
 int CmdRead(Run& r) {
-    if (const int status = RunExchange(r, &LinkEngine::startRead))
+    if (const int status = RunExchange(r, [&] { return r.engine.startRead(); }))
         return status;
     AcceptReadImage(r.engine, r.app, r.doc);
     return SavePair(r, r.file1);
@@ -257,6 +311,8 @@ const Command kCommands[] = {
                                  r.prompter.verbose);
      }},
     {"ports", 0, false, false, [](Run&) { return PortsCommand(); }},
+    {"backups", 0, false, false, CmdBackups},
+    {"restore", 1, true, false, CmdRestore},
 };
 
 // The settings file a command saves (read, decode, new, import-csv), or nullptr.
@@ -302,7 +358,10 @@ int main(int argc, char** argv) {
         "Reads, writes and inspects a ZT-450E radio; converts between raw memory images and data files.\n"
         "Commands: read FILE.dat | write FILE.dat | info | image FILE.bin | decode IMAGE.bin FILE.dat |\n"
         "          encode FILE.dat IMAGE.bin | new FILE.dat | export-csv FILE.dat OUT.csv |\n"
-        "          import-csv IN.csv FILE.dat | ports\n"
+        "          import-csv IN.csv FILE.dat | ports | backups | restore FOLDER\n"
+        "backups lists the backups kept, newest first, one tab-separated line each.\n"
+        "restore writes a backup's memory image back into the radio byte for byte (FOLDER: its path or\n"
+        "its name in the backups folder).\n"
         "ports lists the serial ports (name, device, description, USB vendor:product).\n"
         "--port auto finds the radio: the handshake is tried on each port (--search-path devices\n"
         "first, then USB adapters, then the other ports) and nothing else is sent until one answers.\n"
@@ -340,15 +399,25 @@ int main(int argc, char** argv) {
                                        "write: write radio after radio on the port until interrupted (Ctrl+C "
                                        "ends after the radio in progress); exit status 1 when one failed.");
     const QCommandLineOption logOpt("log", "write --repeat: the batch log (CSV), one line a radio.", "file");
+    const QCommandLineOption keepBeforeOpt(
+        "keep-before-write", "write, restore: read the radio's whole memory first and keep it as a backup of "
+                             "kind \"before write\" (the default).");
+    const QCommandLineOption noKeepBeforeOpt(
+        "no-keep-before-write", "write, restore: do not read the radio's memory before writing.");
+    const QCommandLineOption otherRadioOpt(
+        "other-radio",
+        "restore: write the backup also into a radio with another serial number than its own.");
     const QCommandLineOption versionOpt("version", "Show the program's version.");
     parser.addOptions({portOpt, yesOpt, passwordOpt, langOpt, retriesOpt, quietOpt, verboseOpt, factoryOpt,
-                       verifyOpt, backupDirOpt, noBackupOpt, versionOpt, repeatOpt, logOpt});
+                       verifyOpt, backupDirOpt, noBackupOpt, versionOpt, repeatOpt, logOpt, keepBeforeOpt,
+                       noKeepBeforeOpt, otherRadioOpt});
     for (const QCommandLineOption& o : ImportCsvOptions())
         parser.addOption(o);
     PortOptions portOptions;
     portOptions.addTo(parser);
     parser.addPositionalArgument(
-        "command", "read, write, info, image, decode, encode, new, export-csv, import-csv or ports");
+        "command",
+        "read, write, info, image, decode, encode, new, export-csv, import-csv, ports, backups or restore");
     parser.addPositionalArgument("files", "the files of the command", "[files...]");
     parser.process(qapp);
     if (parser.isSet(versionOpt)) {
@@ -359,7 +428,7 @@ int main(int argc, char** argv) {
     const QStringList pos = parser.positionalArguments();
     if (pos.isEmpty()) {
         std::cerr << "ztprog-cli: no command given (read, write, info, image, decode, encode, new, "
-                     "export-csv, import-csv, ports); see --help\n";
+                     "export-csv, import-csv, ports, backups, restore); see --help\n";
         return kExitUsage;
     }
     const std::string name = pos.first().toStdString();
@@ -393,8 +462,22 @@ int main(int argc, char** argv) {
         std::cerr << "ztprog-cli: --factory goes with the new command only\n";
         return kExitUsage;
     }
-    if (parser.isSet(verifyOpt) && command->run != CmdWrite) {
-        std::cerr << "ztprog-cli: --verify goes with the write command only\n";
+    const bool writes = command->run == CmdWrite || command->run == CmdRestore;
+    if (parser.isSet(verifyOpt) && !writes) {
+        std::cerr << "ztprog-cli: --verify goes with the write and restore commands only\n";
+        return kExitUsage;
+    }
+    if ((parser.isSet(keepBeforeOpt) || parser.isSet(noKeepBeforeOpt)) &&
+        (!writes || (parser.isSet(keepBeforeOpt) && parser.isSet(noKeepBeforeOpt)))) {
+        std::cerr << "ztprog-cli: --keep-before-write or --no-keep-before-write goes with write or restore\n";
+        return kExitUsage;
+    }
+    if (parser.isSet(otherRadioOpt) && command->run != CmdRestore) {
+        std::cerr << "ztprog-cli: --other-radio goes with the restore command only\n";
+        return kExitUsage;
+    }
+    if (parser.isSet(keepBeforeOpt) && parser.isSet(noBackupOpt)) {
+        std::cerr << "ztprog-cli: --keep-before-write keeps a backup: not with --no-backup\n";
         return kExitUsage;
     }
     if ((parser.isSet(repeatOpt) || parser.isSet(logOpt)) &&
@@ -458,24 +541,13 @@ int main(int argc, char** argv) {
         backups.emplace(parser.isSet(backupDirOpt)
                             ? QDir(parser.value(backupDirOpt)).absolutePath().toStdString()
                             : BackupFolder(SharedDataFolder().toStdString()));
-    // A read goes on without its backup (with a warning); a write does not start without one
-    // unless --no-backup was given (the engine asks the host, which refuses).
-    if (backups)
-        host.onBackup = [&](LinkMode mode, const RadioImage& image) -> WriteBackup {
-            std::string error;
-            const auto kind = mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write;
-            if (const auto kept =
-                    KeepExchangeBackup(*backups, kind, image, doc, engine.radioInfo(), nullptr, &error)) {
-                if (prompter.verbose)
-                    std::cerr << "Backup kept in " << ShownText(*kept) << '\n';
-                return {*kept, {}};
-            }
-            if (error.empty())
-                error = "the backups folder " + backups->folder() + " cannot be written";
-            if (mode == LinkMode::Read)
-                std::cerr << "ztprog-cli: warning: no backup kept: " << ShownText(OneLine(error)) << '\n';
-            return {{}, error};
-        };
+    // A read goes on without its backup (with a warning); a write does not start without its
+    // backups unless --no-backup was given (the engine asks the host, which refuses).
+    host.backups = backups ? &*backups : nullptr;
+    host.engine = &engine;
+    host.doc = &doc;
+    host.otherRadio = parser.isSet(otherRadioOpt);
+    engine.setKeepBeforeWrite(backups && !parser.isSet(noKeepBeforeOpt));
     app.InitFromFactory = parser.isSet(factoryOpt);
     InitDocument(app, doc, engine.radioInfo());
     app.InitFromFactory = false;
@@ -488,7 +560,8 @@ int main(int argc, char** argv) {
             port,
             files.value(0).toStdString(),
             files.value(1).toStdString(),
-            csvChoice};
+            csvChoice,
+            backups ? &*backups : nullptr};
     // The Open command's reading, version test included; refusals were reported through the prompter.
     if (command->opensPair && OpenDocument(app, doc, run.file1, &engine.radioInfo()) != OpenResult::Opened)
         return FileFailure(run, "cannot open " + run.file1);

@@ -109,12 +109,14 @@ bool ShootLanguage(const QString& dir, const char* file, const QString& tag) {
     frmAbout about(app, &w);
     FrmSetLanguage language(app, &w);
     FrmModelInfo model(app, &w);
-    FrmBackups backups(
-        app,
-        {{"b2", BackupKind::Write, "2025-01-02", "09:15:40", "SN-4711", 40, "ZT-450E", "club.dat",
-          BackupCheck::Verified},
-         {"b1", BackupKind::Read, "2025-01-01", "18:02:11", "SN-4711", 40, "ZT-450E", "", BackupCheck::None}},
-        "/home/user/.local/share/ztprog/ztprog/backups", &w);
+    FrmBackups backups(app,
+                       {{"b3", BackupKind::Write, "2025-01-02", "09:15:40", "SN-4711", 40, "ZT-450E",
+                         "club.dat", BackupCheck::Verified, "0595", "001A", 0},
+                        {"b2", BackupKind::BeforeWrite, "2025-01-02", "09:15:22", "SN-4711", 38, "ZT-450E",
+                         "", BackupCheck::None, "0595", "001A", 0},
+                        {"b1", BackupKind::Read, "2025-01-01", "18:02:11", "SN-4711", 38, "ZT-450E", "",
+                         BackupCheck::None, "0595", "001A", 0}},
+                       "/home/user/.local/share/ztprog/ztprog/backups", &w);
     const FrmSetComm::PortLister ports = [] {
         return QList<SerialPortEntry>{{"ttyUSB0", "USB-Serial Controller", true}, {"ttyS0", "", false}};
     };

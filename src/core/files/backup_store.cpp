@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <set>
@@ -27,8 +28,27 @@ constexpr const char* kPartialPrefix = ".partial-";
 // An unfinished folder this old was left by a backup that was interrupted, not one being written.
 constexpr auto kStalePartial = std::chrono::hours(1);
 
-const char* KindText(BackupKind k) {
-    return k == BackupKind::Read ? "read" : "write";
+constexpr const char* kManifestHeader = "ztprog backup";
+
+struct KindName {
+    BackupKind kind;
+    const char* text;   // in the description and the lists
+    const char* folder; // in the folder's name
+};
+constexpr KindName kKinds[] = {
+    {BackupKind::Read, "read", "read"},
+    {BackupKind::BeforeWrite, "before write", "before-write"},
+    {BackupKind::Write, "write", "write"},
+    {BackupKind::BatchRead, "batch read", "batch-read"},
+    {BackupKind::BatchWrite, "batch write", "batch-write"},
+    {BackupKind::Restore, "restore", "restore"},
+};
+
+const KindName& NameOf(BackupKind k) {
+    for (const KindName& n : kKinds)
+        if (n.kind == k)
+            return n;
+    return kKinds[0];
 }
 
 // A serial number as it may appear in a folder name: letters, digits, '-' and '_' only.
@@ -91,19 +111,52 @@ bool WriteBytes(const fs::path& p, std::span<const std::uint8_t> bytes, FileErro
     return WriteFileReplacing(p.string(), bytes, &error);
 }
 
-// Removes a backup folder this store made: the regular files directly in it, then the folder
-// itself when that left it empty. Nothing else is followed or removed (a folder or a link someone
-// put there stays, and with it the folder).
+// The files the program wrote into a backup folder, as its manifest names them; nullopt when the
+// folder has no manifest of this program (a folder someone else made, or an old backup).
+std::optional<std::vector<std::string>> ManifestFiles(const fs::path& dir) {
+    const auto bytes = ReadFileBytes((dir / backup_file::kManifest).string(), 64 * 1024);
+    if (!bytes)
+        return std::nullopt;
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::uint8_t b : *bytes) {
+        if (b == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (b != '\r') {
+            line += static_cast<char>(b);
+        }
+    }
+    if (lines.empty() || lines[0] != kManifestHeader)
+        return std::nullopt;
+    std::vector<std::string> files;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string& name = lines[i];
+        // Plain names in the folder itself only: a manifest never leads out of its folder.
+        if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
+            name.find('\\') != std::string::npos || name == backup_file::kManifest)
+            continue;
+        files.push_back(name);
+    }
+    return files;
+}
+
+// Removes a backup folder this store made: the regular files its manifest names, then the
+// manifest, then the folder itself when that left it empty. A file or folder someone put there
+// stays, and with it the folder; a folder without the manifest is not touched at all.
 void RemoveBackupFolder(const fs::path& dir) {
     std::error_code ec;
     if (fs::symlink_status(dir, ec).type() != fs::file_type::directory)
         return;
-    std::vector<fs::path> files;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
-        if (it->symlink_status(ec).type() == fs::file_type::regular)
-            files.push_back(it->path());
-    for (const fs::path& f : files)
-        fs::remove(f, ec);
+    const auto files = ManifestFiles(dir);
+    if (!files)
+        return;
+    for (const std::string& name : *files) {
+        const fs::path f = dir / name;
+        if (fs::symlink_status(f, ec).type() == fs::file_type::regular)
+            fs::remove(f, ec);
+    }
+    fs::remove(dir / backup_file::kManifest, ec);
     fs::remove(dir, ec); // only when empty
 }
 
@@ -116,30 +169,72 @@ std::optional<BackupEntry> ReadEntry(const fs::path& dir) {
         return std::nullopt;
     BackupEntry e;
     e.folder = dir.string();
-    e.kind = ini.text(kSection, "Kind") == "write" ? BackupKind::Write : BackupKind::Read;
+    const std::string kind = ini.text(kSection, "Kind");
+    for (const KindName& n : kKinds)
+        if (kind == n.text)
+            e.kind = n.kind;
     e.date = ini.text(kSection, "Date");
     e.time = ini.text(kSection, "Time");
+    e.stamp = ParseIniInt(ini.text(kSection, "Stamp")).value_or(0);
+    const std::string order = ini.text(kSection, "Order");
+    std::from_chars(order.data(), order.data() + order.size(), e.order); // stays 0 when unreadable
     e.serial = ini.text(kSection, "Serial");
     e.channelCount = static_cast<int>(ParseIniInt(ini.text(kSection, "Channels")).value_or(0));
     e.model = ini.text(kSection, "Model");
     e.document = ini.text(kSection, "Document");
+    e.salesArea = ini.text(kSection, "SalesArea");
+    e.customerCode = ini.text(kSection, "CustomerCode");
     const std::string check = ini.text(kSection, "Verified");
-    e.check = check == "yes"                ? BackupCheck::Verified
-              : check == "no"               ? BackupCheck::Differs
-              : e.kind == BackupKind::Write ? BackupCheck::NotChecked
-                                            : BackupCheck::None;
+    const bool failed = ini.text(kSection, "Result") == "failed";
+    e.check = !IsWriteBackup(e.kind) ? BackupCheck::None
+              : failed               ? BackupCheck::Failed
+              : check == "yes"       ? BackupCheck::Verified
+              : check == "no"        ? BackupCheck::Differs
+                                     : BackupCheck::NotChecked;
     return e;
 }
 
+bool IsMemoryKind(BackupKind k) {
+    return !IsWriteBackup(k);
+}
+
 } // namespace
+
+const char* BackupKindText(BackupKind kind) {
+    return NameOf(kind).text;
+}
+
+bool IsWriteBackup(BackupKind kind) {
+    return kind == BackupKind::Write || kind == BackupKind::BatchWrite || kind == BackupKind::Restore;
+}
+
+const char* BackupCheckText(BackupCheck check) {
+    switch (check) {
+    case BackupCheck::None:
+        return "";
+    case BackupCheck::NotChecked:
+        return "not checked";
+    case BackupCheck::Verified:
+        return "yes";
+    case BackupCheck::Differs:
+    case BackupCheck::Failed:
+        return "no";
+    }
+    return "";
+}
+
+std::string BackupIsoTime(const BackupEntry& entry) {
+    if (entry.stamp != 0)
+        return FormatTime(LocalTime(static_cast<std::time_t>(entry.stamp)), "%Y-%m-%dT%H:%M:%S");
+    return entry.date + "T" + entry.time;
+}
 
 BackupStore::BackupStore(std::string folder, int keep)
     : folder_(std::move(folder)), keep_(std::max(1, keep)) {}
 
 std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& image,
-                                             const DocumentCopy& pair, const RadioInfoRecord& info,
-                                             const RadioInfoBlock* infoBlock, std::time_t when,
-                                             std::string* error) {
+                                             const DocumentCopy& pair, const BackupRadio& radio,
+                                             std::time_t when, std::string* error) {
     auto fail = [error](std::string why) -> std::optional<std::string> {
         if (error)
             *error = std::move(why);
@@ -151,13 +246,15 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
         return fail("cannot create " + FileError{folder_, ec.message()}.text());
 
     const std::tm tm = LocalTime(when);
-    // The radio's own information: what its information area holds when it was read; otherwise
-    // only the serial number, never the dates and codes a new document makes up.
-    RadioInfoRecord own = info;
-    if (infoBlock)
-        DecodeRadioInfo(*infoBlock, own);
-    const std::string serial = own.SerialNumber.trimmed();
-    std::string name = FormatTime(tm, "%Y%m%d-%H%M%S") + "-" + KindText(kind);
+    // The radio's own information, as read from it in this exchange; without it no texts at all
+    // (a document's record holds another radio's texts, or invented dates and codes).
+    RadioInfoRecord own;
+    if (radio.infoBlock)
+        DecodeRadioInfo(*radio.infoBlock, own);
+    own.InfoModel = radio.model;
+    own.InfoVersion = radio.firmware;
+    const std::string serial = radio.infoBlock ? own.SerialNumber.trimmed() : std::string();
+    std::string name = FormatTime(tm, "%Y%m%d-%H%M%S") + "-" + NameOf(kind).folder;
     if (const std::string part = NamePart(serial); !part.empty())
         name += "-" + part;
     // Two backups in the same second (a write and its read, a quick second read) get a number.
@@ -178,34 +275,58 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
         return fail("cannot write " + written.text());
     };
 
+    // The manifest comes first: whatever is written after it, an interrupted backup can be
+    // removed by it, and only what it names.
+    std::string manifest = std::string(kManifestHeader) + "\n";
+    for (const std::string& f : {std::string(backup_file::kImage), std::string(backup_file::kPair),
+                                 ChannelFilePath(backup_file::kPair), std::string(backup_file::kInfoBlock),
+                                 std::string(backup_file::kInfo), std::string(backup_file::kDescription)})
+        manifest += f + "\n";
+    if (!WriteBytes(partial / backup_file::kManifest,
+                    std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()),
+                    written))
+        return abandon();
+
     if (!WriteBytes(partial / backup_file::kImage, image, written))
         return abandon();
     const PairBytes bytes = EncodePair(pair);
     if (!WriteBytes(partial / backup_file::kPair, bytes.settings, written) ||
         !WriteBytes(partial / ChannelFilePath(backup_file::kPair), bytes.channels, written))
         return abandon();
-    if (infoBlock && !WriteBytes(partial / backup_file::kInfoBlock, *infoBlock, written))
+    if (radio.infoBlock && !WriteBytes(partial / backup_file::kInfoBlock, *radio.infoBlock, written))
         return abandon();
 
     IniFile infoIni;
     InfoFields(own, [&](const char* key, const auto& v) {
         const std::string_view k = key;
-        if (infoBlock || k == "SerialNumber" || k == "Model" || k == "Version")
+        if (radio.infoBlock || k == "Model" || k == "Version")
             infoIni.setValue(kInfoSection, key, OneLineValue(TextOf(v)));
     });
-    infoIni.setValue(kInfoSection, "BandCode", std::to_string(own.InfoBandCode));
     if (!infoIni.saveFile((partial / backup_file::kInfo).string(), &written))
         return abandon();
 
     // The description is written last: a folder without it is never listed.
     IniFile desc;
-    desc.setValue(kSection, "Kind", KindText(kind));
+    desc.setValue(kSection, "Kind", NameOf(kind).text);
     desc.setValue(kSection, "Date", FormatTime(tm, "%Y-%m-%d"));
     desc.setValue(kSection, "Time", FormatTime(tm, "%H:%M:%S"));
     desc.setValue(kSection, "Stamp", std::to_string(static_cast<long long>(when)));
+    desc.setValue(kSection, "Order",
+                  std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count()));
     desc.setValue(kSection, "Serial", OneLineValue(serial));
     desc.setValue(kSection, "Channels", std::to_string(UsedChannels(image)));
-    desc.setValue(kSection, "Model", OneLineValue(pair.settings.Model.ModelName.trimmed()));
+    desc.setValue(kSection, "Model",
+                  OneLineValue(radio.model.empty() ? pair.settings.Model.ModelName.trimmed() : radio.model));
+    if (radio.infoBlock) {
+        desc.setValue(kSection, "SalesArea", OneLineValue(TrimFixed(own.SalesArea)));
+        desc.setValue(kSection, "CustomerCode", OneLineValue(own.CustomerCode.trimmed()));
+    }
+    if (!radio.firmware.empty())
+        desc.setValue(kSection, "Firmware", OneLineValue(radio.firmware));
+    if (IsWriteBackup(kind))
+        desc.setValue(kSection, "Verified", "not checked");
     if (!desc.saveFile((partial / backup_file::kDescription).string(), &written))
         return abandon();
 
@@ -222,42 +343,46 @@ std::optional<std::string> BackupStore::keep(BackupKind kind, const RadioImage& 
 }
 
 std::vector<BackupEntry> BackupStore::list() const {
-    struct Found {
-        BackupEntry entry;
-        long long stamp;
-    };
-    std::vector<Found> found;
+    std::vector<BackupEntry> found;
     std::error_code ec;
     for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         if (name.empty() || name[0] == '.' || !it->is_directory(ec))
             continue;
-        if (auto e = ReadEntry(it->path())) {
-            IniFile ini;
-            ini.loadFile((it->path() / backup_file::kDescription).string());
-            found.push_back({*e, ParseIniInt(ini.text(kSection, "Stamp")).value_or(0)});
-        }
+        if (auto e = ReadEntry(it->path()))
+            found.push_back(std::move(*e));
     }
-    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        return a.stamp != b.stamp ? a.stamp > b.stamp : a.entry.folder > b.entry.folder;
+    std::sort(found.begin(), found.end(), [](const BackupEntry& a, const BackupEntry& b) {
+        if (a.stamp != b.stamp)
+            return a.stamp > b.stamp;
+        return a.order != b.order ? a.order > b.order : a.folder > b.folder;
     });
-    std::vector<BackupEntry> out;
-    for (auto& f : found)
-        out.push_back(std::move(f.entry));
-    return out;
+    return found;
+}
+
+std::optional<BackupEntry> BackupStore::newestMemory(const std::string& serial) const {
+    if (serial.empty())
+        return std::nullopt;
+    for (const BackupEntry& e : list())
+        if (IsMemoryKind(e.kind) && e.serial == serial)
+            return e;
+    return std::nullopt;
 }
 
 void BackupStore::prune() const {
     const std::vector<BackupEntry> all = list();
     std::error_code ec;
-    // Beyond the newest, each radio keeps its newest read: writing many radios in a row must not
-    // remove the memory the first of them held before they were written.
-    std::set<std::string> radios;
+    // Beyond the newest, each radio keeps its newest read and its newest memory before a write:
+    // writing many radios in a row must not remove the memory the first of them held before.
+    std::set<std::string> lastRead;
+    std::set<std::string> lastBeforeWrite;
     for (std::size_t i = 0; i < all.size(); ++i) {
         const BackupEntry& e = all[i];
-        const bool radiosLastRead =
-            e.kind == BackupKind::Read && !e.serial.empty() && radios.insert(e.serial).second;
-        if (i >= static_cast<std::size_t>(keep_) && !radiosLastRead)
+        bool radiosLast = false;
+        if (!e.serial.empty() && IsMemoryKind(e.kind))
+            radiosLast =
+                (e.kind == BackupKind::BeforeWrite ? lastBeforeWrite : lastRead).insert(e.serial).second;
+        if (i >= static_cast<std::size_t>(keep_) && !radiosLast)
             RemoveBackupFolder(e.folder);
     }
     const auto now = fs::file_time_type::clock::now();
@@ -268,17 +393,17 @@ void BackupStore::prune() const {
         std::error_code timeEc;
         const auto written = fs::last_write_time(it->path(), timeEc);
         if (!timeEc && now - written > kStalePartial)
-            RemoveBackupFolder(it->path());
+            RemoveBackupFolder(it->path()); // only one with this program's manifest
     }
 }
 
 std::optional<std::string> KeepExchangeBackup(BackupStore& store, BackupKind kind, const RadioImage& image,
-                                              const Document& doc, const RadioInfoRecord& info,
-                                              const RadioInfoBlock* infoBlock, std::string* error) {
+                                              const Document& doc, const BackupRadio& radio,
+                                              std::string* error) {
     DocumentCopy pair = doc.work;
-    if (kind == BackupKind::Read)
+    if (kind != BackupKind::Write && kind != BackupKind::BatchWrite)
         DecodeRadioImage(image, pair);
-    return store.keep(kind, image, pair, info, infoBlock, std::time(nullptr), error);
+    return store.keep(kind, image, pair, radio, std::time(nullptr), error);
 }
 
 bool NoteBackupWrite(const std::string& folder, const std::string& document, BackupCheck check,
@@ -290,17 +415,53 @@ bool NoteBackupWrite(const std::string& folder, const std::string& document, Bac
             *error = "cannot read " + path;
         return false;
     }
-    desc.setValue(kSection, "Document", OneLineValue(document));
-    desc.setValue(kSection, "Verified",
-                  check == BackupCheck::Verified  ? "yes"
-                  : check == BackupCheck::Differs ? "no"
-                                                  : "unchecked");
-    if (!desc.saveFile(path)) {
+    if (!document.empty())
+        desc.setValue(kSection, "Document", OneLineValue(document));
+    desc.setValue(kSection, "Verified", check == BackupCheck::None ? "not checked" : BackupCheckText(check));
+    desc.setValue(kSection, "Result", check == BackupCheck::Failed ? "failed" : "written");
+    FileError written;
+    if (!desc.saveFile(path, &written)) {
         if (error)
-            *error = "cannot write " + path;
+            *error = "cannot write " + written.text();
         return false;
     }
     return true;
+}
+
+std::optional<BackupEntry> FindBackup(const BackupStore& store, const std::string& folder,
+                                      std::string* error) {
+    std::error_code ec;
+    fs::path dir = folder;
+    if (!fs::is_directory(dir, ec) && dir.is_relative() && dir.has_filename() && !dir.has_parent_path())
+        dir = fs::path(store.folder()) / folder;
+    if (!fs::is_directory(dir, ec)) {
+        if (error)
+            *error = FileError{folder, "no such backup folder"}.text();
+        return std::nullopt;
+    }
+    auto e = ReadEntry(dir);
+    if (!e && error)
+        *error = FileError{dir.string(), "not a complete backup (its description, memory image or data "
+                                         "file is missing)"}
+                     .text();
+    return e;
+}
+
+std::optional<RadioImage> ReadBackupImage(const BackupEntry& entry, std::string* error) {
+    FileError why;
+    const auto bytes =
+        ReadFileBytes((fs::path(entry.folder) / backup_file::kImage).string(), kRadioImageSize + 1, &why);
+    if (!bytes || bytes->size() != kRadioImageSize) {
+        if (error)
+            *error = bytes ? FileError{(fs::path(entry.folder) / backup_file::kImage).string(),
+                                       "not a memory image of " + std::to_string(kRadioImageSize) + " bytes"}
+                                 .text()
+                           : why.text();
+        return std::nullopt;
+    }
+    RadioImage image;
+    std::copy(bytes->begin(), bytes->end(), image.begin());
+    return image;
 }
 
 std::string BackupFolder(const std::string& dataDir) {

@@ -235,7 +235,12 @@ BatchWriter::BatchWriter(AppState& app, Document& doc, LinkPort& port, LinkTimer
                          LinkTimer& stepTimer, const LinkVersionTable& versions, BatchHost& host,
                          BatchLog& log, BackupStore* backups)
     : app_(app), doc_(doc), port_(port), stepTimer_(stepTimer), host_(host), log_(log), backups_(backups),
-      quiet_(std::make_unique<QuietPrompter>(app)), engine_(app, doc, port, replyTimer, *this, versions) {}
+      quiet_(std::make_unique<QuietPrompter>(app)), engine_(app, doc, port, replyTimer, *this, versions) {
+    // Each radio's information area is read by the probe that finds it, and its memory by the
+    // batch's own read: the engine reads neither again.
+    engine_.setReadInfoFirst(false);
+    engine_.setKeepBeforeWrite(false);
+}
 
 BatchWriter::~BatchWriter() {
     stepTimer_.stop();
@@ -349,17 +354,46 @@ void BatchWriter::beginReadBack() {
     host_.progress(0);
 }
 
+BackupRadio BatchWriter::radioOnCable() const {
+    // The radio the probe just read on the cable, never one named elsewhere.
+    BackupRadio radio;
+    if (const CableRadio* c = engine_.cableRadio())
+        radio = {&c->infoBlock, c->ident.modelId, c->ident.firmware};
+    return radio;
+}
+
 void BatchWriter::keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) {
-    // The memory the radio held before the write: kept from the read that comes first. The write
-    // itself needs no second copy (it sends the document, which the log names).
+    // The memory the radio held before the write: kept from the read that comes first.
     if (mode != LinkMode::Read || !backups_)
         return;
     std::string error;
-    if (auto kept = KeepExchangeBackup(*backups_, BackupKind::Read, image, doc_, engine_.radioInfo(),
-                                       &engine_.infoBlock(), &error))
+    if (auto kept = KeepExchangeBackup(*backups_, BackupKind::BatchRead, image, doc_, radioOnCable(), &error))
         current_.backup = *kept;
     else
         backupError_ = error.empty() ? std::string("?") : error;
+}
+
+WriteBackup BatchWriter::keepWriteBackup(const std::array<std::uint8_t, 0x2440>& image) {
+    // The write is listed with the document it sent and, once known, how it ended. Its memory is
+    // kept already, so a write goes on when this listing cannot be kept.
+    writeBackup_.clear();
+    if (!backups_)
+        return {};
+    if (auto kept = KeepExchangeBackup(*backups_, BackupKind::BatchWrite, image, doc_, radioOnCable())) {
+        writeBackup_ = *kept;
+        NoteBackupWrite(writeBackup_, current_.document, BackupCheck::NotChecked);
+    }
+    return {};
+}
+
+void BatchWriter::writeOutcome(bool acknowledged, VerifyStatus verify) {
+    if (writeBackup_.empty())
+        return;
+    NoteBackupWrite(writeBackup_, current_.document,
+                    !acknowledged                      ? BackupCheck::Failed
+                    : verify == VerifyStatus::Verified ? BackupCheck::Verified
+                    : verify == VerifyStatus::Differs  ? BackupCheck::Differs
+                                                       : BackupCheck::NotChecked);
 }
 
 void BatchWriter::probe() {

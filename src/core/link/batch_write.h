@@ -151,6 +151,8 @@ class BatchWriter : public LinkHost {
     void closeProgress() override {}
     void beginReadBack() override;
     void keepBackup(LinkMode mode, const std::array<std::uint8_t, 0x2440>& image) override;
+    WriteBackup keepWriteBackup(const std::array<std::uint8_t, 0x2440>& image) override;
+    void writeOutcome(bool acknowledged, VerifyStatus verify) override;
     bool askPassword(std::string& password) override { return host_.askPassword(password); }
     std::optional<bool> decideRetry() override { return false; }
     void handOver(const std::string&) override {}
@@ -175,6 +177,7 @@ class BatchWriter : public LinkHost {
     std::string refusal(const LinkResult& r) const;
     void sampleWriteStep();
     void setPortTrouble(const std::string& why);
+    BackupRadio radioOnCable() const;
 
     AppState& app_;
     Document& doc_;
@@ -197,6 +200,7 @@ class BatchWriter : public LinkHost {
     bool writeBegan_ = false; // a write frame went out to the radio in hand
     int percent_ = 0;
     std::string backupError_;
+    std::string writeBackup_; // the listing of the write in hand
     BatchRadio current_;
     BatchCount count_;
     LinkResult ended_; // the exchange that ended, handled on the next turn

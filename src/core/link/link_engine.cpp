@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace zt {
 
@@ -42,8 +43,13 @@ constexpr int kMsgVerifyUnfinished = 33214;
 constexpr int kMsgBlockRefused = 34200;
 constexpr int kMsgNoWriteBackup = 34201;
 constexpr int kMsgPartialWrite = 34202;
-constexpr int kMsgPartialWriteBackup = 34203;
 constexpr int kMsgWriteAgain = 34626;
+constexpr int kMsgPartialWriteMemory = 34701;
+constexpr int kMsgPartialWriteNewest = 34702;
+constexpr int kMsgPartialWriteNoMemory = 34703;
+constexpr int kMsgConfirmRestore = 34700;
+constexpr int kMsgOtherRadio = 34704;
+constexpr int kMsgNoMemoryBackup = 34705;
 
 // Sum of the bytes from the address-high byte through the last data byte, modulo 256.
 u8 Checksum(ByteSpan bytes) {
@@ -174,7 +180,7 @@ LinkStep& LinkEngine::step() {
 
 // ---- commands ----------------------------------------------------------------------------
 
-bool LinkEngine::openLinkPort() {
+void LinkEngine::setBlockRange() {
     if (mode_ == LinkMode::Info) {
         blockAddress_ = kInfoBase - kBlockLength;
         endAddress_ = kInfoEnd;
@@ -183,10 +189,14 @@ bool LinkEngine::openLinkPort() {
         endAddress_ = kImageEnd;
     }
     lastPercent_ = 0;
-    timer_.stop();
     // One counter per block number, 0 .. end / 16 to the nearest integer.
     blockRetries_.assign(static_cast<std::size_t>((endAddress_ + kBlockLength / 2) / kBlockLength) + 1,
                          kBlockRetries);
+}
+
+bool LinkEngine::openLinkPort() {
+    setBlockRange();
+    timer_.stop();
     return reopenForExchange();
 }
 
@@ -226,11 +236,22 @@ bool LinkEngine::notStarted(LinkOutcome outcome) {
 }
 
 bool LinkEngine::startRead() {
+    restoring_ = false;
     return startImageExchange(LinkMode::Read, kMsgConfirmRead);
 }
 
 bool LinkEngine::startWrite() {
+    restoring_ = false;
     return startImageExchange(LinkMode::Write, kMsgConfirmWrite);
+}
+
+bool LinkEngine::startRestore(const RadioImage& image, const RestoreTarget& target) {
+    if (busy())
+        return false;
+    restoring_ = true;
+    restore_ = target;
+    before_ = image; // held here until the exchange starts
+    return startImageExchange(LinkMode::Write, kMsgConfirmRestore);
 }
 
 // Read and write begin alike: test-open the port, ask for confirmation, prepare the image (cleared
@@ -253,16 +274,20 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
     ClearRadioImage(image_);
     wroteBlocks_ = false;
     writeBackupFolder_.clear();
-    if (mode == LinkMode::Write) {
+    beforeBackupFolder_.clear();
+    writeStarted_ = false;
+    withoutBackupChosen_ = false;
+    if (readInfoFirst_)
+        cable_.reset(); // read again in a moment; otherwise the host has just read it
+    if (mode == LinkMode::Write && restoring_) {
+        image_ = before_; // the backup's memory, byte for byte
+    } else if (mode == LinkMode::Write) {
         // The working copy learns what is sent: which channels are blank, and the current model.
         MarkBlankChannels(doc_.work);
         StoreModelInfo(app_, doc_.work.settings);
         EncodeRadioImage(app_, doc_.work, image_);
-        // What is about to be written is kept before the first frame, so that a write cut short
-        // can be made good from it.
-        if (!keepWriteBackup())
-            return notStarted(LinkOutcome::BackupNotKept);
     }
+    before_.fill(0xFF);
     host_.openProgress(mode_);
     if (!reopenForExchange()) {
         host_.closeProgress();
@@ -270,16 +295,131 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
     }
     readingBack_ = false;
     differences_.clear();
+    mainMode_ = mode;
+    afterEnd_ = false;
+    if (readInfoFirst_)
+        beginPhase(Phase::Info);
+    else if (mode == LinkMode::Write && keepBeforeWrite_)
+        beginPhase(Phase::Memory);
+    else
+        beginMain();
+    return true;
+}
+
+// A step before the exchange the user asked for, on the port that is open: the information area
+// (as the information read does it), or the whole memory before a write (as a read does it).
+void LinkEngine::beginPhase(Phase phase) {
+    phase_ = phase;
+    mode_ = phase == Phase::Info ? LinkMode::Info : LinkMode::Read;
+    readStep_ = writeStep_ = LinkStep::Idle;
+    setBlockRange();
+    repeatRequests_ = 0;
+    passwordBlockRetries_ = 3;
+    handshakeAttempts_ = 0;
+    if (phase == Phase::Memory) {
+        host_.beginBackupRead();
+        host_.setProgress(0);
+    }
+    sendHandshake();
+}
+
+// The exchange the user asked for; a write first keeps what it is about to send.
+void LinkEngine::beginMain() {
+    phase_ = Phase::Main;
+    mode_ = mainMode_;
+    readStep_ = writeStep_ = LinkStep::Idle;
+    if (mode_ == LinkMode::Write) {
+        // What is about to be written is kept before the first frame, so that the write is listed
+        // with the document it sent (and its outcome once known).
+        if (!keepWriteBackup()) {
+            closeLink(false);
+            return;
+        }
+        if (afterEnd_) {
+            host_.beginWriting();
+            host_.setProgress(0);
+        }
+    }
+    setBlockRange();
+    repeatRequests_ = 0;
+    passwordBlockRetries_ = 3;
     handshakeAttempts_ = 0;
     sendHandshake();
-    return true;
+}
+
+// A step before the exchange ended well: the next one starts on the same port.
+void LinkEngine::nextPhase() {
+    timer_.stop();
+    afterEnd_ = true;
+    if (phase_ == Phase::Info) {
+        CableRadio radio;
+        radio.ident = ident_;
+        radio.infoBlock = infoBlock_;
+        DecodeRadioInfo(infoBlock_, radio.info);
+        cable_ = radio;
+        if (restoring_ && !checkRestoreTarget()) {
+            closeLink(false);
+            return;
+        }
+        if (mainMode_ == LinkMode::Write && keepBeforeWrite_) {
+            beginPhase(Phase::Memory);
+            return;
+        }
+    } else if (phase_ == Phase::Memory) {
+        const WriteBackup kept = host_.keepMemoryBackup(before_);
+        beforeBackupFolder_ = kept.folder;
+        if (!kept.error.empty()) {
+            const std::string question =
+                app_.LangTextOr(kMsgNoMemoryBackup, "The radio's memory could not be kept before the write. "
+                                                    "Write without it?") +
+                "\r\n" + kept.error;
+            const auto decided = host_.decideWriteWithoutBackup();
+            if (!(decided ? *decided : ask(question, Icon::Warning, Buttons::YesNo) == Answer::Yes)) {
+                settle(LinkOutcome::BackupNotKept, kMsgNoMemoryBackup, question, true);
+                closeLink(false);
+                return;
+            }
+            withoutBackupChosen_ = true;
+        }
+    }
+    beginMain();
+}
+
+// A restore is for the radio its backup was taken of: another one is written only when the user
+// (or the host) chooses so.
+bool LinkEngine::checkRestoreTarget() {
+    const std::string radio = cable_ ? cable_->serial() : std::string();
+    if (radio == restore_.serial)
+        return true;
+    const auto none = [this](const std::string& serial) {
+        return serial.empty() ? app_.LangTextOr(34656, "(no serial number)") : serial;
+    };
+    const std::string question = app_.LangTextOr(
+        kMsgOtherRadio,
+        "This backup was taken of the radio with serial number %1, but the radio on the cable "
+        "has serial number %2. Restore it there?",
+        none(restore_.serial), none(radio));
+    const auto decided = host_.decideOtherRadio(restore_.serial, radio);
+    if (decided ? *decided : ask(question, Icon::Warning, Buttons::YesNo) == Answer::Yes)
+        return true;
+    settle(LinkOutcome::OtherRadio, kMsgOtherRadio, question, true);
+    return false;
+}
+
+RadioImage& LinkEngine::blockTarget() {
+    if (readingBack_)
+        return readBack_;
+    return phase_ == Phase::Memory ? before_ : image_;
 }
 
 bool LinkEngine::keepWriteBackup() {
     const WriteBackup kept = host_.keepWriteBackup(image_);
     writeBackupFolder_ = kept.folder;
+    writeStarted_ = true;
     if (kept.error.empty())
         return true;
+    if (withoutBackupChosen_)
+        return true; // the user chose already, when the memory before the write could not be kept
     const std::string question = app_.LangText(kMsgNoWriteBackup) + "\r\n" + kept.error;
     const auto decided = host_.decideWriteWithoutBackup();
     if (decided ? *decided : ask(question, Icon::Warning, Buttons::YesNo) == Answer::Yes)
@@ -293,6 +433,10 @@ bool LinkEngine::startInfoRead() {
         return false;
     beginResult(LinkMode::Info);
     mode_ = LinkMode::Info;
+    mainMode_ = LinkMode::Info;
+    phase_ = Phase::Main;
+    afterEnd_ = false;
+    cable_.reset();
     readStep_ = LinkStep::Idle;
     if (!openLinkPort())
         return notStarted(LinkOutcome::PortUnavailable);
@@ -476,22 +620,27 @@ void LinkEngine::onRepeatRequest() {
 }
 
 void LinkEngine::onIdentReply(ByteSpan r) {
-    if (mode_ == LinkMode::Info || readingBack_) {
-        advance(); // not looked at in this exchange, nor again when a write is read back
+    if (readingBack_) {
+        advance(); // not looked at again when a write is read back
         return;
     }
     ident_.modelId = AsciiUntil(r, 1, 6, false);
     ident_.variant = r[7];
     ident_.firmware = AsciiUntil(r, 9, 4, false);
-    result_.radioVersion = ident_.firmware;
     if (ident_.modelId == "ZR2450" && ident_.variant == 2) {
         ident_.modelId = "ZT-450E";
         ident_.variant = 0;
     }
+    if (mode_ == LinkMode::Info) {
+        advance(); // the radio is named; nothing else depends on it in this exchange
+        return;
+    }
+    result_.radioVersion = ident_.firmware;
     // The radio's own identification goes into the image, so a write gives it back unchanged.
+    RadioImage& into = blockTarget();
     for (std::size_t i = 1; i <= 14; ++i)
         if (i != 7)
-            image_[addr::kIdent + i - 1] = r[i];
+            into[addr::kIdent + i - 1] = r[i];
 
     if (mode_ == LinkMode::Write) {
         if (readFlags_[0] || readFlags_[1]) {
@@ -535,7 +684,7 @@ void LinkEngine::onPasswordReply(ByteSpan r) {
 
 void LinkEngine::storeBlock(ByteSpan data) {
     const long a = blockAddress_;
-    RadioImage& into = readingBack_ ? readBack_ : image_;
+    RadioImage& into = blockTarget();
     if (a >= 0 && a + static_cast<long>(data.size()) <= static_cast<long>(into.size()))
         std::copy(data.begin(), data.end(), into.begin() + a);
     else if (a >= kInfoBase && a + static_cast<long>(data.size()) <= kInfoEnd + 1)
@@ -591,8 +740,9 @@ void LinkEngine::advance() {
 
 bool LinkEngine::checkRadioCompatible() {
     timer_.stop();
-    const int bandCode = BandCodeFromText(app_.BandText);
-    const bool modelOk = TrimFixed(app_.ModelNameText) == ident_.modelId;
+    // A restore is checked against its backup's model and band, anything else against the document's.
+    const int bandCode = restoring_ ? restore_.bandCode : BandCodeFromText(app_.BandText);
+    const bool modelOk = (restoring_ ? restore_.model : TrimFixed(app_.ModelNameText)) == ident_.modelId;
     const bool bandOk = mode_ != LinkMode::Write || bandCode == ident_.variant;
     const bool versionOk = versions_.isPairKnown(kOwnVersion, ident_.firmware);
     if (modelOk && bandOk && versionOk)
@@ -636,7 +786,7 @@ bool LinkEngine::blockRetriesLeft() const {
 
 // Another handshake with the other echo guess while attempts remain; false once they are spent.
 bool LinkEngine::retryHandshake() {
-    if (++handshakeAttempts_ > (readingBack_ ? kMaxReadBackHandshakes : kMaxHandshakes))
+    if (++handshakeAttempts_ > (readingBack_ || afterEnd_ ? kMaxReadBackHandshakes : kMaxHandshakes))
         return false;
     noEcho_ = !noEcho_;
     sendHandshake();
@@ -800,6 +950,17 @@ void LinkEngine::writeEndMessage(VerifyStatus verify) {
 }
 
 void LinkEngine::closeLink(bool ok) {
+    if (phase_ != Phase::Main) {
+        // A step before the exchange the user asked for: the next one follows on the same port;
+        // a failure ends the whole exchange as that one.
+        if (ok && port_.isOpen()) {
+            nextPhase();
+            return;
+        }
+        phase_ = Phase::Main;
+        mode_ = mainMode_;
+        ok = false;
+    }
     // A write the radio acknowledged is read back before it ends, when asked to.
     if (ok && mode_ == LinkMode::Write && verifyAfterWrite_ && !readingBack_ && port_.isOpen()) {
         beginReadBack();
@@ -818,6 +979,15 @@ void LinkEngine::closeLink(bool ok) {
     const LinkMode mode = mode_;
     listening_ = false;
     port_.close();
+    if (mode == LinkMode::Write && writeStarted_)
+        host_.writeOutcome(ok, verify);
+    if (ok && mode == LinkMode::Info) {
+        CableRadio radio;
+        radio.ident = ident_;
+        radio.infoBlock = infoBlock_;
+        DecodeRadioInfo(infoBlock_, radio.info);
+        cable_ = radio;
+    }
     if (ok && mode == LinkMode::Read)
         host_.keepBackup(mode, image_); // the whole memory as read, before anything else
     if (mode == LinkMode::Read || mode == LinkMode::Write)
@@ -844,9 +1014,22 @@ void LinkEngine::closeLink(bool ok) {
 }
 
 void LinkEngine::reportPartialWrite() {
-    std::string text = app_.LangText(kMsgPartialWrite);
-    if (!writeBackupFolder_.empty())
-        text += "\r\n" + app_.LangText(kMsgPartialWriteBackup) + "\r\n" + writeBackupFolder_;
+    // What restores the radio is its own memory from before the write, never the document sent.
+    std::string text = app_.LangText(kMsgPartialWrite) + "\r\n";
+    const std::string serial = cable_ ? cable_->serial() : std::string();
+    if (!beforeBackupFolder_.empty()) {
+        text += app_.LangTextOr(kMsgPartialWriteMemory, "Its memory before this write is kept in:") + "\r\n" +
+                beforeBackupFolder_;
+    } else if (const std::string newest = host_.newestMemoryBackup(serial); !newest.empty()) {
+        text += app_.LangTextOr(kMsgPartialWriteNewest,
+                                "Its memory before this write was not kept; the newest backup of this "
+                                "radio's memory is from") +
+                " " + newest;
+    } else {
+        text += app_.LangTextOr(kMsgPartialWriteNoMemory,
+                                "Its memory before this write was not kept, and no backup of this radio's "
+                                "memory is kept.");
+    }
     result_.partialWrite = text;
     message(text, Icon::Warning);
 }
@@ -868,6 +1051,13 @@ void LinkEngine::announceEnd(bool ok) {
     host_.exchangeEnded(r);
     if (r.outcome == LinkOutcome::OtherVersion && r.handOver)
         host_.handOver(r.radioVersion);
+}
+
+RestoreTarget RestoreTargetOf(const RadioImage& image, std::string serial) {
+    auto scratch = std::make_unique<DocumentCopy>();
+    DecodedIdent ident;
+    DecodeRadioImage(image, *scratch, &ident);
+    return {ident.model, ident.bandCode, std::move(serial)};
 }
 
 // ---- after a read ------------------------------------------------------------------------

@@ -24,6 +24,7 @@
 #include "model/document.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +53,23 @@ struct RadioIdent {
     std::string firmware;     // version text, e.g. "V300"
 };
 
+// The radio on the cable, as read at the start of the exchange that talks to it: its
+// identification and its information area (serial number, sales area, customer code).
+struct CableRadio {
+    RadioIdent ident;
+    RadioInfoBlock infoBlock{};
+    RadioInfoRecord info; // the texts of infoBlock (model, band and version are not read)
+    std::string serial() const { return info.SerialNumber.trimmed(); }
+};
+
+// What a restore expects of the radio: the backup's model and band, and the serial number of the
+// radio it was taken of ("" when that radio had none).
+struct RestoreTarget {
+    std::string model;
+    std::int16_t bandCode = 0;
+    std::string serial;
+};
+
 class LinkEngine {
   public:
     // How often in a row the radio may ask for one frame again (0x0A: "not stored, send it
@@ -74,6 +92,10 @@ class LinkEngine {
     // so, else it ends as BackupNotKept), progress window, 580 blocks written. The host starts it
     // 100 ms after the write command.
     bool startWrite();
+    // Restore: as a write, but what is sent is `image` byte for byte (a backup's memory), not the
+    // document; the radio must be of `target`'s model and band family, and another radio than the
+    // backup's asks LinkHost::decideOtherRadio (declined: outcome OtherRadio). Confirmation 34700.
+    bool startRestore(const RadioImage& image, const RestoreTarget& target);
     // Read the radio information area 0x3F00..0x3FFF: no question, no progress window.
     bool startInfoRead();
     // First-run link test: handshakes only, 300 ms each, alternating the echo guess; after four
@@ -129,6 +151,25 @@ class LinkEngine {
     bool verifyAfterWrite() const { return verifyAfterWrite_; }
     // The write is being read back.
     bool readingBack() const { return readingBack_; }
+
+    // Every read, write and restore first reads the radio's information area in a short exchange
+    // of its own, so that what is kept of it names the radio on the cable (cableRadio). On at
+    // start; a host that has just read it (the batch's probe) turns it off.
+    void setReadInfoFirst(bool on) { readInfoFirst_ = on; }
+    bool readInfoFirst() const { return readInfoFirst_; }
+    // Before a write or a restore, the radio's whole memory is read and handed to
+    // LinkHost::keepMemoryBackup, so that what it held can be put back. Off at start.
+    void setKeepBeforeWrite(bool on) { keepBeforeWrite_ = on; }
+    bool keepBeforeWrite() const { return keepBeforeWrite_; }
+    // The radio on the cable as read in the running or last exchange; nullptr when that exchange
+    // did not read its information area (the information read itself counts).
+    const CableRadio* cableRadio() const { return cable_ ? &*cable_ : nullptr; }
+    // The memory read before the running or last write (keepBeforeWrite), and the backup it was
+    // kept in ("" when none).
+    const RadioImage& memoryBeforeWrite() const { return before_; }
+    const std::string& memoryBackupFolder() const { return beforeBackupFolder_; }
+    // The running or last write is a restore.
+    bool restoring() const { return restoring_; }
     // The memory as the last read-back found it, and how it differs from what was written.
     const RadioImage& readBackImage() const { return readBack_; }
     const std::vector<ImageDifference>& verifyDifferences() const { return differences_; }
@@ -137,6 +178,15 @@ class LinkEngine {
     bool openLinkPort();
     bool reopenForExchange();
     bool startImageExchange(LinkMode mode, int confirmTextId);
+    // The steps of a read, write or restore before its own: the information area, then (writing)
+    // the memory before the write. Each is an exchange of its own on the open port.
+    enum class Phase { Main, Info, Memory };
+    void beginPhase(Phase phase);
+    void beginMain();
+    void nextPhase();
+    void setBlockRange();
+    bool checkRestoreTarget();
+    RadioImage& blockTarget();
     Answer ask(const std::string& text, Icon icon, Buttons buttons);
     // `text` and, on a line of its own, why the port did not open (LinkPort::openFailure).
     std::string WithReason(const std::string& text) const;
@@ -235,7 +285,22 @@ class LinkEngine {
     bool readingBack_ = false;
     RadioImage readBack_{};
     std::vector<ImageDifference> differences_;
+    Phase phase_ = Phase::Main;
+    LinkMode mainMode_ = LinkMode::None; // the exchange the user asked for
+    bool readInfoFirst_ = true;
+    bool keepBeforeWrite_ = false;
+    bool restoring_ = false;
+    bool afterEnd_ = false;            // this step follows an end frame in the same exchange
+    bool writeStarted_ = false;        // the write itself began (its backup was asked for)
+    bool withoutBackupChosen_ = false; // the user chose to write without the memory's backup
+    RestoreTarget restore_;
+    std::optional<CableRadio> cable_;
+    RadioImage before_{};
+    std::string beforeBackupFolder_;
 };
+
+// What a restore of `image` expects: the model and band its identification names, and `serial`.
+RestoreTarget RestoreTargetOf(const RadioImage& image, std::string serial);
 
 // After a successful read (the host's 500 ms timer): decodes image() into the working copy,
 // takes the current model from it, keeps the radio flags (engine and AppState::StoredRadioParams,

@@ -46,7 +46,9 @@ enum class LinkOutcome : int {
     Aborted,         // LinkEngine::abort
     Failed,          // a reply the exchange cannot go on from
     BackupNotKept,   // a write: no backup could be kept before it and the user did not choose to
-                     // write without one (nothing was sent to the radio)
+                     // write without one (no write frame was sent to the radio)
+    OtherRadio,      // a restore: the radio on the cable is not the one the backup was taken of,
+                     // and the user did not choose to restore it there (nothing was written)
 };
 
 // What the read-back after a write found (LinkEngine::setVerifyAfterWrite).
@@ -78,8 +80,8 @@ struct LinkResult {
     // A write that succeeded and was read back: what the read-back found.
     VerifyStatus verify = VerifyStatus::NotRun;
     // A write that failed after its first block was sent: the message (shown after the failure's
-    // own) saying that the radio may hold a partly written memory and how to restore it; empty
-    // otherwise.
+    // own) saying that the radio may hold a partly written memory and which backup of its memory
+    // restores it (or that none was kept); empty otherwise.
     std::string partialWrite;
     // The read-back found the write wanting and the user chose to write again (see
     // LinkHost::offersWriteAgain); the host starts the write once more.
@@ -147,6 +149,40 @@ class LinkHost {
     // A write that the radio acknowledged is now read back to check it: the progress window shows
     // this second phase (its own caption) and the bar starts again from 0.
     virtual void beginReadBack() {}
+    // Before a write, the radio's whole memory is read to keep it (LinkEngine::setKeepBeforeWrite):
+    // the progress window names this step, and the bar starts again from 0 when the write follows
+    // (beginWriting).
+    virtual void beginBackupRead() {}
+    virtual void beginWriting() {}
+    // The radio's memory as read before a write, with the radio's information read in the same
+    // exchange (LinkEngine::cableRadio): keep it as a backup of kind "before write". The result
+    // names its folder or says why none could be kept (the write then starts only when the host
+    // or the user chooses so). By default nothing is kept and the write goes on.
+    virtual WriteBackup keepMemoryBackup(const std::array<std::uint8_t, 0x2440>& memory) {
+        (void)memory;
+        return {};
+    }
+    // A write failed after its first block and no memory was read before it: the newest backup
+    // kept of the memory of the radio with serial number `serial`, as "DATE TIME: FOLDER"; empty
+    // when none is kept (or the serial is unknown).
+    virtual std::string newestMemoryBackup(const std::string& serial) {
+        (void)serial;
+        return {};
+    }
+    // How a write ended, as soon as it is known and before its message is shown: `acknowledged`
+    // when the radio confirmed every block, and what the read-back found.
+    virtual void writeOutcome(bool acknowledged, VerifyStatus verify) {
+        (void)acknowledged;
+        (void)verify;
+    }
+    // A restore finds another radio on the cable than the backup was taken of (serial numbers
+    // `backupSerial` and `radioSerial`): whether to restore it there. nullopt: the user is asked.
+    virtual std::optional<bool> decideOtherRadio(const std::string& backupSerial,
+                                                 const std::string& radioSerial) {
+        (void)backupSerial;
+        (void)radioSerial;
+        return std::nullopt;
+    }
     // Keep a backup, now and before anything else happens: `mode` Read when a read has received
     // the whole memory (before the success message), Write when a confirmed write is about to send
     // `image` (the encoded working copy; only through the default keepWriteBackup). The engine

@@ -270,6 +270,9 @@ void frmMain::buildMenus() {
 
     QMenu* set = addMenu({"mnuSet", 10400});
     blockable_.push_back(cmd(set, Cmd::mnuComm, 10401, nullptr));
+    QAction* keepBefore = cmd(set, Cmd::MnuKeepBeforeWrite, 34706, nullptr);
+    keepBefore->setCheckable(true);
+    blockable_.push_back(keepBefore);
     blockable_.push_back(cmd(set, Cmd::mnuLanguage, 10402, [this] { mnuLanguage_Click(); }));
     blockable_.push_back(cmd(set, Cmd::MnuInit, 10403, [this] { MnuInit_Click(); }));
 

@@ -48,6 +48,7 @@ namespace zt {
     X(MnuProPassWord)                                       \
     X(MnuVerifyWrite)                                       \
     X(mnuComm)                                              \
+    X(MnuKeepBeforeWrite)                                   \
     X(mnuLanguage)                                          \
     X(MnuInit)                                              \
     X(mnuTreeView)                                          \

@@ -20,6 +20,7 @@ FormDialog::FormDialog(const AppState& app, const char* name, QWidget* parent) :
     form_->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     outer->addLayout(form_);
     auto* box = new QDialogButtonBox(this);
+    box_ = box;
     ok_ = box->addButton(T(9017), QDialogButtonBox::AcceptRole);
     ok_->setObjectName("CommandOK");
     ok_->setDefault(true);
@@ -27,6 +28,15 @@ FormDialog::FormDialog(const AppState& app, const char* name, QWidget* parent) :
     cancel_->setObjectName("CommandCancel");
     outer->addWidget(box);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QPushButton* FormDialog::addButton(const QString& text, const char* name) {
+    QPushButton* b = box_->addButton(text, QDialogButtonBox::ActionRole);
+    b->setObjectName(name);
+    QWidget::setTabOrder(ok_, b);
+    QWidget::setTabOrder(b, cancel_);
+    extra_ = b;
+    return b;
 }
 
 QLabel* FormDialog::addRow(QWidget* control, const char* name) {
@@ -51,7 +61,12 @@ void FormDialog::chain(QWidget* control) {
     else
         firstControl_ = control;
     QWidget::setTabOrder(control, ok_);
-    QWidget::setTabOrder(ok_, cancel_);
+    if (extra_ != nullptr) {
+        QWidget::setTabOrder(ok_, extra_);
+        QWidget::setTabOrder(extra_, cancel_);
+    } else {
+        QWidget::setTabOrder(ok_, cancel_);
+    }
     lastControl_ = control;
 }
 

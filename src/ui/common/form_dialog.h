@@ -9,6 +9,7 @@
 
 class QFormLayout;
 class QLabel;
+class QDialogButtonBox;
 class QPushButton;
 
 namespace zt {
@@ -22,6 +23,8 @@ class FormDialog : public QDialog {
     QPushButton* CommandCancel() const { return cancel_; }
 
   protected:
+    // Adds a button between OK and Cancel (Tab goes OK, it, Cancel); its click is the caller's.
+    QPushButton* addButton(const QString& text, const char* name);
     // Adds a row "label: control"; Enter in the control moves the focus to the next control.
     QLabel* addRow(QWidget* control, const char* name);
     // Adds a control across the whole form, without a label (a list, a table). Enter in it is left
@@ -43,6 +46,8 @@ class FormDialog : public QDialog {
     QFormLayout* form_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QPushButton* extra_ = nullptr;
+    QDialogButtonBox* box_ = nullptr;
     QWidget* lastControl_ = nullptr;
     QWidget* firstControl_ = nullptr;
 };

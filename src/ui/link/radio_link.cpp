@@ -31,6 +31,9 @@ constexpr int kVerifyCaption = 33211;
 constexpr int kMsgBackupNotOpened = 33231;
 constexpr int kMsgBackupNotKept = 33232;
 constexpr const char* kVerifySetting = "link/verifyAfterWrite";
+constexpr const char* kKeepBeforeSetting = "link/keepBeforeWrite";
+constexpr int kBackupReadCaption = 34715;
+constexpr int kWritingCaption = 34716;
 
 } // namespace
 
@@ -87,7 +90,9 @@ RadioLink::RadioLink(AppState& app, Document& doc, MainHost& w)
     w.SetCommand(Cmd::mnuComm, [this] { mnuComm_Click(); });
     w.SetCommand(Cmd::MnuVerifyWrite, [this] { MnuVerifyWrite_Click(); });
     w.SetCommand(Cmd::MnuRestoreBackup, [this] { MnuRestoreBackup_Click(); });
+    w.SetCommand(Cmd::MnuKeepBeforeWrite, [this] { MnuKeepBeforeWrite_Click(); });
     applyVerifySetting(QSettings().value(kVerifySetting, false).toBool());
+    applyKeepBeforeSetting(QSettings().value(kKeepBeforeSetting, true).toBool());
 }
 
 RadioLink::~RadioLink() = default;
@@ -109,19 +114,24 @@ void RadioLink::mnuReadFromRadio_Click() {
     // A read replaces the document: a changed one is offered for saving first.
     if (!w_.AskSaveFirst())
         return;
-    startExchange(&LinkEngine::startRead);
+    startExchange([this] { return engine_.startRead(); });
 }
 
 void RadioLink::mnuWriteToRadio_Click() {
     if (!commitEditsForExchange())
         return;
+    restoreAgain_ = nullptr;
     waitSaveDataTimer_.start();
     w_.UpdateCommandStates();
 }
 
 void RadioLink::onWaitSaveData() {
     waitSaveDataTimer_.stop();
-    startExchange(&LinkEngine::startWrite);
+    // "Write again" after a restore restores again; otherwise the document is written.
+    if (restoreAgain_)
+        startExchange(restoreAgain_);
+    else
+        startExchange([this] { return engine_.startWrite(); });
 }
 
 void RadioLink::MnuWriteSeveral_Click() {
@@ -174,7 +184,7 @@ void RadioLink::MnuLocalInfo_Click() {
         return;
     if (auto* open = qobject_cast<EditorWindow*>(w_.ChildByName(Name(Win::FrmRadioInfo))))
         open->closeWindow();
-    startExchange(&LinkEngine::startInfoRead);
+    startExchange([this] { return engine_.startInfoRead(); });
 }
 
 void RadioLink::MnuProPassWord_Click() {
@@ -208,6 +218,17 @@ void RadioLink::MnuVerifyWrite_Click() {
     QSettings().setValue(kVerifySetting, on);
 }
 
+void RadioLink::applyKeepBeforeSetting(bool on) {
+    engine_.setKeepBeforeWrite(on);
+    w_.action(Cmd::MnuKeepBeforeWrite)->setChecked(on);
+}
+
+void RadioLink::MnuKeepBeforeWrite_Click() {
+    const bool on = w_.action(Cmd::MnuKeepBeforeWrite)->isChecked();
+    applyKeepBeforeSetting(on);
+    QSettings().setValue(kKeepBeforeSetting, on);
+}
+
 std::string RadioLink::BackupsFolder() {
     return BackupFolder(
         QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).toStdString());
@@ -221,6 +242,10 @@ void RadioLink::MnuRestoreBackup_Click() {
                    w_.hostWidget());
     if (dlg.exec() != QDialog::Accepted || !dlg.chosen())
         return;
+    if (dlg.action() == FrmBackups::Action::Restore) {
+        restoreBackup(*dlg.chosen());
+        return;
+    }
     // The backup replaces the document: a changed one is offered for saving first.
     if (!w_.AskSaveFirst())
         return;
@@ -238,13 +263,29 @@ void RadioLink::MnuRestoreBackup_Click() {
     w_.ShowReplacedDocument();
 }
 
-void RadioLink::startExchange(bool (LinkEngine::*start)()) {
+void RadioLink::restoreBackup(const BackupEntry& entry) {
+    // The document stays as it is: what goes to the radio is the backup's memory, byte for byte.
+    std::string error;
+    const auto image = ReadBackupImage(entry, &error);
+    if (!image) {
+        app_.prompter->ask(app_.LangText(kMsgBackupNotOpened) + "\r\n" + error, Icon::Critical, Buttons::Ok);
+        return;
+    }
+    restoreName_ = std::filesystem::path(entry.folder).filename().string();
+    const RestoreTarget target = RestoreTargetOf(*image, entry.serial);
+    restoreAgain_ = [this, img = *image, target] { return engine_.startRestore(img, target); };
+    startExchange(restoreAgain_);
+}
+
+void RadioLink::startExchange(const std::function<bool()>& start) {
     // The engine works on its own information record: it starts from the one the windows show
-    // (model, band and version are not read from the radio).
+    // (model, band and version are not read from the radio). What is kept of the radio comes from
+    // the radio on the cable alone (LinkEngine::cableRadio).
     engine_.radioInfo() = w_.radioInfo();
     backupFailureShown_ = false;
+    writeBackup_.clear();
     w_.SetExchangeRunning(true);
-    if (!(engine_.*start)())
+    if (!start())
         w_.SetExchangeRunning(engine_.busy());
 }
 
@@ -276,19 +317,31 @@ void RadioLink::beginReadBack() {
         progress_->SetPhase(QString::fromStdString(app_.LangText(kVerifyCaption)));
 }
 
-WriteBackup RadioLink::keepBackupNow(LinkMode mode, const RadioImage& image) {
+void RadioLink::beginBackupRead() {
+    if (progress_ != nullptr)
+        progress_->SetPhase(QString::fromStdString(app_.LangText(kBackupReadCaption)));
+}
+
+void RadioLink::beginWriting() {
+    if (progress_ != nullptr)
+        progress_->SetPhase(QString::fromStdString(app_.LangText(kWritingCaption)));
+}
+
+WriteBackup RadioLink::keepBackupNow(BackupKind kind, const RadioImage& image) {
     BackupStore store(BackupsFolder());
-    // The raw information area goes with it only when this run has read it from a radio.
-    const RadioInfoBlock& block = engine_.infoBlock();
-    const bool blockRead = std::any_of(block.begin(), block.end(), [](std::uint8_t b) { return b != 0xFF; });
+    // The radio is the one read on the cable in this exchange, never the one an information
+    // window shows or an earlier exchange read.
+    BackupRadio radio;
+    if (const CableRadio* c = engine_.cableRadio())
+        radio = {&c->infoBlock, c->ident.modelId, c->ident.firmware};
     std::string error;
-    if (const auto kept =
-            KeepExchangeBackup(store, mode == LinkMode::Read ? BackupKind::Read : BackupKind::Write, image,
-                               doc_, engine_.radioInfo(), blockRead ? &block : nullptr, &error)) {
-        // A write's backup names its document; the read-back's finding follows at the end.
-        if (mode == LinkMode::Write) {
+    if (const auto kept = KeepExchangeBackup(store, kind, image, doc_, radio, &error)) {
+        // A write's listing names its document (a restore its backup); how it ended follows as
+        // soon as that is known.
+        if (IsWriteBackup(kind)) {
             writeBackup_ = *kept;
-            NoteBackupWrite(writeBackup_, DocumentName(), BackupCheck::NotChecked);
+            NoteBackupWrite(writeBackup_, kind == BackupKind::Restore ? restoreName_ : DocumentName(),
+                            BackupCheck::NotChecked);
         }
         return {*kept, {}};
     }
@@ -297,11 +350,34 @@ WriteBackup RadioLink::keepBackupNow(LinkMode mode, const RadioImage& image) {
 
 WriteBackup RadioLink::keepWriteBackup(const RadioImage& image) {
     // When it cannot be kept, the engine asks whether to write without it.
-    return keepBackupNow(LinkMode::Write, image);
+    return keepBackupNow(engine_.restoring() ? BackupKind::Restore : BackupKind::Write, image);
+}
+
+WriteBackup RadioLink::keepMemoryBackup(const RadioImage& memory) {
+    return keepBackupNow(BackupKind::BeforeWrite, memory);
+}
+
+std::string RadioLink::newestMemoryBackup(const std::string& serial) {
+    const auto e = BackupStore(BackupsFolder()).newestMemory(serial);
+    return e ? e->date + " " + e->time + ": " + e->folder : std::string();
+}
+
+void RadioLink::writeOutcome(bool acknowledged, VerifyStatus verify) {
+    // Stored now, before the write's message is shown: the list is right whatever the user does.
+    if (writeBackup_.empty())
+        return;
+    NoteBackupWrite(writeBackup_, engine_.restoring() ? restoreName_ : DocumentName(),
+                    !acknowledged                      ? BackupCheck::Failed
+                    : verify == VerifyStatus::Verified ? BackupCheck::Verified
+                    : verify == VerifyStatus::Differs  ? BackupCheck::Differs
+                                                       : BackupCheck::NotChecked);
+    writeBackup_.clear();
 }
 
 void RadioLink::keepBackup(LinkMode mode, const RadioImage& image) {
-    const std::string error = keepBackupNow(mode, image).error;
+    if (mode != LinkMode::Read)
+        return;
+    const std::string error = keepBackupNow(BackupKind::Read, image).error;
     if (error.empty())
         return;
     // The exchange goes on without it; the user hears of it once.
@@ -335,14 +411,6 @@ void RadioLink::exchangeEnded(const LinkResult& result) {
     const LinkMode mode = result.mode;
     const bool ok = result.ok();
     w_.SetExchangeRunning(false);
-    if (mode == LinkMode::Write && !writeBackup_.empty()) {
-        const BackupCheck check = result.verify == VerifyStatus::Verified  ? BackupCheck::Verified
-                                  : result.verify == VerifyStatus::Differs ? BackupCheck::Differs
-                                                                           : BackupCheck::NotChecked;
-        if (check != BackupCheck::NotChecked)
-            NoteBackupWrite(writeBackup_, DocumentName(), check);
-        writeBackup_.clear();
-    }
     if (ok && mode == LinkMode::Read) {
         w_.CloseCurAllWindows();
         readOkTimer_.start();
@@ -351,6 +419,8 @@ void RadioLink::exchangeEnded(const LinkResult& result) {
         w_.radioInfo() = engine_.radioInfo();
         w_.ShowChildWindow(Win::FrmRadioInfo);
     }
+    if (!result.writeAgain)
+        restoreAgain_ = nullptr;
     emit ended(mode, ok);
     if (result.writeAgain) {
         // The user chose to write again after a read-back that did not find what was written.

@@ -55,7 +55,10 @@ class RadioLink : public QObject, public LinkHost {
     void mnuComm_Click();
     // Verify after write on or off, as the menu entry's check mark says (remembered for later runs).
     void MnuVerifyWrite_Click();
-    // The backups dialog; the chosen backup replaces the document, as a read does.
+    // Keep the radio's memory before writing on or off (remembered for later runs; on at first).
+    void MnuKeepBeforeWrite_Click();
+    // The backups dialog: the chosen backup's memory is written back into the radio (Restore to
+    // Radio), or it replaces the document as a read does (Open as Document).
     void MnuRestoreBackup_Click();
 
     // Where the backups of this user's reads and writes are kept.
@@ -77,8 +80,13 @@ class RadioLink : public QObject, public LinkHost {
     void setProgress(int percent) override;
     void closeProgress() override;
     void beginReadBack() override;
+    void beginBackupRead() override;
+    void beginWriting() override;
     void keepBackup(LinkMode mode, const RadioImage& image) override;
     WriteBackup keepWriteBackup(const RadioImage& image) override;
+    WriteBackup keepMemoryBackup(const RadioImage& memory) override;
+    std::string newestMemoryBackup(const std::string& serial) override;
+    void writeOutcome(bool acknowledged, VerifyStatus verify) override;
     bool askPassword(std::string& password) override;
     void handOver(const std::string& radioVersion) override;
     bool offersWriteAgain() const override { return true; }
@@ -92,12 +100,15 @@ class RadioLink : public QObject, public LinkHost {
     // Every window stores its half-typed entry and the channel grid hides its editors; false
     // when an exchange or a pending command is under way.
     bool commitEditsForExchange();
-    void startExchange(bool (LinkEngine::*start)());
+    void startExchange(const std::function<bool()>& start);
     void onWaitSaveData();
     void onReadOK();
     void applyVerifySetting(bool on);
+    void applyKeepBeforeSetting(bool on);
+    // Writes the backup's memory back into the radio.
+    void restoreBackup(const BackupEntry& entry);
     // Keeps a backup in BackupsFolder(): its folder, or why none was kept.
-    WriteBackup keepBackupNow(LinkMode mode, const RadioImage& image);
+    WriteBackup keepBackupNow(BackupKind kind, const RadioImage& image);
 
     AppState& app_;
     Document& doc_;
@@ -110,9 +121,11 @@ class RadioLink : public QObject, public LinkHost {
     QPointer<FrmProgress> progress_;
     QTimer readOkTimer_;
     QTimer waitSaveDataTimer_;
-    bool backupFailureShown_ = false; // in this exchange
-    std::string writeBackup_;         // the backup kept before the running write
-    std::string DocumentName() const; // the document's file name, without its folder
+    bool backupFailureShown_ = false;    // in this exchange
+    std::string writeBackup_;            // the listing of the running write (what it sends)
+    std::string restoreName_;            // the backup folder a running restore writes back
+    std::function<bool()> restoreAgain_; // starts the last restore again ("write again")
+    std::string DocumentName() const;    // the document's file name, without its folder
 };
 
 // Gives the main window its radio commands (read, write, password, radio information, port).
