@@ -95,6 +95,9 @@ std::string ExchangeFailure(const AppState& app, const CliHost& host, const Link
         return "nothing was written: no backup could be kept before the write (" + host.backupError +
                "); --no-backup writes without one";
     case LinkOutcome::OtherVersion:
+        // A damaged table, not the radio, is then why its version is not known.
+        if (const std::string damaged = VersionTableProblemText(app.versions); !damaged.empty())
+            return damaged + " (radio " + r.radioVersion + ")";
         if (r.handOver)
             return app.LangTextOr(9062, "This radio needs another version of the programming software.") +
                    " (radio " + r.radioVersion + ")";
@@ -268,6 +271,37 @@ const QString* SavedSettingsFile(const std::string& command, const QStringList& 
     return nullptr;
 }
 
+// A command never writes onto a file it reads: the files it writes (the saved pair, the image,
+// the CSV file, the batch log) are checked against the files it reads (an image, a CSV file, the
+// opened pair) before anything happens. The message, or "" when none is the same file.
+std::string WritesOntoAnInput(const std::string& command, const QStringList& files, const QString& log) {
+    const auto pair = [](const QString& dat) {
+        const std::string d = dat.toStdString();
+        return std::vector<std::string>{d, ChannelFilePath(d)};
+    };
+    std::vector<std::string> reads, writes;
+    if (command == "decode") {
+        reads = {files[0].toStdString()};
+        writes = pair(files[1]);
+    } else if (command == "import-csv") {
+        reads = {files[0].toStdString()};
+        writes = pair(files[1]);
+    } else if (command == "encode" || command == "export-csv") {
+        reads = pair(files[0]);
+        writes = {files[1].toStdString()};
+    } else if (command == "write" && !log.isEmpty()) {
+        reads = pair(files[0]);
+        writes = {log.toStdString()};
+    }
+    for (const std::string& w : writes)
+        for (const std::string& r : reads)
+            if (SameFile(w, r))
+                return ShownText(w) + (w == r ? " is" : " is the same file as " + ShownText(r) + ",") +
+                       " one of the files this command reads, so it is not written over (nothing was "
+                       "written)";
+    return {};
+}
+
 const Command* FindCommand(const std::string& name) {
     for (const Command& c : kCommands)
         if (name == c.name)
@@ -381,6 +415,10 @@ int main(int argc, char** argv) {
                   << "a settings file name must end in .dat, so that its channel file (.fre) belongs to "
                      "it alone: "
                   << ShownText(saved->toStdString()) << '\n';
+        return kExitUsage;
+    }
+    if (const std::string onto = WritesOntoAnInput(name, files, parser.value(logOpt)); !onto.empty()) {
+        std::cerr << "ztprog-cli: " << onto << '\n';
         return kExitUsage;
     }
     bool retriesOk = false;
