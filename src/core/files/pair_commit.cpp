@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -362,6 +365,20 @@ long PairLock::holdOpen() {
     return other;
 }
 
+long PairOpenedElsewhere(const std::string& settingsPath) {
+    const int fd = ::open(PairLockPath(settingsPath).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return 0;
+    long pid = 0;
+    if (ByteLockedByOther(fd, kOpenByte)) {
+        pid = ReadPid(fd, kOpenerPidAt);
+        if (pid <= 0)
+            pid = -1;
+    }
+    ::close(fd);
+    return pid;
+}
+
 long PairLockHolder(const std::string& settingsPath) {
     const int fd = ::open(PairLockPath(settingsPath).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
@@ -459,6 +476,27 @@ long PairLock::holdOpen() {
     UnlockFileEx(h, 0, 1, 0, &o);
     saving_ = false;
     return other;
+}
+
+long PairOpenedElsewhere(const std::string& settingsPath) {
+    std::error_code ec;
+    if (!fs::exists(PairLockPath(settingsPath), ec))
+        return 0;
+    const HANDLE h = OpenLockFile(PairLockPath(settingsPath));
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    long pid = 0;
+    if (LockByteWin(h, kOpenByte, true)) {
+        OVERLAPPED o{};
+        o.Offset = kOpenByte;
+        UnlockFileEx(h, 0, 1, 0, &o);
+    } else {
+        pid = ReadPidWin(h, kOpenerPidAt);
+        if (pid <= 0)
+            pid = -1;
+    }
+    CloseHandle(h);
+    return pid;
 }
 
 long PairLockHolder(const std::string& settingsPath) {

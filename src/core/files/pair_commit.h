@@ -72,6 +72,10 @@ bool RecoverPair(const std::string& settingsPath, FileError& error);
 // when even that is refused the record stays, and the next open finishes the commit.
 bool CommitPairFiles(StagedFile& settings, StagedFile& channels, FileError& error);
 
+// Another program's open mark on the pair: its process id, -1 when its id is not known, 0 when
+// no other program has the document open. Nothing is created or locked.
+long PairOpenedElsewhere(const std::string& settingsPath);
+
 // Process id of the program that holds the pair's lock, read from its lock file (0 when unknown).
 long PairLockHolder(const std::string& settingsPath);
 
