@@ -319,58 +319,6 @@ class MainWindowTest : public QObject, zt::test::ProgramUnderTest {
         QCOMPARE(app->DocFileName, std::string("new.dat"));
     }
 
-    // A document another instance has open: the window says which program and offers to open it
-    // read-only; read-only, Save goes to Save As, which does not go over the document's files.
-    void aDocumentOpenElsewhereIsOfferedReadOnly_data() {
-        QTest::addColumn<int>("answer");
-        QTest::newRow("read-only") << int(Answer::Yes);
-        QTest::newRow("for editing") << int(Answer::No);
-        QTest::newRow("not opened") << int(Answer::Cancel);
-    }
-    void aDocumentOpenElsewhereIsOfferedReadOnly() {
-        QFETCH(int, answer);
-        writePair("shared.dat", 290, "27.29000");
-        PairLock other; // the other instance
-        FileError error;
-        QVERIFY(other.acquire(spath("shared.dat"), error) == LockStatus::Held);
-        QCOMPARE(other.holdOpen(), 0L);
-        prompter.script = {Answer(answer)};
-        chooser.opens << path("shared.dat");
-        QCOMPARE(w->mnuFileOpen_Click(), Answer(answer) != Answer::Cancel);
-        QVERIFY2(askedText(0).find(spath("shared.dat") + " is open in another program (pid " +
-                                   std::to_string(QCoreApplication::applicationPid()) + ")") == 0,
-                 askedText(0).c_str());
-        if (Answer(answer) == Answer::Cancel) {
-            QVERIFY(app->IsUntitled);
-            return;
-        }
-        QCOMPARE(w->documentReadOnly(), Answer(answer) == Answer::Yes);
-        QCOMPARE(w->windowTitle().endsWith("(read-only)"), Answer(answer) == Answer::Yes);
-        QFile fre(path("shared.fre"));
-        QVERIFY(fre.open(QIODevice::ReadOnly));
-        const QByteArray oldChannels = fre.readAll();
-        fre.close();
-        modify();
-        prompter.asked.clear();
-        prompter.script = {Answer::Ok, Answer::Ok};
-        if (Answer(answer) == Answer::No) {
-            QVERIFY(w->mnuFileSave_Click()); // saved over its files, as asked for
-            return;
-        }
-        chooser.saves << path("shared.dat");
-        QVERIFY(!w->mnuFileSave_Click());
-        QVERIFY2(askedText(0).find("was opened read-only") != std::string::npos, askedText(0).c_str());
-        QVERIFY2(askedText(1).find("choose another name") != std::string::npos, askedText(1).c_str());
-        QVERIFY(fre.open(QIODevice::ReadOnly));
-        QCOMPARE(fre.readAll(), oldChannels);
-        fre.close();
-        QVERIFY(IsModified(*doc));
-        chooser.saves << path("mine.dat");
-        QVERIFY(w->mnuFileSaveAs_Click());
-        QVERIFY(!w->documentReadOnly());
-        QCOMPARE(app->DocFileName, spath("mine.dat"));
-    }
-
     void saveAsksBeforeOverwritingAndSaveAsKeepsTheNameOnlyWhenSaved() {
         writePair("radio.dat", 290, "27.29000");
         chooser.opens << path("radio.dat");
