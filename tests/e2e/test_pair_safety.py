@@ -81,7 +81,7 @@ class PairSafety(unittest.TestCase):
         for args in cases:
             with self.subTest(args=args):
                 p = self.cli(*args)
-                self.assertEqual(p.returncode, 2, p.stderr)
+                self.assertEqual(p.returncode, 1, p.stderr)
                 err = p.stderr.decode(errors="replace")
                 self.assertEqual(len(err.strip().splitlines()), 1, err)
                 self.assertIn("one of the files this command reads", err)

@@ -273,7 +273,8 @@ const QString* SavedSettingsFile(const std::string& command, const QStringList& 
 
 // A command never writes onto a file it reads: the files it writes (the saved pair, the image,
 // the CSV file, the batch log) are checked against the files it reads (an image, a CSV file, the
-// opened pair) before anything happens. The message, or "" when none is the same file.
+// opened pair) before anything happens. The message (Fail escapes it), or "" when none is the same
+// file.
 std::string WritesOntoAnInput(const std::string& command, const QStringList& files, const QString& log) {
     const auto pair = [](const QString& dat) {
         const std::string d = dat.toStdString();
@@ -296,7 +297,7 @@ std::string WritesOntoAnInput(const std::string& command, const QStringList& fil
     for (const std::string& w : writes)
         for (const std::string& r : reads)
             if (SameFile(w, r))
-                return ShownText(w) + (w == r ? " is" : " is the same file as " + ShownText(r) + ",") +
+                return w + (w == r ? " is" : " is the same file as " + r + ",") +
                        " one of the files this command reads, so it is not written over (nothing was "
                        "written)";
     return {};
@@ -417,10 +418,8 @@ int main(int argc, char** argv) {
                   << ShownText(saved->toStdString()) << '\n';
         return kExitUsage;
     }
-    if (const std::string onto = WritesOntoAnInput(name, files, parser.value(logOpt)); !onto.empty()) {
-        std::cerr << "ztprog-cli: " << onto << '\n';
-        return kExitUsage;
-    }
+    if (const std::string onto = WritesOntoAnInput(name, files, parser.value(logOpt)); !onto.empty())
+        return Fail(onto);
     bool retriesOk = false;
     const int retries = parser.value(retriesOpt).toInt(&retriesOk);
     if (!retriesOk || retries < 0) {
