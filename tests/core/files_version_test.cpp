@@ -131,3 +131,54 @@ TEST(VersionTable, HandOverNeverLeavesTheParentFolder) {
     EXPECT_EQ(started,
               std::vector<std::string>{(std::filesystem::path(dir.path("root")) / "V310" / exe).string()});
 }
+
+// A damaged table says so, naming the file and what is wrong, and keeps only its sound pairs; a
+// missing one is no damage. A radio of this program's own version is handled whatever the table
+// holds, and the question about another version names the damage first.
+TEST(VersionTable, ADamagedTableIsReportedAndNeverRefusesTheOwnVersion) {
+    TempDir dir;
+    struct Case {
+        std::string text;
+        const char* problem; // part of the problem, "" for a sound table
+        std::size_t pairs;
+    };
+    const Case cases[] = {
+        {"[Version]\nFirmVersionCount=1\n[Firm]\nVersion0=V300V300\n", "", 1},
+        {"[Version]\nFirmVersionCount=x\n[Firm]\nVersion0=V300V300\n", "FirmVersionCount", 0},
+        {"[Version]\nFirmVersionCount=-3\n", "FirmVersionCount", 0},
+        {"[Version]\nFirmVersionCount=99999\n", "FirmVersionCount", 0},
+        {"\x01\x02garbage\xff\n", "FirmVersionCount", 0},
+        {"[Version]\nFirmVersionCount=2\n[Firm]\nVersion0=V3\x01"
+         "0V300\nVersion1=V310V301\n",
+         "[Firm] Version0 is not a program version and the version it handles (\"V3\\x010V300\")", 1},
+        {"[Version]\nFirmVersionCount=2\n[Firm]\nVersion0=V300V300\n", "[Firm] Version1", 1},
+        {"[Version]\nSoftVersionCount=z\nFirmVersionCount=1\n[Firm]\nVersion0=V300V300\n", "SoftVersionCount",
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const VersionTable t = LoadVersionTable(dir.write("Version.ini", c.text));
+        if (std::string(c.problem).empty()) {
+            EXPECT_EQ(t.problem, "");
+            EXPECT_EQ(VersionTableProblemText(t), "");
+        } else {
+            EXPECT_NE(t.problem.find(c.problem), std::string::npos) << t.problem;
+            EXPECT_EQ(VersionTableProblemText(t).rfind(
+                          "The version table " + dir.path("Version.ini") + " is damaged: ", 0),
+                      0u)
+                << VersionTableProblemText(t);
+        }
+        EXPECT_EQ(t.pairs.size(), c.pairs);
+        for (const auto& [program, data] : t.pairs)
+            EXPECT_TRUE(IsVersionText(program) && IsVersionText(data)) << program << data;
+
+        AppState app;
+        app.versions = t;
+        const AppVersionTable table(app);
+        EXPECT_TRUE(table.isPairKnown("V300", "V300"));
+        const std::string question = table.versionMessage("V300", "V301", 0);
+        EXPECT_EQ(question.find("is damaged") != std::string::npos, !t.problem.empty()) << question;
+        EXPECT_NE(question.find(VersionMessage(app, "V300", "V301", 0)), std::string::npos);
+    }
+    EXPECT_EQ(LoadVersionTable(dir.path("missing.ini")).problem, "");
+}

@@ -103,6 +103,9 @@ std::string ExchangeFailure(const AppState& app, const CliHost& host, const Link
     case LinkOutcome::OtherRadio:
         return "nothing was written: " + OneLine(r.text) + " (--other-radio restores it there)";
     case LinkOutcome::OtherVersion:
+        // A damaged table, not the radio, is then why its version is not known.
+        if (const std::string damaged = VersionTableProblemText(app.versions); !damaged.empty())
+            return damaged + " (radio " + r.radioVersion + ")";
         if (r.handOver)
             return app.LangTextOr(9062, "This radio needs another version of the programming software.") +
                    " (radio " + r.radioVersion + ")";
@@ -324,6 +327,38 @@ const QString* SavedSettingsFile(const std::string& command, const QStringList& 
     return nullptr;
 }
 
+// A command never writes onto a file it reads: the files it writes (the saved pair, the image,
+// the CSV file, the batch log) are checked against the files it reads (an image, a CSV file, the
+// opened pair) before anything happens. The message (Fail escapes it), or "" when none is the same
+// file.
+std::string WritesOntoAnInput(const std::string& command, const QStringList& files, const QString& log) {
+    const auto pair = [](const QString& dat) {
+        const std::string d = dat.toStdString();
+        return std::vector<std::string>{d, ChannelFilePath(d)};
+    };
+    std::vector<std::string> reads, writes;
+    if (command == "decode") {
+        reads = {files[0].toStdString()};
+        writes = pair(files[1]);
+    } else if (command == "import-csv") {
+        reads = {files[0].toStdString()};
+        writes = pair(files[1]);
+    } else if (command == "encode" || command == "export-csv") {
+        reads = pair(files[0]);
+        writes = {files[1].toStdString()};
+    } else if (command == "write" && !log.isEmpty()) {
+        reads = pair(files[0]);
+        writes = {log.toStdString()};
+    }
+    for (const std::string& w : writes)
+        for (const std::string& r : reads)
+            if (SameFile(w, r))
+                return w + (w == r ? " is" : " is the same file as " + r + ",") +
+                       " one of the files this command reads, so it is not written over (nothing was "
+                       "written)";
+    return {};
+}
+
 const Command* FindCommand(const std::string& name) {
     for (const Command& c : kCommands)
         if (name == c.name)
@@ -452,6 +487,8 @@ int main(int argc, char** argv) {
                   << ShownText(saved->toStdString()) << '\n';
         return kExitUsage;
     }
+    if (const std::string onto = WritesOntoAnInput(name, files, parser.value(logOpt)); !onto.empty())
+        return Fail(onto);
     bool retriesOk = false;
     const int retries = parser.value(retriesOpt).toInt(&retriesOk);
     if (!retriesOk || retries < 0) {

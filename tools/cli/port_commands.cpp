@@ -3,14 +3,16 @@
 
 #include "port_search.h"
 
+#include "files/echo_memory.h"
+#include "files/ini_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QSettings>
 #include <QStandardPaths>
-#include <QUrl>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 namespace zt {
@@ -22,11 +24,10 @@ QString EchoFile() {
         .filePath("ztprog/ztprog-cli.ini");
 }
 
-// The settings key of a port: its name as given. The echo belongs to the cable, so a stable name
-// (a /dev/serial/by-id link) keeps it for that cable, where ttyUSB numbers go to whichever
-// adapter comes first.
-QString EchoKey(const std::string& port) {
-    return "echo/" + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(DevicePathOf(port))));
+// The echo belongs to the cable, so a stable name (a /dev/serial/by-id link) keeps it for that
+// cable, where ttyUSB numbers go to whichever adapter comes first.
+std::string EchoPort(const std::string& port) {
+    return DevicePathOf(port);
 }
 
 const char* EchoWords(bool noEcho) {
@@ -47,20 +48,24 @@ QString Field(const QString& s) {
 } // namespace
 
 std::optional<bool> RememberedNoEcho(const std::string& port) {
-    const QSettings settings(EchoFile(), QSettings::IniFormat);
-    const QString v = settings.value(EchoKey(port)).toString();
-    if (v == "no-echo")
-        return true;
-    if (v == "echo")
-        return false;
-    return std::nullopt;
+    IniFile ini;
+    if (!ini.loadFile(EchoFile().toStdString()))
+        return std::nullopt;
+    return zt::RememberedNoEcho(ini, EchoPort(port));
 }
 
 bool StoreNoEcho(const std::string& port, bool noEcho) {
-    QSettings settings(EchoFile(), QSettings::IniFormat);
-    settings.setValue(EchoKey(port), noEcho ? "no-echo" : "echo");
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    const std::string path = EchoFile().toStdString();
+    IniFile ini;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        if (!ini.loadFile(path))
+            return false; // a file that cannot be read is never replaced
+    } else {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    }
+    RememberNoEcho(ini, EchoPort(port), noEcho);
+    return ini.saveFile(path);
 }
 
 int PortsCommand() {

@@ -2,6 +2,7 @@
 #include "files/data_files.h"
 
 #include "files/file_io.h"
+#include "files/pair_commit.h"
 #include "model/channel_table.h"
 #include "model/model_config.h"
 #include "model/new_document.h"
@@ -57,51 +58,6 @@ bool SamePath(std::string_view a, std::string_view b) {
 #else
     return a == b;
 #endif
-}
-
-// Puts the channel file in place, then the settings file. The old channel file is renamed aside
-// first so that it can be put back when the settings file cannot be replaced; at the end only that
-// renamed file is removed. Both names are in one folder, which is flushed once after both renames.
-bool CommitPair(StagedFile& dat, StagedFile& fre, FileError& error) {
-    namespace fs = std::filesystem;
-    const std::string& frePath = fre.target();
-    if (!ReplaceablePlace(dat.target(), error) || !ReplaceablePlace(frePath, error))
-        return false;
-    std::error_code ec;
-    const bool hadOld = fs::symlink_status(frePath, ec).type() != fs::file_type::not_found;
-    const std::string aside = StagedFile::SideName(frePath, "old");
-    if (hadOld) {
-        fs::rename(frePath, aside, ec);
-        if (ec) {
-            error = {frePath, ec.message()};
-            return false;
-        }
-    }
-    const auto restore = [&] {
-        std::error_code ignored;
-        if (hadOld)
-            fs::rename(aside, frePath, ignored);
-    };
-    if (!fre.commit(false)) {
-        error = fre.error();
-        restore();
-        return false;
-    }
-    if (!dat.commit(false)) {
-        error = dat.error();
-        // The channel file just put there is the one this save wrote.
-        fs::remove(frePath, ec);
-        restore();
-        return false;
-    }
-    if (hadOld) {
-        const fs::file_type type = fs::symlink_status(aside, ec).type();
-        if (type == fs::file_type::regular || type == fs::file_type::symlink)
-            fs::remove(aside, ec);
-    }
-    // The new pair is in place; a folder that cannot be flushed still fails the save, so that the
-    // document keeps counting its changes as unsaved.
-    return FlushFolder(FolderOf(dat.target()), &error);
 }
 
 } // namespace
@@ -270,6 +226,19 @@ bool LoadWithChannels(AppState& app, Document& doc, const std::string& path, Rad
 
 OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, RadioInfoRecord* info) {
     FileError error;
+    // A save of this pair that another program has begun ends first; one that was cut short (a
+    // kill, a power cut) is finished here. In a folder where no lock file can be made nobody can
+    // have saved either, and the pair is read as it is.
+    PairLock lock;
+    const LockStatus locked = lock.acquire(path, error);
+    if (locked == LockStatus::Busy) {
+        Report(app, 9002, error.text());
+        return OpenResult::Refused;
+    }
+    if (locked == LockStatus::Held && !RecoverPair(path, error)) {
+        Report(app, 9002, error.text());
+        return OpenResult::Refused;
+    }
     const auto head = ReadFileBytes(path, 4, &error);
     if (!head) {
         Report(app, 9002, error.text());
@@ -282,9 +251,13 @@ OpenResult OpenDocument(AppState& app, Document& doc, const std::string& path, R
     }
     // Files of this program's own version always open, even when the version table is missing.
     if (version != kProgramDataVersion && !IsPairKnown(app.versions, kProgramDataVersion, version)) {
+        lock.release(); // the pair is not read: no save waits for the answer
         if (!app.prompter)
             return OpenResult::Refused;
-        const Answer a = app.prompter->ask(VersionMessage(app, kProgramDataVersion, version, 1),
+        // A damaged table is named first: the version may be one it would have paired.
+        const std::string damaged = VersionTableProblemText(app.versions);
+        const std::string question = VersionMessage(app, kProgramDataVersion, version, 1);
+        const Answer a = app.prompter->ask(damaged.empty() ? question : damaged + "\r\n" + question,
                                            Icon::Question, Buttons::YesNo);
         if (a == Answer::Yes && HandOver(app, version))
             return OpenResult::HandedOver;
@@ -328,8 +301,13 @@ bool SaveDocument(AppState& app, Document& doc) {
     if (SamePath(datPath, frePath))
         return failed({datPath, "the settings file and its channel file would have one name"});
     const PairBytes bytes = EncodePair(doc.file);
-    StagedFile datFile(datPath), freFile(frePath);
     FileError error;
+    // One save of a pair at a time: another program's save ends first, and one cut short is
+    // finished before this one begins.
+    PairLock lock;
+    if (lock.acquire(datPath, error) != LockStatus::Held || !RecoverPair(datPath, error))
+        return failed(error);
+    StagedFile datFile(datPath), freFile(frePath);
     // Both new files are complete and on the disk before either old one is replaced; a folder in
     // the place of either is refused before anything is written.
     if (!ReplaceablePlace(datPath, error) || !ReplaceablePlace(frePath, error))
@@ -338,7 +316,8 @@ bool SaveDocument(AppState& app, Document& doc) {
         return failed(datFile.error());
     if (!freFile.write(bytes.channels))
         return failed(freFile.error());
-    if (!CommitPair(datFile, freFile, error))
+    if (!ReplaceablePlace(datPath, error) || !ReplaceablePlace(frePath, error) ||
+        !CommitPairFiles(datFile, freFile, error))
         return failed(error);
     app.IsUntitled = false;
     return true;

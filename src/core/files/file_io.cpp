@@ -82,13 +82,17 @@ int WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
 } // namespace
 
 std::string FileError::text() const {
-    return ShownText(path) + ": " + ShownText(reason);
+    return ShownText(path) + (sentence ? " " : ": ") + ShownText(reason);
 }
 
 FileFaultHook SetFileFaultHook(FileFaultHook hook) {
     std::lock_guard lock(hookMutex);
     std::swap(faultHook, hook);
     return hook;
+}
+
+int FileStepFault(FileStep step, const std::string& path) {
+    return InjectedFault(step, path);
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& path, std::size_t limit,
@@ -145,12 +149,40 @@ std::optional<std::uintmax_t> RegularFileSize(const std::string& path, FileError
     return n;
 }
 
+std::string SideBase(const std::string& target) {
+    constexpr std::size_t kNameMax = 255;
+    const std::string name = fs::path(target).filename().string();
+    if (1 + name.size() + kSideSuffixRoom <= kNameMax)
+        return "." + name;
+    // FNV-1a over the whole name, so that two long names with one beginning get two bases.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const unsigned char c : name) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    std::size_t keep = kNameMax - kSideSuffixRoom - 1 - 1 - 16;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep; // not inside a UTF-8 character
+    return "." + name.substr(0, keep) + "~" + hex;
+}
+
 std::string StagedFile::SideName(const std::string& target, const char* suffix) {
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     const fs::path t(target);
-    return (t.parent_path() /
-            ("." + t.filename().string() + "." + std::to_string(rng() % 1000000000) + "." + suffix))
+    return (t.parent_path() / (SideBase(target) + "." + std::to_string(rng() % 1000000000) + "." + suffix))
         .string();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::equivalent(fs::path(a), fs::path(b), ec) && !ec)
+        return true;
+    std::error_code ea, eb;
+    const fs::path ca = fs::weakly_canonical(fs::absolute(fs::path(a), ea), ea);
+    const fs::path cb = fs::weakly_canonical(fs::absolute(fs::path(b), eb), eb);
+    return !ea && !eb && ca == cb;
 }
 
 std::string FolderOf(const std::string& path) {

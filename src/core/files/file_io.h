@@ -19,18 +19,23 @@ namespace zt {
 struct FileError {
     std::string path;
     std::string reason;
-    // "PATH: reason", the path shown with its control characters escaped.
+    // The reason goes on from the path as one sentence ("PATH is being saved by ...").
+    bool sentence = false;
+    // "PATH: reason" (or "PATH reason"), the path shown with its control characters escaped.
     std::string text() const;
 };
 
 // The steps of reading and writing a file at which the system may refuse. Tests stand in for a
 // full disk or an unreadable file through SetFileFaultHook.
-enum class FileStep { Open, Read, Create, Write, Flush, Close, Rename, FlushFolder };
+enum class FileStep { Open, Read, Create, Write, Flush, Close, Rename, FlushFolder, Remove };
 // Called before each step with the file (or folder) it works on; a non-zero errno value makes the
 // step fail with that error, 0 lets it run.
 using FileFaultHook = std::function<int(FileStep step, const std::string& path)>;
 // Installs `hook` (an empty one removes it); returns the one it replaces.
 FileFaultHook SetFileFaultHook(FileFaultHook hook);
+// What the installed hook says of this step (0 when none is installed): for the file operations
+// of other parts of the file layer.
+int FileStepFault(FileStep step, const std::string& path);
 
 // The file's bytes, at most `limit` of them; nullopt (and `error` saying why) when the file is
 // missing, not a regular file or cannot be opened or read.
@@ -62,7 +67,12 @@ class StagedFile {
     // Why the last write or commit failed.
     const FileError& error() const { return error_; }
     const std::string& target() const { return target_; }
-    // A fresh hidden name beside `target` ("." + name + "." + number + "." + suffix).
+    // The temporary file's path.
+    const std::string& tempPath() const { return temp_; }
+    // The written temporary file is left where it is at the end (a commit record names it).
+    void keep() { written_ = false; }
+    // A fresh hidden name beside `target`: its SideBase, "." + number + "." + suffix (a suffix of
+    // at most five characters keeps the name within the file system's limit).
     static std::string SideName(const std::string& target, const char* suffix);
 
   private:
@@ -74,9 +84,21 @@ class StagedFile {
     FileError error_;
 };
 
+// The start of every hidden name the program puts beside `target`: "." + its file name, or, when
+// that would leave no room for a suffix of 16 bytes within a file name's 255 bytes, "." + the
+// name cut (never inside a UTF-8 character) + "~" + 16 hexadecimal digits of a hash of the whole
+// name. The same target always gives the same base.
+std::string SideBase(const std::string& target);
+// The longest suffix a SideBase leaves room for.
+inline constexpr std::size_t kSideSuffixRoom = 16;
+
 // Flushes a folder's list of names to the disk (after a rename in it); a no-op on Windows, where
 // a folder cannot be flushed. False with `error` when the system refuses.
 bool FlushFolder(const std::string& folder, FileError* error = nullptr);
+
+// True when both paths lead to one file: the same device and file number when both exist (links,
+// other spellings and case-blind file systems included), else the same absolute path.
+bool SameFile(const std::string& a, const std::string& b);
 
 // The folder a path's file is in ("." for a bare name).
 std::string FolderOf(const std::string& path);

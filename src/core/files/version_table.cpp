@@ -2,8 +2,10 @@
 #include "files/version_table.h"
 
 #include "app/app_state.h"
+#include "files/file_io.h"
 #include "files/ini_file.h"
 #include "model/fixed_text.h"
+#include "util/shown_text.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -13,25 +15,55 @@ namespace zt {
 
 VersionTable LoadVersionTable(const std::string& path) {
     VersionTable t;
-    IniFile ini;
-    if (!ini.loadFile(path))
+    t.path = path;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec))
         return t;
+    IniFile ini;
+    if (!ini.loadFile(path)) {
+        FileError error;
+        ReadFileBytes(path, 1, &error);
+        t.problem = error.reason.empty() ? "it cannot be read" : error.reason;
+        return t;
+    }
+    const auto note = [&](const std::string& why) {
+        if (t.problem.empty())
+            t.problem = why;
+    };
     t.currentVersion = ini.text("Version", "CurrentVersion");
     // Counts are bounded so that a damaged table cannot make start-up spin.
     constexpr long kMaxEntries = 1000;
-    const long soft =
-        std::clamp(ParseIniInt(ini.text("Version", "SoftVersionCount")).value_or(0), 0L, kMaxEntries);
-    const long firm =
-        std::clamp(ParseIniInt(ini.text("Version", "FirmVersionCount")).value_or(0), 0L, kMaxEntries);
+    const auto count = [&](const char* key) {
+        const auto n = ParseIniInt(ini.text("Version", key));
+        if (!n || *n < 0 || *n > kMaxEntries) {
+            note(std::string("[Version] ") + key + " is not a number of entries (0 to " +
+                 std::to_string(kMaxEntries) + ")");
+            return n ? std::clamp(*n, 0L, kMaxEntries) : 0L;
+        }
+        return *n;
+    };
+    const long soft = ini.value("Version", "SoftVersionCount") ? count("SoftVersionCount") : 0;
+    const long firm = count("FirmVersionCount");
     for (long i = 0; i < soft; ++i)
         t.programVersions.push_back(ini.text("Soft", "Version" + std::to_string(i)));
     for (long i = 0; i < firm; ++i) {
-        const std::string v = ini.text("Firm", "Version" + std::to_string(i));
+        const std::string key = "Version" + std::to_string(i);
+        const std::string v = ini.text("Firm", key);
         // First four characters: the program version; last four: the data version it handles.
-        t.pairs.emplace_back(v.substr(0, std::min<std::size_t>(4, v.size())),
-                             v.size() >= 4 ? v.substr(v.size() - 4) : "");
+        if (v.size() != 8 || !IsVersionText(v.substr(0, 4)) || !IsVersionText(v.substr(4))) {
+            note("[Firm] " + key + " is not a program version and the version it handles (\"" + ShownText(v) +
+                 "\")");
+            continue;
+        }
+        t.pairs.emplace_back(v.substr(0, 4), v.substr(4));
     }
     return t;
+}
+
+std::string VersionTableProblemText(const VersionTable& t) {
+    if (t.problem.empty())
+        return {};
+    return "The version table " + ShownText(t.path) + " is damaged: " + t.problem + ".";
 }
 
 bool IsVersionText(std::string_view text) {
@@ -101,12 +133,16 @@ bool HandOver(const AppState& app, std::string_view dataVersion) {
 }
 
 bool AppVersionTable::isPairKnown(std::string_view programVersion, std::string_view dataVersion) const {
+    if (programVersion == kProgramDataVersion && dataVersion == kProgramDataVersion)
+        return true;
     return IsPairKnown(app_.versions, programVersion, dataVersion);
 }
 
 std::string AppVersionTable::versionMessage(std::string_view ownVersion, std::string_view otherVersion,
                                             int kind) const {
-    return VersionMessage(app_, ownVersion, otherVersion, kind);
+    const std::string damaged = VersionTableProblemText(app_.versions);
+    const std::string question = VersionMessage(app_, ownVersion, otherVersion, kind);
+    return damaged.empty() ? question : damaged + "\r\n" + question;
 }
 
 } // namespace zt

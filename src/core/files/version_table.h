@@ -23,10 +23,16 @@ struct VersionTable {
     std::string currentVersion;                             // read, not used further
     std::vector<std::string> programVersions;               // section "Soft"
     std::vector<std::pair<std::string, std::string>> pairs; // (program version, data version)
+    std::string path;                                       // the file it was read from
+    // Why the file is damaged ("" when it is sound or missing): it cannot be read, a count is not
+    // a number of entries, or a pair entry is not two version texts (such entries are left out).
+    std::string problem;
 };
 
 // Reads Version.ini; a missing file gives an empty table (no pair is known).
 VersionTable LoadVersionTable(const std::string& path);
+// "The version table PATH is damaged: PROBLEM." ("" for a sound table).
+std::string VersionTableProblemText(const VersionTable& t);
 
 // "V" and three digits (after trailing blanks are dropped and the text is cut at a NUL).
 bool IsVersionText(std::string_view text);
@@ -55,7 +61,9 @@ std::string HandOverProgramPath(const AppState& app, std::string_view dataVersio
 // true means the other program runs and this one should end.
 bool HandOver(const AppState& app, std::string_view dataVersion);
 
-// The version table as the link engine asks it.
+// The version table as the link engine asks it. A radio of this program's own version is always
+// handled, as a file of that version always opens, whatever the table holds; when the table is
+// damaged the question about another version says so first.
 class AppVersionTable : public LinkVersionTable {
   public:
     explicit AppVersionTable(const AppState& app) : app_(app) {}

@@ -394,7 +394,8 @@ QString frmMain::FileFilter() const {
 
 void frmMain::ShowMainTxt() {
     setWindowTitle(Q(app_.LangText(12000) + "[" + app_.ModelNameText + ":" + app_.BandText + "][" +
-                     app_.LangText(12009) + ":" + ShownText(FileNamePart(app_.DocFileName)) + "]"));
+                     app_.LangText(12009) + ":" + ShownText(FileNamePart(app_.DocFileName)) + "]" +
+                     (readOnly_ ? " (read-only)" : "")));
     if (QTreeWidgetItem* root = tree_->topLevelItemCount() > 0 ? tree_->topLevelItem(0) : nullptr)
         root->setText(0, Q(app_.ModelNameText));
     panels_[0]->setText(app_.IsUntitled ? QString()

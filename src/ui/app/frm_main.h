@@ -15,6 +15,7 @@
 #include "common/command_ids.h"
 #include "common/editor_window.h"
 #include "common/main_host.h"
+#include "files/pair_commit.h"
 #include "model/radio_info.h"
 
 #include <QMainWindow>
@@ -97,6 +98,12 @@ class frmMain : public QMainWindow, public ChannelHost, public MainHost {
     // The document was replaced as a whole (new, opened, initialised, read): its history starts
     // again from the working copy.
     void DocumentReplaced();
+    // Marks the saved document as open in this window, so that another instance of the program
+    // that opens it is warned (an untitled document has no mark).
+    void MarkDocumentOpen();
+    // The document was opened read-only (another instance had it open): Save goes to Save As, and
+    // Save As does not go over its files.
+    bool documentReadOnly() const { return readOnly_; }
     // Records a change of the working copy as a step of its own (for commands that change the
     // document outside a user input event).
     void Checkpoint() { recordChange(false); }
@@ -190,6 +197,8 @@ class frmMain : public QMainWindow, public ChannelHost, public MainHost {
     ChannelEditor channels_;
     QtFileChooser qtChooser_;
     FileChooser* chooser_ = &qtChooser_;
+    PairLock openMark_;
+    bool readOnly_ = false;
 
     QMdiArea* mdi_ = nullptr;
     QSplitter* splitter_ = nullptr;

@@ -13,6 +13,7 @@
 #include "exchange/channel_exchange.h"
 #include "files/app_settings.h"
 #include "files/data_files.h"
+#include "files/file_io.h"
 #include "files/version_table.h"
 #include "lang/frm_set_language.h"
 #include "model/model_config.h"
@@ -200,10 +201,28 @@ bool frmMain::mnuFileOpen_Click() {
     const QString path = chooser_->openFileName(this, FileFilter());
     if (path.isEmpty())
         return false;
+    const std::string file = QFile::encodeName(path).toStdString();
+    // Another instance that has the document open may save it over whatever this one saves.
+    bool readOnly = false;
+    const bool ownDocument = !app_.IsUntitled && SameFile(file, app_.DocFileName);
+    if (const long other = ownDocument ? 0 : PairOpenedElsewhere(file)) {
+        const std::string question =
+            ShownText(file) + " is open in another program (" +
+            (other > 0 ? "pid " + std::to_string(other) : std::string("its process is not known")) +
+            ").\nOpen it read-only? Yes opens it read-only (it is then saved under another name only), "
+            "No opens it for editing, Cancel does not open it.";
+        const Answer a = app_.prompter->ask(question, Icon::Warning, Buttons::YesNoCancel);
+        if (a != Answer::Yes && a != Answer::No)
+            return false;
+        readOnly = a == Answer::Yes;
+    }
     CloseCurAllWindows();
-    const OpenResult r = OpenDocument(app_, doc_, QFile::encodeName(path).toStdString(), info_);
-    if (r == OpenResult::Opened)
+    const OpenResult r = OpenDocument(app_, doc_, file, info_);
+    if (r == OpenResult::Opened) {
+        readOnly_ = readOnly;
+        MarkDocumentOpen();
         DocumentReplaced();
+    }
     if (r == OpenResult::HandedOver) {
         QuitAfterHandOver();
         return true;
@@ -221,6 +240,12 @@ bool frmMain::mnuFileSave_Click() {
     CommitAllEdits();
     if (app_.IsUntitled)
         return mnuFileSaveAs_Click();
+    if (readOnly_) {
+        app_.prompter->message(ShownText(app_.DocFileName) +
+                                   " was opened read-only: it is saved under another name.",
+                               Icon::Information);
+        return mnuFileSaveAs_Click();
+    }
     const std::string question =
         "\"" + ShownText(FileNamePart(app_.DocFileName)) + "\"" + app_.LangText(9007);
     if (app_.prompter->ask(question, Icon::Question, Buttons::OkCancel) != Answer::Ok)
@@ -256,12 +281,24 @@ bool frmMain::mnuFileSaveAs_Click() {
     const QString path = chooser_->saveFileName(this, SaveAsStart(app_.DocFileName), FileFilter());
     if (path.isEmpty())
         return false;
+    const std::string file = QFile::encodeName(path).toStdString();
+    if (readOnly_ && (SameFile(file, app_.DocFileName) || SameFile(file, ChannelFilePath(app_.DocFileName)) ||
+                      SameFile(ChannelFilePath(file), ChannelFilePath(app_.DocFileName)))) {
+        app_.prompter->message(ShownText(app_.DocFileName) +
+                                   " was opened read-only: choose another name to save it under.",
+                               Icon::Warning);
+        return false;
+    }
     // The document takes the new name only when it was saved under it.
     const std::string previous = app_.DocFileName;
-    app_.DocFileName = QFile::encodeName(path).toStdString();
+    app_.DocFileName = file;
     const bool ok = SaveDocument(app_, doc_);
-    if (!ok)
+    if (!ok) {
         app_.DocFileName = previous;
+    } else {
+        readOnly_ = false;
+        MarkDocumentOpen();
+    }
     ShowMainTxt();
     return ok;
 }
@@ -325,8 +362,23 @@ void frmMain::mnuHelpAbout_Click() {
 // ---- undo and redo --------------------------------------------------------------------------
 
 void frmMain::DocumentReplaced() {
+    // A new or read document is untitled: no file of it is open here any more.
+    if (app_.IsUntitled) {
+        openMark_.release();
+        readOnly_ = false;
+    }
     undo_.Reset(doc_.work);
     UpdateCommandStates();
+}
+
+void frmMain::MarkDocumentOpen() {
+    openMark_.release();
+    if (app_.IsUntitled)
+        return;
+    FileError error;
+    // Without a lock file (a read-only folder) nobody can save there either: no mark is needed.
+    if (openMark_.acquire(app_.DocFileName, error) == LockStatus::Held)
+        openMark_.holdOpen();
 }
 
 void frmMain::scheduleRecord(bool typing) {

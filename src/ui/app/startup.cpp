@@ -15,10 +15,13 @@ bool OpenStartupDocument(AppState& app, Document& doc, RadioInfoRecord& info, fr
         // The channel window shows the document it opened on: it opens again on the file.
         w.CloseCurAllWindows();
         const QString path = args.at(1);
-        if (OpenDocument(app, doc, QFile::encodeName(path).toStdString(), &info) == OpenResult::HandedOver) {
+        const OpenResult r = OpenDocument(app, doc, QFile::encodeName(path).toStdString(), &info);
+        if (r == OpenResult::HandedOver) {
             w.QuitAfterHandOver();
             return false;
         }
+        if (r == OpenResult::Opened)
+            w.MarkDocumentOpen();
     }
     w.ShowChildWindow(frmCommChInfo::kName);
     w.ShowMainTxt();

@@ -6,6 +6,9 @@
 #include "exchange/channel_list_print.h"
 #include "exchange/frm_csv_import.h"
 #include "files/csv_channels.h"
+#include "files/data_files.h"
+#include "files/file_io.h"
+#include "util/shown_text.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -51,11 +54,26 @@ void ImportCommand(MainHost& main, AppState& app, Document& doc) {
         ImportChannelsCsv(main, app, doc, path);
 }
 
+// An export never goes onto the document's own files: true (after saying so) when `path` is its
+// settings file or its channel file.
+bool OntoTheDocument(const AppState& app, const QString& path) {
+    if (app.IsUntitled || path.isEmpty())
+        return false;
+    const std::string file = QFile::encodeName(path).toStdString();
+    for (const std::string& own : {app.DocFileName, ChannelFilePath(app.DocFileName)})
+        if (SameFile(file, own)) {
+            Warn(app, app.LangText(33018) + "\n" + ShownText(file) +
+                          " is a file of the open document: an export does not go over it.");
+            return true;
+        }
+    return false;
+}
+
 void ExportCommand(MainHost& main, AppState& app, Document& doc) {
     main.CommitAllEdits();
     const QString path = AskSavePath(main, app, 33001, 33004, "csv");
     FileError error;
-    if (!path.isEmpty() &&
+    if (!path.isEmpty() && !OntoTheDocument(app, path) &&
         !ExportChannelsCsvFile(app, doc.work, QFile::encodeName(path).toStdString(), &error))
         Warn(app, app.LangText(33018) + "\n" + error.text());
 }
@@ -79,7 +97,7 @@ void PrintCommand(MainHost& main, AppState& app, Document& doc) {
 void PdfCommand(MainHost& main, AppState& app, Document& doc) {
     main.CommitAllEdits();
     const QString path = AskSavePath(main, app, 33003, 33005, "pdf");
-    if (!path.isEmpty() && !ExportChannelListPdf(app, doc, path))
+    if (!path.isEmpty() && !OntoTheDocument(app, path) && !ExportChannelListPdf(app, doc, path))
         Warn(app, app.LangText(33018));
 }
 
