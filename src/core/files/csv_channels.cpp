@@ -1055,7 +1055,8 @@ std::string CsvPlacementReasonText(const AppState& app, const CsvPlacementAdvice
                              {std::to_string(c.bandPlan.low), std::to_string(c.bandPlan.high),
                               std::to_string(c.bandPlan.rows)}));
     if (c.outside.rows > 0)
-        add(FilledText(app, csvtext::CauseOutside, {std::to_string(c.outside.rows), ShownText(c.outside.example)}));
+        add(FilledText(app, csvtext::CauseOutside,
+                       {std::to_string(c.outside.rows), ShownText(c.outside.example)}));
     if (c.repeated.rows > 0)
         add(FilledText(app, csvtext::CauseRepeated, {std::to_string(c.repeated.rows)}));
     if (c.notNumber.rows > 0)
@@ -1069,9 +1070,10 @@ std::string CsvShapeText(const AppState& app, const CsvFileShape& shape) {
     const int separator = shape.separator == ';'    ? csvtext::SeparatorSemicolon
                           : shape.separator == '\t' ? csvtext::SeparatorTab
                                                     : csvtext::SeparatorComma;
-    std::string text = FilledText(app, csvtext::ShapeRead,
-                                  {FilledText(app, csvtext::EncodingUtf8 + std::clamp(shape.encoding, 0, 3), {}),
-                                   FilledText(app, separator, {})});
+    std::string text =
+        FilledText(app, csvtext::ShapeRead,
+                   {FilledText(app, csvtext::EncodingUtf8 + std::clamp(shape.encoding, 0, 3), {}),
+                    FilledText(app, separator, {})});
     if (shape.commentLines > 0)
         text += " " + FilledText(app, csvtext::CommentLinesSkipped, {std::to_string(shape.commentLines)});
     return text;
@@ -1089,9 +1091,9 @@ std::string CsvOutcomeText(const AppState& app, const CsvImportPlan& plan, bool 
         std::string reasons;
         for (const CsvIssue& issue : r.reasons)
             reasons += (reasons.empty() ? "" : ", ") + CsvIssueText(app, issue);
-        first += (first.empty() ? "" : "; ") +
-                 FilledText(app, csvtext::OutcomeLine,
-                            {std::to_string(r.line), ShownText(r.location), reasons});
+        first +=
+            (first.empty() ? "" : "; ") +
+            FilledText(app, csvtext::OutcomeLine, {std::to_string(r.line), ShownText(r.location), reasons});
     }
     if (!first.empty())
         text += "; " + FilledText(app, csvtext::OutcomeFirstRefused, {}) + " " + first;

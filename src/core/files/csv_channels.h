@@ -167,9 +167,9 @@ int FirstFreeChannel(const DocumentCopy& d, int from = 1);
 // export (a "zt:" comment) keeps its numbers.
 struct CsvPlacementAdvice {
     CsvImportOptions options;
-    int reason = 0;     // text id of the one-line reason for file order, 0 for the file's numbers
-    int misplaced = 0;  // rows whose own number does not fit
-    int considered = 0; // rows not refused for their content
+    int reason = 0;        // text id of the one-line reason for file order, 0 for the file's numbers
+    int misplaced = 0;     // rows whose own number does not fit
+    int considered = 0;    // rows not refused for their content
     CsvPlaceCauses causes; // which of them applied
 };
 CsvPlacementAdvice AdviseCsvPlacement(const AppState& app, const DocumentCopy& d, std::string_view csv);

@@ -84,27 +84,34 @@ class Splitter {
                 return;
             }
             state_ = State::AfterQuote;
+            closedAt_ = field_.size();
             [[fallthrough]];
         case State::AfterQuote:
+            // Blanks here belong to the field only when more text follows them.
             if (c == separator_) {
                 endField();
             } else if (lineEnd) {
                 endRecord();
-            } else if (!blank(c)) {
+            } else {
                 field_ += c;
-                state_ = State::Plain;
+                if (!blank(c))
+                    state_ = State::Plain;
             }
             return;
         }
     }
 
     void endField() {
+        if (state_ == State::AfterQuote)
+            field_.resize(closedAt_);
         record_.fields.push_back(std::move(field_));
         field_.clear();
         state_ = State::FieldStart;
     }
 
     void endRecord() {
+        if (state_ == State::AfterQuote)
+            field_.resize(closedAt_);
         record_.fields.push_back(std::move(field_));
         field_.clear();
         state_ = State::RecordStart;
@@ -120,6 +127,7 @@ class Splitter {
     State state_ = State::RecordStart;
     Record record_;
     std::string field_;
+    std::size_t closedAt_ = 0; // size of the field when its closing quote came
     int line_ = 1;
     int quoteLine_ = 0;
     ReadResult result_;
