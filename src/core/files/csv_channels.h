@@ -276,6 +276,7 @@ constexpr int CauseOutside = 34138;
 constexpr int CauseRepeated = 34139;
 constexpr int CauseNotNumber = 34140;
 constexpr int NoteOffGrid = 34141;
+constexpr int OutcomeInPreview = 34142;
 } // namespace csvtext
 
 } // namespace zt
