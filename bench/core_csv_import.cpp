@@ -38,6 +38,19 @@ void PlanShortRows(benchmark::State& state) {
 }
 BENCHMARK(PlanShortRows)->Args({1, 0})->Args({8, 0})->Args({8, 1})->Unit(benchmark::kMillisecond);
 
+// One row whose Name is a single quoted field of 1, 2 or 8 MB: a field grows in amortised constant
+// time per byte, so time is linear in its length (run it built with ZT_SANITIZE too, where the
+// allocator moves every grown block).
+void PlanLongField(benchmark::State& state) {
+    FullTable fx;
+    const std::string csv = "Location,Frequency,Name\n401,28,\"" +
+                            std::string(static_cast<std::size_t>(state.range(0)) * 1024 * 1024, 'a') + "\"\n";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PlanCsvImport(fx.app, fx.doc.work, csv).taken.size());
+    state.SetBytesProcessed(state.iterations() * static_cast<long long>(csv.size()));
+}
+BENCHMARK(PlanLongField)->Arg(1)->Arg(2)->Arg(8)->Unit(benchmark::kMillisecond);
+
 void ExportAndPlanFullTable(benchmark::State& state) {
     FullTable fx;
     for (auto _ : state) {

@@ -127,9 +127,22 @@ def main(init_dir, out_dir):
         "Location,Frequency,Duplex,Offset\n401,99999999999999999999,,\n402,28.0,+,99999999999999999999\n"
         "-1,28.0,,\n405,28.0,+,0000000000000000000000.1\n",
     ]
+    # Spreadsheets' and other tools' shapes: semicolons with decimal commas, comment lines, a long
+    # quoted field and a long row.
+    texts += [
+        "Location;Frequency;Duplex;Offset;Mode;Power\r\n401;29,600;-;0,1;FM;4,5W\r\n402;\"28,025\";;;AM;25W\r\n",
+        "# saved by another tool\r\n" + header + "# repeaters\r\n"
+        "401,,29.600000,-,0.100000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,4.0W,,,,,\r\n",
+        "Location,Frequency,Name\r\n401,28,\"" + "a\"\"," * 12000 + "\"\r\n402,28.1," + "b" * 70000 + "\r\n",
+        "Location,Frequency" + ",x" * 30000 + "\r\n401,28" + ",1" * 30000 + "\r\n",
+    ]
     for i, text in enumerate(texts):
         for mode in (0, 1 | 8, 3 | 4):
             put(csvs, bytes([mode, 140 + i]) + text.encode("utf-8"))
+    # "Unicode text": UTF-16 with its mark, tabs between the columns.
+    tabbed = "Location\tFrequency\tMode\tPower\r\n401\t29,600\tFM\t25W\r\n402\t28.0\tAM\t4.0W\r\n"
+    put(csvs, bytes([0, 150]) + tabbed.encode("utf-16"))
+    put(csvs, bytes([1, 151]) + b"\xfe\xff" + tabbed.encode("utf-16-be"))
 
     links = os.path.join(out_dir, "fuzz_link_receive")
     for mode in (0, 1, 2):

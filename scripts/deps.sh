@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqt6svg6
-  libsimpleini-dev libcsv-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libsimpleini-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei fonts-dejavu-core xvfb xauth python3 locales ccache qt6-translations-l10n
   at-spi2-core python3-pyatspi dbus xdotool imagemagick poppler-utils
   dpkg-dev help2man librsvg2-bin desktop-file-utils lintian appstream

@@ -2,8 +2,10 @@
 #include "files/csv_channels.h"
 #include "util/shown_text.h"
 
+#include "codec/freq.h"
 #include "codec/tone.h"
 #include "model/channel_table.h"
+#include "model/new_document.h"
 
 #include <gtest/gtest.h>
 
@@ -98,7 +100,7 @@ TEST_F(CsvChannelsTest, ExportImportsBackUnchanged) {
     EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
               "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
               "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE");
-    EXPECT_NE(csv.find("\r\n2,,29.620000,-,0.100000,TSQL,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,High,"
+    EXPECT_NE(csv.find("\r\n2,,29.620000,-,0.100000,TSQL,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,25W,"
                        "zt: ampower=1 busylock=2 rogerbeep=3,,,,\r\n"),
               std::string::npos)
         << csv;
@@ -163,14 +165,13 @@ TEST_F(CsvChannelsTest, OtherProgramsFilesAreTakenRowByRow) {
     const DocumentCopy before = d;
     const CsvImportPlan plan = PlanCsvImport(app, d, csv);
     ASSERT_EQ(plan.fileError, 0);
-    EXPECT_EQ(Taken(plan), (std::vector<int>{401, 402, 409, 410}));
+    EXPECT_EQ(Taken(plan), (std::vector<int>{401, 402, 407, 409, 410}));
     EXPECT_EQ(Refused(plan), (std::map<int, int>{{5, csvtext::FrequencyOutOfBand},
                                                  {6, csvtext::ModeUnsupported},
                                                  {7, csvtext::LocationRepeated},
                                                  {8, csvtext::LocationRange},
                                                  {9, csvtext::CtcssUnknown},
                                                  {10, csvtext::DcsUnknown},
-                                                 {11, csvtext::FrequencyOffGrid},
                                                  {12, csvtext::TxOutOfBand},
                                                  {13, csvtext::FrequencyFixed}}));
     EXPECT_EQ(d.count(), before.count());
@@ -187,15 +188,18 @@ TEST_F(CsvChannelsTest, OtherProgramsFilesAreTakenRowByRow) {
     EXPECT_EQ(t[1].record.TxOffset.raw(), "0010000");
     EXPECT_EQ(t[1].record.ScanSkip, 1);
     EXPECT_EQ(t[1].record.FmPower, 0);
-    EXPECT_EQ(t[2].record.EncodeTone, 0);
-    EXPECT_EQ(t[2].record.DecodeTone, Tone("D125N"));
-    EXPECT_EQ(t[2].record.Mode, 0);
-    EXPECT_EQ(t[3].record.TxOffsetDir, 2);
-    EXPECT_EQ(t[3].record.TxOffset.raw(), "0010000");
-    EXPECT_EQ(t[3].notes.front().textId, csvtext::NotePriorityScan);
+    // Off the 5 kHz grid but a frequency the radio holds: stored as it is, with a note.
+    EXPECT_EQ(t[2].record.RxFreq.raw(), "02860100");
+    EXPECT_EQ(t[2].notes.front().textId, csvtext::NoteOffGrid);
+    EXPECT_EQ(t[3].record.EncodeTone, 0);
+    EXPECT_EQ(t[3].record.DecodeTone, Tone("D125N"));
+    EXPECT_EQ(t[3].record.Mode, 0);
+    EXPECT_EQ(t[4].record.TxOffsetDir, 2);
+    EXPECT_EQ(t[4].record.TxOffset.raw(), "0010000");
+    EXPECT_EQ(t[4].notes.front().textId, csvtext::NotePriorityScan);
 
     ApplyCsvImport(plan, d);
-    EXPECT_EQ(d.count(), 5);
+    EXPECT_EQ(d.count(), 6);
     EXPECT_EQ(d.channels[1].RxFreq.raw(), "02840000");
 }
 
@@ -210,9 +214,11 @@ TEST_F(CsvChannelsTest, FixedGroupsAndMinimalFiles) {
     EXPECT_EQ(Refused(plan), (std::map<int, int>{{3, csvtext::FrequencyFixed}}));
     d.settings.Options.Features.FreqEditable = 1;
     plan = PlanCsvImport(app, d, "Location,Frequency\n241,27.611250\n1,27.611250\n2,27.6112567\n");
-    EXPECT_EQ(Taken(plan), std::vector<int>{241});
-    EXPECT_EQ(Refused(plan),
-              (std::map<int, int>{{3, csvtext::FrequencyOffGrid}, {4, csvtext::FrequencyTooFine}}));
+    EXPECT_EQ(Taken(plan), (std::vector<int>{241, 1}));
+    EXPECT_TRUE(plan.taken[0].notes.empty()) << "group 6 has the x.xx125 points";
+    ASSERT_EQ(plan.taken[1].notes.size(), 1u);
+    EXPECT_EQ(plan.taken[1].notes.front().textId, csvtext::NoteOffGrid);
+    EXPECT_EQ(Refused(plan), (std::map<int, int>{{4, csvtext::FrequencyTooFine}}));
 
     EXPECT_EQ(PlanCsvImport(app, d, "Name,Comment\nx,y\n").fileError, csvtext::NoLocationOrFrequency);
     EXPECT_EQ(PlanCsvImport(app, d, "").fileError, csvtext::FileUnreadable);
@@ -426,6 +432,191 @@ TEST_F(CsvChannelsTest, BrokenFilesAndHugeNumbersGiveReasons) {
     EXPECT_EQ(CsvIssueText(app, plan.refused.front().reasons.front()).find('\x1b'), std::string::npos);
     EXPECT_EQ(ShownText("a\r\nb\x1b[31m\x7f\tc\xc2\x9b"), "a\\r\\nb\\e[31m\\x7f\\tc\\u009b");
     EXPECT_EQ(ShownText("Gr\xc3\xbc\xc3\x9f"), "Gr\xc3\xbc\xc3\x9f");
+}
+
+// UTF-16 little-endian with its mark, from ASCII text.
+std::string Utf16Le(std::string_view ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+TEST_F(CsvChannelsTest, SpreadsheetShapesAndCommentLinesAreRead) {
+    struct Case {
+        std::string bytes;
+        int encoding;
+        char separator;
+        int commentLines;
+    };
+    const std::string rows = "Location;Frequency;Offset;Duplex;Power;Mode\r\n"
+                             "401;29,600;0,1;-;4,5W;FM\r\n"
+                             "402;\"28,000000\";;;50W;AM\r\n";
+    std::string tabs = rows;
+    std::replace(tabs.begin(), tabs.end(), ';', '\t');
+    const Case cases[] = {
+        {rows, 0, ';', 0},
+        {"\xEF\xBB\xBF" + rows, 1, ';', 0},
+        {Utf16Le(tabs), 2, '\t', 0},
+        // Comment lines before the header and between rows, as another tool keeps them.
+        {"# from the club list\r\n" + rows.substr(0, rows.find("402")) +
+             "# next: the AM calling channel\r\n" + rows.substr(rows.find("402")),
+         0, ';', 2},
+    };
+    DocumentCopy d;
+    for (const Case& c : cases) {
+        const CsvImportPlan plan = PlanCsvImport(app, d, c.bytes);
+        ASSERT_EQ(plan.fileError, 0) << ShownText(c.bytes);
+        EXPECT_EQ(plan.shape.encoding, c.encoding);
+        EXPECT_EQ(plan.shape.separator, c.separator);
+        EXPECT_EQ(plan.shape.commentLines, c.commentLines);
+        ASSERT_EQ(Taken(plan), (std::vector<int>{401, 402})) << ShownText(c.bytes);
+        EXPECT_EQ(plan.taken[0].record.RxFreq.raw(), "02960000");
+        EXPECT_EQ(plan.taken[0].record.TxOffset.raw(), "0010000");
+        EXPECT_EQ(plan.taken[0].record.TxOffsetDir, 1);
+        EXPECT_EQ(plan.taken[0].record.FmPower, 0); // 4.5 W
+        EXPECT_EQ(plan.taken[1].record.RxFreq.raw(), "02800000");
+        EXPECT_EQ(plan.taken[1].record.AmPower, 1);
+    }
+    // A decimal comma in a comma-separated file is a separator, as it always was: the frequency
+    // "29" and an extra column.
+    CsvImportPlan plan = PlanCsvImport(app, d, "Location,Frequency\n401,29,600\n");
+    ASSERT_EQ(plan.taken.size(), 1u);
+    EXPECT_EQ(plan.taken[0].record.RxFreq.raw(), "02900000");
+    // UTF-16 cut in half a character is refused as such.
+    plan = PlanCsvImport(app, d, Utf16Le("Location,Frequency\n401,29\n") + "x");
+    EXPECT_EQ(plan.fileError, csvtext::Utf16Cut);
+    // A file of comments alone has no header.
+    EXPECT_EQ(PlanCsvImport(app, d, "# a\n# b\n").fileError, csvtext::FileUnreadable);
+
+    app.lang.load(std::string(ZT_DATA_DIR) + "/language/english.ini");
+    EXPECT_EQ(CsvShapeText(app, PlanCsvImport(app, d, cases[3].bytes).shape),
+              "Read as UTF-8 text, columns separated by semicolons (decimal commas accepted). 2 comment "
+              "lines (starting with #) skipped.");
+    EXPECT_EQ(CsvShapeText(app, PlanCsvImport(app, d, cases[2].bytes).shape),
+              "Read as UTF-16 little-endian text, columns separated by tabs (decimal commas accepted).");
+}
+
+// A document as a radio read gives it: channels in every group, the band plan's groups 0..6 with
+// frequencies not editable, frequencies off the step grids, receive-only channels, both power
+// levels in both modes, step classes the grid would not give.
+DocumentCopy RadioDocument(const AppState& app) {
+    AppState scratch;
+    Document doc;
+    RadioInfoRecord info;
+    SetNewDocumentValues(scratch, doc, info, CalendarDate{2024, 1, 1});
+    DocumentCopy d = doc.work;
+    d.settings.Options.Features.FreqEditable = 0;
+    d.settings.ChannelCount = 0;
+    d.channels = {};
+    auto add = [&](int no, const char* freq) -> ChannelRecord& {
+        EXPECT_TRUE(AppendChannel(app, d, no, freq)) << no;
+        return d.channels[static_cast<std::size_t>(FindChannel(d, no))];
+    };
+    for (int g = 0; g < kMemoryGroups; ++g) {
+        for (int n : {1, 2, 39}) {
+            const int no = GroupBase(g) + n;
+            char freq[16];
+            std::snprintf(freq, sizeof freq, "%.5f", 26.965 + 0.01 * (no % 97));
+            ChannelRecord& r = add(no, freq);
+            SnapChannel(app, r);
+            r.Mode = static_cast<i16>(no % 2);
+            r.AmPower = static_cast<i16>(no % 3 == 0);
+            r.FmPower = static_cast<i16>(no % 4 == 0);
+        }
+    }
+    ChannelRecord& offGrid = add(480, "26.34900");
+    offGrid.RxStepClass = 2; // as the radio had it
+    offGrid.FmPower = 1;
+    offGrid.Mode = 1;
+    ChannelRecord& fine = add(3, "27.61125"); // a .125 point outside group 6
+    fine.TxOffsetDir = 2;
+    fine.TxOffset = std::string("0010000");
+    ChannelRecord& txOff = add(300, "29.60000"); // TX 29.7013: off the grid
+    txOff.TxOffsetDir = 2;
+    txOff.TxOffset = std::string("0010130");
+    txOff.EncodeTone = txOff.DecodeTone = 5;
+    ChannelRecord& rxOnly = add(301, "29.62000");
+    rxOnly.TxInhibit = 1;
+    rxOnly.TxOffsetDir = 1;
+    rxOnly.TxOffset = std::string("0010000");
+    ChannelRecord& vfo = add(kVfoChannelNo, "27.86000");
+    vfo.Mode = 1;
+    return d;
+}
+
+TEST_F(CsvChannelsTest, EveryDocumentExportsAndImportsBackIntoANewDocument) {
+    const DocumentCopy radio = RadioDocument(app);
+    const std::string csv = ExportChannelsCsv(app, radio);
+    EXPECT_NE(
+        csv.find("\r\n480,,26.349000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,8.33,,25W,zt: rxstep=2,"),
+        std::string::npos)
+        << csv;
+
+    Document fresh;
+    RadioInfoRecord info;
+    SetNewDocumentValues(app, fresh, info, CalendarDate{2024, 1, 1});
+    for (const bool freqEditable : {false, true}) {
+        DocumentCopy d = fresh.work;
+        d.settings.Options.Features.FreqEditable = freqEditable ? 1 : 0;
+        const CsvPlacementAdvice advice = AdviseCsvPlacement(app, d, csv);
+        EXPECT_EQ(advice.options.placement, CsvPlacement::FileNumbers);
+        const CsvImportPlan plan = PlanCsvImport(app, d, csv);
+        EXPECT_EQ(plan.refusedCount, 0) << CsvOutcomeText(app, plan);
+        EXPECT_EQ(plan.taken.size(), static_cast<std::size_t>(radio.count()));
+        ApplyCsvImport(plan, d);
+        EXPECT_EQ(ByNumber(d), ByNumber(radio));
+        EXPECT_EQ(ExportChannelsCsv(app, d), csv);
+    }
+    // The off-grid values are noted in the preview.
+    const CsvImportPlan plan = PlanCsvImport(app, fresh.work, csv);
+    std::vector<int> noted;
+    for (const CsvTakenRow& t : plan.taken)
+        for (const CsvIssue& n : t.notes)
+            if (n.textId == csvtext::NoteOffGrid)
+                noted.push_back(t.record.ChannelNo);
+    EXPECT_EQ(noted, (std::vector<int>{3, 300, 480}));
+
+    // Another tool's row on a band-plan channel is still refused unless it holds the channel's
+    // frequency; then its other columns apply.
+    DocumentCopy d = radio;
+    const CsvImportPlan other =
+        PlanCsvImport(app, d, "Location,Frequency,Mode\n1,26.966,AM\n2,26.985,FM\n41,26.1,FM\n");
+    EXPECT_EQ(Taken(other), (std::vector<int>{2}));
+    EXPECT_EQ(other.taken[0].record.Mode, 1);
+    EXPECT_EQ(Refused(other),
+              (std::map<int, int>{{2, csvtext::FrequencyFixed}, {4, csvtext::FrequencyFixed}}));
+}
+
+TEST_F(CsvChannelsTest, OutcomeAndPlacementReasonNameWhatApplied) {
+    app.lang.load(std::string(ZT_DATA_DIR) + "/language/english.ini");
+    DocumentCopy d;
+    Add(d, 281, "27.00000");
+    Add(d, 283, "27.50000");
+    const CsvPlacementAdvice advice = AdviseCsvPlacement(app, d, kOtherToolExport);
+    EXPECT_EQ(CsvPlacementReasonText(app, advice),
+              "The file's own channel numbers do not fit 5 of 5 rows (channels 1..5 are in the band-plan "
+              "groups 0..6 (4 rows); 1 rows are numbered outside 1..481 (such as 0)): they go in file order "
+              "from Group 7 CH 2.");
+    const std::string repeated = "Location,Frequency\n401,28\n401,28\n401,28\n5,28\n";
+    CsvPlacementAdvice again = AdviseCsvPlacement(app, d, repeated);
+    EXPECT_NE(CsvPlacementReasonText(app, again)
+                  .find("(channel 5 is in the band-plan groups 0..6; 2 rows "
+                        "repeat the number of an earlier row)"),
+              std::string::npos)
+        << CsvPlacementReasonText(app, again);
+
+    CsvImportPlan plan = PlanCsvImport(app, d, kOtherToolExport, advice.options);
+    EXPECT_EQ(CsvOutcomeText(app, plan),
+              "4 imported, 2 refused; first refused: line 4, channel 2: mode not available on this radio "
+              "(AM and FM only) (USB); line 5, channel 3: frequency outside the radio's band (50.125000)");
+    EXPECT_EQ(CsvOutcomeText(app, plan, false).substr(0, 22), "0 imported, 2 refused;");
+    plan = PlanCsvImport(app, d, "Location,Frequency\n" + std::string(5, 'x') + "\n0\n-1\n482\n401,28\n");
+    EXPECT_NE(CsvOutcomeText(app, plan).find("1 imported, 4 refused; first refused: line 2"),
+              std::string::npos);
+    EXPECT_EQ(CsvOutcomeText(app, plan).substr(CsvOutcomeText(app, plan).size() - 5), "; ...");
 }
 
 } // namespace

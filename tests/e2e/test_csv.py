@@ -2,12 +2,14 @@
 """ztprog-cli export-csv / import-csv: the export follows the CSV rules (read here with Python's own
 csv module), imports back into the same pair without changing a byte, and an import with any bad row
 reports every one of them and writes nothing; exports of other tools land in free channels, in file
-order from where the user says (or from the first free channel), with --partial taking the good rows."""
+order from where the user says (or from the first free channel), with --partial taking the good rows.
+Every export is also loaded with CHIRP's CSV reader where it is at hand (chirpcheck)."""
 
 import csv
 import io
 import unittest
 
+import chirpcheck
 from clicase import CliCase
 
 COLUMNS = ("Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
@@ -26,6 +28,7 @@ class CsvCommandsTest(CliCase):
                 self.ok("new", *factory, dat)
                 before = (self.get("doc.dat"), self.get("doc.fre"))
                 self.ok("export-csv", dat, self.path("doc.csv"))
+                chirpcheck.check(self, self.path("doc.csv"), dat)
                 self.assertIn(b"\r\n", self.get("doc.csv"))
                 rows = self.rows("doc.csv")
                 self.assertEqual(rows[0], COLUMNS)
@@ -52,8 +55,9 @@ class CsvCommandsTest(CliCase):
         status, _, err = self.cli("import-csv", self.path("in.csv"), dat)
         self.assertEqual(status, 1)
         lines = err.strip().splitlines()
-        self.assertEqual([l.split(":")[1] for l in lines], ["3", "4", "5"], err)
+        self.assertEqual([l.split(":")[1] for l in lines[:-1]], ["3", "4", "5"], err)
         self.assertIn("band", lines[0])
+        self.assertTrue(lines[-1].startswith("ztprog-cli: 0 imported, 3 refused; first refused: line 3"), err)
         self.assertEqual((self.get("doc.dat"), self.get("doc.fre")), before)
 
         # Without the bad rows the good one arrives, with the quoted name's commas and quotes read
@@ -61,6 +65,7 @@ class CsvCommandsTest(CliCase):
         self.put("good.csv", "\r\n".join(out.getvalue().splitlines()[:2]).encode("utf-8-sig"))
         self.ok("import-csv", self.path("good.csv"), dat)
         self.ok("export-csv", dat, self.path("again.csv"))
+        chirpcheck.check(self, self.path("again.csv"), dat)
         rows = {r[0]: r for r in self.rows("again.csv")[1:]}
         self.assertEqual(rows["401"][2], "28.400000")
         self.assertEqual(rows["401"][12], "FM")
@@ -92,6 +97,7 @@ class CsvPlacementTest(CliCase):
         """Channel number -> exported row, through export-csv."""
         dat = self.path(name)
         self.ok("export-csv", dat, self.path("out.csv"))
+        chirpcheck.check(self, self.path("out.csv"), dat)
         return {int(r[0]): r for r in list(csv.reader(io.StringIO(self.get("out.csv").decode())))[1:]}
 
     def test_other_tools_export_lands_in_free_channels(self):
@@ -113,9 +119,9 @@ class CsvPlacementTest(CliCase):
         after = self.channels("doc.dat")
         self.assertEqual(sorted(set(after) - set(before)), [321, 322, 323])
         self.assertEqual(after[321][2:5], ["28.400000", "", "0.000000"])
-        self.assertEqual(after[321][15], "Low")          # 5 W: under 10 W
+        self.assertEqual(after[321][15], "4.0W")         # 5 W: under 10 W, Low
         self.assertEqual(after[322][2:7], ["29.620000", "-", "0.100000", "Tone", "100.0"])
-        self.assertEqual(after[322][15], "High")         # 50 W
+        self.assertEqual(after[322][15], "25W")          # 50 W: High
         self.assertEqual(after[323][5:8], ["TSQL", "123.0", "123.0"])
         self.assertEqual(after[323][3], "+")
         for no in before:
@@ -180,6 +186,10 @@ class CsvPlacementTest(CliCase):
         lines = err.strip().splitlines()
         self.assertLess(len(lines), 400)
         self.assertIn("not listed: " + str(200000 - 300), err)
+
+
+def tearDownModule():
+    chirpcheck.print_figures()
 
 
 if __name__ == "__main__":

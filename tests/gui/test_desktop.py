@@ -306,12 +306,15 @@ class ChannelExchange(DesktopCase):
             screenshot(os.path.join(SHOTS, "csv-import-preview.png"))
         self.app.click(self.app.wait("push button", "Import", within=preview))
         wait_for("the preview to close", lambda: self.app.find("dialog", "Import Channels - club.csv") is None)
-        # A message says what was imported; Enter closes it.
-        self.app.wait("label", "Imported 1 channel: Group 10 CH 1")
+        # A message says what was imported and what was refused, with the first reason; Enter
+        # closes it.
+        said = ("Imported 1 channel: Group 10 CH 1\n1 imported, 1 refused; first refused: line 3, channel 402: "
+                "frequency outside the radio's band (146.520000)\n"
+                "The preview listed every refused row with its reasons.")
+        self.app.wait("label", said)
         time.sleep(0.4)
         key("Return")
-        wait_for("the message to close",
-                 lambda: self.app.find("label", "Imported 1 channel: Group 10 CH 1") is None)
+        wait_for("the message to close", lambda: self.app.find("label", said) is None)
 
         self.app.menu("File", "Export Channel List as PDF...")
         pdf = self.path("club.pdf")

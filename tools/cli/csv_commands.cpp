@@ -163,6 +163,10 @@ int ImportCsvCommand(AppState& app, Document& doc, RadioInfoRecord& info, const 
             std::cerr << "ztprog-cli: " << OneLine(CsvPlacementReasonText(app, advice)) << '\n';
     }
     const CsvImportPlan plan = PlanCsvImport(app, doc.work, *text, options);
+    // A file in another shape than this program writes says how it was read.
+    const CsvFileShape& shape = plan.shape;
+    if (verbose || shape.encoding >= 2 || shape.separator != ',' || shape.commentLines > 0)
+        std::cerr << "ztprog-cli: " << CsvShapeText(app, shape) << '\n';
     if (plan.fileError != 0) {
         if (plan.fileErrorLine != 0)
             std::cerr << ShownText(csvPath) << ':' << plan.fileErrorLine << ": ";
@@ -174,10 +178,13 @@ int ImportCsvCommand(AppState& app, Document& doc, RadioInfoRecord& info, const 
     if (const int more = plan.refusedCount - static_cast<int>(plan.refused.size()); more > 0)
         std::cerr << ShownText(csvPath) << ": " << app.LangTextOr(34115, "more refused rows not listed:")
                   << ' ' << more << '\n';
+    // The last line gives both counts and the first reasons, whatever happened.
     if (plan.taken.empty())
-        return Fail(app.LangTextOr(33017, "No row of this file can be imported.") + " (" + csvPath + ")");
+        return Fail(app.LangTextOr(33017, "No row of this file can be imported.") + " (" + csvPath +
+                    "): " + CsvOutcomeText(app, plan, false));
     if (plan.refusedCount > 0 && !choice.partial)
-        return 1;
+        return Fail(CsvOutcomeText(app, plan, false) +
+                    "; nothing was written (--partial takes the rows that can be imported)");
     if (verbose)
         for (const CsvTakenRow& r : plan.taken)
             std::cerr << ShownText(csvPath) << ':' << r.line << ": "
@@ -190,6 +197,7 @@ int ImportCsvCommand(AppState& app, Document& doc, RadioInfoRecord& info, const 
         const auto* p = dynamic_cast<const CliPrompter*>(app.prompter);
         return Fail(p && !p->lastText().empty() ? p->lastText() : "cannot write " + datPath);
     }
+    std::cerr << "ztprog-cli: " << OneLine(CsvOutcomeText(app, plan)) << '\n';
     return 0;
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CSV export and import of the channel table (column layout and rules in csv_channels.h). The
-// file is read with libcsv (quoted fields, embedded separators and line breaks, CR/LF); this file
+// file's encoding and separator are recognised and its records split in files/csv/; this file
 // maps the columns to and from channel records with the frequency and tone codecs.
 #include "files/csv_channels.h"
 
@@ -9,11 +9,11 @@
 #include "codec/freq.h"
 #include "codec/numbers.h"
 #include "codec/tone.h"
+#include "files/csv/csv_reader.h"
+#include "files/csv/csv_text.h"
 #include "files/file_io.h"
 #include "model/channel_table.h"
 #include "util/trim.h"
-
-#include <csv.h>
 
 #include <algorithm>
 #include <array>
@@ -66,6 +66,8 @@ constexpr CommentKey kCommentKeys[] = {
     {"rep", &ChannelRecord::Rep, 3},
     {"tsq", &ChannelRecord::Tsq, 1},
     {"replock", &ChannelRecord::RepLock, 1},
+    {"rxstep", &ChannelRecord::RxStepClass, 2},
+    {"txstep", &ChannelRecord::TxStepClass, 2},
 };
 
 constexpr const char* kCommentMarker = "zt:";
@@ -256,6 +258,12 @@ std::string LevelText(int level) {
     return level != 0 ? "High" : "Low";
 }
 
+// The Power column of the export: other tools read power only as watts ("4.0W"), and both
+// figures lie on their level's side of the import's 10 W rule, so the export reads back as it was.
+std::string LevelWatts(int level) {
+    return level != 0 ? "25W" : "4.0W";
+}
+
 std::vector<std::string> ExportRow(const ChannelRecord& r, long long rx) {
     std::vector<std::string> f(kColumnCount);
     f[cLocation] = std::to_string(r.ChannelNo);
@@ -306,7 +314,7 @@ std::vector<std::string> ExportRow(const ChannelRecord& r, long long rx) {
     static const char* const kSteps[] = {"5.00", "6.25", "8.33"};
     f[cTStep] = kSteps[std::clamp<int>(r.RxStepClass, 0, 2)];
     f[cSkip] = r.ScanSkip != 0 ? "S" : "";
-    f[cPower] = LevelText(r.Mode == 0 ? r.AmPower : r.FmPower);
+    f[cPower] = LevelWatts(r.Mode == 0 ? r.AmPower : r.FmPower);
 
     std::string comment = kCommentMarker;
     const i16 ChannelRecord::*shownPower = r.Mode == 0 ? &ChannelRecord::AmPower : &ChannelRecord::FmPower;
@@ -321,130 +329,32 @@ std::vector<std::string> ExportRow(const ChannelRecord& r, long long rx) {
 
 // ---- Reading ------------------------------------------------------------------------------------
 
-struct CsvRecord {
-    int line = 0;
-    std::vector<std::string> fields;
-};
-
-// Splits a CSV text into records and hands each to `onRecord` as soon as it is complete, so that
-// only one record is held at a time. Knows the line where every record starts and where a quoted
-// field opened, to name the line of a quote that is still open at the end of the text.
-class RecordReader {
-  public:
-    explicit RecordReader(std::function<void(CsvRecord&)> onRecord) : onRecord_(std::move(onRecord)) {}
-
-    // 0 when the whole text was read; else the text id of why not, with errorLine set.
-    int read(std::string_view text) {
-        if (text.substr(0, 3) == "\xEF\xBB\xBF")
-            text.remove_prefix(3);
-        csv_parser p;
-        if (csv_init(&p, 0) != 0)
-            return csvtext::FileUnreadable;
-        int error = 0;
-        char previous = 0;
-        // Byte by byte, so that every record knows the line where it starts.
-        for (char c : text) {
-            if (atRecordStart_ && c != '\r' && c != '\n') {
-                recordStart_ = line_;
-                atRecordStart_ = false;
-            }
-            track(c);
-            if (csv_parse(&p, &c, 1, OnField, OnRecord, this) != 1) {
-                error = csvtext::FileUnreadable;
-                errorLine = line_;
-                break;
-            }
-            // CRLF, LF and a lone CR each end a line.
-            if (c == '\r' || (c == '\n' && previous != '\r'))
-                ++line_;
-            previous = c;
-        }
-        // The reader would end a quote still open at the end of the text there, taking every
-        // row after it into one field: refused, naming the line where the quote opened.
-        if (error == 0 && quote_ == Quote::Open) {
-            error = csvtext::QuoteNotClosed;
-            errorLine = quoteLine_;
-        }
-        if (error == 0 && csv_fini(&p, OnField, OnRecord, this) != 0) {
-            error = csvtext::FileUnreadable;
-            errorLine = recordStart_;
-        }
-        csv_free(&p);
-        return error;
-    }
-
-    int errorLine = 0;
-
-  private:
-    // Where the text is with respect to quoting, as the reader sees it: a quote opens a field
-    // only at its start (after blanks), and a doubled quote inside stays inside.
-    enum class Quote { FieldStart, Plain, Open, ClosedOrDoubled };
-    void track(char c) {
-        const bool end = c == ',' || c == '\r' || c == '\n';
-        switch (quote_) {
-        case Quote::FieldStart:
-            if (c == '"') {
-                quote_ = Quote::Open;
-                quoteLine_ = line_;
-            } else if (!end && c != ' ' && c != '\t') {
-                quote_ = Quote::Plain;
-            }
-            break;
-        case Quote::Plain:
-            if (end)
-                quote_ = Quote::FieldStart;
-            break;
-        case Quote::Open:
-            if (c == '"')
-                quote_ = Quote::ClosedOrDoubled;
-            break;
-        case Quote::ClosedOrDoubled:
-            // Blanks may follow the closing quote; any other character (like a doubled quote)
-            // continues the quoted field, as the reader takes it.
-            if (end)
-                quote_ = Quote::FieldStart;
-            else if (c != ' ' && c != '\t')
-                quote_ = Quote::Open;
-            break;
-        }
-    }
-
-    static void OnField(void* data, std::size_t len, void* self) {
-        static_cast<RecordReader*>(self)->current_.fields.emplace_back(static_cast<const char*>(data),
-                                                                       data ? len : 0);
-    }
-    static void OnRecord(int, void* self) {
-        auto* r = static_cast<RecordReader*>(self);
-        r->current_.line = r->recordStart_;
-        r->onRecord_(r->current_);
-        r->current_.fields.clear();
-        r->atRecordStart_ = true;
-    }
-
-    std::function<void(CsvRecord&)> onRecord_;
-    CsvRecord current_;
-    int line_ = 1;
-    int recordStart_ = 1;
-    bool atRecordStart_ = true;
-    Quote quote_ = Quote::FieldStart;
-    int quoteLine_ = 1;
-};
+using CsvRecord = csv::Record;
 
 // One data row with the file's column order resolved.
+// With `decimalComma` (a file separated by semicolons or tabs) the number columns may write
+// their decimal point as a comma, as spreadsheets of many languages do ("29,600"): read as a point.
 class RowView {
   public:
-    RowView(const std::vector<int>& map, const CsvRecord& rec) : map_(map), rec_(rec) {}
+    RowView(const std::vector<int>& map, const CsvRecord& rec, bool decimalComma)
+        : map_(map), rec_(rec), decimalComma_(decimalComma) {}
     bool has(Col c) const { return map_[c] >= 0; }
     std::string operator[](Col c) const {
         const int i = map_[c];
         if (i < 0 || i >= static_cast<int>(rec_.fields.size()))
             return {};
-        return std::string(Blanks(rec_.fields[static_cast<std::size_t>(i)]));
+        std::string text(Blanks(rec_.fields[static_cast<std::size_t>(i)]));
+        const bool number = c == cFrequency || c == cOffset || c == cRToneFreq || c == cCToneFreq ||
+                            c == cTStep || c == cPower;
+        if (decimalComma_ && number)
+            std::replace(text.begin(), text.end(), ',', '.');
+        return text;
     }
 
   private:
     const std::vector<int>& map_;
     const CsvRecord& rec_;
+    bool decimalComma_;
 };
 
 // A watt value ("4.0W", "50 W", "5"), or nothing.
@@ -536,8 +446,10 @@ class RowChecker {
   private:
     // `existing` is the channel in use (its frequencies may stay), `base` the record the row's
     // missing columns come from (null: a new channel's values).
+    // `ownExport`: the row carries this program's "zt:" comment.
     void frequencies(const RowView& row, ChannelRecord& r, const ChannelRecord* existing,
-                     const ChannelRecord* base, std::vector<CsvIssue>& reasons);
+                     const ChannelRecord* base, bool ownExport, std::vector<CsvIssue>& reasons,
+                     std::vector<CsvIssue>& notes);
     void tones(const RowView& row, ChannelRecord& r, std::vector<CsvIssue>& reasons);
     void comment(const RowView& row, ChannelRecord& r, std::vector<CsvIssue>& reasons);
     void power(const RowView& row, ChannelRecord& r, std::vector<CsvIssue>& reasons,
@@ -549,7 +461,8 @@ class RowChecker {
 };
 
 void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const ChannelRecord* existing,
-                             const ChannelRecord* base, std::vector<CsvIssue>& reasons) {
+                             const ChannelRecord* base, bool ownExport, std::vector<CsvIssue>& reasons,
+                             std::vector<CsvIssue>& notes) {
     const std::string freqText = row[cFrequency];
     long long rx = 0;
     switch (ParseMhz(freqText, rx)) {
@@ -565,13 +478,8 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
     case MhzParse::Ok:
         break;
     }
-    const int group = GroupOfChannel(r.ChannelNo);
     if (!InBand(app_, rx)) {
         reasons.push_back({csvtext::FrequencyOutOfBand, freqText});
-        return;
-    }
-    if (Units(SnapFrequency(app_, static_cast<double>(rx) / 100000.0, group)) != rx) {
-        reasons.push_back({csvtext::FrequencyOffGrid, freqText});
         return;
     }
 
@@ -638,9 +546,11 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
         }
     }
 
-    // What the editor would do: a channel keeps its frequencies when they read the same; groups
-    // 0..6 take none unless frequencies are editable; new values are snapped onto their grids,
-    // and a value the snapping would move is refused rather than changed.
+    // A channel keeps its frequencies when they read the same. Groups 0..6 (unless frequencies
+    // are editable) keep the band plan: a row with the RX frequency the channel holds is taken,
+    // and so is a row of this program's export, which carries the band plan of the radio it was
+    // read from; another frequency there is refused. A value on the step grids takes its grid's
+    // step classes; one off them is stored as it is (the radio holds it), with a note.
     const bool same = existing && RxUnits(app_, *existing) == rx && existing->TxOffsetDir == dir &&
                       OffsetUnits(*existing) == magnitude;
     if (same) {
@@ -652,8 +562,11 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
         return;
     }
     if (!BandPlanAllows(d_, r.ChannelNo)) {
-        reasons.push_back({csvtext::FrequencyFixed, freqText});
-        return;
+        const bool holds = existing && RxUnits(app_, *existing) == rx;
+        if (!holds && !ownExport) {
+            reasons.push_back({csvtext::FrequencyFixed, freqText});
+            return;
+        }
     }
     r.RxFreq = StorageForm(app_, FormatFixed5(static_cast<double>(rx) / 100000.0));
     // The stored offset keeps its bytes while its value reads the same (seven NULs stay NULs).
@@ -666,22 +579,19 @@ void RowChecker::frequencies(const RowView& row, ChannelRecord& r, const Channel
     r.TxOffsetDir = dir;
     ChannelRecord snapped = r;
     SnapChannel(app_, snapped);
-    if (dir == 0) {
-        // A simplex channel is not snapped by the editor: an RX point that only group 6 allows
-        // (x.xx125) stays where it is; every other one is on a grid and takes its step classes.
-        if (snapped.RxFreq == r.RxFreq)
-            r = snapped;
-        return;
-    }
-    if (!(snapped.RxFreq == r.RxFreq)) {
-        reasons.push_back({csvtext::FrequencyOffGrid, freqText});
-        return;
-    }
-    if (snapped.TxOffsetDir != r.TxOffsetDir || OffsetUnits(snapped) != OffsetUnits(r)) {
-        reasons.push_back({csvtext::TxOffGrid, MhzText(dir == 2 ? rx + magnitude : rx - magnitude)});
-        return;
-    }
-    r = snapped;
+    const int group = GroupOfChannel(r.ChannelNo);
+    const bool rxOnGrid = Units(SnapFrequency(app_, static_cast<double>(rx) / 100000.0, group)) == rx;
+    const bool snapKeepsRx = snapped.RxFreq == r.RxFreq;
+    const bool txOnGrid =
+        dir == 0 || (snapped.TxOffsetDir == r.TxOffsetDir && OffsetUnits(snapped) == OffsetUnits(r));
+    if (!rxOnGrid || (dir != 0 && !snapKeepsRx))
+        notes.push_back({csvtext::NoteOffGrid, freqText});
+    else if (!txOnGrid)
+        notes.push_back({csvtext::NoteOffGrid, MhzText(dir == 2 ? rx + magnitude : rx - magnitude)});
+    // A simplex channel is not snapped by the editor: an RX point that only group 6 allows
+    // (x.xx125) stays where it is; every other one is on a grid and takes its step classes.
+    if (snapKeepsRx && txOnGrid)
+        r = snapped;
 }
 
 void RowChecker::tones(const RowView& row, ChannelRecord& r, std::vector<CsvIssue>& reasons) {
@@ -802,7 +712,9 @@ void RowChecker::power(const RowView& row, ChannelRecord& r, std::vector<CsvIssu
         level = 1;
     else if (const auto w = Watts(t)) {
         level = WattsLevel(*w);
-        notes.push_back({csvtext::NotePowerWatts, text + " -> " + LevelText(level)});
+        // The export's own figures need no note.
+        if (t != Lower(LevelWatts(level)))
+            notes.push_back({csvtext::NotePowerWatts, text + " -> " + LevelText(level)});
     }
     if (level < 0) {
         reasons.push_back({csvtext::PowerUnknown, text});
@@ -825,7 +737,7 @@ bool RowChecker::check(const RowView& row, int channelNo, CsvTakenRow& taken,
     r.IsBlank = 0;
     std::vector<CsvIssue> notes;
 
-    frequencies(row, r, existing, base, reasons);
+    frequencies(row, r, existing, base, ownComment, reasons, notes);
     tones(row, r, reasons);
     comment(row, r, reasons);
 
@@ -887,25 +799,37 @@ class Planner {
         : d_(d), options_(options), checker_(app, d, options.replace),
           next_(std::clamp(options.firstChannel, 1, kMaxChannels)) {}
 
-    CsvImportPlan run(std::string_view csv) {
-        RecordReader reader([this](CsvRecord& rec) { onRecord(rec); });
-        if (const int error = reader.read(csv)) {
-            CsvImportPlan failed;
-            failed.fileError = error;
-            failed.fileErrorLine = reader.errorLine;
-            return failed;
-        }
+    CsvImportPlan run(std::string_view bytes) {
+        csv::Encoding encoding = csv::Encoding::Utf8;
+        const std::optional<std::string> text = csv::DecodeText(bytes, encoding);
+        CsvFileShape shape;
+        shape.encoding = static_cast<int>(encoding);
+        if (!text)
+            return failed(csvtext::Utf16Cut, 0, shape);
+        shape.separator = csv::DetectSeparator(*text);
+        decimalComma_ = shape.separator != ',';
+        const csv::ReadResult read =
+            csv::ReadRecords(*text, shape.separator, [this](CsvRecord& rec) { onRecord(rec); });
+        shape.commentLines = read.commentLines;
+        if (read.quoteNotClosed)
+            return failed(csvtext::QuoteNotClosed, read.quoteLine, shape);
         if (!headerSeen_)
             plan_.fileError = csvtext::FileUnreadable;
-        if (plan_.fileError != 0) {
-            CsvImportPlan failed;
-            failed.fileError = plan_.fileError;
-            return failed;
-        }
+        if (plan_.fileError != 0)
+            return failed(plan_.fileError, 0, shape);
+        plan_.shape = shape;
         return std::move(plan_);
     }
 
   private:
+    static CsvImportPlan failed(int error, int line, const CsvFileShape& shape) {
+        CsvImportPlan plan;
+        plan.fileError = error;
+        plan.fileErrorLine = line;
+        plan.shape = shape;
+        return plan;
+    }
+
     void onRecord(CsvRecord& rec) {
         if (plan_.fileError != 0)
             return;
@@ -918,7 +842,7 @@ class Planner {
         if (empty)
             return;
         ++plan_.rowCount;
-        const RowView row(map_, rec);
+        const RowView row(map_, rec, decimalComma_);
         const std::string loc = row[cLocation];
         std::vector<CsvIssue> reasons;
         CsvTakenRow taken;
@@ -956,17 +880,38 @@ class Planner {
             }
         }
         ++plan_.refusedCount;
-        if (!reasons.empty() && options_.placement == CsvPlacement::FileNumbers) {
-            const int why = reasons.front().textId;
-            if (why == csvtext::LocationMissing || why == csvtext::LocationRange ||
-                why == csvtext::LocationRepeated || why == csvtext::FrequencyFixed)
-                ++plan_.refusedForPlace;
-        }
+        if (!reasons.empty() && options_.placement == CsvPlacement::FileNumbers)
+            countPlaceCause(reasons.front().textId, loc);
         if (plan_.refused.size() < static_cast<std::size_t>(kCsvListedRefusals)) {
             for (CsvIssue& i : reasons)
                 i.detail = Detail(i.detail);
             plan_.refused.push_back({rec.line, Detail(loc), std::move(reasons)});
         }
+    }
+
+    void countPlaceCause(int why, const std::string& loc) {
+        CsvPlaceCauses& c = plan_.placeCauses;
+        int no = 0;
+        switch (why) {
+        case csvtext::LocationMissing:
+            c.notNumber.add(0);
+            break;
+        case csvtext::LocationRange:
+            if (c.outside.rows == 0)
+                c.outside.example = Detail(loc);
+            c.outside.add(0);
+            break;
+        case csvtext::LocationRepeated:
+            c.repeated.add(0);
+            break;
+        case csvtext::FrequencyFixed:
+            ChannelNumber(loc, no);
+            c.bandPlan.add(no);
+            break;
+        default:
+            return;
+        }
+        ++plan_.refusedForPlace;
     }
 
     // Column order from the header row; names are compared without case and blanks.
@@ -1000,6 +945,7 @@ class Planner {
     RowChecker checker_;
     CsvImportPlan plan_;
     bool headerSeen_ = false;
+    bool decimalComma_ = false;
     std::vector<int> map_ = std::vector<int>(kColumnCount, -1);
     std::array<int, kMaxChannels + 1> firstLine_{}; // channel number -> line of the row put there
     int next_ = 1;
@@ -1056,14 +1002,17 @@ CsvPlacementAdvice AdviseCsvPlacement(const AppState& app, const DocumentCopy& d
     // or taken onto a band-plan channel that does not already hold their frequency; weighed
     // against the rows not refused for their content.
     advice.misplaced = byNumber.refusedForPlace;
+    advice.causes = byNumber.placeCauses;
     advice.considered = byNumber.rowCount - (byNumber.refusedCount - byNumber.refusedForPlace);
     for (const CsvTakenRow& t : byNumber.taken) {
         const int no = t.record.ChannelNo;
-        if ((no - 1) / 40 > 6)
+        if (!GroupHasFixedFrequencies(GroupOfChannel(no)))
             continue;
         const int slot = FindChannel(d, no);
-        if (slot < 0 || !(d.channels[static_cast<std::size_t>(slot)].RxFreq == t.record.RxFreq))
+        if (slot < 0 || !(d.channels[static_cast<std::size_t>(slot)].RxFreq == t.record.RxFreq)) {
             ++advice.misplaced;
+            advice.causes.bandPlan.add(no);
+        }
     }
     const int first = FirstFreeChannel(d);
     if (advice.considered > 0 && advice.misplaced * 2 > advice.considered && first != 0) {
@@ -1095,9 +1044,62 @@ std::string FilledText(const AppState& app, int id, std::initializer_list<std::s
 std::string CsvPlacementReasonText(const AppState& app, const CsvPlacementAdvice& advice) {
     if (advice.reason == 0)
         return {};
+    // Only the causes that applied, each with the channels or numbers it concerns.
+    std::string causes;
+    auto add = [&](const std::string& text) { causes += (causes.empty() ? "" : "; ") + text; };
+    const CsvPlaceCauses& c = advice.causes;
+    if (c.bandPlan.rows > 0)
+        add(c.bandPlan.low == c.bandPlan.high
+                ? FilledText(app, csvtext::CauseBandPlanOne, {std::to_string(c.bandPlan.low)})
+                : FilledText(app, csvtext::CauseBandPlan,
+                             {std::to_string(c.bandPlan.low), std::to_string(c.bandPlan.high),
+                              std::to_string(c.bandPlan.rows)}));
+    if (c.outside.rows > 0)
+        add(FilledText(app, csvtext::CauseOutside,
+                       {std::to_string(c.outside.rows), ShownText(c.outside.example)}));
+    if (c.repeated.rows > 0)
+        add(FilledText(app, csvtext::CauseRepeated, {std::to_string(c.repeated.rows)}));
+    if (c.notNumber.rows > 0)
+        add(FilledText(app, csvtext::CauseNotNumber, {std::to_string(c.notNumber.rows)}));
     return FilledText(app, advice.reason,
                       {std::to_string(advice.misplaced), std::to_string(advice.considered),
-                       CsvChannelPlace(app, advice.options.firstChannel)});
+                       CsvChannelPlace(app, advice.options.firstChannel), causes});
+}
+
+std::string CsvShapeText(const AppState& app, const CsvFileShape& shape) {
+    const int separator = shape.separator == ';'    ? csvtext::SeparatorSemicolon
+                          : shape.separator == '\t' ? csvtext::SeparatorTab
+                                                    : csvtext::SeparatorComma;
+    std::string text =
+        FilledText(app, csvtext::ShapeRead,
+                   {FilledText(app, csvtext::EncodingUtf8 + std::clamp(shape.encoding, 0, 3), {}),
+                    FilledText(app, separator, {})});
+    if (shape.commentLines > 0)
+        text += " " + FilledText(app, csvtext::CommentLinesSkipped, {std::to_string(shape.commentLines)});
+    return text;
+}
+
+std::string CsvOutcomeText(const AppState& app, const CsvImportPlan& plan, bool applied) {
+    const int imported = applied ? static_cast<int>(plan.taken.size()) : 0;
+    std::string text =
+        FilledText(app, csvtext::Outcome, {std::to_string(imported), std::to_string(plan.refusedCount)});
+    // The first few refused rows; the preview (or the lines above, in a terminal) lists them all.
+    constexpr std::size_t kFirst = 3;
+    std::string first;
+    for (std::size_t i = 0; i < plan.refused.size() && i < kFirst; ++i) {
+        const CsvRefusedRow& r = plan.refused[i];
+        std::string reasons;
+        for (const CsvIssue& issue : r.reasons)
+            reasons += (reasons.empty() ? "" : ", ") + CsvIssueText(app, issue);
+        first +=
+            (first.empty() ? "" : "; ") +
+            FilledText(app, csvtext::OutcomeLine, {std::to_string(r.line), ShownText(r.location), reasons});
+    }
+    if (!first.empty())
+        text += "; " + FilledText(app, csvtext::OutcomeFirstRefused, {}) + " " + first;
+    if (plan.refusedCount > static_cast<int>(std::min(plan.refused.size(), kFirst)))
+        text += "; ...";
+    return text;
 }
 
 std::string CsvPlacementText(const AppState& app, const CsvImportOptions& options) {

@@ -150,8 +150,14 @@ bool ImportChannelsCsv(MainHost& main, AppState& app, Document& doc, const QStri
             h.ReloadEditWindow();
         main.Route(Refresh::Channels);
     }
-    if (app.prompter)
-        app.prompter->message(CsvImportedText(app, plan));
+    // What was imported, and how many rows were refused with the first reasons (the preview
+    // listed them all).
+    if (app.prompter) {
+        std::string text = CsvImportedText(app, plan) + "\n" + CsvOutcomeText(app, plan);
+        if (plan.refusedCount > 0)
+            text += "\n" + app.LangText(csvtext::OutcomeInPreview);
+        app.prompter->message(text);
+    }
     return changed;
 }
 

@@ -119,6 +119,9 @@ FrmCsvImport::FrmCsvImport(const AppState& app, const DocumentCopy& d, std::stri
     inUseRow->addWidget(updateColumns_);
     inUseRow->addStretch();
 
+    shapeText_ = new QLabel(this);
+    shapeText_->setObjectName("lblShape");
+    shapeText_->setWordWrap(true);
     takenLabel_ = new QLabel(this);
     takenLabel_->setObjectName("lblTaken");
     const bool asOffset = app.habits.TxAsOffset;
@@ -144,6 +147,7 @@ FrmCsvImport::FrmCsvImport(const AppState& app, const DocumentCopy& d, std::stri
 
     layout->addWidget(place);
     layout->addWidget(inUse);
+    layout->addWidget(shapeText_);
     layout->addWidget(takenLabel_);
     layout->addWidget(taken_, 3);
     layout->addWidget(wattsLabel_);
@@ -183,6 +187,7 @@ void FrmCsvImport::replan() {
     placeText_->setText(
         Q(advisedInForce ? CsvPlacementReasonText(app_, advice_) : CsvPlacementText(app_, options_)));
     nothing_->setText(plan_.taken.empty() ? Q(CsvNothingTakenText(app_, doc_, csv_, options_)) : QString());
+    shapeText_->setText(Q(CsvShapeText(app_, plan_.shape)));
     fill();
 }
 

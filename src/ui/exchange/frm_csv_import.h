@@ -72,6 +72,7 @@ class FrmCsvImport : public QDialog {
     QRadioButton* reset_ = nullptr;
     QRadioButton* updateColumns_ = nullptr;
     QLabel* placeText_ = nullptr;
+    QLabel* shapeText_ = nullptr; // how the file was read (encoding, separator, comment lines)
     QLabel* takenLabel_ = nullptr;
     QLabel* refusedLabel_ = nullptr;
     QLabel* wattsLabel_ = nullptr;
