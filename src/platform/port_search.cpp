@@ -37,12 +37,16 @@ QList<SystemPort> ListSystemPorts() {
         s.usb = p.hasVendorIdentifier() || s.name.startsWith("ttyUSB") || s.name.startsWith("ttyACM");
         out.push_back(s);
     }
-    std::stable_sort(out.begin(), out.end(), [](const SystemPort& a, const SystemPort& b) {
+    SortSystemPorts(out);
+    return out;
+}
+
+void SortSystemPorts(QList<SystemPort>& ports) {
+    std::stable_sort(ports.begin(), ports.end(), [](const SystemPort& a, const SystemPort& b) {
         if (a.usb != b.usb)
             return a.usb;
         return a.name < b.name;
     });
-    return out;
 }
 
 std::string DevicePathOf(const std::string& name) {

@@ -34,6 +34,8 @@ struct SystemPort {
 
 // The system's serial ports, USB adapters first, then by name.
 QList<SystemPort> ListSystemPorts();
+// Puts ports in that order: USB adapters (where a radio's cable is) before the built-in ports.
+void SortSystemPorts(QList<SystemPort>& ports);
 
 // The device behind a port name: "ttyUSB0" is /dev/ttyUSB0, a path stays as it is.
 std::string DevicePathOf(const std::string& name);

@@ -280,6 +280,54 @@ TEST(BatchWrite, RadioLeftOnTheCableIsNotWrittenTwice) {
     EXPECT_EQ(b.logLines().size(), 3u);
 }
 
+// A noisy cable loses the replies of one handshake attempt now and then. The radio just written,
+// still on the cable, is not taken for a new one for that, neither at once nor radios later when
+// such losses have happened before; a radio taken off the cable and put back, or another radio put
+// on, is written as ever.
+TEST(BatchWrite, LostRepliesDoNotMakeTheRadioOnTheCableNew) {
+    BatchBench b(false);
+    const std::string serials[] = {"ZT45000021", "ZT45000022", "ZT45000023", "ZT45000024"};
+    std::vector<std::unique_ptr<SimRadio>> radios;
+    for (const std::string& serial : serials)
+        radios.push_back(MakeRadio(serial, static_cast<std::uint8_t>(0x60 + radios.size())));
+    struct Step {
+        const char* what;
+        int radio;        // on the cable during the step; -1: none
+        int lost;         // attempts whose replies are lost, from the step's start
+        std::size_t done; // radios written by the end of the step
+    };
+    const Step steps[] = {
+        {"the first radio", 0, 0, 1},
+        {"one attempt lost", 0, 1, 1},
+        {"the next radio", 1, 0, 2},
+        {"and the next", 2, 0, 3},
+        {"one attempt lost, radios after the first loss", 2, 1, 3},
+        {"and another, later", 2, 1, 3},
+        {"taken off the cable", -1, 0, 3},
+        {"put back on: a new radio", 2, 0, 4},
+        {"another radio, its first attempt lost", 3, 1, 5},
+    };
+    b.port.radio = radios[0].get();
+    b.startWithLog(false);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        b.port.radio = step.radio < 0 ? nullptr : radios[static_cast<std::size_t>(step.radio)].get();
+        b.port.lostOpenings = step.lost;
+        b.run([&] { return b.host.done.size() > step.done; }, 10000);
+        EXPECT_EQ(b.port.lostOpenings, 0); // the losses did happen
+        ASSERT_EQ(b.host.done.size(), step.done);
+        EXPECT_EQ(b.batch->phase(), BatchPhase::Waiting);
+        if (step.radio >= 0) {
+            EXPECT_EQ(b.host.done.back().serial, serials[static_cast<std::size_t>(step.radio)]);
+        }
+    }
+    b.batch->stop();
+    const auto lines = b.logLines();
+    ASSERT_EQ(lines.size(), b.host.done.size() + 1);
+    for (std::size_t i = 0; i < b.host.done.size(); ++i)
+        EXPECT_EQ(lines[i + 1], BatchLogLine(b.host.done[i]));
+}
+
 // A radio that loses a written block: the read-back finds it, the log names the channel as the
 // grid shows it, and the batch waits for the user; stop then ends it without touching another radio.
 TEST(BatchWrite, FailedVerificationWaitsForTheUser) {

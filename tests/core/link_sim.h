@@ -158,6 +158,10 @@ struct FakePort : LinkPort {
     int opensUntilBack = 0;
     bool unplugged = false;
     int opens = 0;
+    // A noisy cable: the radio's replies are lost for the next this many openings of the port (an
+    // exchange opens it once), though the radio hears and handles every frame.
+    int lostOpenings = 0;
+    bool losing = false;
     std::string openedName;
     std::size_t threshold = 1;
     Frame rx;
@@ -172,6 +176,9 @@ struct FakePort : LinkPort {
         unplugged = false;
         opened = canOpen;
         threshold = 1;
+        losing = opened && lostOpenings > 0;
+        if (losing)
+            --lostOpenings;
         return opened;
     }
     void close() override { opened = false; }
@@ -195,7 +202,8 @@ struct FakePort : LinkPort {
                 rx.push_back(garbleEcho ? static_cast<std::uint8_t>(b ^ 0x5A) : b);
         if (radio) {
             const Frame reply = radio->handle(f);
-            rx.insert(rx.end(), reply.begin(), reply.end());
+            if (!losing)
+                rx.insert(rx.end(), reply.begin(), reply.end());
         }
     }
     void discardInput() override { rx.clear(); }

@@ -60,6 +60,21 @@ class GarbageDevice {
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 
+// A port as the system lists it.
+SystemPort Listed(const QString& name, bool usb) {
+    SystemPort p;
+    p.name = name;
+    p.usb = usb;
+    return p;
+}
+
+QStringList Names(const std::vector<std::string>& names) {
+    QStringList list;
+    for (const std::string& n : names)
+        list << QString::fromStdString(n);
+    return list;
+}
+
 } // namespace
 
 class PortDialogTest : public QObject {
@@ -126,6 +141,60 @@ class PortDialogTest : public QObject {
         QCOMPARE(ProblemFromErrno(ENODEV).fault, PortFault::Missing);
         QCOMPARE(ProblemFromErrno(EIO).fault, PortFault::Other);
         QVERIFY(!ProblemFromErrno(EIO).detail.empty());
+    }
+
+    // The order a search tries the system's ports in (Find Radio, the command line's automatic
+    // port): USB adapters, where the radio's cable is, before the built-in ports, each kind by name.
+    void systemPortOrder() {
+        const struct {
+            QList<SystemPort> listed;
+            QStringList tried;
+        } cases[] = {
+            {{Listed("ttyS0", false), Listed("ttyUSB1", true), Listed("ttyS1", false),
+              Listed("ttyACM0", true)},
+             {"ttyACM0", "ttyUSB1", "ttyS0", "ttyS1"}},
+            {{Listed("COM1", false), Listed("COM4", true), Listed("COM3", false)}, {"COM4", "COM1", "COM3"}},
+            {{Listed("ttyUSB0", true), Listed("ttyS0", false)}, {"ttyUSB0", "ttyS0"}},
+            {{Listed("ttyS4", false), Listed("ttyS0", false)}, {"ttyS0", "ttyS4"}},
+        };
+        for (auto c : cases) {
+            SortSystemPorts(c.listed);
+            QCOMPARE(Names(SearchCandidates({}, c.listed)), c.tried);
+        }
+    }
+
+    // A device reached by two names (a link of /dev/serial/by-id and the device it leads to, two
+    // links, a name typed twice) is tried once, by the first name: every silent port costs the
+    // search its handshakes. Names that lead nowhere are each tried, to say why.
+    void searchTriesEachDeviceOnce() {
+        GarbageDevice adapter;
+        GarbageDevice other;
+        QVERIFY(!adapter.path().isEmpty() && !other.path().isEmpty());
+        const QString byId = dir->filePath("usb-radio-if00-port0");
+        const QString byPath = dir->filePath("pci-0000:00:14.0-usb-0:2:1.0-port0");
+        QVERIFY(QFile::link(adapter.path(), byId));
+        QVERIFY(QFile::link(adapter.path(), byPath));
+        const QString goneA = dir->filePath("usb-gone-a");
+        const QString goneB = dir->filePath("usb-gone-b");
+        const auto usb = [](const QString& name) { return Listed(name, true); };
+        const struct {
+            const char* what;
+            QStringList first;
+            QList<SystemPort> system;
+            QStringList tried;
+        } cases[] = {
+            {"a link and its device", {byId}, {usb(adapter.path()), usb(other.path())}, {byId, other.path()}},
+            {"the device and a link to it", {adapter.path()}, {usb(byId)}, {adapter.path()}},
+            {"two links", {byId, byPath}, {}, {byId}},
+            {"a name typed twice", {byId, " " + byId + " ", ""}, {usb(byId)}, {byId}},
+            {"names that lead nowhere", {goneA, goneB}, {usb(goneA)}, {goneA, goneB}},
+        };
+        for (const auto& c : cases) {
+            const QStringList tried = Names(SearchCandidates(c.first, c.system));
+            if (tried != c.tried)
+                qWarning("%s", c.what);
+            QCOMPARE(tried, c.tried);
+        }
     }
 
     // A typed path or a link that leads to a present device is listed as present; one that leads
