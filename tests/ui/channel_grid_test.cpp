@@ -18,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -292,6 +293,10 @@ class ChannelGridTest : public QObject {
         QFETCH(QString, leave);
         QFETCH(QString, otherAfter);
         const int other = column == 4 ? 5 : 4;
+        // The keys of one tone are one search of the list however slowly the machine runs.
+        const int interval = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(60000);
+        const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
         frmCommChInfo* g = open(3);
         add(Channel(121, "02700000"));
         QComboBox* list = g->ListEditor(1);
@@ -328,6 +333,9 @@ class ChannelGridTest : public QObject {
         auto* e = static_cast<FrmCHInfoEdit*>(main->ChildByName(FrmCHInfoEdit::kName));
         QVERIFY(e != nullptr);
         QComboBox* decode = e->Combo2(0);
+        const int interval = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(60000);
+        const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
         decode->setFocus();
         QTest::keyClicks(decode, "88.5");
         QCOMPARE(decode->currentText(), QString("88.5"));

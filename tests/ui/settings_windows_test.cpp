@@ -27,6 +27,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabBar>
@@ -566,6 +567,9 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
         auto* f = open<FrmOptFeatures>();
         QComboBox* decode = f->Combo1(29);
         QVERIFY(decode->isEnabled());
+        const int interval = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(60000);
+        const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
         decode->setFocus();
         QTest::keyClicks(decode, "88.5");
         QCOMPARE(decode->currentText(), QString("88.5"));
