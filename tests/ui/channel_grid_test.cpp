@@ -93,7 +93,12 @@ class ChannelGridTest : public QObject {
         }
     }
     // Keys typed as a user types them: into whatever has the focus.
-    static void type(const QString& keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
+    // Each key goes to the control that has the focus when it is pressed (the first key typed on
+    // the grid opens the cell's editor, which takes the next ones).
+    static void type(const QString& keys) {
+        for (QChar key : keys)
+            QTest::keyClicks(QApplication::focusWidget(), QString(key));
+    }
     static void press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
     // The grid's viewport holds the editor in full.
     static bool editorInSight(frmCommChInfo* g, QWidget* editor) {

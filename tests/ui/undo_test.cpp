@@ -101,6 +101,7 @@ class UndoTest : public QObject, public zt::test::EditorFixture {
         const QString decodeBefore = e->Combo2(0)->currentText();
         e->Combo2(0)->setFocus();
         key(Qt::Key_Down);
+        key(Qt::Key_Return); // the tone reached is chosen
         const i16 decode = find(323)->DecodeTone;
         QVERIFY(e->Combo2(0)->currentText() != decodeBefore);
         const DocumentCopy s2 = doc->work;

@@ -199,16 +199,18 @@ void FrmSetComm::FindRadio_Click() {
     found_.reset();
     searchLog_->clear();
     searchLog_->hide();
-    // The typed path first (the system does not list pseudo-terminals and links), then the port
-    // selected in the list, then every port the list offers in its order (the system's ports,
-    // USB adapters first, and a path chosen before that is still present).
+    // The typed path first (the system does not list pseudo-terminals and links), then the
+    // system's ports, USB adapters first. With no path typed, the port selected in the list comes
+    // first and every port the list offers is tried (a path chosen before, still present, too).
     QStringList first{chosenPort()};
-    if (const QListWidgetItem* selected = list_->currentItem(); selected != nullptr)
-        first << selected->data(Qt::UserRole).toString();
-    for (int i = 0; i < list_->count(); ++i) {
-        const QListWidgetItem* item = list_->item(i);
-        if (item->flags() & Qt::ItemIsEnabled)
-            first << item->data(Qt::UserRole).toString();
+    if (chosenPort().isEmpty()) {
+        if (const QListWidgetItem* selected = list_->currentItem(); selected != nullptr)
+            first << selected->data(Qt::UserRole).toString();
+        for (int i = 0; i < list_->count(); ++i) {
+            const QListWidgetItem* item = list_->item(i);
+            if (item->flags() & Qt::ItemIsEnabled)
+                first << item->data(Qt::UserRole).toString();
+        }
     }
     QList<SystemPort> listed;
     for (const SerialPortEntry& p : ports_) {

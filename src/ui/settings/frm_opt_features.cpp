@@ -373,10 +373,11 @@ void FrmOptFeatures::loadFromDocument() {
             break;
         }
     }
-    // Last of the enabling steps: every control of the common settings is enabled exactly when
-    // they are in use, the repeater offset too; the lock applies again from the next change.
-    applyRules(false);
     showPowerOnText();
+    // Last of the enabling steps (showing the power-on text stores it, which applies the lock):
+    // every control of the common settings is enabled exactly when they are in use, the
+    // repeater offset too; the lock applies again from the next change.
+    applyRules(false);
 }
 
 void FrmOptFeatures::showPowerOnText() {
