@@ -353,8 +353,10 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
                                                   << "v";
         QTest::newRow("cut then paste a code") << "M3"
                                                << "axv";
-        QTest::newRow("copy, cut, paste the ID") << "ID"
-                                                 << "acxv";
+        QTest::newRow("cut the ID") << "ID"
+                                    << "ax";
+        QTest::newRow("paste over the ID") << "ID"
+                                           << "av";
     }
     void dtmfClipboardKeysDoNothing() {
         QFETCH(QString, box);
