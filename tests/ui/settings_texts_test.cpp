@@ -167,8 +167,11 @@ class SettingsTextsTest : public QObject, zt::test::EditorFixture {
         auto* m = open<FrmEmbMsg>();
         QLineEdit* box = m->box(0);
         QCOMPARE(box->text(), QString("Hello World 1234"));
-        box->setFocus();
-        box->selectAll();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(box->selectedText(), QString("Hello World 1234"));
         QTest::keyClicks(box, key);
         QCOMPARE(box->text(), key);
         QCOMPARE(lines[0].raw(), key.toStdString() + std::string("\0", 1) + std::string(14, ' '));
