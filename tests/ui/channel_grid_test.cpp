@@ -18,7 +18,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,7 +93,12 @@ class ChannelGridTest : public QObject {
         }
     }
     // Keys typed as a user types them: into whatever has the focus.
-    static void type(const QString& keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }
+    // Each key goes to the control that has the focus when it is pressed (the first key typed on
+    // the grid opens the cell's editor, which takes the next ones).
+    static void type(const QString& keys) {
+        for (QChar key : keys)
+            QTest::keyClicks(QApplication::focusWidget(), QString(key));
+    }
     static void press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
     // The grid's viewport holds the editor in full.
     static bool editorInSight(frmCommChInfo* g, QWidget* editor) {
@@ -241,10 +248,164 @@ class ChannelGridTest : public QObject {
         QCOMPARE(list->currentText(), QString("OFF"));
         QCOMPARE(find(322)->DecodeTone, i16(0));
         QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->currentText(), QString("67.0"));
+        QCOMPARE(find(322)->DecodeTone, i16(0)); // a step of the keys is no choice yet
+        QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(find(322)->DecodeTone, i16(1));
         QCOMPARE(find(322)->EncodeTone, i16(1)); // an unset encode tone follows the first decode tone
         QCOMPARE(g->cellText(2, 4), QString("67.0"));
         QCOMPARE(g->cellText(2, 5), QString("67.0")); // the row is rewritten from the record
+    }
+
+    // A tone typed into a tone cell is stored once, when the cell is left: the entries the
+    // typing passes on the way ("8" finds 82.5 before "88.5" is complete) are never stored, so
+    // the other tone follows the typed tone, not the first match.
+    void typedToneIsStoredWhenTheCellIsLeft_data() {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("otherBefore");
+        QTest::addColumn<QString>("leave"); // Enter, Tab, or a click on another cell
+        QTest::addColumn<QString>("otherAfter");
+        QTest::newRow("decode, Enter") << 4 << "88.5"
+                                       << "OFF"
+                                       << "enter"
+                                       << "88.5";
+        QTest::newRow("decode DCS, Tab") << 4 << "D023N"
+                                         << "OFF"
+                                         << "tab"
+                                         << "D023N";
+        QTest::newRow("decode, click") << 4 << "103.5"
+                                       << "OFF"
+                                       << "click"
+                                       << "103.5";
+        QTest::newRow("encode, Enter") << 5 << "110.9"
+                                       << "OFF"
+                                       << "enter"
+                                       << "110.9";
+        QTest::newRow("decode, encode set") << 4 << "88.5"
+                                            << "67.0"
+                                            << "enter"
+                                            << "67.0";
+        QTest::newRow("typed back to OFF") << 4 << "OFF"
+                                           << "OFF"
+                                           << "enter"
+                                           << "OFF";
+    }
+    void typedToneIsStoredWhenTheCellIsLeft() {
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        QFETCH(QString, otherBefore);
+        QFETCH(QString, leave);
+        QFETCH(QString, otherAfter);
+        const int other = column == 4 ? 5 : 4;
+        // The keys of one tone are one search of the list however slowly the machine runs.
+        const int interval = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(60000);
+        const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
+        frmCommChInfo* g = open(3);
+        add(Channel(121, "02700000"));
+        QComboBox* list = g->ListEditor(1);
+        const auto tone = [list](const QString& t) { return static_cast<i16>(list->findText(t)); };
+        QVERIFY(tone(otherBefore) >= 0 && tone(typed) >= 0);
+        (other == 4 ? find(121)->DecodeTone : find(121)->EncodeTone) = tone(otherBefore);
+        g->ChangeGroup();
+        click(g, 1, column);
+        QVERIFY(list->isVisible() && list->hasFocus());
+        type(typed);
+        QCOMPARE(list->currentText(), typed);
+        QCOMPARE(find(121)->DecodeTone, column == 4 ? i16(0) : tone(otherBefore));
+        QCOMPARE(find(121)->EncodeTone, column == 5 ? i16(0) : tone(otherBefore));
+        if (leave == "enter")
+            press(Qt::Key_Return);
+        else if (leave == "tab")
+            press(Qt::Key_Tab);
+        else
+            click(g, 2, 1);
+        const ChannelRecord* r = find(121);
+        QCOMPARE(column == 4 ? r->DecodeTone : r->EncodeTone, tone(typed));
+        QCOMPARE(column == 4 ? r->EncodeTone : r->DecodeTone, tone(otherAfter));
+        QCOMPARE(g->cellText(1, column), typed);
+        QCOMPARE(g->cellText(1, other), otherAfter);
+    }
+
+    // The same in the channel edit window: its tone lists store what was typed once left.
+    void editWindowStoresATypedToneWhenLeft() {
+        frmCommChInfo* g = open(8);
+        add(Channel(321, "02700000"));
+        g->ReShowAllRows();
+        click(g, 1, 10);
+        g->CommandCHInfoEdit()->click();
+        auto* e = static_cast<FrmCHInfoEdit*>(main->ChildByName(FrmCHInfoEdit::kName));
+        QVERIFY(e != nullptr);
+        QComboBox* decode = e->Combo2(0);
+        const int interval = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(60000);
+        const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
+        decode->setFocus();
+        QTest::keyClicks(decode, "88.5");
+        QCOMPARE(decode->currentText(), QString("88.5"));
+        QCOMPARE(find(321)->DecodeTone, i16(0));
+        QCOMPARE(find(321)->EncodeTone, i16(0));
+        QTest::keyClick(decode, Qt::Key_Tab);
+        const i16 t885 = static_cast<i16>(decode->findText("88.5"));
+        QCOMPARE(find(321)->DecodeTone, t885);
+        QCOMPARE(find(321)->EncodeTone, t885);
+        QCOMPARE(e->Combo2(1)->currentText(), QString("88.5"));
+        QCOMPARE(g->cellText(1, 5), QString("88.5"));
+    }
+
+    // A group picked with the keys in the group box: the keys go back to the grid, so a
+    // frequency typed next goes into the cursor cell of the new group.
+    void keysReturnToTheGridAfterAGroupIsPicked() {
+        frmCommChInfo* g = open(8);
+        click(g, 1, 1);
+        g->Combo7()->setFocus();
+        type("9");
+        QCOMPARE(g->Combo7()->currentIndex(), 9);
+        QVERIFY(!g->Combo7()->hasFocus());
+        type("28.305");
+        press(Qt::Key_Return);
+        QCOMPARE(g->Combo7()->currentIndex(), 9);
+        QVERIFY(find(361) != nullptr);
+        QCOMPARE(g->cellText(1, 1), QString("28.30500"));
+    }
+
+    // The frequencies of the band-plan groups stay fixed while the option is off; the first
+    // refused key says why on the status line.
+    void fixedFrequencyKeysSayWhy_data() {
+        QTest::addColumn<int>("key"); // 0: typing
+        QTest::newRow("typing") << 0;
+        QTest::newRow("F2") << int(Qt::Key_F2);
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+    }
+    void fixedFrequencyKeysSayWhy() {
+        QFETCH(int, key);
+        frmCommChInfo* g = open(3);
+        add(Channel(121, "02700000"));
+        g->ChangeGroup();
+        click(g, 1, 1);
+        QVERIFY(!g->Text1()->isVisible());
+        auto* status = main->findChild<QStatusBar*>("sbStatusBar");
+        QVERIFY(status != nullptr);
+        QVERIFY(status->currentMessage().isEmpty());
+        if (key == 0)
+            type("28");
+        else
+            press(Qt::Key(key));
+        QVERIFY(!g->Text1()->isVisible());
+        QCOMPARE(find(121)->RxFreq.raw(), std::string("02700000"));
+        QVERIFY2(status->currentMessage().contains("group 3") &&
+                     status->currentMessage().contains("Frequency Changeable"),
+                 qPrintable(status->currentMessage()));
+        // In a group the user may edit there is nothing to explain.
+        status->clearMessage();
+        g->Combo7()->setCurrentIndex(7);
+        add(Channel(281, "02700000"));
+        g->ReShowAllRows();
+        click(g, 1, 1);
+        type("2");
+        QVERIFY(g->Text1()->isVisible());
+        QVERIFY(status->currentMessage().isEmpty());
     }
 
     void newChannelOnEmptyRow() {
@@ -416,6 +577,7 @@ class ChannelGridTest : public QObject {
         // cells show it.
         e->Combo2(0)->setFocus();
         QTest::keyClick(e->Combo2(0), Qt::Key_Down);
+        QTest::keyClick(e->Combo2(0), Qt::Key_Return);
         QCOMPARE(find(321)->DecodeTone, i16(1));
         QCOMPARE(find(321)->EncodeTone, i16(1));
         QCOMPARE(g->cellText(1, 4), QString("67.0"));

@@ -185,6 +185,47 @@ class MainWindowTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(w->action("MnuDTMF")->isVisible());
     }
 
+    // The Window menu lists the open windows, the active one ticked, and brings the one chosen
+    // to the front; Ctrl+F6 and Ctrl+Shift+F6 go round them in the order they were opened.
+    void windowMenuListsAndCyclesTheOpenWindows() {
+        w->ShowChildWindow("FrmDTMF");
+        w->ShowChildWindow("FrmOptFeatures");
+        QCOMPARE(openWindows().size(), std::size_t(3));
+        QMenu* menu = w->menu("mnuWindow");
+        auto listed = [&] {
+            emit menu->aboutToShow();
+            QStringList out;
+            for (QAction* a : menu->actions())
+                if (a->objectName().startsWith("mnuWindowList_"))
+                    out << (a->isChecked() ? "*" : "") + a->text();
+            return out;
+        };
+        const QString grid = w->ChildByName(frmCommChInfo::kName)->windowTitle();
+        const QString dtmf = w->ChildByName("FrmDTMF")->windowTitle();
+        const QString options = w->ChildByName("FrmOptFeatures")->windowTitle();
+        QCOMPARE(listed(), QStringList({"&1 " + grid, "&2 " + dtmf, "*&3 " + options}));
+        emit menu->aboutToShow();
+        menu->findChild<QAction*>("mnuWindowList_1")->trigger();
+        QCOMPARE(w->mdiArea()->activeSubWindow()->widget()->objectName(), QString("FrmDTMF"));
+        QCOMPARE(listed(), QStringList({"&1 " + grid, "*&2 " + dtmf, "&3 " + options}));
+
+        auto* next = menu->findChild<QAction*>("mnuWindowNext");
+        auto* previous = menu->findChild<QAction*>("mnuWindowPrevious");
+        QVERIFY(next != nullptr && previous != nullptr);
+        QCOMPARE(next->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F6));
+        QCOMPARE(previous->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
+        QVERIFY(!next->text().isEmpty() && !previous->text().isEmpty());
+        const QStringList order = {frmCommChInfo::kName, "FrmDTMF", "FrmOptFeatures"};
+        for (int step : {2, 0, 1}) {
+            next->trigger();
+            QCOMPARE(w->mdiArea()->activeSubWindow()->widget()->objectName(), order[step]);
+        }
+        previous->trigger();
+        QCOMPARE(w->mdiArea()->activeSubWindow()->widget()->objectName(), order[0]);
+        previous->trigger();
+        QCOMPARE(w->mdiArea()->activeSubWindow()->widget()->objectName(), order[2]);
+    }
+
     void viewMenuTogglesPaneToolbarAndStatusBar() {
         QAction* tree = w->action("mnuTreeView");
         QVERIFY(tree->isChecked() && w->Picture1()->isVisible());

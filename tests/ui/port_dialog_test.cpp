@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTest>
@@ -277,6 +278,39 @@ class PortDialogTest : public QObject {
                  qPrintable(d->SearchLog()->item(2)->text()));
         QCOMPARE(silent.count("RX handshake"), 3);
         QCOMPARE(silent.count("RX"), 3);
+    }
+
+    // With the path box emptied, Find Radio still tries every port the list offers: the one
+    // selected there first, and a chosen path the system does not list.
+    void findRadioWithAnEmptyPathBox_data() {
+        QTest::addColumn<bool>("selectRadio");
+        QTest::newRow("radio's port selected") << true;
+        QTest::newRow("nothing selected") << false;
+    }
+    void findRadioWithAnEmptyPathBox() {
+        QFETCH(bool, selectRadio);
+        SimRadio silent({"--ignore-handshakes", "100"});
+        SimRadio radio;
+        QVERIFY(silent.started() && radio.started());
+        ports = {{silent.device(), "", false}};
+        auto d = dialog(radio.device()); // a pseudo-terminal: listed as chosen, not by the system
+        d->show();
+        QVERIFY(itemFor(*d, radio.device()) != nullptr);
+        if (selectRadio)
+            d->PortList()->setCurrentItem(itemFor(*d, radio.device()));
+        d->DevicePath()->setFocus();
+        d->DevicePath()->selectAll();
+        QTest::keyClick(d->DevicePath(), Qt::Key_Backspace);
+        QVERIFY(d->DevicePath()->text().isEmpty());
+        if (selectRadio) {
+            const QSignalBlocker keepTheBoxEmpty(d->PortList());
+            d->PortList()->setCurrentItem(itemFor(*d, radio.device()));
+        }
+        d->FindRadio()->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!d->searching(), 20000);
+        QCOMPARE(d->chosenPort(), radio.device());
+        QCOMPARE(radio.count("RX handshake"), 1);
+        QCOMPARE(silent.count("RX handshake"), selectRadio ? 0 : 3);
     }
 
     // Stop ends the search at once: the port being tried gets the end frame, no other is tried;

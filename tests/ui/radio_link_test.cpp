@@ -269,6 +269,7 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QFETCH(int, message);
         SimRadio sim;
         app->ComPortName = portExists ? sim.device().toStdString() : dir->filePath("none").toStdString();
+        app->IsFirstRun = true;
         prompter.script = {Answer::Cancel};
         w->action(command)->trigger();
         QTRY_VERIFY(!link->WaitSaveDataTimer().isActive());
@@ -281,6 +282,7 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(link->progressWindow() == nullptr);
         QVERIFY(!w->CommandsBlocked());
         QCOMPARE(sim.count("RX handshake"), 0);
+        QVERIFY(app->IsFirstRun); // no radio answered
     }
 
     // The port vanishes while the confirmation is open (an adapter unplugged): the progress
@@ -447,9 +449,14 @@ class RadioLinkTest : public QObject, zt::test::ProgramUnderTest {
         SimRadio radio({"--info", dir->filePath("info.bin")});
         QVERIFY(radio.started());
         usePort(radio);
+        // Started without the first-run window having met a radio: this exchange ends the first
+        // run, also for the next start.
+        app->IsFirstRun = true;
         QSignalSpy spy(link, &RadioLink::ended);
         QVERIFY(run("MnuLocalInfo", spy));
         QVERIFY(prompter.asked.empty());
+        QVERIFY(!app->IsFirstRun);
+        QCOMPARE(ReadIniString(MySetupPath(*app), "language", "IsFirstRun"), std::string("0"));
         QCOMPARE(radio.count("RX read 3F"), 16);
         auto* win = qobject_cast<FrmRadioInfo*>(w->ChildByName(FrmRadioInfo::kName));
         QVERIFY(win != nullptr);

@@ -150,6 +150,32 @@ class SettingsTextsTest : public QObject, zt::test::EditorFixture {
         QTest::keyClick(m->box(2), Qt::Key_Return);
         QVERIFY(m->box(3)->hasFocus());
     }
+
+    // A key typed over a line's selected text replaces it, a blank as any other character: the
+    // line becomes that one character (and its NUL).
+    void embeddedMessageKeyReplacesTheSelection_data() {
+        QTest::addColumn<QString>("key");
+        QTest::newRow("blank") << " ";
+        QTest::newRow("letter") << "x";
+        QTest::newRow("digit") << "7";
+    }
+    void embeddedMessageKeyReplacesTheSelection() {
+        QFETCH(QString, key);
+        start(1);
+        auto& lines = s().Options.EmbeddedMessage;
+        lines[0] = std::string("Hello World 1234");
+        auto* m = open<FrmEmbMsg>();
+        QLineEdit* box = m->box(0);
+        QCOMPARE(box->text(), QString("Hello World 1234"));
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(box->selectedText(), QString("Hello World 1234"));
+        QTest::keyClicks(box, key);
+        QCOMPARE(box->text(), key);
+        QCOMPARE(lines[0].raw(), key.toStdString() + std::string("\0", 1) + std::string(14, ' '));
+    }
 };
 
 QTEST_MAIN(SettingsTextsTest)

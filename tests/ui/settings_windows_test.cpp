@@ -27,6 +27,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabBar>
@@ -247,8 +248,8 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
     }
 
     // A code as stored is shown as it is (lower-case a to d too). A key the box refuses, typed
-    // over a selection, changes nothing: the code and every reference to it stay. Pasted text
-    // goes in without the characters the box refuses, as one change, in place of the selection.
+    // over a selection, changes nothing: the code and every reference to it stay. The paste key
+    // does nothing either.
     void dtmfRefusedKeyOverASelectionChangesNothing() {
         dtmf().CodeList[6] = Code(2, "ab");
         channel(1).CallCode = 7;
@@ -272,12 +273,8 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
         QApplication::clipboard()->setText("1x2 e#");
         QTest::keyClick(m7, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(m7, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(m7->text(), QString("12#"));
-        QCOMPARE(dtmf().CodeList[6].Code.trimmed(), std::string("12#"));
-        QApplication::clipboard()->setText("xyz");
-        QTest::keyClick(m7, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(m7, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(m7->text(), QString("12#"));
+        QCOMPARE(m7->text(), QString("ab"));
+        QCOMPARE(dtmf().CodeList[6].Code.trimmed(), std::string("ab"));
         QCOMPARE(channel(1).CallCode, i16(7));
 
         // The ID code box takes digits only, in the same way.
@@ -290,6 +287,110 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
         QTest::keyClicks(id, "a");
         QCOMPARE(id->text(), shown);
         QVERIFY(!id->isModified());
+    }
+
+    // The side-tone check box shows ticked for 1 only, and opening stores what it shows.
+    void dtmfSideToneIsNormalisedOnOpening_data() {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("ticked");
+        QTest::newRow("2") << 2 << false;
+        QTest::newRow("-1") << -1 << false;
+        QTest::newRow("1") << 1 << true;
+        QTest::newRow("0") << 0 << false;
+    }
+    void dtmfSideToneIsNormalisedOnOpening() {
+        QFETCH(int, stored);
+        QFETCH(bool, ticked);
+        dtmf().SideTone = static_cast<i16>(stored);
+        auto* f = open<FrmDTMF>();
+        QCOMPARE(f->Check1()->isChecked(), ticked);
+        QCOMPARE(dtmf().SideTone, i16(ticked ? 1 : 0));
+    }
+
+    // A stored code is shown as its first Len characters, a blank inside it too, and opening the
+    // window leaves it as it is (only trailing blanks are no part of a code).
+    void dtmfCodesAreShownAsStored_data() {
+        QTest::addColumn<int>("len");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("lenAfter");
+        QTest::newRow("blank inside") << 4 << "12 4"
+                                      << "12 4" << 4;
+        QTest::newRow("leading blank") << 3 << " 12"
+                                       << " 12" << 3;
+        QTest::newRow("longer than Len") << 2 << "1234"
+                                         << "12" << 2;
+        QTest::newRow("trailing blanks") << 16 << "12A"
+                                         << "12A" << 3;
+    }
+    void dtmfCodesAreShownAsStored() {
+        QFETCH(int, len);
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        QFETCH(int, lenAfter);
+        const std::string code = stored.toStdString();
+        dtmf().CodeList[4] = Code(len, code.c_str());
+        dtmf().StunCode = Code(len, code.c_str());
+        vfo().PttIdBot = 5;
+        auto* f = open<FrmDTMF>();
+        QCOMPARE(f->Text2(4)->text(), shown);
+        QCOMPARE(f->Text1(2)->text(), shown);
+        for (const DtmfCodeEntry* e : {&dtmf().CodeList[4], &dtmf().StunCode}) {
+            QCOMPARE(e->Len, i16(lenAfter));
+            QCOMPARE(QString::fromStdString(e->Code.raw()).left(lenAfter), shown.left(lenAfter));
+        }
+        QCOMPARE(vfo().PttIdBot, i16(5));
+    }
+
+    // Cut, copy and paste keys do nothing in the code boxes and the ID box: the code, its length
+    // and the references to it stay as they were.
+    void dtmfClipboardKeysDoNothing_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("keys"); // x: Ctrl+X, c: Ctrl+C, v: Ctrl+V, a: Ctrl+A
+        QTest::newRow("cut a code") << "M3"
+                                    << "ax";
+        QTest::newRow("paste into an empty code") << "M16"
+                                                  << "v";
+        QTest::newRow("cut then paste a code") << "M3"
+                                               << "axv";
+        QTest::newRow("cut the ID") << "ID"
+                                    << "ax";
+        QTest::newRow("paste over the ID") << "ID"
+                                           << "av";
+    }
+    void dtmfClipboardKeysDoNothing() {
+        QFETCH(QString, box);
+        QFETCH(QString, keys);
+        dtmf().CodeList[2] = Code(3, "123");
+        dtmf().CodeList[15] = Code(0, "");
+        dtmf().IdCode = "12345";
+        dtmf().IdCodeLen = 5;
+        vfo().PttIdBot = 3;
+        channel(1).CallCode = 3;
+        QApplication::clipboard()->setText("9A#5");
+        auto* f = open<FrmDTMF>();
+        const DtmfBlock before = dtmf();
+        const bool id = box == "ID";
+        f->SSTab1()->setCurrentIndex(id ? 1 : 2);
+        QLineEdit* t = id ? f->Text3() : f->Text2(box.mid(1).toInt() - 1);
+        const QString shown = t->text();
+        t->setFocus();
+        for (QChar k : keys) {
+            const Qt::Key key = k == u'x'   ? Qt::Key_X
+                                : k == u'c' ? Qt::Key_C
+                                : k == u'v' ? Qt::Key_V
+                                            : Qt::Key_A;
+            QTest::keyClick(t, key, Qt::ControlModifier);
+        }
+        QCOMPARE(t->text(), shown);
+        QTest::keyClick(t, Qt::Key_Tab); // leaving the box stores nothing either
+        QCOMPARE(dtmf().CodeList[2].Code.raw(), before.CodeList[2].Code.raw());
+        QCOMPARE(dtmf().CodeList[2].Len, i16(3));
+        QCOMPARE(dtmf().CodeList[15].Len, i16(0));
+        QCOMPARE(dtmf().IdCode.raw(), before.IdCode.raw());
+        QCOMPARE(dtmf().IdCodeLen, i16(5));
+        QCOMPARE(vfo().PttIdBot, i16(3));
+        QCOMPARE(channel(1).CallCode, i16(3));
     }
 
     // Entering the ID code box and leaving it without typing stores nothing, however it is left:
@@ -460,6 +561,27 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
         QVERIFY(!f->Combo1(36)->isEnabled());
     }
 
+    // The VFO tone lists store a typed tone once left; the matches on the way are not stored.
+    void optionsVfoToneTypedIsStoredWhenLeft() {
+        features().PublicData = 1;
+        vfo().DecodeTone = 0;
+        vfo().SquelchMode = 0;
+        auto* f = open<FrmOptFeatures>();
+        QComboBox* decode = f->Combo1(29);
+        QVERIFY(decode->isEnabled());
+        const int interval = QApplication::keyboardInputInterval();
+        QApplication::setKeyboardInputInterval(60000);
+        const auto restore = qScopeGuard([interval] { QApplication::setKeyboardInputInterval(interval); });
+        decode->setFocus();
+        QTest::keyClicks(decode, "88.5");
+        QCOMPARE(decode->currentText(), QString("88.5"));
+        QCOMPARE(vfo().DecodeTone, i16(0));
+        QVERIFY(!f->Combo1(36)->isEnabled()); // the squelch list follows stored tones only
+        QTest::keyClick(decode, Qt::Key_Tab);
+        QCOMPARE(vfo().DecodeTone, i16(decode->findText("88.5")));
+        QVERIFY(f->Combo1(36)->isEnabled());
+    }
+
     void optionsCommonSettingsSwitchEnablesTheVfoGroup() {
         features().PublicData = 0;
         vfo().RepLock = 1;
@@ -479,6 +601,22 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
         f->Check1(7)->click();
         QCOMPARE(features().PublicData, i16(0));
         QVERIFY(!f->Combo1(29)->isEnabled());
+    }
+
+    // Opened with the common settings in use, each of their controls is enabled, the repeater
+    // offset also while it is locked (the squelch list still needs a decode tone); the next
+    // change applies the lock.
+    void optionsOpenEnablesTheLockedRepeaterOffset() {
+        features().PublicData = 1;
+        vfo().RepLock = 1;
+        vfo().DecodeTone = 0;
+        auto* f = open<FrmOptFeatures>();
+        QVERIFY(f->Combo1(37)->isEnabled());
+        QVERIFY(f->Label1(37)->isEnabled());
+        QVERIFY(!f->Combo1(36)->isEnabled());
+        f->Check1(8)->click();
+        QVERIFY(!f->Combo1(37)->isEnabled());
+        QCOMPARE(vfo().RepLock, i16(1));
     }
 
     void optionsPowerOnTextTakesLettersAndDigitsAndMovesOn() {
@@ -505,6 +643,14 @@ class SettingsWindowsTest : public QObject, zt::test::ProgramUnderTest {
         QTest::keyClicks(f->Text1(9), "-");
         QCOMPARE(f->Text1(9)->text(), QString("v"));
         QVERIFY(f->Text1(9)->hasFocus());
+        QCOMPARE(features().PowerOnText.raw(), std::string("        Zv2180xQ"));
+        // Cut, copy and paste keys do nothing there.
+        QApplication::clipboard()->setText("r9");
+        for (const Qt::Key k : {Qt::Key_V, Qt::Key_X, Qt::Key_C, Qt::Key_V}) {
+            QTest::keyClick(f->Text1(9), k, Qt::ControlModifier);
+            QCOMPARE(f->Text1(9)->text(), QString("v"));
+            QVERIFY(f->Text1(9)->hasFocus());
+        }
         QCOMPARE(features().PowerOnText.raw(), std::string("        Zv2180xQ"));
     }
 

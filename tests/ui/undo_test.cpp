@@ -101,6 +101,7 @@ class UndoTest : public QObject, public zt::test::EditorFixture {
         const QString decodeBefore = e->Combo2(0)->currentText();
         e->Combo2(0)->setFocus();
         key(Qt::Key_Down);
+        key(Qt::Key_Return); // the tone reached is chosen
         const i16 decode = find(323)->DecodeTone;
         QVERIFY(e->Combo2(0)->currentText() != decodeBefore);
         const DocumentCopy s2 = doc->work;
@@ -170,6 +171,27 @@ class UndoTest : public QObject, public zt::test::EditorFixture {
         QCOMPARE(r->list(3)->currentIndex(), resetBefore);
         QCOMPARE(g->Combo7()->currentIndex(), 9);
         QCOMPARE(doc->work.settings.Options.Features.ChannelGroup, i16(9));
+    }
+
+    // Undo with a tone list of the grid open: the keys stay with the grid's cursor cell, so a
+    // digit typed next edits the cell instead of picking a group.
+    void undoKeepsTheKeysInTheGrid() {
+        auto* g = open<frmCommChInfo>();
+        clickCell(g, 1, 4);
+        QComboBox* tones = g->ListEditor(1);
+        QVERIFY(tones->isVisible() && tones->hasFocus());
+        key(Qt::Key_Down);
+        key(Qt::Key_Return); // 67.0 is stored; the encode cell is next
+        QCOMPARE(find(321)->DecodeTone, i16(1));
+        QVERIFY(g->ListEditor(1)->hasFocus());
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(find(321)->DecodeTone, i16(0));
+        QWidget* now = QApplication::focusWidget();
+        QVERIFY(now != nullptr && g->isAncestorOf(now));
+        QVERIFY(now != g->Combo7());
+        key(Qt::Key_2);
+        QCOMPARE(g->Combo7()->currentIndex(), 8);
+        QCOMPARE(doc->work.settings.Options.Features.ChannelGroup, i16(8));
     }
 
     void typingIntoOneBoxIsOneStep() {

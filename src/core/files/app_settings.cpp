@@ -154,6 +154,13 @@ void StartupBeforeFirstRun(AppState& app, const EnvLookup& env) {
         SelectLanguage(app, static_cast<int>(*lang));
 }
 
+void EndFirstRun(AppState& app) {
+    if (!app.IsFirstRun)
+        return;
+    app.IsFirstRun = false;
+    WriteIniString(MySetupPath(app), kSetupSection, "IsFirstRun", "0");
+}
+
 void StartupBeforeFirstRun(AppState& app) {
     StartupBeforeFirstRun(app, [](const char* name) { return std::getenv(name); });
 }

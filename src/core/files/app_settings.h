@@ -66,6 +66,10 @@ void StartupAfterFirstRun(AppState& app, Document& doc, RadioInfoRecord& info, b
 bool WriteMySetup(const AppState& app);
 bool WriteCurrentLanguage(const AppState& app);
 bool WriteComPort(const AppState& app);
+// A radio has answered (a port search found it, an exchange with it worked): the first run is
+// over, and mysetup.ini's "IsFirstRun" says so, so that the first-run window is not offered again.
+// Nothing happens once the first run is over.
+void EndFirstRun(AppState& app);
 
 // Setting.ini: exactly four bytes; a missing or short file gives four zero bytes.
 void LoadStoredRadioParams(AppState& app);

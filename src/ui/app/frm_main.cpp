@@ -300,6 +300,20 @@ void frmMain::buildMenus() {
     addCommand(window, Cmd::mnuWindowArrangeIcons, nullptr)->setText("&Arrange Icons");
     for (Cmd n : {Cmd::mnuWindowTileHorizontal, Cmd::mnuWindowTileVertical, Cmd::mnuWindowArrangeIcons})
         action(n)->setVisible(false);
+    // The open windows can be reached from the keyboard: Ctrl+F6 goes from one to the next
+    // (Ctrl+Tab stays with the pages of a window), and the menu lists them.
+    windowMenu_ = window;
+    window->addSeparator();
+    nextWindow_ = window->addAction(QString());
+    nextWindow_->setObjectName("mnuWindowNext");
+    nextWindow_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6));
+    connect(nextWindow_, &QAction::triggered, this, [this] { cycleWindows(true); });
+    previousWindow_ = window->addAction(QString());
+    previousWindow_->setObjectName("mnuWindowPrevious");
+    previousWindow_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
+    connect(previousWindow_, &QAction::triggered, this, [this] { cycleWindows(false); });
+    window->addSeparator();
+    connect(window, &QMenu::aboutToShow, this, &frmMain::fillWindowList);
 
     QMenu* help = addMenu({"mnuHelp", 10700});
     cmd(help, Cmd::mnuHelpTopic, 10701, nullptr)->setVisible(app_.HelpAvailable);
@@ -392,6 +406,10 @@ QString frmMain::FileFilter() const {
     return Q(app_.LangText(9001)) + " (*.dat)";
 }
 
+void frmMain::ShowStatus(const std::string& text) {
+    statusBar()->showMessage(Q(text));
+}
+
 void frmMain::ShowMainTxt() {
     setWindowTitle(Q(app_.LangText(12000) + "[" + app_.ModelNameText + ":" + app_.BandText + "][" +
                      app_.LangText(12009) + ":" + ShownText(FileNamePart(app_.DocFileName)) + "]" +
@@ -407,6 +425,8 @@ void frmMain::ShowMainTxt() {
 
 void frmMain::Change_Language() {
     installQtTranslations();
+    nextWindow_->setText(Q(app_.LangText(10603)));
+    previousWindow_->setText(Q(app_.LangText(10604)));
     for (auto it = textIds_.cbegin(); it != textIds_.cend(); ++it) {
         const QString text = Q(app_.LangText(it.value()));
         if (QMenu* m = menus_.value(it.key())) {

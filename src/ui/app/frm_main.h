@@ -139,6 +139,7 @@ class frmMain : public QMainWindow, public ChannelHost, public MainHost {
     void SetCommand(Cmd c, std::function<void()> run) override;
 
     void ShowCHInfo(bool show) override;
+    void ShowStatus(const std::string& text) override;
     void ShowEditWindow() override;
 
     void setFileChooser(FileChooser* c) { chooser_ = c != nullptr ? c : &qtChooser_; }
@@ -180,6 +181,10 @@ class frmMain : public QMainWindow, public ChannelHost, public MainHost {
     void onNewDocTimer();
     void onTimerCHEdit();
     void onSubWindowActivated(QMdiSubWindow* w);
+    // The Window menu's list of the open windows, rebuilt each time the menu opens.
+    void fillWindowList();
+    // Brings the next (or previous) open window to the front, in the order they were opened.
+    void cycleWindows(bool forward);
     void restoreRectangle();
     void saveRectangle();
     void installQtTranslations();
@@ -206,6 +211,10 @@ class frmMain : public QMainWindow, public ChannelHost, public MainHost {
     QTreeWidget* tree_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     std::array<QLabel*, 3> panels_{};
+    QMenu* windowMenu_ = nullptr;
+    QAction* nextWindow_ = nullptr;
+    QAction* previousWindow_ = nullptr;
+    QList<QAction*> windowList_; // the Window menu's entries of the open windows
     QMap<QString, QAction*> actions_;
     QMap<QString, QMenu*> menus_;
     QMap<QString, int> textIds_;                        // action or menu name -> caption / tooltip text id

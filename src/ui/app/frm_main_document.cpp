@@ -428,6 +428,11 @@ void frmMain::stepHistory(bool back) {
     recordChange(false);
     if (back ? !undo_.CanUndo() : !undo_.CanRedo())
         return;
+    // Reloading hides the grid's cell editor; the keys then belong to the cell, not to whatever
+    // control the focus fell to.
+    QWidget* focused = QApplication::focusWidget();
+    const bool inGrid =
+        channels_.grid != nullptr && focused != nullptr && channels_.grid->isAncestorOf(focused);
     // The channel window keeps showing its group: a step back (an import, a setting) is no reason
     // for it to jump to the group shown when that step was taken (the group is no step of its own).
     const i16 shownGroup = doc_.work.settings.Options.Features.ChannelGroup;
@@ -438,6 +443,8 @@ void frmMain::stepHistory(bool back) {
             w->reload();
     // What the windows normalised as they were filled belongs to the restored state.
     undo_.Rebase(doc_.work);
+    if (inGrid && channels_.grid != nullptr)
+        channels_.grid->FocusCurrentCell();
     ShowMainTxt();
     UpdateCommandStates();
 }

@@ -103,6 +103,40 @@ QWidget* frmMain::ShowChildWindow(const QString& name) {
     return w;
 }
 
+void frmMain::fillWindowList() {
+    for (QAction* a : windowList_) {
+        windowMenu_->removeAction(a);
+        a->deleteLater();
+    }
+    windowList_.clear();
+    const QList<QMdiSubWindow*> open = mdi_->subWindowList(QMdiArea::CreationOrder);
+    for (int i = 0; i < open.size(); ++i) {
+        QMdiSubWindow* sub = open[i];
+        if (sub->widget() == nullptr)
+            continue;
+        // The first nine have their number as the access key.
+        const QString title = sub->widget()->windowTitle();
+        auto* a = windowMenu_->addAction(i < 9 ? QString("&%1 %2").arg(i + 1).arg(title) : title);
+        a->setObjectName(QString("mnuWindowList_%1").arg(i));
+        a->setCheckable(true);
+        a->setChecked(sub == mdi_->activeSubWindow());
+        connect(a, &QAction::triggered, this,
+                [this, name = sub->widget()->objectName()] { ShowChildWindow(name); });
+        windowList_.push_back(a);
+    }
+}
+
+void frmMain::cycleWindows(bool forward) {
+    const QList<QMdiSubWindow*> open = mdi_->subWindowList(QMdiArea::CreationOrder);
+    if (open.isEmpty())
+        return;
+    const qsizetype at = open.indexOf(mdi_->activeSubWindow());
+    const qsizetype n = open.size();
+    const qsizetype next = at < 0 ? 0 : (at + (forward ? 1 : n - 1)) % n;
+    if (QWidget* w = open[next]->widget())
+        ShowChildWindow(w->objectName());
+}
+
 void frmMain::CascadeWindows() {
     // Each window is placed down and to the right of the previous one; sizes are kept (the
     // windows have fixed layouts that must not be squeezed).

@@ -33,6 +33,8 @@ class ChannelHost {
     virtual void LoadTree() = 0;
     // Opens the channel edit window, or gives it the focus when it is open.
     virtual void ShowEditWindow() = 0;
+    // Tells the user something on the status line (until the next message replaces it).
+    virtual void ShowStatus(const std::string& text) = 0;
 };
 
 struct GridCell {

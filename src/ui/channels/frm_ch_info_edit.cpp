@@ -6,6 +6,7 @@
 #include "codec/numbers.h"
 #include "codec/tone.h"
 #include "common/child_window.h"
+#include "common/choice_list.h"
 #include "common/signal_fields.h"
 #include "common/text_guard.h"
 #include "common/twips.h"
@@ -117,7 +118,7 @@ FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent)
     : EditorWindow(ed.app, ed.doc, ed.router, kName, parent), ed_(ed) {
     WandToSave = true;
     auto combo = [this](const QString& name) {
-        auto* c = new QComboBox(this);
+        auto* c = new ChoiceList(this);
         c->setObjectName(name);
         c->installEventFilter(this);
         return c;
@@ -145,7 +146,11 @@ FrmCHInfoEdit::FrmCHInfoEdit(ChannelEditor& ed, QWidget* parent)
     for (auto& l : label2_)
         l = new QLabel(this);
     for (int k = 0; k < kCombo2Count; ++k) {
-        combo2_[static_cast<std::size_t>(k)] = combo(QString("Combo2_%1").arg(k));
+        ChoiceList* list = combo(QString("Combo2_%1").arg(k));
+        // A tone typed or stepped to is stored once the list is left (see the grid's tone list).
+        const int column = kLists[static_cast<std::size_t>(k)].column;
+        list->setChosenOnLeave(column == col::DecodeTone || column == col::EncodeTone);
+        combo2_[static_cast<std::size_t>(k)] = list;
         label3_[static_cast<std::size_t>(k)] = new QLabel(this);
         connect(combo2_[static_cast<std::size_t>(k)], &QComboBox::currentIndexChanged, this,
                 [this, k] { onCombo2(k); });
@@ -570,6 +575,10 @@ void FrmCHInfoEdit::onText2Left() {
 void FrmCHInfoEdit::CommitPendingEdit() {
     onText1Left();
     onText2Left();
+    for (QComboBox* c : combo2_) {
+        if (auto* choice = qobject_cast<ChoiceList*>(c))
+            choice->commitChoice();
+    }
 }
 
 bool FrmCHInfoEdit::eventFilter(QObject* o, QEvent* e) {

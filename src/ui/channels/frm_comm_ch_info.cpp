@@ -9,6 +9,7 @@
 #include "channels/frm_comm_ch_info_parts.h"
 #include "codec/tone.h"
 #include "common/child_window.h"
+#include "common/choice_list.h"
 #include "common/text_guard.h"
 #include "common/twips.h"
 #include "common/wheel_guard.h"
@@ -78,8 +79,11 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent)
         text2_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9A-Z]*"), text2_));
         text2_->installEventFilter(this);
         for (int k = 1; k <= 5; ++k) {
-            auto* c = new QComboBox(grid_->viewport());
+            auto* c = new ChoiceList(grid_->viewport());
             c->setObjectName(QString("Combo%1").arg(k));
+            // A tone typed or stepped to is stored once the cell is left: the tone on the way
+            // (the "8" of "88.5") must not be taken for the other tone of the channel.
+            c->setChosenOnLeave(k == 1);
             c->setMaxVisibleItems(16);
             c->installEventFilter(this);
             connect(c, &QComboBox::activated, this, [this, k] { onListActivated(k); });
@@ -150,7 +154,14 @@ frmCommChInfo::frmCommChInfo(ChannelEditor& ed, QWidget* parent)
                 LastTopRow = firstVisibleRow();
         });
         connect(&scrollTimer_, &QTimer::timeout, this, &frmCommChInfo::followScroll);
-        connect(combo7_, &QComboBox::currentIndexChanged, this, &frmCommChInfo::onGroupPicked);
+        connect(combo7_, &QComboBox::currentIndexChanged, this, [this](int index) {
+            // Picked by the user in the group box: once the group shows, the keys go back to the
+            // grid, so that what is typed next edits a cell instead of picking another group.
+            const bool fromBox = combo7_->hasFocus();
+            onGroupPicked(index);
+            if (fromBox)
+                FocusCurrentCell();
+        });
         connect(text3_, &QLineEdit::textEdited, this, [this] { storeGroupName(); });
         connect(cmdEdit_, &QPushButton::clicked, this, [this] {
             StoreGridEdit();

@@ -62,6 +62,9 @@ class frmCommChInfo : public EditorWindow {
     void refresh(Refresh what) override;
     // Stores an open in-place edit (the main window's SetSaveEditData).
     void CommitPendingEdit();
+    // Gives the keyboard back to the cursor cell: its open editor, else the grid, where typing
+    // opens the cell's editor.
+    void FocusCurrentCell();
     // Rewrites every row of the shown group from the table.
     void ReShowAllRows();
     // The window became the active MDI child, or stopped being it.
@@ -116,6 +119,8 @@ class frmCommChInfo : public EditorWindow {
     void followScroll();
     int lastVisibleRow() const;
     bool isCellEditor(const QObject* o) const;
+    // A key that would edit a frequency of a band-plan group: says once per cell why it is not.
+    void refuseFixedFrequency();
     void paintCorner();
     void onListActivated(int k);
     void openEditWindow(bool focus);
@@ -146,6 +151,7 @@ class frmCommChInfo : public EditorWindow {
     std::array<QLabel*, 4> label3_{};
     QPushButton* cmdEdit_ = nullptr;
     QPushButton* cmdClose_ = nullptr;
+    bool fixedNoticeShown_ = false; // the cursor cell has told why its frequency is fixed
     QTimer timerCHEdit_;
     QTimer scrollTimer_;
 

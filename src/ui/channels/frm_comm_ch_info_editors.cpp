@@ -7,6 +7,7 @@
 #include "channels/frm_comm_ch_info_parts.h"
 #include "codec/freq.h"
 #include "codec/numbers.h"
+#include "common/choice_list.h"
 #include "model/fixed_text.h"
 
 #include <QComboBox>
@@ -198,6 +199,10 @@ void frmCommChInfo::CommitPendingEdit() {
         onText1Left();
     if (text2_->isVisible())
         StoreGridEdit();
+    for (QComboBox* c : lists_) {
+        if (auto* choice = qobject_cast<ChoiceList*>(c); choice != nullptr && choice->isVisible())
+            choice->commitChoice();
+    }
 }
 
 void frmCommChInfo::onListActivated(int k) {

@@ -4,6 +4,7 @@
 #include "channels/frm_comm_ch_info.h"
 
 #include "channels/frm_comm_ch_info_parts.h"
+#include "common/choice_list.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -34,6 +35,7 @@ void frmCommChInfo::onCellEntered() {
         return;
     }
     CurrentRow = gridRow();
+    fixedNoticeShown_ = false;
     ed_.SetChannelGroup(combo7_->currentIndex());
     writeCaption(14012);
     grid_->setFocus();
@@ -142,6 +144,7 @@ bool frmCommChInfo::gridKey(QKeyEvent* k, bool enter) {
     // editor; typing opens it too and goes into it, so no typed character is lost.
     if (enter || k->key() == Qt::Key_F2) {
         EnterGridEdit();
+        refuseFixedFrequency();
         return true;
     }
     const QString t = k->text();
@@ -151,12 +154,46 @@ bool frmCommChInfo::gridKey(QKeyEvent* k, bool enter) {
     if (!typing)
         return false;
     EnterGridEdit();
+    refuseFixedFrequency();
     QWidget* now = QApplication::focusWidget();
     if (now != nullptr && now != grid_ && isCellEditor(now)) {
         QKeyEvent again(k->type(), k->key(), k->modifiers(), t, k->isAutoRepeat(), k->count());
         QApplication::sendEvent(now, &again);
     }
     return true;
+}
+
+void frmCommChInfo::refuseFixedFrequency() {
+    const int column = gridCol();
+    const int group = ed_.ChannelGroup();
+    if ((column != col::RxFreq && column != col::TxFreq) || ed_.FrequencyEditable(group) || fixedNoticeShown_)
+        return;
+    fixedNoticeShown_ = true;
+    if (ed_.host != nullptr)
+        ed_.host->ShowStatus(
+            QString::fromStdString(ed_.Text(kFixedFrequencies))
+                .arg(group)
+                .arg(QString::fromStdString(ed_.Text(16000)), QString::fromStdString(ed_.Text(16028)))
+                .toStdString());
+}
+
+void frmCommChInfo::FocusCurrentCell() {
+    QWidget* editor = nullptr;
+    const int column = gridCol();
+    if (ed_.EditCell.col == column && ed_.EditCell.row == gridRow()) {
+        if (column == col::RxFreq || column == col::TxFreq)
+            editor = ed_.FrequencyEditable(ed_.ChannelGroup()) ? text1_ : nullptr;
+        else if (column == col::Name)
+            editor = text2_;
+        else
+            editor = listForColumn(column);
+    }
+    if (editor != nullptr && editor->isVisible()) {
+        editor->setFocus();
+        return;
+    }
+    hideEditors();
+    grid_->setFocus();
 }
 
 bool frmCommChInfo::eventFilter(QObject* o, QEvent* e) {
@@ -209,6 +246,9 @@ bool frmCommChInfo::eventFilter(QObject* o, QEvent* e) {
         }
         for (QComboBox* c : lists_) {
             if (o == c && enter) {
+                // The tone reached by typing is stored before the cursor moves on.
+                if (auto* choice = qobject_cast<ChoiceList*>(c))
+                    choice->commitChoice();
                 const int column = gridCol();
                 if (column > kNumberCol && column < kDetailsCol)
                     GridNextCol();

@@ -48,6 +48,8 @@ constexpr int kFailKey = 34306;
 constexpr int kFailClose = 34307;
 // A stored RX frequency that is no number.
 constexpr int kRxJunk = 34300;
+// Why a frequency of a band-plan group cannot be typed (the group, the window, the option).
+constexpr int kFixedFrequencies = 34308;
 
 inline QString Q(const std::string& s) {
     return QString::fromStdString(s);

@@ -5,7 +5,7 @@
 
 namespace zt {
 
-BoundList::BoundList(QWidget* parent) : QComboBox(parent) {
+BoundList::BoundList(QWidget* parent) : ChoiceList(parent) {
     GuardWheel(this);
     connect(this, &QComboBox::currentIndexChanged, this, &BoundList::userPicked);
 }

@@ -7,14 +7,15 @@
 // change. Like every list of the program it takes the mouse wheel only while it has the focus.
 #pragma once
 
-#include <QComboBox>
+#include "common/choice_list.h"
+
 #include <QStringList>
 
 #include <functional>
 
 namespace zt {
 
-class BoundList : public QComboBox {
+class BoundList : public ChoiceList {
     Q_OBJECT
   public:
     using Handler = std::function<void(int index)>;

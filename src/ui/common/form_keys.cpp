@@ -16,6 +16,30 @@ bool IsClipboardKey(const QKeyEvent* k) {
     return k->matches(QKeySequence::Cut) || k->matches(QKeySequence::Copy) || k->matches(QKeySequence::Paste);
 }
 
+namespace {
+
+class ClipboardKeyEater : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::ShortcutOverride && IsClipboardKey(static_cast<QKeyEvent*>(e))) {
+            // The key belongs to the box, not to a menu command with the same shortcut.
+            e->accept();
+            return true;
+        }
+        return e->type() == QEvent::KeyPress && IsClipboardKey(static_cast<QKeyEvent*>(e));
+    }
+};
+
+} // namespace
+
+void SwallowClipboardKeys(QWidget* box) {
+    // Installed last, so it sees the keys before the box's character filter does.
+    box->installEventFilter(new ClipboardKeyEater(box));
+}
+
 bool IsEnterKey(const QKeyEvent* k) {
     return k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
 }

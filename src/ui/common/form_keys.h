@@ -13,6 +13,9 @@ class QKeyEvent;
 namespace zt {
 
 bool IsClipboardKey(const QKeyEvent* k);
+// The cut, copy and paste keys do nothing in `box` (also when a character filter of the box
+// would let pasted text through).
+void SwallowClipboardKeys(QWidget* box);
 bool IsEnterKey(const QKeyEvent* k);
 
 // Moves the focus from `from` to the next enabled, visible control of its window in the Tab order.

@@ -200,7 +200,18 @@ void FrmSetComm::FindRadio_Click() {
     searchLog_->clear();
     searchLog_->hide();
     // The typed path first (the system does not list pseudo-terminals and links), then the
-    // listed ports, USB adapters first.
+    // system's ports, USB adapters first. With no path typed, the port selected in the list comes
+    // first and every port the list offers is tried (a path chosen before, still present, too).
+    QStringList first{chosenPort()};
+    if (chosenPort().isEmpty()) {
+        if (const QListWidgetItem* selected = list_->currentItem(); selected != nullptr)
+            first << selected->data(Qt::UserRole).toString();
+        for (int i = 0; i < list_->count(); ++i) {
+            const QListWidgetItem* item = list_->item(i);
+            if (item->flags() & Qt::ItemIsEnabled)
+                first << item->data(Qt::UserRole).toString();
+        }
+    }
     QList<SystemPort> listed;
     for (const SerialPortEntry& p : ports_) {
         SystemPort s;
@@ -209,7 +220,8 @@ void FrmSetComm::FindRadio_Click() {
         s.usb = p.usb;
         listed.push_back(s);
     }
-    const std::vector<std::string> candidates = SearchCandidates({chosenPort()}, listed);
+    // A port named twice is tried once, in its first place.
+    const std::vector<std::string> candidates = SearchCandidates(first, listed);
     if (candidates.empty()) {
         searchStatus_->setText(T(34525));
         return;

@@ -66,6 +66,8 @@ class FrmSetComm : public FormDialog {
     bool searching() const;
     // The echo setting found where the radio answered, while that port is the choice.
     std::optional<bool> foundNoEcho() const;
+    // A search found a radio (on whichever port).
+    bool radioAnswered() const { return found_.has_value(); }
     QPushButton* FindRadio() const { return find_; }
     QLabel* SearchStatus() const { return searchStatus_; }
     // The ports passed over by the last search, each with its reason.

@@ -3,6 +3,7 @@
 
 #include "channels/frm_comm_ch_info.h"
 #include "common/main_host.h"
+#include "files/app_settings.h"
 #include "link/frm_backups.h"
 #include "link/frm_batch_write.h"
 #include "link/frm_pass_word.h"
@@ -201,6 +202,8 @@ void RadioLink::mnuComm_Click() {
         return;
     FrmSetComm dlg(app_, w_.hostWidget());
     dlg.exec();
+    if (dlg.radioAnswered())
+        EndFirstRun(app_);
     // A radio found on the chosen port: its exchanges start with the echo setting found there.
     if (dlg.stored() && dlg.foundNoEcho())
         engine_.setNoEcho(*dlg.foundNoEcho());
@@ -411,6 +414,9 @@ void RadioLink::exchangeEnded(const LinkResult& result) {
     const LinkMode mode = result.mode;
     const bool ok = result.ok();
     w_.SetExchangeRunning(false);
+    // The radio answered: the first-run window has nothing left to set up.
+    if (ok)
+        EndFirstRun(app_);
     if (ok && mode == LinkMode::Read) {
         w_.CloseCurAllWindows();
         readOkTimer_.start();

@@ -42,9 +42,10 @@ std::string Latin(const QString& s) {
     return s.toLatin1().toStdString();
 }
 
+// The first Len characters of the code; trailing blanks are no part of a code.
 QString Shown(const DtmfCodeEntry& e) {
     const int len = e.Len > kCodeWidth ? 0 : std::max<int>(0, e.Len);
-    return QString::fromLatin1(e.Code.raw().substr(0, static_cast<std::size_t>(len)).c_str());
+    return QString::fromLatin1(TrimFixed(e.Code.raw().substr(0, static_cast<std::size_t>(len))).c_str());
 }
 
 } // namespace
@@ -78,12 +79,14 @@ FrmDTMF::FrmDTMF(AppState& app, Document& doc, WindowRouter* router, QWidget* pa
     SetGeometryTw(check1_, 3600, 300 + 6 * 460, 2800, 320);
     connect(check1_, &QCheckBox::clicked, this, [this, &d](bool on) { d.SideTone = on ? 1 : 0; });
 
-    // The character filter comes first, so the box's own handler sees only accepted text.
-    auto codeBox = [](QWidget* parent, const QString& name, int width, CharFilter filter) {
+    // The character filter comes first, so the box's own handler sees only accepted text. A code
+    // as stored is shown as it is (a blank inside it too); the filter holds for what is typed.
+    auto codeBox = [this](QWidget* parent, const QString& name, int width, bool (*filter)(QChar)) {
         auto* t = new QLineEdit(parent);
         t->setObjectName(name);
         t->setMaxLength(width);
-        GuardTextBox(t, std::move(filter));
+        GuardTextBox(t, [this, filter](QChar c) { return filling() || filter(c); });
+        SwallowClipboardKeys(t);
         return t;
     };
     std::array<DtmfCodeEntry*, 4> fixedCodes = {&d.BotCode, &d.EotCode, &d.StunCode, &d.KillCode};
@@ -209,7 +212,10 @@ void FrmDTMF::loadFromDocument() {
     ShowText(combo1_[3], QString::number(d.StarHashTime * 50));
     combo1_[4]->showValue(d.DKeySetting);
     combo1_[5]->showValue(doc_.work.settings.Options.Features.PttIdPauseTime);
+    // A check box stores what it shows, as the other windows' check boxes do on opening: a
+    // value other than 1 shows unticked and becomes 0.
     check1_->setChecked(d.SideTone == 1);
+    doc_.work.settings.Options.Dtmf.SideTone = d.SideTone == 1 ? 1 : 0;
     for (std::size_t k = 0; k < combo2_.size(); ++k)
         combo2_[k]->showValue(d.DtmfOpt[k]);
     const int idLen = d.IdCodeLen > kIdWidth || d.IdCodeLen < 3 ? 3 : d.IdCodeLen;

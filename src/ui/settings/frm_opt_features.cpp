@@ -221,6 +221,7 @@ FrmOptFeatures::FrmOptFeatures(AppState& app, Document& doc, WindowRouter* route
         t->setAlignment(Qt::AlignCenter);
         // What the record holds is shown as it is; what is typed must be a letter or a digit.
         GuardTextBox(t, [this](QChar c) { return filling() || PowerOnChar(c); });
+        SwallowClipboardKeys(t);
         SelectAllOnFocus(t);
         connect(t, &QLineEdit::textChanged, this, [this] { SaveOptFeat(kPowerOnTextId); });
         connect(t, &QLineEdit::textEdited, this, [this, i](const QString& s) {
@@ -247,6 +248,9 @@ FrmOptFeatures::FrmOptFeatures(AppState& app, Document& doc, WindowRouter* route
         if (f.kind == Kind::List) {
             auto* c = new BoundList(parentBox);
             c->setObjectName(QString("Combo1_%1").arg(f.index));
+            // A VFO tone typed or stepped to is stored once the list is left: the tone on the
+            // way must not be taken for the other tone.
+            c->setChosenOnLeave(f.vfoColumn == col::DecodeTone || f.vfoColumn == col::EncodeTone);
             label1_[static_cast<std::size_t>(f.index)] = new QLabel(parentBox);
             c->onPick([this, i = f.index, decode = f.vfoColumn == col::DecodeTone](int) {
                 SaveOptFeat(i);
@@ -369,8 +373,11 @@ void FrmOptFeatures::loadFromDocument() {
             break;
         }
     }
-    applyRules();
     showPowerOnText();
+    // Last of the enabling steps (showing the power-on text stores it, which applies the lock):
+    // every control of the common settings is enabled exactly when they are in use, the
+    // repeater offset too; the lock applies again from the next change.
+    applyRules(false);
 }
 
 void FrmOptFeatures::showPowerOnText() {
