@@ -3,23 +3,18 @@
 
 #include "port_search.h"
 #include "serial_link.h"
+#include "stop_signals.h"
 
 #include "files/version_table.h"
 #include "link/batch_write.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
-
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace zt {
 
@@ -29,15 +24,6 @@ constexpr int kConfirmBatch = 34657;
 constexpr int kWaiting = 34602;
 constexpr int kGoOn = 34610;
 constexpr int kFailedRadio = 34606;
-
-// The write end of the pipe that carries SIGINT and SIGTERM into the event loop.
-int g_signalPipe = -1;
-
-extern "C" void OnStopSignal(int) {
-    const char c = 1;
-    if (g_signalPipe >= 0) [[maybe_unused]]
-        const auto n = ::write(g_signalPipe, &c, 1);
-}
 
 // The command line around the batch: a line on stdout for every radio, the waiting and the progress
 // on stderr, questions through the prompter (--yes answers them).
@@ -128,50 +114,6 @@ class CliBatchHost : public BatchHost {
     CliPrompter& prompter_;
     const BatchCommandOptions& options_;
     bool barShown_ = false;
-};
-
-// SIGINT and SIGTERM ask the batch to stop, through a pipe watched by the event loop. The handlers
-// do not restart an interrupted read, so a question waiting on the terminal ends too.
-class StopSignals {
-  public:
-    explicit StopSignals(std::function<void()> onStop) {
-        int fds[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0)
-            return;
-        read_ = fds[0];
-        g_signalPipe = fds[1];
-        ::fcntl(g_signalPipe, F_SETFL, O_NONBLOCK);
-        notifier_ = std::make_unique<QSocketNotifier>(read_, QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this, onStop] {
-            char buf[16];
-            [[maybe_unused]] const auto n = ::read(read_, buf, sizeof buf);
-            onStop();
-        });
-        struct sigaction sa {};
-        sa.sa_handler = OnStopSignal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = 0;
-        ::sigaction(SIGINT, &sa, &oldInt_);
-        ::sigaction(SIGTERM, &sa, &oldTerm_);
-    }
-    ~StopSignals() {
-        if (read_ < 0)
-            return;
-        ::sigaction(SIGINT, &oldInt_, nullptr);
-        ::sigaction(SIGTERM, &oldTerm_, nullptr);
-        notifier_.reset();
-        ::close(g_signalPipe);
-        g_signalPipe = -1;
-        ::close(read_);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-  private:
-    int read_ = -1;
-    std::unique_ptr<QSocketNotifier> notifier_;
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
 };
 
 } // namespace
