@@ -156,10 +156,11 @@ TEST(BackupStore, FolderThatCannotBeCreatedKeepsNothingAndSaysWhy) {
 // unfinished one, however old) is never touched.
 TEST(BackupStore, PruningRemovesOnlyTheBackupsOwnFiles) {
     Fixture f;
+    BackupStore roomy = f.store(10);
     BackupStore store = f.store(1);
     f.setSerial("");
-    const auto old = store.keep(BackupKind::Read, f.image, f.doc.work, f.radio(), 1'800'000'000);
-    const auto plain = store.keep(BackupKind::Write, f.image, f.doc.work, f.radio(), 1'800'000'010);
+    const auto old = roomy.keep(BackupKind::Read, f.image, f.doc.work, f.radio(), 1'800'000'000);
+    const auto plain = roomy.keep(BackupKind::Write, f.image, f.doc.work, f.radio(), 1'800'000'010);
     ASSERT_TRUE(old && plain);
     const auto rel = [&](const fs::path& p) { return fs::relative(p, f.dir.path()).string(); };
     fs::create_directories(fs::path(*old) / "notes");
@@ -309,8 +310,8 @@ TEST(BackupStore, KeepsTheRadiosOwnInformationAndTellsWritesApart) {
     EXPECT_EQ(all[3].customerCode, "07A1");
     EXPECT_EQ(all[3].model, "ZT-450E");
     EXPECT_EQ(BackupIsoTime(all[3]).size(), 19u);
-    EXPECT_EQ(all[2].check, BackupCheck::None);
-    EXPECT_EQ(all[2].document, "");
+    EXPECT_EQ(all[3].check, BackupCheck::None);
+    EXPECT_EQ(all[3].document, "");
 
     EXPECT_FALSE(NoteBackupWrite(f.dir.path("backups/gone"), "x.dat", BackupCheck::Differs, &error));
     EXPECT_NE(error.find("gone"), std::string::npos) << error;

@@ -147,35 +147,44 @@ TEST(LinkRetry, StartingAgainReopensAPortThatWentAway) {
 }
 
 // A write that fails once a write frame went out tells the user that the radio may hold a partly
-// written memory and how to restore it, naming the backup's folder when one was kept; a write
-// that failed before its first block, and a failed read, say nothing of the kind.
+// written memory and what restores it: the memory kept before this write, else the newest backup
+// of that radio's memory, else that none was kept; never the document being written. A write that
+// failed before its first block, and a failed read, say nothing of the kind.
 TEST(LinkPartialWrite, AWriteCutShortSaysWhatTheRadioMayHold) {
     struct Case {
         const char* name;
         LinkMode mode;
         std::function<void(Bench&)> fault;
-        std::string backupFolder;
-        bool partial;
+        bool keepBefore;
+        std::string newest; // the host's newest backup of the radio's memory
+        int text;           // what restores it; 0: no partial write
     };
     const Case cases[] = {
-        {"silent from block 0x1000", LinkMode::Write, [](Bench& b) { b.radio.silentWrites[0x1000] = 1000; },
-         "/backups/w1", true},
-        {"first block never stored, no backup kept", LinkMode::Write,
-         [](Bench& b) { b.radio.repeatWrites[0x0000] = 1000; }, "", true},
-        {"cable pulled during the blocks", LinkMode::Write,
-         [](Bench& b) { b.port.framesUntilUnplugged = 40; }, "/backups/w2", true},
+        {"silent from block 0x1000, memory kept", LinkMode::Write,
+         [](Bench& b) { b.radio.silentWrites[0x1000] = 1000; }, true, "", 34701},
+        {"first block never stored, nothing kept", LinkMode::Write,
+         [](Bench& b) { b.radio.repeatWrites[0x0000] = 1000; }, false, "", 34703},
+        {"cable pulled during the blocks, an older read", LinkMode::Write,
+         [](Bench& b) { b.port.framesUntilUnplugged = 40; }, false, "2026-12-10 20:31:05: /backups/r2",
+         34702},
         {"silent before the first block", LinkMode::Write, [](Bench& b) { b.radio.silentHandshakes = 1000; },
-         "/backups/w3", false},
-        {"password refused", LinkMode::Write, [](Bench& b) { b.radio.setPassword("1234"); }, "/backups/w4",
-         false},
-        {"read cut short", LinkMode::Read, [](Bench& b) { b.radio.silentReads[0x1000] = 1000; }, "", false},
+         true, "", 0},
+        {"password refused", LinkMode::Write, [](Bench& b) { b.radio.setPassword("1234"); }, true, "", 0},
+        {"read cut short", LinkMode::Read, [](Bench& b) { b.radio.silentReads[0x1000] = 1000; }, true, "", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Bench b;
         b.port.echoCable = true;
         c.fault(b);
-        b.host.writeBackup.folder = c.backupFolder;
+        for (int a = 0; a < 0x2440; ++a)
+            b.radio.memory[static_cast<std::size_t>(a)] = static_cast<std::uint8_t>(a * 7 + 3);
+        RadioImage held{};
+        std::copy_n(b.radio.memory.begin(), held.size(), held.begin());
+        b.engine.setKeepBeforeWrite(c.keepBefore);
+        b.host.writeBackup.folder = "/backups/w1"; // what is being written: never named
+        b.host.memoryBackup.folder = "/backups/m1";
+        b.host.newestMemory = c.newest;
         b.host.typedPassword = std::nullopt;
         b.prompter.script = {Answer::Ok};
         b.prompter.reply = Answer::Cancel;
@@ -184,59 +193,79 @@ TEST(LinkPartialWrite, AWriteCutShortSaysWhatTheRadioMayHold) {
         const LinkResult& r = b.host.results.at(0);
         EXPECT_FALSE(r.ok());
         std::string expected;
-        if (c.partial) {
-            expected = b.text(34202);
-            if (!c.backupFolder.empty())
-                expected += "\r\n" + b.text(34203) + "\r\n" + c.backupFolder;
+        if (c.text != 0) {
+            expected = b.text(34202) + "\r\n" + b.text(c.text);
+            if (c.text == 34701)
+                expected += "\r\n/backups/m1";
+            if (c.text == 34702)
+                expected += " " + c.newest;
         }
         EXPECT_EQ(r.partialWrite, expected);
         // Shown last, after the failure's own message, as a warning.
-        EXPECT_EQ(b.askedTexts().back() == expected, c.partial);
-        if (c.partial) {
+        EXPECT_EQ(b.askedTexts().back() == expected, c.text != 0);
+        if (c.text != 0) {
             EXPECT_EQ(b.prompter.asked.back().icon, Icon::Warning);
+            EXPECT_EQ(b.host.writeOutcomes,
+                      (std::vector<std::pair<bool, VerifyStatus>>{{false, VerifyStatus::NotRun}}));
+        }
+        if (c.text == 34701) {
+            // The memory kept is what the radio held before the write.
+            ASSERT_EQ(b.host.memories.size(), 1u);
+            EXPECT_TRUE(std::equal(held.begin(), held.end(), b.host.memories[0].begin()));
         }
     }
 }
 
 // No backup can be kept before a write: the write starts only when the user (or the host) chooses
-// to write without one; refused, nothing at all is sent to the radio.
+// to write without one; refused, no write frame is sent to the radio. With the memory read before
+// the write, the user is asked once, however many of the write's backups fail.
 TEST(LinkWriteBackup, NoBackupNoWriteUnlessChosen) {
     struct Case {
         const char* name;
+        bool keepBefore;
         std::optional<bool> hostDecides;
         Answer answer; // to the question, when asked
         bool writes;
     };
     const Case cases[] = {
-        {"user declines", std::nullopt, Answer::No, false},
-        {"user writes without", std::nullopt, Answer::Yes, true},
-        {"host refuses", false, Answer::Yes, false},
-        {"host allows", true, Answer::No, true},
+        {"user declines", false, std::nullopt, Answer::No, false},
+        {"user writes without", false, std::nullopt, Answer::Yes, true},
+        {"host refuses", false, false, Answer::Yes, false},
+        {"host allows", false, true, Answer::No, true},
+        {"memory not kept, user declines", true, std::nullopt, Answer::No, false},
+        {"memory not kept, user writes without", true, std::nullopt, Answer::Yes, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Bench b;
+        b.engine.setKeepBeforeWrite(c.keepBefore);
         b.host.writeBackup.error = "/data/backups: No space left on device";
+        b.host.memoryBackup.error = b.host.writeBackup.error;
         b.host.writeWithoutBackup = c.hostDecides;
         b.prompter.script = {Answer::Ok, c.answer};
-        const std::string question = b.text(34201) + "\r\n" + b.host.writeBackup.error;
-        EXPECT_EQ(b.engine.startWrite(), c.writes);
+        const int id = c.keepBefore ? 34705 : 34201;
+        const std::string question = b.text(id) + "\r\n" + b.host.writeBackup.error;
+        EXPECT_TRUE(b.engine.startWrite());
         b.run();
         EXPECT_EQ(Count(b.askedTexts(), question), c.hostDecides ? 0 : 1);
-        EXPECT_EQ(b.port.sent.empty(), !c.writes);
-        EXPECT_EQ(b.host.progressOpened, c.writes ? 1 : 0);
+        EXPECT_EQ(Count(b.askedTexts(), b.text(34201) + "\r\n" + b.host.writeBackup.error),
+                  c.keepBefore || c.hostDecides ? 0 : 1);
+        const bool wroteBlocks = std::any_of(b.port.sent.begin(), b.port.sent.end(),
+                                             [](const Frame& f) { return f.size() > 4 && f[0] == 'W'; });
+        EXPECT_EQ(wroteBlocks, c.writes);
         EXPECT_FALSE(b.engine.busy());
+        const LinkResult& r = b.host.results.at(0);
         if (c.writes) {
-            EXPECT_TRUE(b.host.results.at(0).ok());
+            EXPECT_TRUE(r.ok());
             EXPECT_TRUE(std::equal(b.engine.image().begin(), b.engine.image().end(), b.radio.memory.begin()));
         } else {
-            EXPECT_TRUE(b.host.results.empty()); // nothing started, nothing ended
-            EXPECT_EQ(b.engine.lastResult().outcome, LinkOutcome::BackupNotKept);
-            EXPECT_EQ(b.engine.lastResult().messageId, 34201);
-            EXPECT_TRUE(b.engine.lastResult().declined);
+            EXPECT_EQ(r.outcome, LinkOutcome::BackupNotKept);
+            EXPECT_EQ(r.messageId, id);
+            EXPECT_TRUE(r.declined);
+            EXPECT_TRUE(r.partialWrite.empty());
         }
     }
-    // A backup kept: no question, the write goes on.
+    // Backups kept: no question, the write goes on.
     Bench kept;
     kept.host.writeBackup.folder = "/data/backups/1";
     EXPECT_TRUE(kept.engine.startWrite());

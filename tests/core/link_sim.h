@@ -259,6 +259,11 @@ struct FakeHost : LinkHost {
     int retriesDecided = 0;
     WriteBackup writeBackup;                // what keepWriteBackup reports
     std::optional<bool> writeWithoutBackup; // decideWriteWithoutBackup
+    WriteBackup memoryBackup;               // what keepMemoryBackup reports
+    std::vector<RadioImage> memories;       // the memories handed to keepMemoryBackup
+    std::string newestMemory;               // what newestMemoryBackup reports
+    std::vector<std::pair<bool, VerifyStatus>> writeOutcomes;
+    std::optional<bool> otherRadio; // decideOtherRadio
 
     void openProgress(LinkMode) override { ++progressOpened; }
     void setProgress(int p) override { progress.push_back(p); }
@@ -271,6 +276,17 @@ struct FakeHost : LinkHost {
         return writeBackup;
     }
     std::optional<bool> decideWriteWithoutBackup() override { return writeWithoutBackup; }
+    WriteBackup keepMemoryBackup(const RadioImage& memory) override {
+        memories.push_back(memory);
+        return memoryBackup;
+    }
+    std::string newestMemoryBackup(const std::string&) override { return newestMemory; }
+    void writeOutcome(bool acknowledged, VerifyStatus verify) override {
+        writeOutcomes.emplace_back(acknowledged, verify);
+    }
+    std::optional<bool> decideOtherRadio(const std::string&, const std::string&) override {
+        return otherRadio;
+    }
     bool askPassword(std::string& pw) override {
         ++passwordDialogs;
         if (!dialogShows)
@@ -341,6 +357,9 @@ struct Bench {
         app.prompter = &prompter;
         app.lang.load(std::string(ZT_DATA_DIR) + "/language/english.ini");
         port.radio = &radio;
+        // The tests of one exchange's frames see that exchange alone; the steps before it (the
+        // information area, the memory before a write) have tests of their own.
+        engine.setReadInfoFirst(false);
     }
 
     // Delivers replies and fires time-outs until the engine waits for nothing.

@@ -11,7 +11,7 @@ import tempfile
 import time
 
 from clicase import TIME_LIMIT_S
-from simradio import CLI, SimRadio, random_image
+from simradio import CLI, IDENT_ADDR, SimRadio, random_image
 from test_cli import CliTestCase
 
 
@@ -45,7 +45,10 @@ class LinkRecoveryTest(CliTestCase):
 
     def test_a_write_cut_short_names_the_backup_kept_before_it(self):
         dat = self.pair_from_image(random_image(33))
-        radio = self.radio("--silent-after", "300", image=random_image(34))
+        # The information area (19 frames) and the memory before the write (584) are answered,
+        # then 300 frames of the write.
+        held = random_image(34)
+        radio = self.radio("--silent-after", "903", image=held)
         status, _, err = self.cli("write", "--yes", "--retries", "0", "--port", radio.device, dat)
         self.assertEqual(status, 1, err)
         line = self.failure_line(err)
@@ -53,9 +56,13 @@ class LinkRecoveryTest(CliTestCase):
         backups = self.path("data/ztprog/ztprog/backups")
         folder = re.search(re.escape(backups) + r"/\S+", line)
         self.assertIsNotNone(folder, line)
-        # The backup named is the document that was being written, ready to be written again.
-        self.ok("write", "--yes", "--no-backup", "--port", self.radio(image=random_image(34)).device,
-                os.path.join(folder.group(0), "radio.dat"))
+        self.assertIn("before-write", folder.group(0))
+        # The backup named is the radio's memory before the write: restored, the radio holds it again.
+        again = self.radio(image=random_image(40))
+        self.ok("restore", "--yes", "--port", again.device, folder.group(0))
+        ident = range(IDENT_ADDR, IDENT_ADDR + 14)  # the radio's own identification stays its own
+        self.assertEqual(bytes(b for a, b in enumerate(again.dumped()) if a not in ident),
+                         bytes(b for a, b in enumerate(held) if a not in ident))
         # A write that fails before its first block says nothing of the kind.
         silent = self.radio("--ignore-handshakes", "99")
         status, _, err = self.cli("write", "--yes", "--retries", "0", "--port", silent.device, dat)
@@ -69,8 +76,8 @@ class LinkRecoveryTest(CliTestCase):
         status, _, err = self.cli("write", "--yes", "--backup-dir", blocker, "--port", radio.device, dat)
         self.assertEqual(status, 1, err)
         self.assertIn("--no-backup", self.failure_line(err))
+        # The radio was read (its information, its memory to keep), but nothing was written.
         self.assertEqual(radio.frames("RX", "write"), [])
-        self.assertEqual(radio.frames("RX", "handshake"), [])
         # Chosen on the command line, the write goes on without one.
         self.ok("write", "--yes", "--no-backup", "--port", radio.device, dat)
         self.assertEqual(len(radio.frames("RX", "write")), 580)

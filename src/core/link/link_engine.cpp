@@ -957,6 +957,7 @@ void LinkEngine::askRetryInfo() {
     // the information area was never read (it would show empty, or what an earlier radio held).
     if (readStep_ == LinkStep::ReadBlocks && blockAddress_ >= kInfoBase)
         blockAddress_ -= kBlockLength;
+    handshakeAttempts_ = 0; // the new start gets every echo guess again
     reopenForRetry();
     sendHandshake();
 }
