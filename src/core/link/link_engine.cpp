@@ -507,8 +507,11 @@ void LinkEngine::sendFrame(const LinkFrame& frame) {
     timer_.start(mode_ == LinkMode::LinkTest ? kLinkTestTimeoutMs : kReplyTimeoutMs);
     port_.discardOutput();
     // Bytes pending now answer no frame still to be answered: stale, and during a write a sign
-    // that some acknowledgement came more than once (link/write_acks.h).
-    acks_.stale(port_.discardInput());
+    // that some acknowledgement came more than once (link/write_acks.h); the echo of a frame whose
+    // reply never came is no such sign.
+    const std::size_t stale = port_.discardInput();
+    acks_.stale(stale > unansweredEcho_ ? stale - unansweredEcho_ : 0);
+    unansweredEcho_ = echoOffset_;
     port_.write(frame.bytes);
 }
 
@@ -611,6 +614,7 @@ void LinkEngine::onReceive(ByteSpan bytes) {
     if (bytes.size() < threshold_ || threshold_ < echoOffset_)
         return;
     acks_.delivered(bytes.size(), threshold_);
+    unansweredEcho_ = 0;
     const ByteSpan r = bytes.subspan(echoOffset_, threshold_ - echoOffset_);
 
     if (r.size() == 1 && r[0] == 0x06) {

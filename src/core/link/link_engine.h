@@ -301,9 +301,10 @@ class LinkEngine {
     bool writeStarted_ = false;        // the write itself began (its backup was asked for)
     bool withoutBackupChosen_ = false; // the user chose to write without the memory's backup
     WriteAckWatch acks_;
-    bool ackQuiet_ = false; // listening for a repetition after a write's end frame was acknowledged
-    bool stopping_ = false; // stopAfterBlock: the end frame follows the next reply
-    long confirmedEnd_ = 0; // the write frames below this address were acknowledged
+    bool ackQuiet_ = false;          // listening for a repetition after a write's end frame was acknowledged
+    std::size_t unansweredEcho_ = 0; // the echo of the frame last sent, until a reply is delivered
+    bool stopping_ = false;          // stopAfterBlock: the end frame follows the next reply
+    long confirmedEnd_ = 0;          // the write frames below this address were acknowledged
     RestoreTarget restore_;
     std::optional<CableRadio> cable_;
     RadioImage before_{};
