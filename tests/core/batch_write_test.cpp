@@ -359,6 +359,35 @@ TEST(BatchWrite, StopWaitsForTheRadioInProgressButNotForTheNext) {
     EXPECT_EQ(idle.logLines().size(), 1u);
 }
 
+// A stop that comes once the radio's memory has been read and kept, before the write: the radio is
+// logged with its backup, and nothing is written to it.
+TEST(BatchWrite, StopAfterTheMemoryWasKeptLogsTheRadio) {
+    BatchBench b;
+    auto radio = MakeRadio("ZT45000012", 0x55);
+    const auto held = radio->memory;
+    b.port.radio = radio.get();
+    b.startWithLog(false);
+    // The read has ended (its memory is kept); the batch takes it up on the next turn of its loop.
+    b.run([&] {
+        return b.batch->phase() == BatchPhase::Reading && b.port.count("R") > 580 && b.stepTimer.running;
+    });
+    ASSERT_EQ(b.batch->phase(), BatchPhase::Reading);
+    b.batch->stop();
+    b.run({});
+    EXPECT_FALSE(b.batch->running());
+    EXPECT_EQ(b.port.count("W"), 0u);
+    EXPECT_EQ(radio->memory, held);
+    ASSERT_EQ(b.host.done.size(), 1u);
+    const BatchRadio& done = b.host.done[0];
+    EXPECT_EQ(done.result, BatchResult::Failed);
+    EXPECT_EQ(done.serial, "ZT45000012");
+    ASSERT_FALSE(done.backup.empty());
+    EXPECT_EQ(done.reason, "stopped before writing (memory kept in " + done.backup + ")");
+    const auto lines = b.logLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("stopped before writing"), std::string::npos) << lines[1];
+}
+
 TEST(BatchLog, RefusesWhatItMustNotWriteOver) {
     TempDir dir;
     const std::string doc = dir.write("order.dat", std::string(1664, '\0'));
