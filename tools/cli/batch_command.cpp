@@ -36,14 +36,14 @@ class CliBatchHost : public BatchHost {
     void phaseChanged(BatchPhase phase, const BatchRadio&) override {
         endBar();
         if (phase == BatchPhase::Waiting)
-            std::cerr << OneLine(app_.LangTextOr(kWaiting, "Waiting for the next radio on %1 ...",
-                                                 app_.ComPortName))
+            std::cerr << ShownLine(app_.LangTextOr(kWaiting, "Waiting for the next radio on %1 ...",
+                                                   app_.ComPortName))
                       << std::endl;
     }
     void portTrouble(const std::string& why) override {
         endBar();
         if (!why.empty())
-            std::cerr << OneLine(why) << std::endl;
+            std::cerr << ShownLine(why) << std::endl;
     }
     void progress(int percent) override {
         if (!options_.progressBar)
@@ -86,7 +86,7 @@ class CliBatchHost : public BatchHost {
         // On a terminal the user decides (--yes: go on); a run without one (a script) goes on: the
         // failure is in the log and on stderr, and the exit status says so.
         if (!options_.interactive) {
-            std::cerr << OneLine(app_.LangTextOr(kFailedRadio, "Radio %1 failed: %2", serial, r.reason))
+            std::cerr << ShownLine(app_.LangTextOr(kFailedRadio, "Radio %1 failed: %2", serial, r.reason))
                       << std::endl;
             batch->goOn();
         } else if (prompter_.ask(question, Icon::Question, Buttons::YesNo) == Answer::Yes)
@@ -124,7 +124,7 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     BatchLog log;
     std::string error;
     if (!log.open(options.logPath, app.DocFileName, &error)) {
-        std::cerr << "ztprog-cli: " << OneLine(error) << '\n';
+        std::cerr << "ztprog-cli: " << ShownLine(error) << '\n';
         return 1;
     }
     const std::string confirm =
@@ -133,7 +133,7 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     // On a terminal the document is confirmed once (--yes confirms it); a script confirms it by
     // asking for --repeat with its --log.
     if (options.interactive && prompter.ask(confirm, Icon::Question, Buttons::OkCancel) != Answer::Ok) {
-        std::cerr << "ztprog-cli: not confirmed (use --yes): " << OneLine(confirm) << '\n';
+        std::cerr << "ztprog-cli: not confirmed (use --yes): " << ShownLine(confirm) << '\n';
         return 1;
     }
 
@@ -163,7 +163,7 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     if (!host.failure.empty()) {
         std::cerr << "ztprog-cli: "
                   << OneLine(app.LangTextOr(34627, "The batch stopped: its log cannot be written.")) << ' '
-                  << OneLine(host.failure) << '\n';
+                  << ShownLine(host.failure) << '\n';
         return 1;
     }
     return host.count.failed > 0 ? 1 : 0;

@@ -234,15 +234,15 @@ int WriteResult(Run& r) {
     case VerifyStatus::Differs:
         for (const std::string& line : DescribeDifferences(r.app, r.engine.verifyDifferences(), 0))
             std::cout << line << '\n';
-        std::cerr << "ztprog-cli: " << OneLine(r.app.LangTextOr(33213, "The radio holds something else."))
+        std::cerr << "ztprog-cli: " << ShownLine(r.app.LangTextOr(33213, "The radio holds something else."))
                   << '\n';
         return kExitVerifyDiffers;
     case VerifyStatus::Unfinished:
         // A write whose acknowledgements came more than once was never confirmed at all.
         std::cerr << "ztprog-cli: "
-                  << OneLine(r.engine.lastResult().repeatedAcks
-                                 ? r.engine.lastResult().text
-                                 : r.app.LangTextOr(33214, "The write is not verified."))
+                  << ShownLine(r.engine.lastResult().repeatedAcks
+                                   ? r.engine.lastResult().text
+                                   : r.app.LangTextOr(33214, "The write is not verified."))
                   << '\n';
         return kExitVerifyUnfinished;
     case VerifyStatus::NotRun:
