@@ -5,6 +5,7 @@
 
 #include "files/echo_memory.h"
 #include "files/ini_file.h"
+#include "util/shown_text.h"
 
 #include <QCoreApplication>
 #include <QDir>
