@@ -16,7 +16,7 @@ struct Port : zt::LinkPort {
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
     void write(zt::ByteSpan) override {}
-    void discardInput() override {}
+    std::size_t discardInput() override { return 0; }
     void discardOutput() override {}
     void setReceiveThreshold(std::size_t) override {}
 };

@@ -66,7 +66,7 @@ class ReasonedLinkPort : public LinkPort {
     void close() override { port_.close(); }
     bool isOpen() const override { return port_.isOpen(); }
     void write(ByteSpan bytes) override { port_.write(bytes); }
-    void discardInput() override { port_.discardInput(); }
+    std::size_t discardInput() override { return port_.discardInput(); }
     void discardOutput() override { port_.discardOutput(); }
     void setReceiveThreshold(std::size_t t) override { port_.setReceiveThreshold(t); }
     std::string openFailure() const override { return failure_; }

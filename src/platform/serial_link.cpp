@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "serial_link.h"
 
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#endif
+
 namespace zt {
 
 SerialLinkPort::SerialLinkPort(QObject* parent, SerialFlagsCalls flags)
@@ -63,9 +69,18 @@ void SerialLinkPort::write(ByteSpan bytes) {
     port_.flush();
 }
 
-void SerialLinkPort::discardInput() {
-    if (isOpen())
-        port_.clear(QSerialPort::Input);
+std::size_t SerialLinkPort::discardInput() {
+    if (!isOpen())
+        return 0;
+    // What is dropped: the bytes read into the port's buffer and those the driver still holds.
+    std::size_t n = static_cast<std::size_t>(std::max<qint64>(0, port_.bytesAvailable()));
+#ifdef Q_OS_UNIX
+    int held = 0;
+    if (::ioctl(port_.handle(), FIONREAD, &held) == 0 && held > 0)
+        n += static_cast<std::size_t>(held);
+#endif
+    port_.clear(QSerialPort::Input);
+    return n;
 }
 
 void SerialLinkPort::discardOutput() {

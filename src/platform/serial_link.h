@@ -34,7 +34,7 @@ class SerialLinkPort : public QObject, public LinkPort {
     void close() override;
     bool isOpen() const override;
     void write(ByteSpan bytes) override;
-    void discardInput() override;
+    std::size_t discardInput() override;
     void discardOutput() override;
     void setReceiveThreshold(std::size_t t) override;
 

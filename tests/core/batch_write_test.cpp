@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 #include <sstream>
+
+#include <sys/resource.h>
 
 namespace zt::test {
 namespace {
@@ -404,6 +407,35 @@ TEST(BatchWrite, StopWaitsForTheRadioInProgressButNotForTheNext) {
     EXPECT_EQ(idle.logLines().size(), 1u);
 }
 
+// A stop that comes once the radio's memory has been read and kept, before the write: the radio is
+// logged with its backup, and nothing is written to it.
+TEST(BatchWrite, StopAfterTheMemoryWasKeptLogsTheRadio) {
+    BatchBench b;
+    auto radio = MakeRadio("ZT45000012", 0x55);
+    const auto held = radio->memory;
+    b.port.radio = radio.get();
+    b.startWithLog(false);
+    // The read has ended (its memory is kept); the batch takes it up on the next turn of its loop.
+    b.run([&] {
+        return b.batch->phase() == BatchPhase::Reading && b.port.count("R") > 580 && b.stepTimer.running;
+    });
+    ASSERT_EQ(b.batch->phase(), BatchPhase::Reading);
+    b.batch->stop();
+    b.run({});
+    EXPECT_FALSE(b.batch->running());
+    EXPECT_EQ(b.port.count("W"), 0u);
+    EXPECT_EQ(radio->memory, held);
+    ASSERT_EQ(b.host.done.size(), 1u);
+    const BatchRadio& done = b.host.done[0];
+    EXPECT_EQ(done.result, BatchResult::Failed);
+    EXPECT_EQ(done.serial, "ZT45000012");
+    ASSERT_FALSE(done.backup.empty());
+    EXPECT_EQ(done.reason, "stopped before writing (memory kept in " + done.backup + ")");
+    const auto lines = b.logLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("stopped before writing"), std::string::npos) << lines[1];
+}
+
 TEST(BatchLog, RefusesWhatItMustNotWriteOver) {
     TempDir dir;
     const std::string doc = dir.write("order.dat", std::string(1664, '\0'));
@@ -459,6 +491,62 @@ TEST(BatchLog, AppendsToAnEarlierLogAndQuotesWhatTheRadioHolds) {
         ASSERT_TRUE(log.append(r, &error)) << error;
     }
     EXPECT_EQ(dir.read("log.csv"), BatchLogHeader() + "\r\n" + line + "\r\n" + line + "\r\n");
+}
+
+// Every line of the log is whole: a line the system refuses part-way (a full disk, here the file
+// size limit) is taken back, and a log whose last line lost its line end (cut off by another
+// program) gets one before the next line; each row keeps its ten fields.
+TEST(BatchLog, EveryLineIsWholeOrNotThere) {
+    BatchRadio r;
+    r.when = 0;
+    r.serial = "ZT45000012";
+    r.model = "ZT-450E";
+    r.result = BatchResult::Written;
+    const std::string line = BatchLogLine(r);
+    const std::string header = BatchLogHeader() + "\r\n";
+    struct Case {
+        const char* name;
+        std::string before; // the log before the batch ("": none)
+        long room;          // bytes the file may still grow by (-1: no limit)
+        bool appended;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"an earlier log cut off in its last line", header + "2026-12-01 10:00:00,ZT4", -1, true,
+         header + "2026-12-01 10:00:00,ZT4\r\n" + line + "\r\n"},
+        {"an earlier log without the header's line end", BatchLogHeader(), -1, true, header + line + "\r\n"},
+        {"a log with room for a part of the line", header, 10, false, header},
+        {"a log with no room at all", header, 0, false, header},
+        {"a log with room for the line", header, static_cast<long>(line.size() + 2), true,
+         header + line + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        dir.write("log.csv", c.before);
+        BatchLog log;
+        std::string error;
+        ASSERT_TRUE(log.open(dir.path("log.csv"), {}, &error)) << error;
+        struct rlimit saved {};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (c.room >= 0) {
+            struct rlimit limited = saved;
+            limited.rlim_cur = static_cast<rlim_t>(c.before.size() + static_cast<std::size_t>(c.room));
+            ::setrlimit(RLIMIT_FSIZE, &limited);
+        }
+        const bool appended = log.append(r, &error);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        EXPECT_EQ(appended, c.appended) << error;
+        if (!appended) {
+            EXPECT_EQ(error.rfind(dir.path("log.csv"), 0), 0u) << error;
+        }
+        EXPECT_EQ(dir.read("log.csv"), c.after);
+        // The next radio's line starts a row of its own, whatever happened to this one.
+        ASSERT_TRUE(log.append(r, &error)) << error;
+        EXPECT_EQ(dir.read("log.csv"), c.after + line + "\r\n");
+    }
 }
 
 } // namespace

@@ -320,6 +320,7 @@ TEST(ShownTextTest, ControlCharactersAreEscapedAndUtf8Kept) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ShownText(c.in), c.out) << c.out;
-    // A text in a legacy code page keeps its bytes; its control characters are still escaped.
-    EXPECT_EQ(ShownText("\xc4\xe3\xba\xc3\x9b\r\x1b", HighBytes::Legacy), "\xc4\xe3\xba\xc3\x9b\\r\\e");
+    // A text in a legacy code page keeps its bytes; its control characters (C1 bytes too) are still
+    // escaped.
+    EXPECT_EQ(ShownText("\xc4\xe3\xba\xc3\x9b\r\x1b", HighBytes::Legacy), "\xc4\xe3\xba\xc3\\x9b\\r\\e");
 }

@@ -158,19 +158,23 @@ TEST(LinkPartialWrite, AWriteCutShortSaysWhatTheRadioMayHold) {
         bool keepBefore;
         std::string newest; // the host's newest backup of the radio's memory
         int text;           // what restores it; 0: no partial write
+        std::string upTo;   // how far the radio acknowledged the write
     };
     const Case cases[] = {
         {"silent from block 0x1000, memory kept", LinkMode::Write,
-         [](Bench& b) { b.radio.silentWrites[0x1000] = 1000; }, true, "", 34701},
+         [](Bench& b) { b.radio.silentWrites[0x1000] = 1000; }, true, "", 34701,
+         "The radio acknowledged the channels up to Group 6 CH 15 (channel 255)."},
         {"first block never stored, nothing kept", LinkMode::Write,
-         [](Bench& b) { b.radio.repeatWrites[0x0000] = 1000; }, false, "", 34703},
+         [](Bench& b) { b.radio.repeatWrites[0x0000] = 1000; }, false, "", 34703,
+         "The radio acknowledged no channel of this write."},
         {"cable pulled during the blocks, an older read", LinkMode::Write,
-         [](Bench& b) { b.port.framesUntilUnplugged = 40; }, false, "2026-12-10 20:31:05: /backups/r2",
-         34702},
+         [](Bench& b) { b.port.framesUntilUnplugged = 40; }, false, "2026-12-10 20:31:05: /backups/r2", 34702,
+         "The radio acknowledged the channels up to Group 0 CH 36 (channel 36)."},
         {"silent before the first block", LinkMode::Write, [](Bench& b) { b.radio.silentHandshakes = 1000; },
-         true, "", 0},
-        {"password refused", LinkMode::Write, [](Bench& b) { b.radio.setPassword("1234"); }, true, "", 0},
-        {"read cut short", LinkMode::Read, [](Bench& b) { b.radio.silentReads[0x1000] = 1000; }, true, "", 0},
+         true, "", 0, ""},
+        {"password refused", LinkMode::Write, [](Bench& b) { b.radio.setPassword("1234"); }, true, "", 0, ""},
+        {"read cut short", LinkMode::Read, [](Bench& b) { b.radio.silentReads[0x1000] = 1000; }, true, "", 0,
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,7 +198,9 @@ TEST(LinkPartialWrite, AWriteCutShortSaysWhatTheRadioMayHold) {
         EXPECT_FALSE(r.ok());
         std::string expected;
         if (c.text != 0) {
-            expected = b.text(34202) + "\r\n" + b.text(c.text);
+            expected = b.text(34202) + "\r\n";
+            expected += c.upTo + "\r\n";
+            expected += b.text(c.text);
             if (c.text == 34701)
                 expected += "\r\n/backups/m1";
             if (c.text == 34702)

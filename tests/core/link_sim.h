@@ -162,6 +162,14 @@ struct FakePort : LinkPort {
     // exchange opens it once), though the radio hears and handles every frame.
     int lostOpenings = 0;
     bool losing = false;
+    // A radio or cable that sends each acknowledgement (0x06 to a write frame or the end frame)
+    // twice: the second after `repeatAckAfter` more frames were written (0: before the next frame
+    // goes out; 1: once the next frame is written, before its reply; ...), or after a random
+    // number of frames 0..3 when `repeatAckRandom` is set (seeded by `repeatAckSeed`).
+    int repeatAckAfter = -1;
+    bool repeatAckRandom = false;
+    unsigned repeatAckSeed = 1;
+    std::vector<std::pair<int, Frame>> strays; // bytes still to come, after this many frames
     std::string openedName;
     std::size_t threshold = 1;
     Frame rx;
@@ -200,13 +208,37 @@ struct FakePort : LinkPort {
         if (echoCable)
             for (auto b : f)
                 rx.push_back(garbleEcho ? static_cast<std::uint8_t>(b ^ 0x5A) : b);
+        for (auto it = strays.begin(); it != strays.end();) {
+            if (--it->first > 0) {
+                ++it;
+                continue;
+            }
+            rx.insert(rx.end(), it->second.begin(), it->second.end());
+            it = strays.erase(it);
+        }
         if (radio) {
             const Frame reply = radio->handle(f);
             if (!losing)
                 rx.insert(rx.end(), reply.begin(), reply.end());
+            const bool ack = reply == Frame{0x06} && (f[0] == 'W' || f == Frame{'E', 'N', 'D'});
+            if (ack && (repeatAckAfter >= 0 || repeatAckRandom)) {
+                int after = repeatAckAfter;
+                if (repeatAckRandom) {
+                    repeatAckSeed = repeatAckSeed * 1103515245u + 12345u;
+                    after = static_cast<int>((repeatAckSeed >> 16) % 4);
+                }
+                if (after == 0)
+                    rx.push_back(0x06);
+                else
+                    strays.emplace_back(after, Frame{0x06});
+            }
         }
     }
-    void discardInput() override { rx.clear(); }
+    std::size_t discardInput() override {
+        const std::size_t n = rx.size();
+        rx.clear();
+        return n;
+    }
     void discardOutput() override {}
     void setReceiveThreshold(std::size_t t) override { threshold = t; }
 
@@ -325,6 +357,9 @@ struct Bench {
     LinkEngine engine{app, doc, port, timer, host, versions};
     long clockMs = 0;
     int timeouts = 0;
+    // Each delivery carries one reply (the threshold's bytes); what follows it stays buffered, as
+    // when it arrives a moment later.
+    bool oneReplyPerDelivery = false;
 
     Bench() {
         app.prompter = &prompter;
@@ -341,6 +376,10 @@ struct Bench {
             if (port.opened && port.rx.size() >= port.threshold) {
                 Frame bytes;
                 bytes.swap(port.rx);
+                if (oneReplyPerDelivery) {
+                    port.rx.assign(bytes.begin() + static_cast<std::ptrdiff_t>(port.threshold), bytes.end());
+                    bytes.resize(port.threshold);
+                }
                 engine.onReceive(bytes);
             } else if (timer.running) {
                 timer.running = false;

@@ -85,7 +85,11 @@ struct Line : LinkPort, SearchPortOpener, SearchHost {
             rx.push_back(0x06);
         rx.insert(rx.end(), d.chatter.begin(), d.chatter.end());
     }
-    void discardInput() override { rx.clear(); }
+    std::size_t discardInput() override {
+        const std::size_t n = rx.size();
+        rx.clear();
+        return n;
+    }
     void discardOutput() override {}
     void setReceiveThreshold(std::size_t) override {}
 

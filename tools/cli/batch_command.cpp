@@ -3,23 +3,18 @@
 
 #include "port_search.h"
 #include "serial_link.h"
+#include "stop_signals.h"
 
 #include "files/version_table.h"
 #include "link/batch_write.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
-
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace zt {
 
@@ -29,15 +24,6 @@ constexpr int kConfirmBatch = 34657;
 constexpr int kWaiting = 34602;
 constexpr int kGoOn = 34610;
 constexpr int kFailedRadio = 34606;
-
-// The write end of the pipe that carries SIGINT and SIGTERM into the event loop.
-int g_signalPipe = -1;
-
-extern "C" void OnStopSignal(int) {
-    const char c = 1;
-    if (g_signalPipe >= 0) [[maybe_unused]]
-        const auto n = ::write(g_signalPipe, &c, 1);
-}
 
 // The command line around the batch: a line on stdout for every radio, the waiting and the progress
 // on stderr, questions through the prompter (--yes answers them).
@@ -50,14 +36,14 @@ class CliBatchHost : public BatchHost {
     void phaseChanged(BatchPhase phase, const BatchRadio&) override {
         endBar();
         if (phase == BatchPhase::Waiting)
-            std::cerr << OneLine(app_.LangTextOr(kWaiting, "Waiting for the next radio on %1 ...",
-                                                 app_.ComPortName))
+            std::cerr << ShownLine(app_.LangTextOr(kWaiting, "Waiting for the next radio on %1 ...",
+                                                   app_.ComPortName))
                       << std::endl;
     }
     void portTrouble(const std::string& why) override {
         endBar();
         if (!why.empty())
-            std::cerr << OneLine(why) << std::endl;
+            std::cerr << ShownLine(why) << std::endl;
     }
     void progress(int percent) override {
         if (!options_.progressBar)
@@ -100,7 +86,7 @@ class CliBatchHost : public BatchHost {
         // On a terminal the user decides (--yes: go on); a run without one (a script) goes on: the
         // failure is in the log and on stderr, and the exit status says so.
         if (!options_.interactive) {
-            std::cerr << OneLine(app_.LangTextOr(kFailedRadio, "Radio %1 failed: %2", serial, r.reason))
+            std::cerr << ShownLine(app_.LangTextOr(kFailedRadio, "Radio %1 failed: %2", serial, r.reason))
                       << std::endl;
             batch->goOn();
         } else if (prompter_.ask(question, Icon::Question, Buttons::YesNo) == Answer::Yes)
@@ -130,50 +116,6 @@ class CliBatchHost : public BatchHost {
     bool barShown_ = false;
 };
 
-// SIGINT and SIGTERM ask the batch to stop, through a pipe watched by the event loop. The handlers
-// do not restart an interrupted read, so a question waiting on the terminal ends too.
-class StopSignals {
-  public:
-    explicit StopSignals(std::function<void()> onStop) {
-        int fds[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0)
-            return;
-        read_ = fds[0];
-        g_signalPipe = fds[1];
-        ::fcntl(g_signalPipe, F_SETFL, O_NONBLOCK);
-        notifier_ = std::make_unique<QSocketNotifier>(read_, QSocketNotifier::Read);
-        QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this, onStop] {
-            char buf[16];
-            [[maybe_unused]] const auto n = ::read(read_, buf, sizeof buf);
-            onStop();
-        });
-        struct sigaction sa {};
-        sa.sa_handler = OnStopSignal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = 0;
-        ::sigaction(SIGINT, &sa, &oldInt_);
-        ::sigaction(SIGTERM, &sa, &oldTerm_);
-    }
-    ~StopSignals() {
-        if (read_ < 0)
-            return;
-        ::sigaction(SIGINT, &oldInt_, nullptr);
-        ::sigaction(SIGTERM, &oldTerm_, nullptr);
-        notifier_.reset();
-        ::close(g_signalPipe);
-        g_signalPipe = -1;
-        ::close(read_);
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-
-  private:
-    int read_ = -1;
-    std::unique_ptr<QSocketNotifier> notifier_;
-    struct sigaction oldInt_ {};
-    struct sigaction oldTerm_ {};
-};
-
 } // namespace
 
 int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, BackupStore* backups,
@@ -182,7 +124,7 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     BatchLog log;
     std::string error;
     if (!log.open(options.logPath, app.DocFileName, &error)) {
-        std::cerr << "ztprog-cli: " << OneLine(error) << '\n';
+        std::cerr << "ztprog-cli: " << ShownLine(error) << '\n';
         return 1;
     }
     const std::string confirm =
@@ -191,7 +133,7 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     // On a terminal the document is confirmed once (--yes confirms it); a script confirms it by
     // asking for --repeat with its --log.
     if (options.interactive && prompter.ask(confirm, Icon::Question, Buttons::OkCancel) != Answer::Ok) {
-        std::cerr << "ztprog-cli: not confirmed (use --yes): " << OneLine(confirm) << '\n';
+        std::cerr << "ztprog-cli: not confirmed (use --yes): " << ShownLine(confirm) << '\n';
         return 1;
     }
 
@@ -221,7 +163,7 @@ int BatchWriteCommand(AppState& app, Document& doc, CliPrompter& prompter, Backu
     if (!host.failure.empty()) {
         std::cerr << "ztprog-cli: "
                   << OneLine(app.LangTextOr(34627, "The batch stopped: its log cannot be written.")) << ' '
-                  << OneLine(host.failure) << '\n';
+                  << ShownLine(host.failure) << '\n';
         return 1;
     }
     return host.count.failed > 0 ? 1 : 0;

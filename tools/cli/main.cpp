@@ -32,6 +32,7 @@
 #include "port_commands.h"
 #include "port_search.h"
 #include "serial_link.h"
+#include "stop_signals.h"
 
 #include "app/app_state.h"
 #include "files/app_settings.h"
@@ -64,6 +65,7 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitVerifyDiffers = 3;
 constexpr int kExitVerifyUnfinished = 4;
+constexpr int kExitStopped = 130; // as a shell reports a program ended by SIGINT
 
 // Texts from files and file names may hold control characters: they are shown escaped.
 int Fail(const std::string& why) {
@@ -124,15 +126,33 @@ std::string ExchangeFailure(const AppState& app, const CliHost& host, const Link
 // Runs one exchange to its end on the event loop; 0 when it succeeded. With --verbose it then
 // says whether the port's driver was in low-latency mode, which decides how long a read takes on
 // a USB serial adapter.
+//
+// SIGINT and SIGTERM stop the exchange without leaving the radio in the middle of it: the block in
+// flight is finished and the end frame sent; then what the radio may hold is said (a write cut
+// short names the last channel the radio acknowledged and the backup of its memory), and the
+// status is 130.
 template <class Start> int RunExchange(Run& r, Start&& start) {
+    StopSignals stopSignals([&r] {
+        if (!r.engine.busy() || r.engine.stopping())
+            return;
+        r.host.closeProgress();
+        std::cerr << "Stopping after the block in progress ..." << std::endl;
+        r.engine.stopAfterBlock();
+    });
     if (start()) {
         QCoreApplication::exec(); // until LinkHost::exchangeEnded
         if (r.prompter.verbose)
-            std::cerr << "Port " << r.app.ComPortName << ": low-latency mode "
+            std::cerr << "Port " << ShownText(r.app.ComPortName) << ": low-latency mode "
                       << (r.port.lowLatency() ? "on" : "off (the driver does not offer it or refused it)")
                       << '\n';
     }
     const LinkResult& result = r.engine.lastResult();
+    if (result.outcome == LinkOutcome::Aborted && stopSignals.received()) {
+        Fail(ExchangeFailure(r.app, r.host, result));
+        if (result.mode == LinkMode::Write && result.partialWrite.empty())
+            std::cerr << "ztprog-cli: nothing was written: the radio holds what it held before.\n";
+        return kExitStopped;
+    }
     return result.ok() ? 0 : Fail(ExchangeFailure(r.app, r.host, result));
 }
 
@@ -214,11 +234,16 @@ int WriteResult(Run& r) {
     case VerifyStatus::Differs:
         for (const std::string& line : DescribeDifferences(r.app, r.engine.verifyDifferences(), 0))
             std::cout << line << '\n';
-        std::cerr << "ztprog-cli: " << OneLine(r.app.LangTextOr(33213, "The radio holds something else."))
+        std::cerr << "ztprog-cli: " << ShownLine(r.app.LangTextOr(33213, "The radio holds something else."))
                   << '\n';
         return kExitVerifyDiffers;
     case VerifyStatus::Unfinished:
-        std::cerr << "ztprog-cli: " << OneLine(r.app.LangTextOr(33214, "The write is not verified.")) << '\n';
+        // A write whose acknowledgements came more than once was never confirmed at all.
+        std::cerr << "ztprog-cli: "
+                  << ShownLine(r.engine.lastResult().repeatedAcks
+                                   ? r.engine.lastResult().text
+                                   : r.app.LangTextOr(33214, "The write is not verified."))
+                  << '\n';
         return kExitVerifyUnfinished;
     case VerifyStatus::NotRun:
         break;

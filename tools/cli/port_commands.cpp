@@ -5,6 +5,7 @@
 
 #include "files/echo_memory.h"
 #include "files/ini_file.h"
+#include "util/shown_text.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -88,7 +89,7 @@ int PreparePort(AppState& app, LinkEngine& engine, const QCommandLineParser& par
         if (remembered)
             engine.setNoEcho(*remembered);
         if (verbose)
-            std::cerr << "Port " << app.ComPortName << ": starting with the echo setting "
+            std::cerr << "Port " << ShownText(app.ComPortName) << ": starting with the echo setting "
                       << EchoWords(engine.noEcho())
                       << (remembered ? " (remembered from an earlier exchange)"
                                      : " (the default; nothing remembered)")
@@ -101,11 +102,12 @@ int PreparePort(AppState& app, LinkEngine& engine, const QCommandLineParser& par
     SearchResult result;
     search.onTrying = [&](const std::string& port, std::size_t index, std::size_t count) {
         if (verbose)
-            std::cerr << "Looking for the radio on " << port << " (" << index + 1 << " of " << count << ")\n";
+            std::cerr << "Looking for the radio on " << ShownText(port) << " (" << index + 1 << " of "
+                      << count << ")\n";
     };
     search.onSkipped = [&](const SkippedPort& s) {
         if (verbose)
-            std::cerr << "  " << SkippedPortText(app, s) << '\n';
+            std::cerr << "  " << ShownLine(SkippedPortText(app, s)) << '\n';
     };
     search.onEnded = [&](const SearchResult& r) {
         result = r;
@@ -120,14 +122,14 @@ int PreparePort(AppState& app, LinkEngine& engine, const QCommandLineParser& par
             why += ": there is no serial port to try (connect the cable, or give --search-path)";
         for (std::size_t i = 0; i < result.skipped.size(); ++i)
             why += (i == 0 ? ": " : "; ") + SkippedPortText(app, result.skipped[i]);
-        std::cerr << "ztprog-cli: " << why << '\n';
+        std::cerr << "ztprog-cli: " << ShownLine(why) << '\n';
         return 1;
     }
     app.ComPortName = result.port;
     engine.setNoEcho(result.noEcho);
     StoreNoEcho(result.port, result.noEcho);
     if (verbose)
-        std::cerr << "The radio answered on " << result.port << ": starting with the echo setting "
+        std::cerr << "The radio answered on " << ShownText(result.port) << ": starting with the echo setting "
                   << EchoWords(result.noEcho) << " (found by the search)\n";
     return 0;
 }

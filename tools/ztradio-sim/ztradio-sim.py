@@ -11,7 +11,9 @@ blocks acknowledged but lost or stored altered) so the link can be tested end to
 """
 
 import argparse
+import bisect
 import os
+import random
 import select
 import signal
 import sys
@@ -102,16 +104,33 @@ class Line:
         return [start + (k + 1) * self.char_s for k in range(n)]
 
     def queue_at(self, data, deadlines):
-        self.queue += data
-        self.due += deadlines
+        """Queues bytes with their deadlines; the queue stays in deadline order (a stray byte may
+        be due later than a reply queued after it)."""
+        if not self.due or deadlines[0] >= self.due[-1]:
+            self.queue += data
+            self.due += deadlines
+            return
+        for b, at in zip(data, deadlines):
+            k = bisect.bisect_right(self.due, at)
+            self.queue[k:k] = bytes([b])
+            self.due.insert(k, at)
 
     def send(self, data, at):
-        """Queues data to go out from time `at` on (paced: once the wire is free too)."""
+        """Queues data to go out from time `at` on (paced: once the wire is free too); returns when
+        its last byte is due."""
         if not self.paced:
             self.queue_at(data, [at] * len(data))
-            return
+            return at
         start = self._slot(at, len(data))
-        self.queue_at(data, [start + (k + 1) * self.char_s for k in range(len(data))])
+        due = [start + (k + 1) * self.char_s for k in range(len(data))]
+        self.queue_at(data, due)
+        return due[-1]
+
+    def send_stray(self, data, at):
+        """Queues bytes that a faulty radio or cable sends on its own at time `at`: they do not
+        wait for the wire (a cable's glitch does not queue), and go out between the replies due
+        before and after them."""
+        self.queue_at(data, [at] * len(data))
 
     def take_due(self, now):
         n = 0
@@ -166,6 +185,15 @@ class Radio:
         self.vanish = False
         self.faults = {"drop": args.drop or [], "corrupt": args.corrupt or [], "nak": args.nak or [],
                        "lose": args.lose or [], "alter": args.alter or []}
+        self.rng = random.Random(args.seed)
+
+    def repeat_delay_s(self):
+        """How long after an acknowledgement its repetition follows (--repeat-ack); None: none."""
+        if self.args.repeat_ack is None:
+            return None
+        low = self.args.repeat_ack
+        high = self.args.repeat_ack_max if self.args.repeat_ack_max is not None else low
+        return self.rng.uniform(low, max(low, high)) / 1000.0
 
     # --- faults -----------------------------------------------------------------------------
     def fault(self, action, kind, addr):
@@ -418,6 +446,13 @@ def parse_args(argv):
     p.add_argument("--alter", type=Fault, action="append", metavar="write[:ADDR][:COUNT]",
                    help="acknowledge the matching write frames but store their first byte with bit 0 "
                         "inverted")
+    p.add_argument("--repeat-ack", type=float, metavar="MS",
+                   help="send every acknowledgement of a write frame (and of END) twice, the second MS "
+                        "milliseconds after the first")
+    p.add_argument("--repeat-ack-max", type=float, metavar="MS",
+                   help="with --repeat-ack: the second comes after a random time between --repeat-ack "
+                        "and this many milliseconds")
+    p.add_argument("--seed", type=int, default=1, help="seed of the random delays")
     p.add_argument("--silent-after", type=int, metavar="N", help="answer nothing after N frames")
     p.add_argument("--vanish-after", type=int, metavar="N", help="close the port and exit at frame N+1")
     return p.parse_args(argv)
@@ -473,7 +508,12 @@ def run(args):
                         line.queue_at(data, arrived)
                     # A frame is complete once its last byte has crossed the wire.
                     for reply in radio.feed(data, now):
-                        line.send(reply, arrived[-1] + reply_delay_s)
+                        at = arrived[-1] + reply_delay_s
+                        sent_at = line.send(reply, at)
+                        again = radio.repeat_delay_s() if reply == bytes([ACK]) else None
+                        if again is not None:
+                            log.write("REPEATED ACK in %.1f ms" % (again * 1000.0))
+                            line.send_stray(reply, sent_at + again)
             for reply in radio.expire(now):
                 line.send(reply, now + reply_delay_s)
             pending += line.take_due(time.monotonic())

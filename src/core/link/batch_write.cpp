@@ -16,6 +16,7 @@
 #include <utility>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -120,9 +121,9 @@ BatchLog::~BatchLog() {
 }
 
 void BatchLog::close() {
-    if (file_)
-        std::fclose(file_);
-    file_ = nullptr;
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
 }
 
 bool BatchLog::open(const std::string& path, const std::string& document, std::string* error) {
@@ -158,10 +159,22 @@ bool BatchLog::open(const std::string& path, const std::string& document, std::s
         fresh = false;
     }
     errno = 0;
-    file_ = std::fopen(path.c_str(), "ab");
-    if (!file_)
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd_ < 0)
         return refuse(errno ? std::strerror(errno) : "cannot be opened");
     path_ = path;
+    // A last line without its line end gets one before the next line, which would else continue it.
+    needsLineEnd_ = false;
+    if (const off_t size = ::lseek(fd_, 0, SEEK_END); size > 0) {
+        char last = '\n';
+        const int rfd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (rfd >= 0) {
+            if (::pread(rfd, &last, 1, size - 1) != 1)
+                last = '\n';
+            ::close(rfd);
+        }
+        needsLineEnd_ = last != '\n';
+    }
     if (fresh && !writeLine(BatchLogHeader(), error)) {
         close();
         return false;
@@ -170,20 +183,39 @@ bool BatchLog::open(const std::string& path, const std::string& document, std::s
 }
 
 bool BatchLog::writeLine(const std::string& line, std::string* error) {
-    if (!file_) {
+    if (fd_ < 0) {
         if (error)
             *error = path_ + ": not open";
         return false;
     }
-    const std::string text = line + "\r\n";
-    errno = 0;
-    bool ok = std::fwrite(text.data(), 1, text.size(), file_) == text.size() && std::fflush(file_) == 0;
-#ifndef _WIN32
-    ok = ok && ::fsync(fileno(file_)) == 0;
-#endif
-    if (!ok && error)
-        *error = path_ + ": " + (errno ? std::strerror(errno) : "cannot be written");
-    return ok;
+    const std::string text = (needsLineEnd_ ? "\r\n" : "") + line + "\r\n";
+    const off_t before = ::lseek(fd_, 0, SEEK_END);
+    // One write for the whole line; a short write goes on from where it stopped until the line is
+    // out or the system refuses more.
+    std::size_t done = 0;
+    int why = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            why = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (why == 0 && ::fsync(fd_) != 0)
+        why = errno;
+    if (why == 0) {
+        needsLineEnd_ = false;
+        return true;
+    }
+    // Not written whole: what went out is taken back, so the file ends where the last whole line did.
+    if (done > 0 && before >= 0) [[maybe_unused]]
+        const int cut = ::ftruncate(fd_, before);
+    if (error)
+        *error = path_ + ": " + std::strerror(why);
+    return false;
 }
 
 bool BatchLog::append(const BatchRadio& radio, std::string* error) {
@@ -287,7 +319,20 @@ void BatchWriter::stop() {
         engine_.abort(); // exchangeEnded finishes the batch
         return;
     }
+    if (logStoppedAfterRead())
+        return;
     finish({});
+}
+
+bool BatchWriter::logStoppedAfterRead() {
+    // The radio's memory was read and kept, and nothing was written to it: it is listed, so that
+    // the backup is not left without its radio's line.
+    if (phase_ != BatchPhase::Reading || current_.backup.empty())
+        return false;
+    current_.result = BatchResult::Failed;
+    current_.reason = "stopped before writing (memory kept in " + current_.backup + ")";
+    finishRadio(); // ends the batch: a stop was asked for
+    return true;
 }
 
 void BatchWriter::goOn() {
@@ -456,7 +501,8 @@ void BatchWriter::exchangeEnded(const LinkResult& result) {
 void BatchWriter::onExchangeEnded(const LinkResult& result) {
     if (stopRequested_ && (phase_ == BatchPhase::Waiting || phase_ == BatchPhase::Reading)) {
         // Stopped before anything was written to the radio in hand.
-        finish({});
+        if (!logStoppedAfterRead())
+            finish({});
         return;
     }
     switch (result.mode) {

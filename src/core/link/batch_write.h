@@ -64,15 +64,18 @@ class BatchLog {
     // (.dat, .fre), `document` itself, an existing file that is not a batch log, a file that cannot
     // be written.
     bool open(const std::string& path, const std::string& document, std::string* error);
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return fd_ >= 0; }
     // Appends the radio's line and flushes it; false with `error` when it could not be written.
+    // A line is written whole or not at all: a write that fails part-way (a full disk) is cut
+    // back to the file's previous end, so the next line does not continue a broken one.
     bool append(const BatchRadio& radio, std::string* error);
     void close();
     const std::string& path() const { return path_; }
 
   private:
     bool writeLine(const std::string& line, std::string* error);
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
+    bool needsLineEnd_ = false; // the file's last line has no line end (cut off by another program)
     std::string path_;
 };
 
@@ -171,6 +174,8 @@ class BatchWriter : public LinkHost {
     void onReadEnded(const LinkResult& r);
     void onWriteEnded(const LinkResult& r);
     void fail(std::string reason);
+    // A stop while the radio in hand was read: logs it when its memory was kept; false when not.
+    bool logStoppedAfterRead();
     void finishRadio();
     void finish(const std::string& why);
     void noteModel();

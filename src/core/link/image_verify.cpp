@@ -161,6 +161,18 @@ std::string ChannelWhere(const AppState& app, int channel) {
 
 } // namespace
 
+std::string WrittenUpTo(const AppState& app, long confirmedEnd) {
+    // Channel N fills the 16 bytes from N * 16: it is written once the block at N * 16 is.
+    const long lastChannel = std::min<long>(confirmedEnd / 16 - 1, kMaxChannels);
+    if (lastChannel < 1)
+        return app.LangTextOr(34954, "The radio acknowledged no channel of this write.");
+    if (lastChannel >= kMaxChannels)
+        return app.LangTextOr(
+            34955, "The radio acknowledged every channel of this write, but not all its settings.");
+    return app.LangTextOr(34953, "The radio acknowledged the channels up to %1.",
+                          ChannelWhere(app, static_cast<int>(lastChannel)));
+}
+
 bool IsRadioOwnedAddress(int address) {
     return address >= kOwnedFirst && address <= kOwnedLast;
 }

@@ -33,4 +33,9 @@ std::vector<ImageDifference> CompareWrittenImage(const RadioImage& written, cons
 std::vector<std::string> DescribeDifferences(const AppState& app, const std::vector<ImageDifference>& diffs,
                                              std::size_t maxLines = 12);
 
+// How far a write that was cut short got, from the end of the blocks the radio acknowledged
+// (every block below `confirmedEnd`): "The radio acknowledged the channels up to Group 2 CH 7
+// (channel 87)", or that it acknowledged no channel, or every channel.
+std::string WrittenUpTo(const AppState& app, long confirmedEnd);
+
 } // namespace zt

@@ -2,6 +2,7 @@
 #include "link/link_engine.h"
 
 #include "link/radio_search.h"
+#include "link/write_acks.h"
 #include "model/model_config.h"
 
 #include <algorithm>
@@ -50,6 +51,17 @@ constexpr int kMsgPartialWriteNoMemory = 34703;
 constexpr int kMsgConfirmRestore = 34700;
 constexpr int kMsgOtherRadio = 34704;
 constexpr int kMsgNoMemoryBackup = 34705;
+constexpr int kMsgRepeatedAcks = 34950;
+constexpr int kMsgRepeatedAcksUnfinished = 34951;
+constexpr int kMsgStopped = 34952;
+constexpr int kMsgWrittenUpTo = 34953;
+const char* const kRepeatedAcksText =
+    "Some of the radio's acknowledgements came more than once, so they do not show which blocks it "
+    "stored: the write was read back to check it.";
+const char* const kRepeatedAcksUnfinishedText =
+    "Some of the radio's acknowledgements came more than once, so they do not show which blocks it "
+    "stored, and its memory could not be read back to check it: the write is not confirmed. Check the "
+    "cable and write again.";
 
 // Sum of the bytes from the address-high byte through the last data byte, modulo 256.
 u8 Checksum(ByteSpan bytes) {
@@ -273,6 +285,9 @@ bool LinkEngine::startImageExchange(LinkMode mode, int confirmTextId) {
     }
     ClearRadioImage(image_);
     wroteBlocks_ = false;
+    stopping_ = false;
+    confirmedEnd_ = 0;
+    acks_ = WriteAckWatch{};
     writeBackupFolder_.clear();
     beforeBackupFolder_.clear();
     writeStarted_ = false;
@@ -435,6 +450,7 @@ bool LinkEngine::startInfoRead() {
     mode_ = LinkMode::Info;
     mainMode_ = LinkMode::Info;
     phase_ = Phase::Main;
+    stopping_ = false;
     afterEnd_ = false;
     cable_.reset();
     readStep_ = LinkStep::Idle;
@@ -471,6 +487,17 @@ void LinkEngine::abort() {
         endLink(false);
 }
 
+void LinkEngine::stopAfterBlock() {
+    if (!busy() || mode_ == LinkMode::LinkTest) {
+        abort();
+        return;
+    }
+    if (stopping_)
+        return;
+    stopping_ = true;
+    settle(LinkOutcome::Aborted, 0, app_.LangTextOr(kMsgStopped, "The exchange was stopped."));
+}
+
 // ---- senders -----------------------------------------------------------------------------
 
 void LinkEngine::sendFrame(const LinkFrame& frame) {
@@ -479,7 +506,12 @@ void LinkEngine::sendFrame(const LinkFrame& frame) {
     port_.setReceiveThreshold(threshold_);
     timer_.start(mode_ == LinkMode::LinkTest ? kLinkTestTimeoutMs : kReplyTimeoutMs);
     port_.discardOutput();
-    port_.discardInput();
+    // Bytes pending now answer no frame still to be answered: stale, and during a write a sign
+    // that some acknowledgement came more than once (link/write_acks.h); the echo of a frame whose
+    // reply never came is no such sign.
+    const std::size_t stale = port_.discardInput();
+    acks_.stale(stale > unansweredEcho_ ? stale - unansweredEcho_ : 0);
+    unansweredEcho_ = echoOffset_;
     port_.write(frame.bytes);
 }
 
@@ -527,6 +559,8 @@ void LinkEngine::sendWriteBlock() {
     }
     updateProgress();
     wroteBlocks_ = true;
+    if (!acks_.watching())
+        acks_.begin();
     sendFrame(WriteBlockFrame(blockAddress_, image_));
 }
 
@@ -572,9 +606,15 @@ void LinkEngine::onReceive(ByteSpan bytes) {
         }
         return;
     }
+    if (ackQuiet_) {
+        acks_.unasked(bytes.size()); // after the end frame's acknowledgement nothing is due
+        return;
+    }
     // A late notification with fewer bytes than the threshold cannot be cut: let the time-out act.
     if (bytes.size() < threshold_ || threshold_ < echoOffset_)
         return;
+    acks_.delivered(bytes.size(), threshold_);
+    unansweredEcho_ = 0;
     const ByteSpan r = bytes.subspan(echoOffset_, threshold_ - echoOffset_);
 
     if (r.size() == 1 && r[0] == 0x06) {
@@ -708,6 +748,18 @@ void LinkEngine::advance() {
     if (!isRadioExchange())
         return;
     LinkStep& s = step();
+    if (sendsBlocks() && s == blockStep() && blockAddress_ >= 0)
+        confirmedEnd_ = blockAddress_ + kBlockLength;
+    if (stopping_) {
+        // Stopped: the frame in flight is answered; the end frame closes the radio's session.
+        if (s == LinkStep::End) {
+            closeLink(false);
+        } else {
+            s = LinkStep::End;
+            sendEnd();
+        }
+        return;
+    }
     switch (s) {
     case LinkStep::Handshake:
         // The information read needs no password: its identification request runs at step 3.
@@ -727,6 +779,14 @@ void LinkEngine::advance() {
         sendNextBlock();
         return;
     case LinkStep::End:
+        if (sendsBlocks() && acks_.watching()) {
+            // The last repetition of a write whose replies ran ahead would come now.
+            ackQuiet_ = true;
+            threshold_ = 1;
+            port_.setReceiveThreshold(threshold_);
+            timer_.start(kAckQuietMs);
+            return;
+        }
         endLink(true);
         return;
     default:
@@ -797,6 +857,19 @@ void LinkEngine::onReplyTimeout() {
     if (inDialog_)
         return;
     timer_.stop();
+    if (ackQuiet_) {
+        ackQuiet_ = false;
+        endLink(true);
+        return;
+    }
+    if (stopping_ && isRadioExchange()) {
+        // The frame in flight went unanswered: the end frame goes out without awaiting a reply.
+        if (step() == LinkStep::End)
+            closeLink(false);
+        else
+            endLink(false);
+        return;
+    }
     if (mode_ == LinkMode::LinkTest) {
         if (!retryHandshake()) {
             handshakeAttempts_ = 0;
@@ -927,11 +1000,20 @@ void LinkEngine::writeEndMessage(VerifyStatus verify) {
     int id = kMsgWriteDone;
     std::string text = app_.LangText(kMsgWriteDone);
     Icon icon = Icon::None;
-    if (verify == VerifyStatus::Verified) {
+    if (result_.repeatedAcks && verify == VerifyStatus::Unfinished) {
+        // Nothing confirms this write: neither the acknowledgements nor the read-back.
+        id = kMsgRepeatedAcksUnfinished;
+        text = app_.LangTextOr(kMsgRepeatedAcksUnfinished, kRepeatedAcksUnfinishedText);
+        icon = Icon::Warning;
+    } else if (verify == VerifyStatus::Verified) {
+        if (result_.repeatedAcks)
+            text += "\r\n" + app_.LangTextOr(kMsgRepeatedAcks, kRepeatedAcksText);
         text += "\r\n" + app_.LangText(kMsgVerified);
     } else if (verify == VerifyStatus::Differs) {
         id = kMsgVerifyDiffers;
         text = app_.LangText(kMsgVerifyDiffers);
+        if (result_.repeatedAcks)
+            text += "\r\n" + app_.LangTextOr(kMsgRepeatedAcks, kRepeatedAcksText);
         for (const std::string& line : DescribeDifferences(app_, differences_))
             text += "\r\n" + line;
         icon = Icon::Warning;
@@ -962,10 +1044,23 @@ void LinkEngine::closeLink(bool ok) {
         mode_ = mainMode_;
         ok = false;
     }
-    // A write the radio acknowledged is read back before it ends, when asked to.
-    if (ok && mode_ == LinkMode::Write && verifyAfterWrite_ && !readingBack_ && port_.isOpen()) {
+    ackQuiet_ = false;
+    // A write the radio acknowledged is read back before it ends, when asked to, and always when
+    // some acknowledgement came more than once: then the acknowledgements do not show what the
+    // radio stored.
+    const bool doubtful = mode_ == LinkMode::Write && acks_.doubtful();
+    if (ok && mode_ == LinkMode::Write && (verifyAfterWrite_ || doubtful) && !readingBack_ &&
+        port_.isOpen()) {
+        acks_.end();
         beginReadBack();
         return;
+    }
+    acks_.end();
+    if (ok && doubtful && !readingBack_) {
+        // The port closed under the write: what the radio stored cannot be checked.
+        refuse(LinkOutcome::Failed, kMsgRepeatedAcksUnfinished,
+               app_.LangTextOr(kMsgRepeatedAcksUnfinished, kRepeatedAcksUnfinishedText), Icon::Warning);
+        ok = false;
     }
     VerifyStatus verify = VerifyStatus::NotRun;
     if (readingBack_) {
@@ -977,11 +1072,12 @@ void LinkEngine::closeLink(bool ok) {
         result_.mode = LinkMode::Write;
         result_.radioVersion = version;
     }
+    result_.repeatedAcks = doubtful;
     const LinkMode mode = mode_;
     listening_ = false;
     port_.close();
     if (mode == LinkMode::Write && writeStarted_)
-        host_.writeOutcome(ok, verify);
+        host_.writeOutcome(ok && (!doubtful || verify == VerifyStatus::Verified), verify);
     if (ok && mode == LinkMode::Info) {
         CableRadio radio;
         radio.ident = ident_;
@@ -1017,6 +1113,8 @@ void LinkEngine::closeLink(bool ok) {
 void LinkEngine::reportPartialWrite() {
     // What restores the radio is its own memory from before the write, never the document sent.
     std::string text = app_.LangText(kMsgPartialWrite) + "\r\n";
+    if (!restoring_)
+        text += WrittenUpTo(app_, confirmedEnd_) + "\r\n";
     const std::string serial = cable_ ? cable_->serial() : std::string();
     if (!beforeBackupFolder_.empty()) {
         text += app_.LangTextOr(kMsgPartialWriteMemory, "Its memory before this write is kept in:") + "\r\n" +

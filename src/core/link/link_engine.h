@@ -21,6 +21,7 @@
 #include "link/link_io.h"
 #include "link/radio_image.h"
 #include "link/radio_info.h"
+#include "link/write_acks.h"
 #include "model/document.h"
 
 #include <cstdint>
@@ -106,6 +107,12 @@ class LinkEngine {
     // Ends a running exchange as failed (the end frame is sent without awaiting a reply, the port
     // is closed, exchangeEnded with outcome Aborted). Nothing happens when no exchange runs.
     void abort();
+    // Stops a running exchange at the next reply: the frame in flight (a block being written or
+    // read) is finished, the end frame is sent and its reply awaited, and the exchange ends with
+    // outcome Aborted; a write cut short this way reports what the radio may hold
+    // (LinkResult::partialWrite). Nothing happens when no exchange runs.
+    void stopAfterBlock();
+    bool stopping() const { return stopping_; }
 
     // Adapter events (see link/link_io.h).
     void onReceive(ByteSpan bytes);
@@ -293,6 +300,11 @@ class LinkEngine {
     bool afterEnd_ = false;            // this step follows an end frame in the same exchange
     bool writeStarted_ = false;        // the write itself began (its backup was asked for)
     bool withoutBackupChosen_ = false; // the user chose to write without the memory's backup
+    WriteAckWatch acks_;
+    bool ackQuiet_ = false;          // listening for a repetition after a write's end frame was acknowledged
+    std::size_t unansweredEcho_ = 0; // the echo of the frame last sent, until a reply is delivered
+    bool stopping_ = false;          // stopAfterBlock: the end frame follows the next reply
+    long confirmedEnd_ = 0;          // the write frames below this address were acknowledged
     RestoreTarget restore_;
     std::optional<CableRadio> cable_;
     RadioImage before_{};

@@ -83,6 +83,9 @@ struct LinkResult {
     // own) saying that the radio may hold a partly written memory and which backup of its memory
     // restores it (or that none was kept); empty otherwise.
     std::string partialWrite;
+    // Some acknowledgement of the write came more than once (link/write_acks.h): the write was
+    // read back whatever setVerifyAfterWrite says, and is confirmed only when verify is Verified.
+    bool repeatedAcks = false;
     // The read-back found the write wanting and the user chose to write again (see
     // LinkHost::offersWriteAgain); the host starts the write once more.
     bool writeAgain = false;
@@ -106,8 +109,9 @@ class LinkPort {
     virtual bool isOpen() const = 0;
     // Queues the bytes for sending and returns at once.
     virtual void write(ByteSpan bytes) = 0;
-    // Drops every byte received and not yet passed to the engine.
-    virtual void discardInput() = 0;
+    // Drops every byte received and not yet passed to the engine; returns how many were dropped
+    // (as far as the port can count them).
+    virtual std::size_t discardInput() = 0;
     // Drops every byte queued for sending and not yet sent.
     virtual void discardOutput() = 0;
     // The number of bytes that must be buffered before they are passed to LinkEngine::onReceive.

@@ -95,7 +95,9 @@ std::string ShownText(std::string_view text, HighBytes high) {
             ++i;
             continue;
         }
-        if (c == 0x7F) {
+        // A single byte 0x80..0x9F of a legacy text is a C1 control to a terminal (0x9B starts a
+        // control sequence): escaped too.
+        if (c == 0x7F || (high == HighBytes::Legacy && c >= 0x80 && c <= 0x9F)) {
             AppendHexByte(out, c);
             ++i;
             continue;
@@ -123,6 +125,10 @@ std::string ShownText(std::string_view text, HighBytes high) {
         i += len;
     }
     return out;
+}
+
+std::string ShownLine(std::string_view text, HighBytes high) {
+    return ShownText(OneLine(text), high);
 }
 
 std::string OneLine(std::string_view text) {

@@ -18,12 +18,16 @@ namespace zt {
 //
 // Texts in a legacy code page (the radio's own texts, read as bytes) use HighBytes::Legacy: every
 // byte from 0x80 up is kept as it is (it is part of a character of that code page, which a UTF-8
-// reading would break), and only C0 controls and DEL are escaped.
+// reading would break), except 0x80..0x9F, which a terminal takes as C1 controls: those, C0 controls
+// and DEL are escaped.
 enum class HighBytes { Utf8, Legacy };
 std::string ShownText(std::string_view text, HighBytes high = HighBytes::Utf8);
 
 // A message of several lines on one line (a log field, a terminal line): each run of line breaks
 // becomes one blank; leading and trailing blanks go.
 std::string OneLine(std::string_view text);
+
+// What every line the command line prints goes through: OneLine, then ShownText.
+std::string ShownLine(std::string_view text, HighBytes high = HighBytes::Utf8);
 
 } // namespace zt

@@ -72,7 +72,10 @@ FrmBatchWrite::FrmBatchWrite(AppState& app, Document& doc, BatchLog& log, Backup
     };
     label(T(kDocument) + " " + QFileInfo(QString::fromStdString(app.DocFileName)).fileName(),
           "LabelDocument");
-    label(T(kLog) + " " + QDir::toNativeSeparators(QString::fromStdString(log.path())), "LabelLog");
+    label(T(kLog) + " " +
+              QString::fromStdString(
+                  ShownText(QDir::toNativeSeparators(QString::fromStdString(log.path())).toStdString())),
+          "LabelLog");
     label(T(verify ? kVerifyOn : kVerifyOff), "LabelVerify");
     status_ = label(QString(), "LabelStatus");
     status_->setTextFormat(Qt::PlainText);
@@ -149,10 +152,12 @@ void FrmBatchWrite::reject() {
 }
 
 void FrmBatchWrite::phaseChanged(BatchPhase phase, const BatchRadio& radio) {
-    const QString serial = radio.serial.empty() ? T(kNoSerial) : QString::fromStdString(radio.serial);
+    const QString serial = radio.serial.empty()
+                               ? T(kNoSerial)
+                               : QString::fromStdString(ShownText(radio.serial, HighBytes::Legacy));
     switch (phase) {
     case BatchPhase::Waiting:
-        status_->setText(Fill(T(kWaiting), QString::fromStdString(app_.ComPortName)));
+        status_->setText(Fill(T(kWaiting), QString::fromStdString(ShownText(app_.ComPortName))));
         bar_->setValue(0);
         break;
     case BatchPhase::Reading:
@@ -165,7 +170,7 @@ void FrmBatchWrite::phaseChanged(BatchPhase phase, const BatchRadio& radio) {
         status_->setText(Fill(T(kVerifying), serial));
         break;
     case BatchPhase::AwaitingGoOn:
-        status_->setText(Fill(T(kFailed), serial, QString::fromStdString(radio.reason)));
+        status_->setText(Fill(T(kFailed), serial, QString::fromStdString(ShownText(radio.reason))));
         break;
     case BatchPhase::Idle:
     case BatchPhase::Ended:
@@ -175,7 +180,7 @@ void FrmBatchWrite::phaseChanged(BatchPhase phase, const BatchRadio& radio) {
 
 void FrmBatchWrite::portTrouble(const std::string& why) {
     // Waiting still, with the reason the port cannot be opened under it until it opens.
-    QString text = Fill(T(kWaiting), QString::fromStdString(app_.ComPortName));
+    QString text = Fill(T(kWaiting), QString::fromStdString(ShownText(app_.ComPortName)));
     if (!why.empty())
         text += "\n" + QString::fromStdString(ShownText(why));
     status_->setText(text);
@@ -198,12 +203,13 @@ void FrmBatchWrite::radioDone(const BatchRadio& r, const BatchCount& count, cons
     showCount(count);
     const int row = list_->rowCount();
     list_->insertRow(row);
-    const QString serial = r.serial.empty() ? T(kNoSerial) : QString::fromStdString(r.serial);
+    const QString serial =
+        r.serial.empty() ? T(kNoSerial) : QString::fromStdString(ShownText(r.serial, HighBytes::Legacy));
     QString result = T(r.result == BatchResult::Verified  ? kVerified
                        : r.result == BatchResult::Written ? kWritten
                                                           : kFailedResult);
     if (!r.reason.empty())
-        result += ": " + QString::fromStdString(r.reason);
+        result += ": " + QString::fromStdString(ShownText(r.reason));
     const QString cells[] = {QDateTime::fromSecsSinceEpoch(r.when).toString("yyyy-MM-dd HH:mm:ss"), serial,
                              result};
     for (int c = 0; c < 3; ++c)
@@ -214,8 +220,9 @@ void FrmBatchWrite::radioDone(const BatchRadio& r, const BatchCount& count, cons
     if (!logError.empty() || r.result != BatchResult::Failed || batch_->stopRequested())
         return;
     // A failed radio is named, and the batch goes on only on the user's word.
-    const std::string question = Fill(T(kFailed), serial, QString::fromStdString(r.reason)).toStdString() +
-                                 "\r\n\r\n" + app_.LangText(kGoOn);
+    const std::string question =
+        Fill(T(kFailed), serial, QString::fromStdString(ShownText(r.reason))).toStdString() + "\r\n\r\n" +
+        app_.LangText(kGoOn);
     if (app_.prompter && app_.prompter->ask(question, Icon::Warning, Buttons::YesNo) == Answer::Yes)
         batch_->goOn();
     else
